@@ -1,0 +1,116 @@
+// Editing operations of Kiv::AnsiString.
+#include "engine/string.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <strings.h>
+
+namespace Kiv {
+
+namespace {
+
+std::string Format(const char* format, va_list args) {
+    va_list copy;
+    va_copy(copy, args);
+    int needed = std::vsnprintf(nullptr, 0, format, copy);
+    va_end(copy);
+    if (needed <= 0) return {};
+    std::string text(static_cast<size_t>(needed), '\0');
+    std::vsnprintf(text.data(), text.size() + 1, format, args);
+    return text;
+}
+
+char Lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
+
+}  // namespace
+
+AnsiString& AnsiString::Setf(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    text_ = Format(format, args);
+    va_end(args);
+    return *this;
+}
+
+AnsiString& AnsiString::Addf(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    text_ += Format(format, args);
+    va_end(args);
+    return *this;
+}
+
+AnsiString& AnsiString::Ins(size_t position, const char* text) {
+    text_.insert(std::min(position, text_.size()), text ? text : "");
+    return *this;
+}
+
+AnsiString& AnsiString::Del(size_t position, size_t count) {
+    if (position < text_.size()) text_.erase(position, count);
+    return *this;
+}
+
+long AnsiString::Find(const char* text, size_t start) const {
+    if (!text) return -1;
+    size_t at = text_.find(text, start);
+    return at == std::string::npos ? -1 : static_cast<long>(at);
+}
+
+long AnsiString::FindIgnoreCase(const char* text, size_t start) const {
+    if (!text) return -1;
+    size_t n = std::strlen(text);
+    for (size_t i = start; i + n <= text_.size(); ++i)
+        if (strncasecmp(text_.data() + i, text, n) == 0) return static_cast<long>(i);
+    return -1;
+}
+
+AnsiString& AnsiString::ToLower() {
+    for (char& c : text_) c = Lower(c);
+    return *this;
+}
+
+AnsiString& AnsiString::ToUpper() {
+    for (char& c : text_) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return *this;
+}
+
+AnsiString AnsiString::Token(size_t index, const char* delimiters) const {
+    size_t position = 0;
+    for (size_t i = 0;; ++i) {
+        size_t begin = text_.find_first_not_of(delimiters, position);
+        if (begin == std::string::npos) return {};
+        size_t end = text_.find_first_of(delimiters, begin);
+        if (end == std::string::npos) end = text_.size();
+        if (i == index) return AnsiString(text_.substr(begin, end - begin));
+        position = end;
+    }
+}
+
+AnsiString AnsiString::Left(size_t count) const {
+    return AnsiString(text_.substr(0, std::min(count, text_.size())));
+}
+
+int AnsiString::Compare(const char* text, bool ignoreCase) const {
+    const char* other = text ? text : "";
+    return ignoreCase ? strcasecmp(text_.c_str(), other) : std::strcmp(text_.c_str(), other);
+}
+
+AnsiString& AnsiString::operator+=(const char* text) {
+    if (text) text_ += text;
+    return *this;
+}
+
+AnsiString& AnsiString::operator+=(const String& text) {
+    text_ += text.Std();
+    return *this;
+}
+
+AnsiString& AnsiString::operator+=(char c) {
+    text_ += c;
+    return *this;
+}
+
+}  // namespace Kiv
