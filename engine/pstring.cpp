@@ -4,8 +4,9 @@
 // handed out again.
 #include "engine/pstring.h"
 
+#include "engine/ascii.h"
+
 #include <atomic>
-#include <cctype>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -18,7 +19,7 @@
 namespace Kiv {
 
 struct PStringNode {
-    uint32_t length;
+    size_t length;
     std::atomic<int32_t> references;
     char* Text() { return reinterpret_cast<char*>(this + 1); }
     std::string_view View() { return {Text(), length}; }
@@ -53,7 +54,7 @@ Table& TheTable() {
 
 PStringNode* NewNode(std::string_view text) {
     void* memory = ::operator new(sizeof(PStringNode) + text.size() + 1);
-    auto* node = new (memory) PStringNode{static_cast<uint32_t>(text.size()), {1}};
+    auto* node = new (memory) PStringNode{text.size(), {1}};
     std::memcpy(node->Text(), text.data(), text.size());
     node->Text()[text.size()] = '\0';
     return node;
@@ -141,13 +142,13 @@ PString PString::ConcatText(const PString& a, const char* text) {
 
 PString PString::ToLower() const {
     std::string text(View());
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : text) c = Ascii::ToLower(c);
     return FromStd(text);
 }
 
 PString PString::ToUpper() const {
     std::string text(View());
-    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : text) c = Ascii::ToUpper(c);
     return FromStd(text);
 }
 
@@ -165,7 +166,7 @@ PString PString::Del(size_t position, size_t count) const {
 
 bool PString::EqualsIgnoreCase(const char* text) const {
     if (!node_ || !text) return !node_ && !text;
-    return strcasecmp(node_->Text(), text) == 0;
+    return Ascii::EqualsIgnoreCase(node_->View(), text);
 }
 
 bool PString::EqualsIgnoreCase(const PString& other) const {

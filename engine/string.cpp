@@ -1,12 +1,12 @@
 // Editing operations of Kiv::AnsiString.
 #include "engine/string.h"
 
+#include "engine/ascii.h"
+
 #include <algorithm>
-#include <cctype>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
-#include <strings.h>
 
 namespace Kiv {
 
@@ -22,8 +22,6 @@ std::string Format(const char* format, va_list args) {
     std::vsnprintf(text.data(), text.size() + 1, format, args);
     return text;
 }
-
-char Lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
 
 }  // namespace
 
@@ -61,23 +59,25 @@ long AnsiString::Find(const char* text, size_t start) const {
 
 long AnsiString::FindIgnoreCase(const char* text, size_t start) const {
     if (!text) return -1;
-    size_t n = std::strlen(text);
-    for (size_t i = start; i + n <= text_.size(); ++i)
-        if (strncasecmp(text_.data() + i, text, n) == 0) return static_cast<long>(i);
+    std::string_view part(text);
+    std::string_view whole(text_);
+    for (size_t i = start; i <= whole.size() && part.size() <= whole.size() - i; ++i)
+        if (Ascii::EqualsIgnoreCase(whole.substr(i, part.size()), part)) return static_cast<long>(i);
     return -1;
 }
 
 AnsiString& AnsiString::ToLower() {
-    for (char& c : text_) c = Lower(c);
+    for (char& c : text_) c = Ascii::ToLower(c);
     return *this;
 }
 
 AnsiString& AnsiString::ToUpper() {
-    for (char& c : text_) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : text_) c = Ascii::ToUpper(c);
     return *this;
 }
 
 AnsiString AnsiString::Token(size_t index, const char* delimiters) const {
+    if (!delimiters) delimiters = "";
     size_t position = 0;
     for (size_t i = 0;; ++i) {
         size_t begin = text_.find_first_not_of(delimiters, position);
@@ -95,7 +95,8 @@ AnsiString AnsiString::Left(size_t count) const {
 
 int AnsiString::Compare(const char* text, bool ignoreCase) const {
     const char* other = text ? text : "";
-    return ignoreCase ? strcasecmp(text_.c_str(), other) : std::strcmp(text_.c_str(), other);
+    if (!ignoreCase) return std::strcmp(text_.c_str(), other);
+    return Ascii::CompareIgnoreCase(text_.c_str(), other);
 }
 
 AnsiString& AnsiString::operator+=(const char* text) {
