@@ -1,6 +1,8 @@
-// posix_spawn with file actions for the working folder, /dev/null handles and closing every
-// inherited descriptor; signal mask and dispositions are reset for the child. A detached
-// thread per child waits for its end.
+// The own path comes from /proc/self/exe. Starting is posix_spawn with file actions for
+// the working folder, /dev/null handles and closing every inherited descriptor; signal
+// mask and dispositions are reset for the child. Paths are resolved by the engine's path
+// policy, so a lower-cased path finds the program. A detached thread per child waits for
+// its end.
 #include "foundation/process.h"
 
 #include <cerrno>
@@ -14,22 +16,16 @@
 #include <unistd.h>
 #include <vector>
 
+#include "engine/path_policy.h"
+
 extern char** environ;
 
 namespace {
 
-std::string SlashSeparated(std::string_view path) {
-    std::string text(path);
-    for (char& c : text) {
-        if (c == '\\') c = '/';
-    }
-    return text;
-}
-
 // The program path made absolute against the current folder, so that the child's change
 // of folder does not change which program runs.
 std::string ProgramPath(std::string_view program) {
-    std::string path = SlashSeparated(program);
+    std::string path = Kiv::PathPolicy::Resolve(program);
     if (path.empty() || path[0] == '/') return path;
     std::string folder(4096, '\0');
     if (getcwd(folder.data(), folder.size()) == nullptr) return {};
@@ -117,6 +113,14 @@ void ReapWhenDone(pid_t pid) {
 
 }  // namespace
 
+bool GetModuleFilePath(Kiv::File::Path& out) {
+    char buffer[4096];
+    const ssize_t length = readlink("/proc/self/exe", buffer, sizeof buffer);
+    if (length <= 0 || static_cast<size_t>(length) >= sizeof buffer) return false;
+    out = Kiv::File::Path(std::string_view(buffer, static_cast<size_t>(length)));
+    return true;
+}
+
 uint32_t StartProcess(std::string_view program, std::string_view parameters,
                       std::string_view workingFolder, uint32_t /*flags: no windows here*/) {
     const std::string path = ProgramPath(program);
@@ -128,7 +132,7 @@ uint32_t StartProcess(std::string_view program, std::string_view parameters,
     argv.push_back(nullptr);
 
     SpawnSetup setup;
-    if (!setup.Prepare(SlashSeparated(workingFolder))) return 0;
+    if (!setup.Prepare(Kiv::PathPolicy::Resolve(workingFolder))) return 0;
     const pid_t pid = setup.Spawn(path, argv);
     if (pid <= 0) return 0;
     ReapWhenDone(pid);

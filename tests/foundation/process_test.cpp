@@ -1,5 +1,5 @@
-// Starting programs: ids, arguments, working folder, standard handles, inherited
-// descriptors, and that an ended child is reaped.
+// The own executable's path; starting programs: ids, arguments, working folder, standard
+// handles, inherited descriptors, and that an ended child is reaped.
 #include "foundation/process.h"
 
 #include <gtest/gtest.h>
@@ -40,6 +40,13 @@ protected:
 
     std::string folder_;
 };
+
+TEST(GetModuleFilePath, IsTheRunningExecutable) {
+    Kiv::File::Path path;
+    ASSERT_TRUE(GetModuleFilePath(path));
+    EXPECT_EQ(std::string(path.View()), std::filesystem::canonical("/proc/self/exe").string());
+    EXPECT_EQ(std::string(path.GetFileName().View()), "test_foundation");
+}
 
 TEST_F(StartProcessTest, MissingProgramOrFolderStartsNothing) {
     EXPECT_EQ(StartProcess("/no/such/program", "", "", 0), 0u);
