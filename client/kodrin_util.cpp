@@ -1,7 +1,62 @@
+// Process entry: help, start-up, one command or a batch file, shut-down, process end.
 #include "client/kodrin_util.h"
+
+#include <cstdio>
+
+#include "client/help_text.h"
+#include "engine/pstring.h"
+#include "engine/file_path.h"
+#include "engine/string.h"
+#include "engine/terminate_process.h"
+#include "foundation/console.h"
+#include "foundation/process.h"
+#include "foundation/results_log.h"
 
 namespace KodrinUtil {
 
-int Main(int, char**) { return 0; }
+namespace {
+
+int RunSingleCommand(StartupRecord& record, int argc, char** argv) {
+    ResultsLog log;
+    int result = RunCommandGuarded(log, record, argc, argv);
+    PrintResults(log);
+    return result;
+}
+
+}  // namespace
+
+int Main(int argc, char** argv) {
+    Kiv::File::Path programPath;
+    if (!GetModuleFilePath(programPath)) return -1;
+    if (argc < 2) {
+        WriteConsoleText(kHelpText);
+        return -1;
+    }
+    if (Kiv::PString(argv[1]).ToLower() == Kiv::PString("help")) {
+        WriteConsoleText(kHelpText);
+        return 0;
+    }
+
+    StartupRecord record;
+    if (Startup(record, argv[0], argc, argv) != 0) {
+        std::fputs("- Init failed\n", stderr);
+        Shutdown(record);
+        return -1;
+    }
+    // Not yet: recording the program identity for the worker-job system and pointing the
+    // script machine's log hook at ScriptLogSink; both come with those subsystems.
+
+    int result = 0;
+    if (argv[1][0] == '@') {
+        if (!RunBatch(record, argv[0], argv[1] + 1, result)) {
+            Shutdown(record);
+            return -1;
+        }
+    } else {
+        result = RunSingleCommand(record, argc, argv);
+    }
+    Shutdown(record);
+    Kiv::TerminateProcess(result);
+}
 
 }  // namespace KodrinUtil
