@@ -42,19 +42,17 @@ void Thread::Run(std::shared_ptr<State> state, Entry entry, void* argument) {
     state->finished.Set();
 }
 
+// Notifies under the gate lock: once it opens, the entry may delete this object, and only
+// the shared state, which the running thread keeps alive, is touched after that.
 void Thread::Resume() {
-    {
-        std::lock_guard<std::mutex> guard(state_->gateMutex);
-        if (!state_->cancelled) state_->resumed = true;
-    }
+    std::lock_guard<std::mutex> guard(state_->gateMutex);
+    if (!state_->cancelled) state_->resumed = true;
     state_->gateChanged.notify_all();
 }
 
 void Thread::Cancel() {
-    {
-        std::lock_guard<std::mutex> guard(state_->gateMutex);
-        if (!state_->resumed) state_->cancelled = true;
-    }
+    std::lock_guard<std::mutex> guard(state_->gateMutex);
+    if (!state_->resumed) state_->cancelled = true;
     state_->gateChanged.notify_all();
 }
 
