@@ -25,7 +25,11 @@ TEST_F(FileSystemTest, ExistsAnswersForFilesAndFolders) {
     folder.MakeFolder("Sub");
     EXPECT_TRUE(File::Exists(At("f.txt").c_str()).IsOk());
     EXPECT_TRUE(File::Exists(At("sub").c_str()).IsOk());
-    EXPECT_EQ(File::Exists(At("none").c_str()).GetCode(), FileResult::kNotFound);
+    FileResult missing = File::Exists(At("none").c_str());
+    EXPECT_EQ(missing.GetCode(), FileResult::kNotFound);
+    EXPECT_FALSE(missing);
+    EXPECT_STREQ(missing.Text(), "not found");
+    EXPECT_STREQ(FileResult().Text(), "success");
     EXPECT_EQ(File::Exists("").GetCode(), FileResult::kInvalidArgument);
     EXPECT_EQ(File::Exists(nullptr).GetCode(), FileResult::kInvalidArgument);
 }
