@@ -5,12 +5,12 @@
 #include "foundation/output_pipe.h"
 
 #include <cerrno>
-#include <csignal>
-#include <signal.h>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <fcntl.h>
+#include <signal.h>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
