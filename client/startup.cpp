@@ -1,7 +1,7 @@
 // Start-up and shut-down of the tool, in their fixed orders. Built so far: the program
 // folder becomes the working folder (the start-up one is kept), the switches are read, and
 // the engine's OS object and log start with their option text (one retry with
-// "-NullRender"). Not yet: the validation library, the resource system and render kernel,
+// "-NullRender"), and the process-wide random generator is seeded. Not yet: the validation library, the resource system and render kernel,
 // the network layer, the user-data folders, the daemon client, the interface language and
 // the bitmap codec reference; they join these steps as their subsystems are built.
 #include <unistd.h>
@@ -16,6 +16,7 @@
 #include "engine/log.h"
 #include "engine/os.h"
 #include "foundation/process.h"
+#include "foundation/process_random.h"
 
 namespace KodrinUtil {
 
@@ -45,6 +46,7 @@ bool StartOS(const StartupSwitches& switches) {
         }
     }
     Kiv::Log::Init(g_os->GetOptions());
+    ProcessRandom().Randomise();
     return true;
 }
 
