@@ -1,0 +1,48 @@
+// The exact transfer loops of the daemon link.
+#include "client/net/exact_transfer.h"
+
+#include <algorithm>
+
+#include "client/net/net_transport.h"
+#include "client/net/socket_calls.h"
+
+namespace {
+
+bool Usable(const NetTransport* transport) {
+    return transport && transport->GetStatus() == kNetStatusOk && transport->GetSocket() != -1;
+}
+
+}  // namespace
+
+bool NetSendExact(NetTransport* transport, const void* data, size_t n) {
+    const auto* bytes = static_cast<const char*>(data);
+    while (n > 0) {
+        if (!Usable(transport)) return false;
+        const ssize_t sent =
+            NetSocketSend(transport->GetSocket(), bytes, std::min(n, kNetTransferPiece));
+        // A send of a non-empty piece never answers 0; taking 0 as failure rules out a spin.
+        if (sent <= 0) {
+            transport->SetFailed();
+            return false;
+        }
+        bytes += sent;
+        n -= static_cast<size_t>(sent);
+    }
+    return true;
+}
+
+bool NetReceiveExact(NetTransport* transport, void* buffer, size_t n) {
+    auto* bytes = static_cast<char*>(buffer);
+    while (n > 0) {
+        if (!Usable(transport)) return false;
+        const ssize_t received =
+            NetSocketReceive(transport->GetSocket(), bytes, std::min(n, kNetTransferPiece), 0);
+        if (received <= 0) {
+            transport->SetFailed();
+            return false;
+        }
+        bytes += received;
+        n -= static_cast<size_t>(received);
+    }
+    return true;
+}
