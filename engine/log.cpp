@@ -2,6 +2,8 @@
 // first use and never destroyed, so static objects may log at any time.
 #include "engine/log.h"
 
+#include "engine/format.h"
+
 #include <cstdarg>
 #include <cstdio>
 #include <map>
@@ -50,12 +52,7 @@ void LogClient::OutputString(const char* format, ...) {
     if (!format) return;
     va_list args;
     va_start(args, format);
-    va_list copy;
-    va_copy(copy, args);
-    int needed = std::vsnprintf(nullptr, 0, format, copy);
-    va_end(copy);
-    std::string line(needed > 0 ? static_cast<size_t>(needed) : 0, '\0');
-    if (needed > 0) std::vsnprintf(line.data(), line.size() + 1, format, args);
+    std::string line = FormatV(format, args);
     va_end(args);
     if (line.empty() || line.back() != '\n') line += '\n';
     WriteLine(line);

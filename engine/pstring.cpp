@@ -5,6 +5,7 @@
 #include "engine/pstring.h"
 
 #include "engine/ascii.h"
+#include "engine/format.h"
 
 #include <atomic>
 #include <cstdarg>
@@ -118,12 +119,7 @@ std::string_view PString::View() const { return node_ ? node_->View() : std::str
 PString PString::Setf(const char* format, ...) {
     va_list args;
     va_start(args, format);
-    va_list copy;
-    va_copy(copy, args);
-    int needed = std::vsnprintf(nullptr, 0, format, copy);
-    va_end(copy);
-    std::string text(needed > 0 ? static_cast<size_t>(needed) : 0, '\0');
-    if (needed > 0) std::vsnprintf(text.data(), text.size() + 1, format, args);
+    std::string text = FormatV(format, args);
     va_end(args);
     return FromStd(text);
 }

@@ -2,6 +2,7 @@
 #include "engine/string.h"
 
 #include "engine/ascii.h"
+#include "engine/format.h"
 
 #include <algorithm>
 #include <cstdarg>
@@ -10,25 +11,10 @@
 
 namespace Kiv {
 
-namespace {
-
-std::string Format(const char* format, va_list args) {
-    va_list copy;
-    va_copy(copy, args);
-    int needed = std::vsnprintf(nullptr, 0, format, copy);
-    va_end(copy);
-    if (needed <= 0) return {};
-    std::string text(static_cast<size_t>(needed), '\0');
-    std::vsnprintf(text.data(), text.size() + 1, format, args);
-    return text;
-}
-
-}  // namespace
-
 AnsiString& AnsiString::Setf(const char* format, ...) {
     va_list args;
     va_start(args, format);
-    text_ = Format(format, args);
+    text_ = FormatV(format, args);
     va_end(args);
     return *this;
 }
@@ -36,7 +22,7 @@ AnsiString& AnsiString::Setf(const char* format, ...) {
 AnsiString& AnsiString::Addf(const char* format, ...) {
     va_list args;
     va_start(args, format);
-    text_ += Format(format, args);
+    text_ += FormatV(format, args);
     va_end(args);
     return *this;
 }
