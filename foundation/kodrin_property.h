@@ -14,6 +14,8 @@
 #include "foundation/identifiable_type.h"
 #include "foundation/kuid.h"
 
+class TStream;
+
 class KodrinProperty : public IdentifiableType {
   public:
     static constexpr int32_t kAssetIDKindCode = 8;
@@ -114,3 +116,10 @@ class KodrinPropertyHandle {
 
     KodrinProperty* property_ = nullptr;
 };
+
+// The stream form of a subject: int32 kind code (0 for none), then for a property its name
+// and value text in the Kiv::PString form. Reading releases what the handle held; kind 8
+// becomes a new KodrinPropertyAssetID, other kinds are consumed and give none. False, with
+// the handle empty and the stream's error set, when the form did not read whole.
+void WriteKodrinProperty(TStream& stream, const KodrinPropertyHandle& handle);
+bool ReadKodrinProperty(TStream& stream, KodrinPropertyHandle& handle);

@@ -9,6 +9,8 @@
 #include "engine/pstring.h"
 #include "engine/string.h"
 
+class TStream;
+
 // Two unsigned words: the version in the top 7 bits of word 0 above the low 25 bits of the
 // user id, and the content id in word 1.
 struct PackedKUID {
@@ -53,4 +55,9 @@ struct KUID {
     PackedKUID Pack() const;
     // The user id comes back sign-extended from 25 bits, so 0x1000000 and above turn negative.
     static KUID Unpack(const PackedKUID& packed);
+
+    // The stream form: int32 content id, then word 0 of the packed form (8 bytes). A short
+    // read gives the null KUID's parts (content -1, word 0xFFFFFFFF) and error 4.
+    void WriteBinary(TStream& stream) const;
+    static KUID ReadBinary(TStream& stream);
 };

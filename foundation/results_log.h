@@ -16,6 +16,8 @@
 #include "foundation/kodrin_property.h"
 #include "foundation/nu_message.h"
 
+class TStream;
+
 namespace ResultsLogKind {
 constexpr int32_t Information = 1;
 constexpr int32_t Warning = 2;
@@ -54,6 +56,14 @@ class ResultsLog : public NuMessageRecipient {
     // Replaces this log's entries by copies of other's (same block division) and takes
     // its counters. The context stack is not copied and nothing is broadcast.
     void CopyFrom(const ResultsLog& other);
+
+    // The stream form: int32 version 0, int32 count, then per entry int32 kind, the text
+    // (Kiv::String form) and the subject (WriteKodrinProperty). Write sends the entries from
+    // firstIndex on (none when it is past the end) and marks the log reported. Read appends
+    // the entries of a version-0 stream and stops at the first entry that does not read
+    // whole, leaving the stream's error set; it always broadcasts "list-updated".
+    void Write(TStream& stream, int32_t firstIndex);
+    void Read(TStream& stream);
 
     // Hold the mutex while reading entries that another thread may be adding to.
     std::recursive_mutex& Mutex() const { return mutex_; }

@@ -1,0 +1,85 @@
+// Helpers of the byte-stream tests: byte strings written as hex text, memory streams that
+// hold given bytes, and a memory stream that counts its unbuffered reads and seeks.
+#pragma once
+
+#include <cstdint>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "foundation/streams/buffer_stream.h"
+#include "foundation/streams/t_buffer.h"
+
+using Bytes = std::vector<uint8_t>;
+
+// "02 00 6a" -> {0x02, 0x00, 0x6a}.
+inline Bytes Hex(std::string_view text) {
+    Bytes bytes;
+    std::istringstream in{std::string(text)};
+    std::string pair;
+    while (in >> pair)
+        bytes.push_back(static_cast<uint8_t>(std::strtoul(pair.c_str(), nullptr, 16)));
+    return bytes;
+}
+
+// The bytes of text, without a terminating NUL unless asked.
+inline Bytes Ascii(std::string_view text, bool withNul = false) {
+    Bytes bytes(text.begin(), text.end());
+    if (withNul) bytes.push_back(0);
+    return bytes;
+}
+
+inline Bytes Join(std::initializer_list<Bytes> parts) {
+    Bytes all;
+    for (const Bytes& part : parts)
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+// n bytes where byte i is i * 7 + 3 (mod 256), so neighbouring positions differ.
+inline Bytes Pattern(size_t n) {
+    Bytes bytes(n);
+    for (size_t i = 0; i < n; ++i)
+        bytes[i] = static_cast<uint8_t>(i * 7 + 3);
+    return bytes;
+}
+
+// Everything written into a memory stream so far.
+inline Bytes Contents(TBuffer& stream) {
+    const Kiv::DynamicBuffer& buffer = stream.GetBuffer();
+    return Bytes(buffer.GetData(), buffer.GetData() + buffer.GetDataLength());
+}
+
+// A memory stream that holds bytes and stands at position 0.
+class MemoryStream : public BufferStream {
+  public:
+    explicit MemoryStream(const Bytes& bytes = {}) {
+        if (!bytes.empty()) Buffer().Write(bytes.data(), 1, bytes.size());
+        Buffer().Seek(0, 0);
+    }
+};
+
+// A memory stream over its own block that counts the unbuffered operations beneath it.
+class CountingStream : public TBuffer {
+  public:
+    explicit CountingStream(const Bytes& bytes) : TBuffer(nullptr, true) {
+        GetBuffer().Write(bytes.data(), 1, bytes.size());
+        GetBuffer().Seek(0, 0);
+    }
+    int reads = 0;
+    int seeks = 0;
+    size_t lastReadSize = 0;
+
+  protected:
+    size_t Read(void* destination, size_t n) override {
+        ++reads;
+        lastReadSize = n;
+        return TBuffer::Read(destination, n);
+    }
+    void Seek(int64_t offset, int origin) override {
+        ++seeks;
+        TBuffer::Seek(offset, origin);
+    }
+};
