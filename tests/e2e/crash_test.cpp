@@ -1,0 +1,125 @@
+// Crash handling of the installed tool: a fault signal that arrives while a command runs
+// (here sent from outside while `echo` is blocked on a full output pipe, holding the
+// console lock) writes the crash report into the program folder and ends the process with
+// -100, seen as 156, printing nothing more; an ordinary command leaves no report.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "tool_process.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> ReportsIn(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        std::string name = entry.path().filename().string();
+        if (name.rfind("Kodrin-", 0) == 0) names.push_back(name);
+    }
+    return names;
+}
+
+std::string ReadAll(int fd) {
+    std::string bytes;
+    char buffer[65536];
+    for (ssize_t got; (got = read(fd, buffer, sizeof buffer)) > 0;)
+        bytes.append(buffer, static_cast<size_t>(got));
+    return bytes;
+}
+
+// The tool with its standard output on a pipe that nobody reads yet.
+struct BlockedTool {
+    pid_t pid = -1;
+    int out = -1;
+};
+
+BlockedTool SpawnWithUnreadOutput(const e2e::Installation& install,
+                                  std::vector<std::string> args) {
+    int outPipe[2];
+    if (pipe2(outPipe, O_CLOEXEC) != 0) return {};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, outPipe[1], 1);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    std::string tool = install.Tool().string();
+    std::vector<char*> argv{tool.data()};
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    BlockedTool child;
+    if (posix_spawn(&child.pid, tool.c_str(), &actions, nullptr, argv.data(), environ) != 0)
+        child.pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    close(outPipe[1]);
+    child.out = outPipe[0];
+    return child;
+}
+
+// True once the pipe is full, so the writer is blocked in the middle of its command.
+bool AwaitFullPipe(int fd) {
+    int capacity = fcntl(fd, F_GETPIPE_SZ);
+    for (int tick = 0; tick < 1000; ++tick) {
+        int queued = 0;
+        if (ioctl(fd, FIONREAD, &queued) == 0 && queued >= capacity) return true;
+        usleep(10 * 1000);
+    }
+    return false;
+}
+
+TEST(CrashE2E, FaultDuringACommandWritesTheReportAndEndsWith156) {
+    e2e::Installation install;
+    std::string text(60000, 'x');
+    BlockedTool tool = SpawnWithUnreadOutput(install, {"echo", text, text, text});
+    ASSERT_GT(tool.pid, 0);
+    ASSERT_TRUE(AwaitFullPipe(tool.out));
+    ASSERT_EQ(kill(tool.pid, SIGSEGV), 0);
+    std::string out = ReadAll(tool.out);
+    close(tool.out);
+    int status = 0;
+    ASSERT_EQ(waitpid(tool.pid, &status, 0), tool.pid);
+
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 156);
+    std::string line = text + " " + text + " " + text + " \n";
+    EXPECT_LT(out.size(), line.size()) << "the echo line was never finished";
+    EXPECT_EQ(line.compare(0, out.size(), out), 0) << "nothing but the cut line";
+
+    ASSERT_EQ(ReportsIn(install.Root()), std::vector<std::string>{"Kodrin-49933.dmp"});
+    std::ifstream in(install.Root() / "Kodrin-49933.dmp");
+    std::string report(std::istreambuf_iterator<char>(in), {});
+    EXPECT_NE(report.find("\nsignal: 11 SIGSEGV (segmentation fault)\n"), std::string::npos);
+    EXPECT_NE(report.find("\nsent by process: " + std::to_string(getpid()) + "\n"),
+              std::string::npos);
+    size_t backtrace = report.find("\nbacktrace:\n");
+    size_t map = report.find("\nmemory map:\n");
+    ASSERT_NE(backtrace, std::string::npos);
+    ASSERT_NE(map, std::string::npos);
+    std::string frames = report.substr(backtrace, map - backtrace);
+    EXPECT_NE(frames.find("RunCommandGuarded"), std::string::npos) << frames;
+    EXPECT_NE(frames.find("CommandEcho"), std::string::npos) << frames;
+}
+
+TEST(CrashE2E, AnOrdinaryCommandLeavesNoReport) {
+    e2e::Installation install;
+    e2e::ToolResult result = install.Run({"version"});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_TRUE(ReportsIn(install.Root()).empty());
+}
+
+}  // namespace

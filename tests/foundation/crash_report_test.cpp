@@ -1,0 +1,139 @@
+// Crash reports from genuine faults, in death tests: the guarded run's ending (-100, seen as
+// 156) with nothing printed after the fault, the report's name and content, the next report
+// as "_2", a console lock held by another thread, the ending by the signal itself when no
+// exit code was set, and RaiseAccessViolation, which writes its report and returns.
+#include "foundation/crash/crash_report.h"
+
+#include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cinttypes>
+#include <csignal>
+#include <cstdio>
+#include <sstream>
+#include <thread>
+
+#include "crash_test_folder.h"
+#include "foundation/console.h"
+#include "foundation/console_lock.h"
+#include "foundation/crash/crash_handlers.h"
+#include "foundation/crash/fault_handlers.h"
+
+namespace {
+
+constexpr int kGuardedRunExit = -100;
+
+// A genuine write fault on a page without access; prints the page's address first when
+// asked to.
+[[gnu::noinline]] void WriteToGuardPage(bool printAddress) {
+    void* page = mmap(nullptr, 4096, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    char address[32];
+    std::snprintf(address, sizeof address, "0x%" PRIxPTR, reinterpret_cast<uintptr_t>(page));
+    if (printAddress) WriteConsoleText(address);
+    *static_cast<volatile int*>(page) = 1;
+}
+
+// What the guarded run of a command does, with a command that faults.
+[[noreturn]] void RunFaultingCommand(bool printAddress = true) {
+    SetFaultExitCode(kGuardedRunExit);
+    InstallFaultHandlers();
+    WriteToGuardPage(printAddress);
+    WriteConsoleText("after the fault");
+    _exit(0);
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+bool HasLine(const std::vector<std::string>& lines, const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+TEST(CrashReportDeathTest, FaultInACommandWritesTheReportAndEndsWithMinus100) {
+    CrashTestFolder folder;
+    EXPECT_EXIT((folder.EnterAsChild(), RunFaultingCommand()), testing::ExitedWithCode(156), "");
+    std::vector<std::string> out = Lines(folder.ReadFile("out.txt"));
+    ASSERT_EQ(out.size(), 1u) << "nothing may be printed after the fault";
+    ASSERT_EQ(folder.Reports(), std::vector<std::string>{"Kodrin-49933.dmp"});
+
+    std::vector<std::string> report = Lines(folder.ReadFile("Kodrin-49933.dmp"));
+    ASSERT_GE(report.size(), 8u);
+    EXPECT_EQ(report[0], "KodrinUtil crash report, build 49933");
+    EXPECT_EQ(report[1], "signal: 11 SIGSEGV (segmentation fault)");
+    EXPECT_EQ(report[2], "code: 2");  // SEGV_ACCERR: the page exists without access
+    EXPECT_EQ(report[3], "address: " + out[0]);
+    ASSERT_EQ(report[4].rfind("process: ", 0), 0u);
+    EXPECT_EQ(report[5], "thread: " + report[4].substr(9)) << "the child's main thread faulted";
+    EXPECT_EQ(report[6], "backtrace:");
+    auto map = std::find(report.begin(), report.end(), "memory map:");
+    ASSERT_NE(map, report.end());
+    // Frames of this program, in the form "<module>(<symbol>+<offset>)[<address>]".
+    EXPECT_TRUE(std::any_of(report.begin() + 7, map, [](const std::string& line) {
+        return line.find("test_foundation(") != std::string::npos &&
+               line.find(")[0x") != std::string::npos;
+    }));
+    EXPECT_TRUE(std::any_of(map, report.end(), [](const std::string& line) {
+        return line.find("[stack]") != std::string::npos;
+    }));
+
+    EXPECT_EXIT((folder.EnterAsChild(), RunFaultingCommand()), testing::ExitedWithCode(156), "");
+    EXPECT_EQ(folder.Reports(),
+              (std::vector<std::string>{"Kodrin-49933.dmp", "Kodrin-49933_2.dmp"}));
+}
+
+// A thread that died (or stopped) holding the console lock must not keep the process alive.
+TEST(CrashReportDeathTest, ConsoleLockHeldElsewhereDoesNotHangTheCrash) {
+    CrashTestFolder folder;
+    auto body = [&folder] {
+        folder.EnterAsChild();
+        std::atomic<bool> held{false};
+        std::thread([&held] {
+            ConsoleCriticalSection().lock();
+            held.store(true);
+            AwaitTheEnd();
+        }).detach();
+        while (!held.load()) usleep(1000);
+        RunFaultingCommand(false);
+    };
+    EXPECT_EXIT(body(), testing::ExitedWithCode(156), "");
+    EXPECT_EQ(folder.Reports(), std::vector<std::string>{"Kodrin-49933.dmp"});
+}
+
+// The command host's handlers alone: the report, then the fault's own default ending.
+TEST(CrashReportDeathTest, WithoutAnExitCodeTheFaultSignalEndsTheProcess) {
+    CrashTestFolder folder;
+    auto body = [&folder] {
+        folder.EnterAsChild();
+        InstallCrashHandlers(false);
+        WriteToGuardPage(false);
+    };
+    EXPECT_EXIT(body(), testing::KilledBySignal(SIGSEGV), "");
+    EXPECT_EQ(folder.Reports(), std::vector<std::string>{"Kodrin-49933.dmp"});
+}
+
+TEST(CrashReportDeathTest, RaiseAccessViolationWritesOneReportAndReturns) {
+    CrashTestFolder folder;
+    auto body = [&folder] {
+        folder.EnterAsChild();
+        RaiseAccessViolation();
+        RaiseAccessViolation();  // one report per process
+        WriteConsoleText("went on");
+        _exit(7);
+    };
+    EXPECT_EXIT(body(), testing::ExitedWithCode(7), "");
+    EXPECT_EQ(folder.ReadFile("out.txt"), "went on\n");
+    ASSERT_EQ(folder.Reports(), std::vector<std::string>{"Kodrin-49933.dmp"});
+    std::vector<std::string> report = Lines(folder.ReadFile("Kodrin-49933.dmp"));
+    EXPECT_TRUE(HasLine(report, "signal: 11 SIGSEGV (segmentation fault)"));
+    EXPECT_TRUE(HasLine(report, "code: requested (the process went on)"));
+    EXPECT_TRUE(HasLine(report, "address: 0x0"));
+    EXPECT_TRUE(HasLine(report, "backtrace:"));
+}
+
+}  // namespace
