@@ -16,6 +16,7 @@
 #include "foundation/kodrin_property.h"
 #include "foundation/nu_message.h"
 
+class ACSChunkRef;
 class TStream;
 
 namespace ResultsLogKind {
@@ -48,6 +49,10 @@ class ResultsLog : public NuMessageRecipient {
     // its upper-cased name, found ignoring case, by its value.
     void AddEntry(int32_t kind, KodrinPropertyAssetID* subject, const Kiv::String& text,
                   const ResultsLogParameters* parameters = nullptr);
+    // The same with a soup's children as the parameters: each child's name, upper-cased,
+    // and its value as text (foundation/soup/results_log_soup.cpp).
+    void AddEntry(int32_t kind, KodrinPropertyAssetID* subject, const Kiv::String& text,
+                  const ACSChunkRef& parameters);
 
     void PushContext(KodrinPropertyAssetID* subject);
     // Drops the top of the context stack; nothing when it is empty.
