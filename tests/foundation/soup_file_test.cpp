@@ -83,6 +83,24 @@ TEST_F(SoupFileTest, LoadingFailsAndKeepsTheHandleWhenTheFileDoesNotOpen) {
     }
 }
 
+// Whatever the reader makes of the bytes, a file that opens under a soup extension loads.
+TEST_F(SoupFileTest, EverySoupExtensionLoadsInAnyCaseByNameOrExplicitly) {
+    struct Case {
+        const char* name;
+        const char* extension;
+    } cases[] = {{"config.TXT", nullptr},
+                 {"config", "chump"},
+                 {"a.b.Cdp", nullptr},
+                 {"x.cdp2", nullptr},
+                 {"x.dat", ".txt"}};
+    for (const Case& c : cases) {
+        Write(c.name, "not a soup");
+        ACSChunkRef soup;
+        EXPECT_TRUE(soup.LoadFromFile(root_.c_str(), c.name, c.extension, false)) << c.name;
+        EXPECT_TRUE(soup.LoadFromFile(nullptr, At(c.name).c_str(), c.extension, false)) << c.name;
+    }
+}
+
 TEST_F(SoupFileTest, AnUnknownExtensionIsRefused) {
     Write("config.dat", "a 1\r\n");
     ACSChunkRef soup;
