@@ -1,0 +1,42 @@
+// The blocking screen behind the resource lock's hooks: a main thread that waits more than
+// 15 s for the lock shows it once and hides it after the grant; without a display it only
+// counts these calls.
+#include "content3d/blocking_screen.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "foundation/job_test_support.h"
+#include "foundation/jobs/process_identity.h"
+#include "foundation/jobs/resource_lock.h"
+
+namespace {
+
+TEST(BlockingScreen, TheLockWaitOfTheMainThreadShowsAndHidesIt) {
+    RecordMainThreadId();
+    BlockingScreen::InstallResourceLockHooks();
+    BlockingScreen& screen = BlockingScreen::Instance();
+    EXPECT_FALSE(screen.HasDisplay());
+    ScopedFakeJobTiming fake;
+    ResourceLock lock;
+    constexpr uint32_t kHolder = 77;
+    ASSERT_TRUE(lock.TryAcquire(kHolder, true));
+    std::thread holder([&] {
+        if (WaitUntil([&] { return fake.timing.SleepCalls() > 0; })) {
+            fake.timing.Advance(15001);
+            EXPECT_TRUE(WaitUntil([&] { return screen.ShowCalls() == 1; }));
+            EXPECT_EQ(screen.HideCalls(), 0);
+        }
+        lock.Release(kHolder);
+    });
+    lock.AcquireCurrentThread(true);
+    holder.join();
+    EXPECT_EQ(screen.ShowCalls(), 1);
+    EXPECT_EQ(screen.UpdateCalls(), 0);
+    EXPECT_EQ(screen.HideCalls(), 1);
+    EXPECT_TRUE(lock.ReleaseCurrentThread());
+    ResourceLock::SetWaitHooks({});
+}
+
+} // namespace
