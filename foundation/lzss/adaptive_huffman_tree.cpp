@@ -6,73 +6,100 @@
 #include <algorithm>
 
 AdaptiveHuffmanTree::AdaptiveHuffmanTree(int symbolCount)
-    : symbolCount_(symbolCount), leafCount_((symbolCount + 1) & ~1) {
-    const int nodes = 2 * leafCount_ - 1;
-    frequency_.resize(nodes);
-    parent_.resize(nodes);
-    child_.resize(nodes);
+    : symbolCount_(symbolCount),
+      leafCount_((symbolCount + 1) & ~1),
+      nodeCount_(2 * leafCount_ - 1) {
+    const int nodes = nodeCount_;
+    nodes_.assign(nodes + kScanGroup - 1, Node{UINT32_MAX, -1, 0});
     leaf_.resize(leafCount_);
     for (int i = 0; i < leafCount_; ++i) {
-        frequency_[i] = 1;
-        child_[i] = static_cast<uint16_t>(i | kLeafBit);
+        nodes_[i].frequency = 1;
+        nodes_[i].child = static_cast<uint16_t>(i | kLeafBit);
         leaf_[i] = i;
     }
     for (int m = 0; leafCount_ + m < nodes; ++m) {
         const int node = leafCount_ + m;
-        frequency_[node] = frequency_[2 * m] + frequency_[2 * m + 1];
-        child_[node] = static_cast<uint16_t>(2 * m);
-        parent_[2 * m] = parent_[2 * m + 1] = node;
+        nodes_[node].frequency = nodes_[2 * m].frequency + nodes_[2 * m + 1].frequency;
+        nodes_[node].child = static_cast<uint16_t>(2 * m);
+        nodes_[2 * m].parent = nodes_[2 * m + 1].parent = static_cast<int16_t>(node);
     }
-    parent_[Root()] = -1;
+    nodes_[Root()].parent = -1;
 }
 
 void AdaptiveHuffmanTree::Update(int symbol) {
+    if (nodes_[Root()].frequency > kRebuildAbove) Rebuild();
+    Climb(leaf_[symbol]);
+}
+
+void AdaptiveHuffmanTree::UpdateAlong(const Path& path) {
+    if (nodes_[Root()].frequency > kRebuildAbove) {
+        Update(nodes_[path.nodes[path.length]].child & ~kLeafBit);
+        return;
+    }
+    Node* const nodes = nodes_.data();
+    for (int i = path.length; i > 0; --i) {
+        const int c = path.nodes[i];
+        const uint32_t k = ++nodes[c].frequency;
+        if (nodes[c + 1].frequency < k) {
+            const int l = LastBelow(c + 2, k);
+            Swap(c, l);
+            Climb(nodes[l].parent);
+            return;
+        }
+    }
+    ++nodes[Root()].frequency;
+}
+
+// Counts node c and its ancestors: each one whose new count passes the next node's
+// changes place with the last node of its old count, and the climb goes on from there.
+void AdaptiveHuffmanTree::Climb(int c) {
+    Node* const nodes = nodes_.data();
     const int root = Root();
-    if (frequency_[root] > kRebuildAbove) Rebuild();
-    int c = leaf_[symbol];
     while (c != root) {
-        const uint32_t k = ++frequency_[c];
-        if (frequency_[c + 1] < k) {
+        const uint32_t k = ++nodes[c].frequency;
+        if (nodes[c + 1].frequency < k) {
             const int l = LastBelow(c + 2, k);
             Swap(c, l);
             c = l;
         }
-        c = parent_[c];
+        c = nodes[c].parent;
     }
-    ++frequency_[root];
+    ++nodes[root].frequency;
 }
 
 // The last node before the first node at or after `from` whose count is at least `count`.
-// The array is sorted, so a binary search finds the node a scan upwards would find; the
-// root always qualifies as that first node.
+// The array is sorted, so counting the nodes below `count` in a group of eight finds the
+// node a scan upwards would find, without a branch per node; the root always qualifies,
+// and the padding after it keeps the last group inside the array.
 int AdaptiveHuffmanTree::LastBelow(int from, uint32_t count) const {
-    const auto first = frequency_.begin() + from;
-    const auto end = frequency_.end();
-    return static_cast<int>(std::lower_bound(first, end, count) - frequency_.begin()) - 1;
+    const Node* group = nodes_.data() + from;
+    for (;; group += kScanGroup) {
+        int below = 0;
+        for (int i = 0; i < kScanGroup; ++i) below += group[i].frequency < count;
+        if (below < kScanGroup) return static_cast<int>(group - nodes_.data()) + below - 1;
+    }
 }
 
 // Exchanges the counts and child entries of two places; the parents stay with the places.
 void AdaptiveHuffmanTree::Swap(int a, int b) {
-    std::swap(frequency_[a], frequency_[b]);
-    std::swap(child_[a], child_[b]);
+    std::swap(nodes_[a].frequency, nodes_[b].frequency);
+    std::swap(nodes_[a].child, nodes_[b].child);
     Repoint(a);
     Repoint(b);
 }
 
 // Points the children (or the symbol) of a node's entry back at the node's place.
 void AdaptiveHuffmanTree::Repoint(int node) {
-    const uint16_t child = child_[node];
+    const uint16_t child = nodes_[node].child;
     if (child & kLeafBit) {
         leaf_[child & ~kLeafBit] = node;
         return;
     }
-    parent_[child] = parent_[child + 1] = node;
+    nodes_[child].parent = nodes_[child + 1].parent = static_cast<int16_t>(node);
 }
 
 void AdaptiveHuffmanTree::Move(int from, int to) {
-    frequency_[to] = frequency_[from];
-    child_[to] = child_[from];
-    parent_[to] = parent_[from];
+    nodes_[to] = nodes_[from];
     Repoint(to);
 }
 
@@ -83,8 +110,8 @@ void AdaptiveHuffmanTree::Move(int from, int to) {
 void AdaptiveHuffmanTree::Rebuild() {
     const int root = Root();
     for (int node = 0; node <= root; ++node) {
-        if (IsLeaf(node)) frequency_[node] = (frequency_[node] + 1) / 2;
-        parent_[node] = kUnassigned;
+        if (IsLeaf(node)) nodes_[node].frequency = (nodes_[node].frequency + 1) / 2;
+        nodes_[node].parent = kUnassigned;
     }
     int pair = 0;
     int slot = 0;
@@ -93,32 +120,30 @@ void AdaptiveHuffmanTree::Rebuild() {
         const int a = FirstUnpaired(pair);
         if (a < 0) break;
         slot = NextFreeSlot(slot, leavesLeft);
-        const uint32_t f = frequency_[a] + frequency_[a + 1];
+        const uint32_t f = nodes_[a].frequency + nodes_[a + 1].frequency;
         int place = slot++;
         // Sinking is part of the rule but is not known to happen when the array was
         // sorted before the rebuild; letting leaves pass is the common case.
-        if (place > 0 && frequency_[place - 1] > f) {
-            for (; place > 0 && frequency_[place - 1] > f; --place) Move(place - 1, place);
+        if (place > 0 && nodes_[place - 1].frequency > f) {
+            for (; place > 0 && nodes_[place - 1].frequency > f; --place) Move(place - 1, place);
         } else {
             for (; leavesLeft > 0; ++place, ++slot, --leavesLeft) {
                 const int leaf = NextLeafAbove(place);
-                if (leaf < 0 || frequency_[leaf] >= f) break;
+                if (leaf < 0 || nodes_[leaf].frequency >= f) break;
                 Move(leaf, place);
-                child_[leaf] = 0;  // no longer a leaf: a free place
+                nodes_[leaf].child = 0;  // no longer a leaf: a free place
             }
         }
-        frequency_[place] = f;
-        child_[place] = static_cast<uint16_t>(a);
-        parent_[place] = kUnassigned;
-        parent_[a] = parent_[a + 1] = place;
+        nodes_[place] = {f, kUnassigned, static_cast<uint16_t>(a)};
+        nodes_[a].parent = nodes_[a + 1].parent = static_cast<int16_t>(place);
         pair = a + 2;
     }
-    parent_[root] = -1;
+    nodes_[root].parent = -1;
 }
 
 int AdaptiveHuffmanTree::FirstUnpaired(int from) const {
     for (int node = from; node < Root(); ++node) {
-        if (parent_[node] == kUnassigned) return node;
+        if (nodes_[node].parent == kUnassigned) return node;
     }
     return -1;
 }
@@ -129,7 +154,7 @@ int AdaptiveHuffmanTree::NextFreeSlot(int from, int& leavesLeft) const {
     for (; node < Root(); ++node) {
         if (IsLeaf(node)) {
             --leavesLeft;
-        } else if (parent_[node] == kUnassigned) {
+        } else if (nodes_[node].parent == kUnassigned) {
             break;
         }
     }
@@ -148,9 +173,23 @@ uint32_t AdaptiveHuffmanTree::Code(int symbol, int& length) const {
     uint32_t code = 0;
     length = 0;
     for (int node = leaf_[symbol]; node != root; ++length) {
-        const int parent = parent_[node];
-        code = (code << 1) | static_cast<uint32_t>(node - child_[parent]);
+        const int parent = nodes_[node].parent;
+        code = (code << 1) | static_cast<uint32_t>(node - nodes_[parent].child);
         node = parent;
     }
     return code;
+}
+
+int AdaptiveHuffmanTree::Walk(uint64_t bits, Path& path) const {
+    const Node* const nodes = nodes_.data();
+    size_t node = static_cast<size_t>(Root());
+    int length = 0;
+    path.nodes[0] = static_cast<int16_t>(node);
+    for (uint32_t child = nodes[node].child; !(child & kLeafBit); child = nodes[node].child) {
+        node = child + (bits & 1);
+        bits >>= 1;
+        path.nodes[++length] = static_cast<int16_t>(node);
+    }
+    path.length = length;
+    return nodes[node].child & ~kLeafBit;
 }

@@ -20,25 +20,49 @@ public:
     // Halves every leaf count (rounding up) and rebuilds the inner nodes in place.
     void Rebuild();
 
-    // The symbol's code, the bit nearest the root in bit 0, and its length in bits. The
-    // counts stay below 0x10000, which keeps the tree under 32 levels.
+    // The symbol's code, the bit nearest the root in bit 0, and its length in bits. Codes
+    // are sent while the root's count is at most 0x8000; as a node counts at least its
+    // child and that child's sibling, paths grow like Fibonacci numbers and stay under
+    // 24 nodes, so a code always fits 32 bits.
     uint32_t Code(int symbol, int& length) const;
+
+    // The decoder's side: the nodes from the root (nodes[0]) to a leaf (nodes[length]).
+    static constexpr int kMaxCodeLength = 32;
+    struct Path {
+        int length;
+        int16_t nodes[kMaxCodeLength + 1];
+    };
+    // Follows the bits (the root's in bit 0) to a leaf; returns its symbol.
+    int Walk(uint64_t bits, Path& path) const;
+    // Update of the symbol at the end of a path walked since the last change: it climbs
+    // the recorded path (no parent lookups) until the first swap.
+    void UpdateAlong(const Path& path);
 
     int SymbolCount() const { return symbolCount_; }
     int LeafCount() const { return leafCount_; }
-    int NodeCount() const { return static_cast<int>(frequency_.size()); }
-    int Root() const { return NodeCount() - 1; }
+    int NodeCount() const { return nodeCount_; }
+    int Root() const { return nodeCount_ - 1; }
 
-    uint32_t Frequency(int node) const { return frequency_[node]; }
-    int32_t Parent(int node) const { return parent_[node]; }
+    uint32_t Frequency(int node) const { return nodes_[node].frequency; }
+    int32_t Parent(int node) const { return nodes_[node].parent; }
     // An inner node's first child (the second is the next index), or symbol | kLeafBit.
-    uint16_t Child(int node) const { return child_[node]; }
+    uint16_t Child(int node) const { return nodes_[node].child; }
     int32_t LeafOf(int symbol) const { return leaf_[symbol]; }
-    bool IsLeaf(int node) const { return (child_[node] & kLeafBit) != 0; }
+    bool IsLeaf(int node) const { return (nodes_[node].child & kLeafBit) != 0; }
 
 private:
-    static constexpr int32_t kUnassigned = -2;  // parent mark while rebuilding
+    static constexpr int16_t kUnassigned = -2;  // parent mark while rebuilding
+    static constexpr int kScanGroup = 8;        // nodes compared at once by LastBelow
 
+    // One node's entries side by side: the update and the decoder's walk read them
+    // together. 547 nodes at most, so 16 bits hold a parent index.
+    struct Node {
+        uint32_t frequency;
+        int16_t parent;
+        uint16_t child;
+    };
+
+    void Climb(int node);
     void Swap(int a, int b);
     void Move(int from, int to);
     void Repoint(int node);
@@ -49,8 +73,7 @@ private:
 
     int symbolCount_;
     int leafCount_;
-    std::vector<uint32_t> frequency_;
-    std::vector<int32_t> parent_;
-    std::vector<uint16_t> child_;
+    int nodeCount_;
+    std::vector<Node> nodes_;  // the nodes, then kScanGroup - 1 of the highest count
     std::vector<int32_t> leaf_;
 };

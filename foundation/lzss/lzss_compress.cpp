@@ -84,16 +84,11 @@ bool LZSSCompress::Decompress(std::span<const uint8_t> stream, std::vector<uint8
         output.assign(body.begin(), body.end());
         return true;
     }
-    LZSSDecodeOutput out(output, maxOutput, 4 * body.size());
     const bool ok = LZSSLevelTable[level].form == LZSSForm::Huffman
-                        ? DecodeLZSSHuffman(body, windowClass, out)
-                        : DecodeLZSSFlagWords(body, windowClass, out);
-    if (!ok) {
-        output.clear();
-        return false;
-    }
-    out.Finish();
-    return true;
+                        ? DecodeLZSSHuffman(body, windowClass, output, maxOutput)
+                        : DecodeLZSSFlagWords(body, windowClass, output, maxOutput);
+    if (!ok) output.clear();
+    return ok;
 }
 
 }  // namespace Kiv

@@ -1,6 +1,8 @@
 // The decoders' output: the caller's vector, grown geometrically and never past the
 // caller's limit. Matches are checked against the bytes written so far before anything is
 // copied, so a hostile stream can neither read before the output nor grow it unbounded.
+// Each decoder keeps its output object local, so the cursor stays in registers (stores of
+// bytes could otherwise alias it and force a reload per byte).
 #pragma once
 
 #include <algorithm>
@@ -16,7 +18,7 @@ public:
     LZSSDecodeOutput(std::vector<uint8_t>& bytes, size_t limit, size_t sizeHint)
         : bytes_(bytes), limit_(limit) {
         bytes_.resize(std::min(sizeHint, limit_) + kSlack);
-        data_ = bytes_.data();
+        Reload();
     }
 
     bool Literal(uint8_t byte) {
@@ -34,7 +36,7 @@ public:
 
     // Copies length bytes from distance bytes back; an overlapping copy repeats the
     // pattern. Fails for a distance of 0 or beyond the bytes written.
-    bool Match(size_t distance, size_t length) {
+    [[gnu::always_inline]] bool Match(size_t distance, size_t length) {
         if (distance == 0 || distance > size_ || !Room(length)) return false;
         uint8_t* to = data_ + size_;
         const uint8_t* from = to - distance;
@@ -51,24 +53,36 @@ public:
         return true;
     }
 
+    // Trims the vector to the bytes written.
     void Finish() { bytes_.resize(size_); }
 
 private:
     static constexpr size_t kSlack = 16;
 
-    bool Room(size_t count) { return size_ + count + kSlack <= bytes_.size() || Grow(count); }
+    bool Room(size_t count) {
+        if (count <= capacity_ - size_) return true;
+        if (!Grow(bytes_, size_ + count, limit_)) return false;
+        Reload();
+        return true;
+    }
 
-    bool Grow(size_t count) {
-        if (count > limit_ - size_) return false;
-        const size_t wanted = std::max(bytes_.size() * 2, size_ + count + kSlack);
-        bytes_.resize(std::min(wanted, limit_ + kSlack));
+    void Reload() {
         data_ = bytes_.data();
+        capacity_ = bytes_.size() - kSlack;
+    }
+
+    // Room for `needed` bytes plus the slack, doubling, never past limit + slack.
+    [[gnu::noinline]] static bool Grow(std::vector<uint8_t>& bytes, size_t needed, size_t limit) {
+        if (needed > limit) return false;
+        const size_t wanted = std::max(bytes.size() * 2, needed + kSlack);
+        bytes.resize(std::min(wanted, limit + kSlack));
         return true;
     }
 
     std::vector<uint8_t>& bytes_;
-    uint8_t* data_;
+    uint8_t* data_ = nullptr;
     size_t size_ = 0;
+    size_t capacity_ = 0;  // bytes the vector holds before its slack
     size_t limit_;
 };
 

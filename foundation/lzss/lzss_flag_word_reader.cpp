@@ -2,6 +2,7 @@
 // an input that ends inside an item (a flag word, an item byte or a run cut short) is
 // damaged. The last flag word's unused bits are never read.
 
+#include "foundation/lzss/lzss_decode_output.h"
 #include "foundation/lzss/lzss_flag_words.h"
 #include "foundation/lzss/lzss_tables.h"
 
@@ -93,7 +94,9 @@ bool WideClassItem(FlagWordReader& reader, int distanceBits, LZSSDecodeOutput& o
 
 }  // namespace
 
-bool DecodeLZSSFlagWords(std::span<const uint8_t> items, int windowClass, LZSSDecodeOutput& out) {
+bool DecodeLZSSFlagWords(std::span<const uint8_t> items, int windowClass,
+                         std::vector<uint8_t>& output, size_t limit) {
+    LZSSDecodeOutput out(output, limit, 4 * items.size());
     FlagWordReader reader(items);
     const int distanceBits = kLZSSWindowClasses[windowClass].distanceBits;
     while (!reader.AtEnd()) {
@@ -101,6 +104,7 @@ bool DecodeLZSSFlagWords(std::span<const uint8_t> items, int windowClass, LZSSDe
                                          : WideClassItem(reader, distanceBits, out);
         if (!ok) return false;
     }
+    out.Finish();
     return true;
 }
 

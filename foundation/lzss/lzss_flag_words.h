@@ -9,8 +9,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <vector>
 
-#include "foundation/lzss/lzss_decode_output.h"
 #include "foundation/lzss/lzss_encode_buffer.h"
 #include "foundation/lzss/lzss_match_finder.h"
 
@@ -49,6 +49,7 @@ private:
 
 // Decodes the items after the header byte until the input ends. False for an item cut
 // short, a match reaching before the output, or output beyond its limit.
-bool DecodeLZSSFlagWords(std::span<const uint8_t> items, int windowClass, LZSSDecodeOutput& out);
+bool DecodeLZSSFlagWords(std::span<const uint8_t> items, int windowClass,
+                         std::vector<uint8_t>& output, size_t limit);
 
 }  // namespace Kiv

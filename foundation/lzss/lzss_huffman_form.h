@@ -7,9 +7,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "foundation/lzss/adaptive_huffman_tree.h"
-#include "foundation/lzss/lzss_decode_output.h"
 #include "foundation/lzss/lzss_encode_buffer.h"
 #include "foundation/lzss/lzss_match_finder.h"
 
@@ -44,6 +44,7 @@ private:
 // Decodes the bit stream after the header byte up to the end symbol. False when the bits
 // run out first, for the unused 274th leaf, a match reaching before the output, or output
 // beyond its limit.
-bool DecodeLZSSHuffman(std::span<const uint8_t> bits, int windowClass, LZSSDecodeOutput& out);
+bool DecodeLZSSHuffman(std::span<const uint8_t> bits, int windowClass,
+                       std::vector<uint8_t>& output, size_t limit);
 
 }  // namespace Kiv

@@ -1,8 +1,9 @@
-// Reader of the Huffman form: walks each tree from the root one bit at a time and updates
-// it exactly as the writer did. Every bit is taken from the input through one reader that
-// fails, instead of inventing bits, when the input is used up.
+// Reader of the Huffman form: walks each tree from the root and updates it exactly as the
+// writer did, along the path just walked. Every bit is taken from the input through one
+// reader that fails, instead of inventing bits, when the input is used up.
 #include <cstring>
 
+#include "foundation/lzss/lzss_decode_output.h"
 #include "foundation/lzss/lzss_huffman_form.h"
 #include "foundation/lzss/lzss_tables.h"
 
@@ -14,20 +15,23 @@ public:
     explicit BitReader(std::span<const uint8_t> bytes)
         : in_(bytes.data()), end_(bytes.data() + bytes.size()) {}
 
-    bool Bit(uint32_t& bit) {
-        if (count_ == 0 && !Fill(1)) return false;
-        bit = static_cast<uint32_t>(bits_ & 1);
-        bits_ >>= 1;
-        --count_;
-        return true;
-    }
-
     bool Bits(int count, uint32_t& value) {
         if (count_ < count && !Fill(count)) return false;
         value = static_cast<uint32_t>(bits_ & ((uint64_t{1} << count) - 1));
         bits_ >>= count;
         count_ -= count;
         return true;
+    }
+
+    // Tops the pending bits up to at least 32 (56 at most) where the input allows.
+    void Prefetch() {
+        if (count_ < 32) Fill(32);
+    }
+    uint64_t Pending() const { return bits_; }  // bits past the input's end are zero
+    int Count() const { return count_; }
+    void Skip(int count) {
+        bits_ >>= count;
+        count_ -= count;
     }
 
 private:
@@ -54,30 +58,37 @@ private:
     int count_ = 0;
 };
 
-bool DecodeSymbol(const AdaptiveHuffmanTree& tree, BitReader& reader, int& symbol) {
-    int node = tree.Root();
-    while (!tree.IsLeaf(node)) {
-        uint32_t bit;
-        if (!reader.Bit(bit)) return false;
-        node = tree.Child(node) + static_cast<int>(bit);
-    }
-    symbol = tree.Child(node) & ~AdaptiveHuffmanTree::kLeafBit;
+// The next symbol of the tree and the path to its leaf. A code is shorter than 32 bits,
+// so the walk reads the pending bits without a check each; a code longer than what was
+// left of the input fails.
+bool NextSymbol(const AdaptiveHuffmanTree& tree, BitReader& reader,
+                AdaptiveHuffmanTree::Path& path, int& symbol) {
+    reader.Prefetch();
+    symbol = tree.Walk(reader.Pending(), path);
+    if (path.length > reader.Count()) return false;
+    reader.Skip(path.length);
     return true;
 }
 
 }  // namespace
 
-bool DecodeLZSSHuffman(std::span<const uint8_t> bits, int windowClass, LZSSDecodeOutput& out) {
+bool DecodeLZSSHuffman(std::span<const uint8_t> bits, int windowClass,
+                       std::vector<uint8_t>& output, size_t limit) {
+    LZSSDecodeOutput out(output, limit, 4 * bits.size());
     const LZSSWindowClass& window = kLZSSWindowClasses[windowClass];
     AdaptiveHuffmanTree literals(kLZSSLiteralSymbols);
     AdaptiveHuffmanTree distances(window.highDistanceSymbols);
     BitReader reader(bits);
+    AdaptiveHuffmanTree::Path path;
     for (;;) {
         int symbol;
-        if (!DecodeSymbol(literals, reader, symbol)) return false;
-        if (symbol == kLZSSEndSymbol) return true;
+        if (!NextSymbol(literals, reader, path, symbol)) return false;
+        if (symbol == kLZSSEndSymbol) {
+            out.Finish();
+            return true;
+        }
         if (symbol > kLZSSEndSymbol) return false;
-        literals.Update(symbol);
+        literals.UpdateAlong(path);
         if (symbol < kLZSSFirstLengthSymbol) {
             if (!out.Literal(static_cast<uint8_t>(symbol))) return false;
             continue;
@@ -86,8 +97,8 @@ bool DecodeLZSSHuffman(std::span<const uint8_t> bits, int windowClass, LZSSDecod
         uint32_t extra, low;
         int high;
         if (!reader.Bits(code.extraBits, extra)) return false;
-        if (!DecodeSymbol(distances, reader, high)) return false;
-        distances.Update(high);
+        if (!NextSymbol(distances, reader, path, high)) return false;
+        distances.UpdateAlong(path);
         if (!reader.Bits(window.lowDistanceBits, low)) return false;
         const size_t distance = static_cast<size_t>(high) << window.lowDistanceBits | low;
         if (!out.Match(distance, code.base + extra + kLZSSMinMatch)) return false;

@@ -195,4 +195,28 @@ TEST(AdaptiveHuffmanTree, StaysValidThroughSkewedRunsAndRebuilds) {
     }
 }
 
+TEST(AdaptiveHuffmanTree, DecoderWalkAndUpdateMatchTheEncoderSide) {
+    // The encoder codes with Code and counts with Update; the decoder walks the bits and
+    // counts along the walked path. Both trees must stay equal, rebuilds included.
+    AdaptiveHuffmanTree encoder(273);
+    AdaptiveHuffmanTree decoder(273);
+    std::mt19937 random(99);
+    for (int i = 0; i < 100000; ++i) {
+        const int symbol = static_cast<int>(random() % (i % 3 == 0 ? 273 : 7));
+        int length = 0;
+        const uint32_t code = encoder.Code(symbol, length);
+        encoder.Update(symbol);
+        AdaptiveHuffmanTree::Path path;
+        ASSERT_EQ(decoder.Walk(code, path), symbol);
+        ASSERT_EQ(path.length, length);
+        decoder.UpdateAlong(path);
+        if (i % 1000 != 0) continue;
+        for (int node = 0; node < encoder.NodeCount(); ++node) {
+            ASSERT_EQ(decoder.Frequency(node), encoder.Frequency(node)) << i;
+            ASSERT_EQ(decoder.Child(node), encoder.Child(node)) << i;
+            ASSERT_EQ(decoder.Parent(node), encoder.Parent(node)) << i;
+        }
+    }
+}
+
 }  // namespace
