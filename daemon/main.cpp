@@ -1,0 +1,84 @@
+// kavdaemon: the stand-in asset-database daemon, installed as <installation>/bin/kavdaemon.
+// The client starts it with "bin" as its working folder; the installation folder is that
+// folder's parent, and the daemon serves the database "UserData\assets.tdx" in it.
+//
+// Settings, each as an argument or, when the argument is absent, an environment variable:
+//   --record <file>   KAVDAEMON_RECORD    the record file, one line per link event
+//   --idle-ms <n>     KAVDAEMON_IDLE_MS   end after n ms without a client (default 300000;
+//                                         0: never)
+// The discovery folder comes from KODRIN_IPC_DIR (else XDG_RUNTIME_DIR/kodrin, else
+// /tmp/kodrin-<uid>), as for the client.
+//
+// Exit status 0 after request 270, after the idle time, on SIGTERM, SIGINT or SIGHUP, and
+// when another daemon already serves the database; 1 when the settings are wrong or the
+// daemon cannot start.
+#include <pthread.h>
+#include <signal.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+#include "daemon/daemon_command_line.h"
+#include "daemon/daemon_server.h"
+#include "daemon/installation_paths.h"
+#include "engine/file.h"
+
+namespace {
+
+const char* Environment(const char* name) { return std::getenv(name); }
+
+int Fail(const std::string& message) {
+    std::fprintf(stderr, "kavdaemon: %s\n", message.c_str());
+    return 1;
+}
+
+// Signals that end the daemon, and the one the exit waiter uses to wake the main thread.
+sigset_t HandledSignals() {
+    sigset_t signals;
+    sigemptyset(&signals);
+    for (int signal : {SIGTERM, SIGINT, SIGHUP, SIGUSR1}) sigaddset(&signals, signal);
+    return signals;
+}
+
+// Waits for the server to end by itself or for a signal that ends it.
+void Serve(DaemonServer& server, const sigset_t& signals) {
+    const pthread_t mainThread = pthread_self();
+    std::thread waiter([&server, mainThread] {
+        server.WaitForExit();
+        pthread_kill(mainThread, SIGUSR1);
+    });
+    int signal = 0;
+    sigwait(&signals, &signal);
+    if (signal != SIGUSR1) server.Stop();
+    waiter.join();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const sigset_t signals = HandledSignals();
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    signal(SIGPIPE, SIG_IGN);
+
+    DaemonCommandLine settings;
+    std::string error;
+    if (!ParseDaemonCommandLine(argc, argv, Environment, settings, error)) return Fail(error);
+
+    DaemonOptions options;
+    options.databasePath =
+        std::string(DatabasePathOfWorkingFolder(Kiv::File::Path(Kiv::File::GetCwd())).View());
+    if (options.databasePath.empty()) return Fail("no installation folder above the working folder");
+    options.recordPath = settings.recordPath;
+    options.idleTime = settings.idleTime;
+
+    DaemonServer server(options);
+    switch (server.Start()) {
+    case DaemonStart::kOtherDaemon: return 0;
+    case DaemonStart::kFailed: return Fail("cannot listen or publish the port");
+    case DaemonStart::kStarted: break;
+    }
+    Serve(server, signals);
+    return 0;
+}

@@ -1,0 +1,38 @@
+#include "daemon/outgoing_queue.h"
+
+#include <utility>
+
+OutgoingQueue::Push OutgoingQueue::Add(WireBytes frame) {
+    std::lock_guard<std::mutex> hold(lock_);
+    if (closed_) return Push::kClosed;
+    const bool fits = frame.size() <= maxBytes_ && bytes_ <= maxBytes_ - frame.size();
+    if (!fits && !frames_.empty()) return Push::kFull;
+    bytes_ += frame.size();
+    frames_.push_back(std::move(frame));
+    changed_.notify_one();
+    return Push::kQueued;
+}
+
+void OutgoingQueue::Close() {
+    std::lock_guard<std::mutex> hold(lock_);
+    closed_ = true;
+    changed_.notify_all();
+}
+
+bool OutgoingQueue::Pop(WireBytes& frame) {
+    std::unique_lock<std::mutex> hold(lock_);
+    changed_.wait(hold, [this] { return closed_ || !frames_.empty(); });
+    if (frames_.empty()) return false;
+    frame = std::move(frames_.front());
+    frames_.pop_front();
+    bytes_ -= frame.size();
+    return true;
+}
+
+void OutgoingQueue::Discard() {
+    std::lock_guard<std::mutex> hold(lock_);
+    closed_ = true;
+    frames_.clear();
+    bytes_ = 0;
+    changed_.notify_all();
+}

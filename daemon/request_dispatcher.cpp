@@ -1,0 +1,90 @@
+// Hooks run outside the dispatcher's lock, so a hook may set hooks or send notes itself.
+#include "daemon/request_dispatcher.h"
+
+#include <string>
+
+#include "daemon/wire_bytes.h"
+
+// The daemon's own answers. Columns: request id, handler. Requests 0, 140 and 141 carry
+// nothing the stand-in acts on yet: each gets its empty reply.
+const RequestDispatcher::BuiltIn RequestDispatcher::kBuiltIns[] = {
+    {kRequestKeepAlive, &RequestDispatcher::AnswerEmpty},
+    {kRequestCommandHost, &RequestDispatcher::AnswerEmpty},
+    {kRequestCommandJobReply, &RequestDispatcher::AnswerEmpty},
+    {kRequestQuestionAnswer, &RequestDispatcher::AnswerQuestionAnswer},
+    {kRequestCloseDaemon, &RequestDispatcher::AnswerCloseDaemon},
+};
+
+void RequestDispatcher::SetHook(int32_t id, DaemonHook hook) {
+    std::lock_guard<std::mutex> hold(lock_);
+    if (hook) {
+        hooks_[id] = std::move(hook);
+    } else {
+        hooks_.erase(id);
+    }
+}
+
+void RequestDispatcher::Dispatch(const DaemonRequest& request, DaemonResponse& response) {
+    if (DaemonHook hook = FindHook(request.id)) {
+        hook(request, response);
+        return;
+    }
+    if (const BuiltIn* builtIn = FindBuiltIn(request.id)) {
+        (this->*builtIn->handler)(request, response);
+        return;
+    }
+    record_.Line("unknown " + std::to_string(request.client) + " id=" + std::to_string(request.id) +
+                 " tid=" + std::to_string(request.transactionId));
+}
+
+void RequestDispatcher::ExpectAnswer(int client, uint32_t transactionId, int32_t answer) {
+    std::lock_guard<std::mutex> hold(lock_);
+    expectedAnswers_[{client, transactionId}] = answer;
+}
+
+const RequestDispatcher::BuiltIn* RequestDispatcher::FindBuiltIn(int32_t id) {
+    for (const BuiltIn& builtIn : kBuiltIns) {
+        if (builtIn.id == id) return &builtIn;
+    }
+    return nullptr;
+}
+
+void RequestDispatcher::AnswerEmpty(const DaemonRequest&, DaemonResponse&) {}
+
+void RequestDispatcher::AnswerQuestionAnswer(const DaemonRequest& request, DaemonResponse&) {
+    WireReader reader(request.payload);
+    const auto transactionId = static_cast<uint32_t>(reader.Int32());
+    const int32_t answer = reader.Int32();
+    std::string line = "answer " + std::to_string(request.client);
+    if (reader.Failed()) {
+        record_.Line(line + " short");
+        return;
+    }
+    line += " tid=" + std::to_string(transactionId) + " value=" + std::to_string(answer);
+    const std::optional<int32_t> expected = TakeExpectedAnswer(request.client, transactionId);
+    if (!expected) {
+        record_.Line(line + " expected=none match=no");
+        return;
+    }
+    record_.Line(line + " expected=" + std::to_string(*expected) +
+                 (*expected == answer ? " match=yes" : " match=no"));
+}
+
+void RequestDispatcher::AnswerCloseDaemon(const DaemonRequest&, DaemonResponse& response) {
+    response.endDaemon = true;
+}
+
+DaemonHook RequestDispatcher::FindHook(int32_t id) {
+    std::lock_guard<std::mutex> hold(lock_);
+    auto found = hooks_.find(id);
+    return found == hooks_.end() ? DaemonHook() : found->second;
+}
+
+std::optional<int32_t> RequestDispatcher::TakeExpectedAnswer(int client, uint32_t transactionId) {
+    std::lock_guard<std::mutex> hold(lock_);
+    auto found = expectedAnswers_.find({client, transactionId});
+    if (found == expectedAnswers_.end()) return std::nullopt;
+    const int32_t answer = found->second;
+    expectedAnswers_.erase(found);
+    return answer;
+}

@@ -1,0 +1,58 @@
+// RequestDispatcher: finds what answers a request id. A hook set for the id (library mode,
+// script entries) comes first; else the daemon's own table of handlers; an id in neither
+// gets an empty reply and an "unknown" record line. The asset requests join the table as
+// they are answered for real. It also keeps the answers expected to questions the daemon
+// asked, and checks request 150 against them.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <utility>
+
+#include "daemon/daemon_record.h"
+#include "daemon/daemon_request.h"
+
+using DaemonHook = std::function<void(const DaemonRequest&, DaemonResponse&)>;
+
+// Request ids the daemon answers itself.
+enum DaemonRequestId : int32_t {
+    kRequestKeepAlive = 0,
+    kRequestCommandHost = 140,     // registration as command host
+    kRequestCommandJobReply = 141, // the reply to a command-host job
+    kRequestQuestionAnswer = 150,  // int32 transaction id, int32 answer
+    kRequestCloseDaemon = 270,
+};
+
+class RequestDispatcher {
+public:
+    explicit RequestDispatcher(DaemonRecord& record) : record_(record) {}
+
+    // An empty hook removes the id's hook. Safe while clients run.
+    void SetHook(int32_t id, DaemonHook hook);
+    void Dispatch(const DaemonRequest& request, DaemonResponse& response);
+    // The answer expected to the question asked in transaction tid of client.
+    void ExpectAnswer(int client, uint32_t transactionId, int32_t answer);
+
+private:
+    using Handler = void (RequestDispatcher::*)(const DaemonRequest&, DaemonResponse&);
+    struct BuiltIn {
+        int32_t id;
+        Handler handler;
+    };
+    static const BuiltIn kBuiltIns[];
+    static const BuiltIn* FindBuiltIn(int32_t id);
+
+    void AnswerEmpty(const DaemonRequest& request, DaemonResponse& response);
+    void AnswerQuestionAnswer(const DaemonRequest& request, DaemonResponse& response);
+    void AnswerCloseDaemon(const DaemonRequest& request, DaemonResponse& response);
+
+    DaemonHook FindHook(int32_t id);
+    std::optional<int32_t> TakeExpectedAnswer(int client, uint32_t transactionId);
+
+    DaemonRecord& record_;
+    std::mutex lock_;
+    std::map<int32_t, DaemonHook> hooks_;
+    std::map<std::pair<int, uint32_t>, int32_t> expectedAnswers_;
+};
