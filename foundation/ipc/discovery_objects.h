@@ -14,11 +14,11 @@
 #include "foundation/ipc/kav_ipc_block.h"
 
 class KAVDiscoveryObjects {
-public:
+  public:
     enum class Join {
-        kFailed,    // nothing open
-        kNew,       // a zeroed block; the caller owns the mutex and must initialise, then Unlock
-        kExisting,  // another party has the block; the mutex is not owned
+        kFailed,   // nothing open
+        kNew,      // a zeroed block; the caller owns the mutex and must initialise, then Unlock
+        kExisting, // another party has the block; the mutex is not owned
     };
 
     KAVDiscoveryObjects() = default;
@@ -39,7 +39,7 @@ public:
     // Valid while open.
     KAVIpcBlock Block() const { return KAVIpcBlock(block_->GetData()); }
 
-private:
+  private:
     Join JoinBlock(const std::string& blockPath);
 
     IpcFileLock mutex_;

@@ -26,13 +26,21 @@ void IpcFileLock::Close() {
     handle_ = -1;
 }
 
-bool IpcFileLock::Lock() { return Flock(LOCK_EX); }
+bool IpcFileLock::Lock() {
+    return Flock(LOCK_EX);
+}
 
-bool IpcFileLock::TryLock() { return Flock(LOCK_EX | LOCK_NB); }
+bool IpcFileLock::TryLock() {
+    return Flock(LOCK_EX | LOCK_NB);
+}
 
-bool IpcFileLock::TryLockShared() { return Flock(LOCK_SH | LOCK_NB); }
+bool IpcFileLock::TryLockShared() {
+    return Flock(LOCK_SH | LOCK_NB);
+}
 
-void IpcFileLock::Unlock() { Flock(LOCK_UN); }
+void IpcFileLock::Unlock() {
+    Flock(LOCK_UN);
+}
 
 bool IpcFileLock::Flock(int operation) {
     if (handle_ < 0) return false;

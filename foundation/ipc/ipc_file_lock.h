@@ -8,7 +8,7 @@
 #include <string>
 
 class IpcFileLock {
-public:
+  public:
     IpcFileLock() = default;
     ~IpcFileLock() { Close(); }
     IpcFileLock(const IpcFileLock&) = delete;
@@ -29,7 +29,7 @@ public:
     bool TryLockShared();
     void Unlock();
 
-private:
+  private:
     bool Flock(int operation);
 
     int handle_ = -1;

@@ -15,11 +15,14 @@ namespace {
 constexpr uint64_t kFnvOffsetBasis = 0xcbf29ce484222325ull;
 constexpr uint64_t kFnvPrime = 0x100000001b3ull;
 
-bool IsSeparator(char c) { return c == '/' || c == '\\'; }
+bool IsSeparator(char c) {
+    return c == '/' || c == '\\';
+}
 
 std::string Lowered(std::string_view text) {
     std::string lowered(text);
-    for (char& c : lowered) c = Kiv::Ascii::ToLower(c);
+    for (char& c : lowered)
+        c = Kiv::Ascii::ToLower(c);
     return lowered;
 }
 
@@ -34,7 +37,7 @@ std::string ChooseIpcFolder() {
     return "/tmp/kodrin-" + std::to_string(getuid());
 }
 
-}  // namespace
+} // namespace
 
 bool BuildDiscoveryNames(std::string_view databasePath, KAVDiscoveryNames& out) {
     const std::string path = Lowered(databasePath);

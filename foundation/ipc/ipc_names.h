@@ -20,7 +20,7 @@ inline constexpr const char* kBlockFileEnding = ".blk";
 inline constexpr const char* kPresenceFileEnding = ".ref";
 
 struct KAVDiscoveryNames {
-    std::string databaseFolder;  // the lower-cased database path without "\assets.tdx"
+    std::string databaseFolder; // the lower-cased database path without "\assets.tdx"
     std::string mutexName;
     std::string blockName;
 };
@@ -34,8 +34,7 @@ uint64_t HashDiscoveryName(std::string_view name);
 // "kav-" and the hash as 16 lower-case hex digits.
 std::string DiscoveryFileStem(std::string_view name);
 // The file for name with that ending in folder.
-std::string DiscoveryFilePath(const std::string& folder, std::string_view name,
-                              const char* ending);
+std::string DiscoveryFilePath(const std::string& folder, std::string_view name, const char* ending);
 
 // The IPC folder: $KODRIN_IPC_DIR, else $XDG_RUNTIME_DIR/kodrin, else /tmp/kodrin-<uid>
 // (empty variables count as unset). Made with mode 0700 when missing; refused (false)

@@ -8,22 +8,22 @@
 #include <cstdint>
 
 class KAVIpcBlock {
-public:
+  public:
     static constexpr size_t kSize = 36;
     static constexpr int32_t kVersion = 3;
-    static constexpr int32_t kNone = -1;  // no process in an id field
+    static constexpr int32_t kNone = -1; // no process in an id field
 
     // Byte offsets of the fields.
     enum Field : size_t {
-        kHolderId = 0,       // the process that keeps the block tidy; -1 when none
-        kOwnerId = 4,        // the process that owns the database (the daemon); -1 when none
-        kRequesterId = 8,    // a process that asked for the database; -1 when none
-        kReserved12 = 12,    // not read by the client
-        kBlockVersion = 16,  // 0: nobody initialised the block
-        kAttachCount = 20,   // the client changes only its low byte
-        kRefuseFlag = 24,    // non-zero: attaching is refused
-        kReserved28 = 28,    // not read by the client
-        kDaemonPort = 32,    // TCP port on which the daemon accepts clients; 0 when none
+        kHolderId = 0,      // the process that keeps the block tidy; -1 when none
+        kOwnerId = 4,       // the process that owns the database (the daemon); -1 when none
+        kRequesterId = 8,   // a process that asked for the database; -1 when none
+        kReserved12 = 12,   // not read by the client
+        kBlockVersion = 16, // 0: nobody initialised the block
+        kAttachCount = 20,  // the client changes only its low byte
+        kRefuseFlag = 24,   // non-zero: attaching is refused
+        kReserved28 = 28,   // not read by the client
+        kDaemonPort = 32,   // TCP port on which the daemon accepts clients; 0 when none
     };
 
     // data: at least kSize bytes, aligned to 4.
@@ -43,9 +43,8 @@ public:
     // The initial values of a new block, holderId in the holder field.
     void Initialise(int32_t holderId);
 
-private:
-    template <typename NewLowByte>
-    void UpdateLowByte(Field field, NewLowByte newLowByte);
+  private:
+    template <typename NewLowByte> void UpdateLowByte(Field field, NewLowByte newLowByte);
 
     unsigned char* data_;
 };

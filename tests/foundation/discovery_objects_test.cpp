@@ -14,7 +14,7 @@
 namespace {
 
 class DiscoveryObjectsTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         char pattern[] = "/tmp/discovery_objects_test_XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
@@ -26,8 +26,10 @@ protected:
         ASSERT_TRUE(BuildDiscoveryNames("/Some/Install/UserData/assets.tdx", names_));
     }
     void TearDown() override {
-        if (hadPrevious_) setenv("KODRIN_IPC_DIR", previous_.c_str(), 1);
-        else unsetenv("KODRIN_IPC_DIR");
+        if (hadPrevious_)
+            setenv("KODRIN_IPC_DIR", previous_.c_str(), 1);
+        else
+            unsetenv("KODRIN_IPC_DIR");
         std::filesystem::remove_all(root_);
     }
 
@@ -94,7 +96,7 @@ TEST_F(DiscoveryObjectsTest, MutexExcludesOtherOpensOfTheSameName) {
     ASSERT_EQ(party.Open(names_), KAVDiscoveryObjects::Join::kNew);
     IpcFileLock other;
     ASSERT_TRUE(other.Open(IpcFile(names_.mutexName, ".lock")));
-    EXPECT_FALSE(other.TryLock());  // still owned from the new block's creation
+    EXPECT_FALSE(other.TryLock()); // still owned from the new block's creation
     party.Unlock();
     EXPECT_TRUE(other.TryLock());
     other.Unlock();
@@ -116,4 +118,4 @@ TEST_F(DiscoveryObjectsTest, APlantedFolderOrLinkIsNotTakenForALockFile) {
     EXPECT_FALSE(std::filesystem::exists(root_ + "/elsewhere"));
 }
 
-}  // namespace
+} // namespace

@@ -21,10 +21,12 @@ namespace {
 // FNV-1a 64 written out here once more, independent of the code under test.
 std::string HandFnv1a64(const std::string& text) {
     uint64_t hash = 14695981039346656037ull;
-    for (unsigned char c : text) hash = (hash ^ c) * 1099511628211ull;
+    for (unsigned char c : text)
+        hash = (hash ^ c) * 1099511628211ull;
     static const char digits[] = "0123456789abcdef";
     std::string hex(16, '0');
-    for (int i = 15; i >= 0; --i, hash >>= 4) hex[i] = digits[hash & 0xF];
+    for (int i = 15; i >= 0; --i, hash >>= 4)
+        hex[i] = digits[hash & 0xF];
     return hex;
 }
 
@@ -32,7 +34,8 @@ TEST(DiscoveryNames, MixedCaseDatabasePathGivesTheExactNames) {
     KAVDiscoveryNames names;
     ASSERT_TRUE(BuildDiscoveryNames("\\Program Files\\Kodrin\\UserData\\Assets.TDX", names));
     EXPECT_EQ(names.databaseFolder, "\\program files\\kodrin\\userdata");
-    EXPECT_EQ(names.mutexName, "09731AC6-B611-4e2a-B181-578073F64F24/program files/kodrin/userdata");
+    EXPECT_EQ(names.mutexName,
+              "09731AC6-B611-4e2a-B181-578073F64F24/program files/kodrin/userdata");
     EXPECT_EQ(names.blockName,
               "09731AC6-B611-4e2a-B181-578073F64F24/program files/kodrin/userdata/-ipc2");
 }
@@ -60,15 +63,15 @@ TEST(DiscoveryNames, HashMatchesPublishedFnv1a64Values) {
 TEST(DiscoveryNames, OnlyAPathNamingAssetsTdxOnceIsAccepted) {
     struct Case {
         const char* path;
-        const char* folder;  // null: refused
+        const char* folder; // null: refused
     };
     const Case cases[] = {
         {"/data/ASSETS.TDX", "/data"},
         {"\\a\\assets.tdx", "\\a"},
-        {"/x/assets.tdx/y/assets.tdx", nullptr},  // holds the name twice
+        {"/x/assets.tdx/y/assets.tdx", nullptr}, // holds the name twice
         {"/x/assets.tdx.bak", nullptr},
-        {"/x/myassets.tdx", nullptr},  // not a file of that name
-        {"assets.tdx", nullptr},       // no folder before it
+        {"/x/myassets.tdx", nullptr}, // not a file of that name
+        {"assets.tdx", nullptr},      // no folder before it
         {"", nullptr},
         {"/x/assets.td", nullptr},
     };
@@ -84,7 +87,7 @@ TEST(DiscoveryNames, OnlyAPathNamingAssetsTdxOnceIsAccepted) {
 
 // Sets or unsets the IPC variables for one test and restores them afterwards.
 class IpcFolderTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         for (const char* name : kVariables) {
             const char* value = std::getenv(name);
@@ -97,8 +100,10 @@ protected:
     }
     void TearDown() override {
         for (const auto& [name, value] : saved_) {
-            if (value) setenv(name.c_str(), value->c_str(), 1);
-            else unsetenv(name.c_str());
+            if (value)
+                setenv(name.c_str(), value->c_str(), 1);
+            else
+                unsetenv(name.c_str());
         }
         std::filesystem::remove_all(root_);
     }
@@ -123,7 +128,7 @@ TEST_F(IpcFolderTest, ExplicitFolderWinsOverTheRuntimeFolder) {
 }
 
 TEST_F(IpcFolderTest, RuntimeFolderGetsItsOwnSubfolder) {
-    setenv("KODRIN_IPC_DIR", "", 1);  // empty counts as unset
+    setenv("KODRIN_IPC_DIR", "", 1); // empty counts as unset
     setenv("XDG_RUNTIME_DIR", root_.c_str(), 1);
     std::string folder;
     ASSERT_TRUE(GetIpcFolder(folder));
@@ -160,4 +165,4 @@ TEST_F(IpcFolderTest, AWideFolderIsNarrowedAndALinkOrFileIsRefused) {
     EXPECT_FALSE(GetIpcFolder(folder));
 }
 
-}  // namespace
+} // namespace

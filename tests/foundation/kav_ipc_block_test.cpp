@@ -19,10 +19,10 @@ TEST(KAVIpcBlock, FieldsAreLittleEndianAtTheirOffsets) {
         KAVIpcBlock::Field field;
         size_t offset;
     } fields[] = {
-        {KAVIpcBlock::kHolderId, 0},     {KAVIpcBlock::kOwnerId, 4},
-        {KAVIpcBlock::kRequesterId, 8},  {KAVIpcBlock::kReserved12, 12},
+        {KAVIpcBlock::kHolderId, 0},      {KAVIpcBlock::kOwnerId, 4},
+        {KAVIpcBlock::kRequesterId, 8},   {KAVIpcBlock::kReserved12, 12},
         {KAVIpcBlock::kBlockVersion, 16}, {KAVIpcBlock::kAttachCount, 20},
-        {KAVIpcBlock::kRefuseFlag, 24},  {KAVIpcBlock::kReserved28, 28},
+        {KAVIpcBlock::kRefuseFlag, 24},   {KAVIpcBlock::kReserved28, 28},
         {KAVIpcBlock::kDaemonPort, 32},
     };
     for (const auto& f : fields) {
@@ -45,15 +45,15 @@ TEST(KAVIpcBlock, InitialiseWritesTheValuesOfANewBlock) {
     KAVIpcBlock block(bytes.data.data());
     block.Initialise(0x01020304);
     const std::array<unsigned char, KAVIpcBlock::kSize> expected = {
-        0x04, 0x03, 0x02, 0x01,  // holder: the initialiser
-        0xFF, 0xFF, 0xFF, 0xFF,  // owner: none
-        0xFF, 0xFF, 0xFF, 0xFF,  // requester: none
-        0x00, 0x00, 0x00, 0x00,  // reserved
-        0x03, 0x00, 0x00, 0x00,  // version 3
-        0x01, 0x00, 0x00, 0x00,  // attach count 1
-        0x00, 0x00, 0x00, 0x00,  // refuse flag
-        0x00, 0x00, 0x00, 0x00,  // reserved
-        0x00, 0x00, 0x00, 0x00,  // port: none
+        0x04, 0x03, 0x02, 0x01, // holder: the initialiser
+        0xFF, 0xFF, 0xFF, 0xFF, // owner: none
+        0xFF, 0xFF, 0xFF, 0xFF, // requester: none
+        0x00, 0x00, 0x00, 0x00, // reserved
+        0x03, 0x00, 0x00, 0x00, // version 3
+        0x01, 0x00, 0x00, 0x00, // attach count 1
+        0x00, 0x00, 0x00, 0x00, // refuse flag
+        0x00, 0x00, 0x00, 0x00, // reserved
+        0x00, 0x00, 0x00, 0x00, // port: none
     };
     EXPECT_EQ(bytes.data, expected);
     block.Zero();
@@ -83,4 +83,4 @@ TEST(KAVIpcBlock, CompareAndSetReplacesOnlyTheExpectedValue) {
     EXPECT_EQ(block.Get(KAVIpcBlock::kOwnerId), -1);
 }
 
-}  // namespace
+} // namespace
