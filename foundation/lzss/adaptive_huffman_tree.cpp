@@ -31,23 +31,12 @@ void AdaptiveHuffmanTree::Update(int symbol) {
     Climb(leaf_[symbol]);
 }
 
-void AdaptiveHuffmanTree::UpdateAlong(const Path& path) {
-    if (nodes_[Root()].frequency > kRebuildAbove) {
-        Update(nodes_[path.nodes[path.length]].child & ~kLeafBit);
-        return;
-    }
-    Node* const nodes = nodes_.data();
-    for (int i = path.length; i > 0; --i) {
-        const int c = path.nodes[i];
-        const uint32_t k = ++nodes[c].frequency;
-        if (nodes[c + 1].frequency < k) {
-            const int l = LastBelow(c + 2, k);
-            Swap(c, l);
-            Climb(nodes[l].parent);
-            return;
-        }
-    }
-    ++nodes[Root()].frequency;
+// Node c, just counted up to `count`, passed the next node: it changes place with the
+// last node of its old count, and the climb goes on from there with parent lookups.
+void AdaptiveHuffmanTree::SwapAndClimb(int c, uint32_t count) {
+    const int l = LastBelow(c + 2, count);
+    Swap(c, l);
+    Climb(nodes_[l].parent);
 }
 
 // Counts node c and its ancestors: each one whose new count passes the next node's
@@ -178,18 +167,4 @@ uint32_t AdaptiveHuffmanTree::Code(int symbol, int& length) const {
         node = parent;
     }
     return code;
-}
-
-int AdaptiveHuffmanTree::Walk(uint64_t bits, Path& path) const {
-    const Node* const nodes = nodes_.data();
-    size_t node = static_cast<size_t>(Root());
-    int length = 0;
-    path.nodes[0] = static_cast<int16_t>(node);
-    for (uint32_t child = nodes[node].child; !(child & kLeafBit); child = nodes[node].child) {
-        node = child + (bits & 1);
-        bits >>= 1;
-        path.nodes[++length] = static_cast<int16_t>(node);
-    }
-    path.length = length;
-    return nodes[node].child & ~kLeafBit;
 }

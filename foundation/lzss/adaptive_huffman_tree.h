@@ -5,6 +5,7 @@
 // leaf counts are halved and the inner nodes rebuilt in place.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -33,10 +34,39 @@ public:
         int16_t nodes[kMaxCodeLength + 1];
     };
     // Follows the bits (the root's in bit 0) to a leaf; returns its symbol.
-    int Walk(uint64_t bits, Path& path) const;
+    int Walk(uint64_t bits, Path& path) const {
+        const Node* const nodes = nodes_.data();
+        size_t node = static_cast<size_t>(Root());
+        int length = 0;
+        path.nodes[0] = static_cast<int16_t>(node);
+        for (uint32_t child = nodes[node].child; !(child & kLeafBit); child = nodes[node].child) {
+            node = child + (bits & 1);
+            bits >>= 1;
+            path.nodes[++length] = static_cast<int16_t>(node);
+        }
+        path.length = length;
+        return nodes[node].child & ~kLeafBit;
+    }
+
     // Update of the symbol at the end of a path walked since the last change: it climbs
     // the recorded path (no parent lookups) until the first swap.
-    void UpdateAlong(const Path& path);
+    void UpdateAlong(const Path& path) {
+        Node* const nodes = nodes_.data();
+        const int root = Root();
+        if (nodes[root].frequency > kRebuildAbove) {
+            Update(nodes[path.nodes[path.length]].child & ~kLeafBit);
+            return;
+        }
+        for (int i = path.length; i > 0; --i) {
+            const int c = path.nodes[i];
+            const uint32_t k = ++nodes[c].frequency;
+            if (nodes[c + 1].frequency < k) {
+                SwapAndClimb(c, k);
+                return;
+            }
+        }
+        ++nodes[root].frequency;
+    }
 
     int SymbolCount() const { return symbolCount_; }
     int LeafCount() const { return leafCount_; }
@@ -63,6 +93,7 @@ private:
     };
 
     void Climb(int node);
+    void SwapAndClimb(int node, uint32_t count);
     void Swap(int a, int b);
     void Move(int from, int to);
     void Repoint(int node);

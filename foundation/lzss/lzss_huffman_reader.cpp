@@ -61,8 +61,9 @@ private:
 // The next symbol of the tree and the path to its leaf. A code is shorter than 32 bits,
 // so the walk reads the pending bits without a check each; a code longer than what was
 // left of the input fails.
-bool NextSymbol(const AdaptiveHuffmanTree& tree, BitReader& reader,
-                AdaptiveHuffmanTree::Path& path, int& symbol) {
+[[gnu::always_inline]] inline bool NextSymbol(const AdaptiveHuffmanTree& tree,
+                                              BitReader& reader, AdaptiveHuffmanTree::Path& path,
+                                              int& symbol) {
     reader.Prefetch();
     symbol = tree.Walk(reader.Pending(), path);
     if (path.length > reader.Count()) return false;
