@@ -9,6 +9,7 @@
 #include "engine/string.h"
 #include "engine/terminate_process.h"
 #include "foundation/console.h"
+#include "foundation/jobs/process_identity.h"
 #include "foundation/process.h"
 #include "foundation/results_log.h"
 
@@ -43,8 +44,9 @@ int Main(int argc, char** argv) {
         Shutdown(record);
         return -1;
     }
-    // Not yet: recording the program identity for the worker-job system and pointing the
-    // script machine's log hook at ScriptLogSink; both come with those subsystems.
+    RecordProgramIdentity("KodrinUtil");
+    // Not yet: pointing the script machine's log hook at ScriptLogSink; it comes with the
+    // script machine.
 
     int result = 0;
     if (argv[1][0] == '@') {

@@ -1,9 +1,11 @@
-// Start-up and shut-down of the tool, in their fixed orders. Built so far: the program
-// folder becomes the working folder (the start-up one is kept), the switches are read, and
-// the engine's OS object and log start with their option text (one retry with
-// "-NullRender"), and the process-wide random generator is seeded. Not yet: the validation library, the resource system and render kernel,
-// the network layer, the user-data folders, the daemon client, the interface language and
-// the bitmap codec reference; they join these steps as their subsystems are built.
+// Start-up and shut-down of the tool, in their fixed orders. Built so far: the blocking
+// screen is tied to the resource lock's wait, the program folder becomes the working folder
+// (the start-up one is kept), the switches are read, the engine's OS object and log start
+// with their option text (one retry with "-NullRender") and the process-wide random
+// generator is seeded; shut-down stops the worker jobs. Not yet: the validation library,
+// the resource system and render kernel, the network layer, the user-data folders, the
+// daemon client, the interface language and the bitmap codec reference; they join these
+// steps as their subsystems are built.
 #include <unistd.h>
 
 #include <cstdio>
@@ -11,10 +13,12 @@
 
 #include "client/kodrin_util.h"
 #include "client/startup_state.h"
+#include "content3d/blocking_screen.h"
 #include "engine/file.h"
 #include "engine/file_path.h"
 #include "engine/log.h"
 #include "engine/os.h"
+#include "foundation/jobs/worker_job_queue.h"
 #include "foundation/process.h"
 #include "foundation/process_random.h"
 
@@ -53,6 +57,7 @@ bool StartOS(const StartupSwitches& switches) {
 }  // namespace
 
 int Startup(StartupRecord& record, const char*, int argc, char** argv) {
+    BlockingScreen::InstallResourceLockHooks();
     StartupState& state = GetStartupState();
     if (!EnterProgramFolder(state)) return kStartupFailed;
     state.switches = ScanStartupSwitches(argc, argv);
@@ -62,6 +67,8 @@ int Startup(StartupRecord& record, const char*, int argc, char** argv) {
 }
 
 int Shutdown(StartupRecord& record) {
+    WorkerJobQueue::Singleton().Shutdown();
+    WorkerJobQueue::Singleton().CancelJobs(0, false);
     Kiv::Log::Shutdown();
     g_os.reset();
     record.words[4] = 0;
