@@ -53,4 +53,7 @@ struct DaemonResponse {
     WireBytes reply;
     DaemonFault fault = DaemonFault::kNone;
     bool endDaemon = false;  // after the reply: close every link and exit
+    // Set by a hook that leaves the request to the daemon's own handler after all (notes
+    // it added still go first).
+    bool passOn = false;
 };

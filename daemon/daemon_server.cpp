@@ -46,7 +46,7 @@ DaemonServer::~DaemonServer() {
 
 void DaemonServer::SetHook(int32_t id, DaemonHook hook) { dispatcher_.SetHook(id, std::move(hook)); }
 
-void DaemonServer::SetNoHandshakeReply(bool noReply) { noHandshakeReply_.store(noReply); }
+void DaemonServer::SetHandshakeFaults(int count) { handshakeFaults_.store(count); }
 
 DaemonStart DaemonServer::Start() {
     if (started_ || !record_.Open(options_.recordPath) || !Listen()) return DaemonStart::kFailed;
@@ -112,7 +112,10 @@ void DaemonServer::Stop() {
 }
 
 bool DaemonServer::HandshakeReply(int32_t& word0, int32_t& word1) {
-    if (noHandshakeReply_.load()) return false;
+    int faults = handshakeFaults_.load();
+    while (faults != 0) {
+        if (faults < 0 || handshakeFaults_.compare_exchange_weak(faults, faults - 1)) return false;
+    }
     word0 = BuildIdentity::kVersion;
     word1 = BuildIdentity::kBuildNumber;
     return true;

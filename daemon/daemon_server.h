@@ -49,8 +49,9 @@ public:
     // The hook answers request id in place of the daemon's own handler; an empty hook
     // removes it. May be called at any time, also from a hook.
     void SetHook(int32_t id, DaemonHook hook);
-    // With true, every handshake is read and the link closed without a reply.
-    void SetNoHandshakeReply(bool noReply);
+    // The next count handshakes are read and their links closed without a reply; a
+    // negative count: every handshake from now on; 0: none.
+    void SetHandshakeFaults(int count);
 
     // kOtherDaemon: another daemon already serves the database (nothing started).
     DaemonStart Start();
@@ -88,7 +89,7 @@ private:
     DaemonRecord record_;
     RequestDispatcher dispatcher_{record_};
     DaemonDiscovery discovery_;
-    std::atomic<bool> noHandshakeReply_{false};
+    std::atomic<int> handshakeFaults_{0};
 
     int listener_ = -1;
     int wakePipe_[2] = {-1, -1};

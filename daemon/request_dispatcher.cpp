@@ -27,7 +27,7 @@ void RequestDispatcher::SetHook(int32_t id, DaemonHook hook) {
 void RequestDispatcher::Dispatch(const DaemonRequest& request, DaemonResponse& response) {
     if (DaemonHook hook = FindHook(request.id)) {
         hook(request, response);
-        return;
+        if (!response.passOn) return;
     }
     if (const BuiltIn* builtIn = FindBuiltIn(request.id)) {
         (this->*builtIn->handler)(request, response);

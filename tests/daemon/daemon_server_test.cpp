@@ -195,11 +195,41 @@ TEST_F(DaemonServerTest, ReplyFaults) {
         // The daemon itself stays in step: the next request is answered.
         EXPECT_EQ(client->Transact(0, 8, ""), ReplyFrame(8, ""));
     }
+}
 
-    server.SetNoHandshakeReply(true);
-    auto unanswered = Connect();
-    ASSERT_TRUE(unanswered->Send(HandshakeBytes("\\x\\assets.tdx")));
-    EXPECT_TRUE(unanswered->SeesEnd());
+TEST_F(DaemonServerTest, HandshakeFaults) {
+    DaemonServer& server = Start();
+    server.SetHandshakeFaults(2);
+    for (int i = 0; i < 2; ++i) {
+        auto unanswered = Connect();
+        ASSERT_TRUE(unanswered->Send(HandshakeBytes("\\x\\assets.tdx")));
+        EXPECT_TRUE(unanswered->SeesEnd());
+    }
+    Join();
+    server.SetHandshakeFaults(-1);
+    for (int i = 0; i < 3; ++i) {
+        auto unanswered = Connect();
+        ASSERT_TRUE(unanswered->Send(HandshakeBytes("\\x\\assets.tdx")));
+        EXPECT_TRUE(unanswered->SeesEnd());
+    }
+    server.SetHandshakeFaults(0);
+    Join();
+    EXPECT_TRUE(WaitForLine(RecordPath(), "drop 1 reason=no-handshake-reply"));
+}
+
+TEST_F(DaemonServerTest, AHookMayPassTheRequestOn) {
+    DaemonServer& server = Start();
+    server.SetHook(270, [](const DaemonRequest&, DaemonResponse& response) {
+        response.notes.push_back({0, ToWire(Le32(9)), {}});
+        response.passOn = true;
+    });
+    auto client = Join();
+    ASSERT_TRUE(client->Send(RequestBytes(270, 2)));
+    EXPECT_EQ(client->Read(16), Bytes({0x65, 0x74, 0x6F, 0x6E, 0x00, 0x00, 0x00, 0x00, 0x04, 0x00,
+                                       0x00, 0x00, 0x09, 0x00, 0x00, 0x00}));
+    EXPECT_EQ(client->Read(12), ReplyFrame(2, ""));
+    // The daemon's own handler of 270 still ends it.
+    EXPECT_EQ(server.WaitForExit(), DaemonExit::kCloseRequest);
 }
 
 TEST_F(DaemonServerTest, QuestionsAndTheirAnswers) {
