@@ -40,9 +40,11 @@ public:
         if (distance == 0 || distance > size_ || !Room(length)) return false;
         uint8_t* to = data_ + size_;
         const uint8_t* from = to - distance;
-        if (distance >= 8) {
-            // Whole words, up to 7 bytes past the end (inside the slack); with a distance
-            // of 8 or more every word reads bytes already written.
+        if (distance >= 16) {
+            // Blocks of 16, up to 15 bytes past the end (inside the slack); with a
+            // distance of 16 or more every block reads bytes already written.
+            for (size_t i = 0; i < length; i += 16) std::memcpy(to + i, from + i, 16);
+        } else if (distance >= 8) {
             for (size_t i = 0; i < length; i += 8) std::memcpy(to + i, from + i, 8);
         } else if (distance == 1) {
             std::memset(to, *from, length);

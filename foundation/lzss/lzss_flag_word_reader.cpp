@@ -16,17 +16,17 @@ public:
 
     bool AtEnd() const { return in_ == end_; }
 
+    // The flags wait in a 64-bit register above a marker bit; when only the marker is
+    // left the next word is fetched.
     bool Flag(uint32_t& bit) {
-        if (flagsLeft_ == 0) {
+        if (flags_ <= 1) {
             if (end_ - in_ < 4) return false;
-            flags_ = uint32_t{in_[0]} | uint32_t{in_[1]} << 8 | uint32_t{in_[2]} << 16 |
-                     uint32_t{in_[3]} << 24;
+            flags_ = uint64_t{in_[0]} | uint64_t{in_[1]} << 8 | uint64_t{in_[2]} << 16 |
+                     uint64_t{in_[3]} << 24 | uint64_t{1} << 32;
             in_ += 4;
-            flagsLeft_ = 32;
         }
-        bit = flags_ & 1;
+        bit = static_cast<uint32_t>(flags_ & 1);
         flags_ >>= 1;
-        --flagsLeft_;
         return true;
     }
 
@@ -54,8 +54,7 @@ public:
 private:
     const uint8_t* in_;
     const uint8_t* end_;
-    uint32_t flags_ = 0;
-    int flagsLeft_ = 0;
+    uint64_t flags_ = 1;
 };
 
 bool Class0Item(FlagWordReader& reader, LZSSDecodeOutput& out) {
