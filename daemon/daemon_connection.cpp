@@ -106,13 +106,27 @@ bool DaemonConnection::Handshake() {
 }
 
 bool DaemonConnection::ServeRequest() {
+    DaemonRequest request;
+    if (!ReadRequest(request)) return false;
+    host_.Record().Line("request " + Name() + " id=" + std::to_string(request.id) +
+                        " tid=" + std::to_string(request.transactionId) +
+                        DaemonRecord::Payload(request.payload, DaemonRecord::IsMasked(request.id)));
+    DaemonResponse response;
+    host_.Dispatcher().Dispatch(request, response);
+    Answer(request, response);
+    if (response.endDaemon) host_.OnEndRequested();
+    return response.fault != DaemonFault::kDropLink;
+}
+
+bool DaemonConnection::ReadRequest(DaemonRequest& request) {
     uint8_t idBytes[4];
     if (!ReceiveExact(socket_, idBytes, sizeof idBytes)) {
         Drop("closed");
         return false;
     }
-    const auto id = static_cast<int32_t>(LoadLittleEndian32(idBytes));
-    if (id == DaemonLink::kGoodbye) {
+    request.client = number_;
+    request.id = static_cast<int32_t>(LoadLittleEndian32(idBytes));
+    if (request.id == DaemonLink::kGoodbye) {
         host_.Record().Line("goodbye " + Name());
         return false;
     }
@@ -121,27 +135,17 @@ bool DaemonConnection::ServeRequest() {
         Drop("closed");
         return false;
     }
+    request.transactionId = LoadLittleEndian32(rest);
     const auto length = static_cast<int32_t>(LoadLittleEndian32(rest + 4));
     if (length < 0 || length > DaemonLink::kMaxPayloadLength) {
         Drop("bad-length");
         return false;
     }
-    DaemonRequest request;
-    request.client = number_;
-    request.id = id;
-    request.transactionId = LoadLittleEndian32(rest);
     if (!ReceivePayload(socket_, static_cast<size_t>(length), request.payload)) {
         Drop("closed");
         return false;
     }
-    host_.Record().Line("request " + Name() + " id=" + std::to_string(id) +
-                        " tid=" + std::to_string(request.transactionId) +
-                        DaemonRecord::Payload(request.payload, DaemonRecord::IsMasked(id)));
-    DaemonResponse response;
-    host_.Dispatcher().Dispatch(request, response);
-    Answer(request, response);
-    if (response.endDaemon) host_.OnEndRequested();
-    return response.fault != DaemonFault::kDropLink;
+    return true;
 }
 
 void DaemonConnection::Answer(const DaemonRequest& request, const DaemonResponse& response) {

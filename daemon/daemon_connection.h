@@ -60,6 +60,8 @@ private:
     bool Handshake();
     // One request (or the goodbye); false when the link ends.
     bool ServeRequest();
+    // The next request frame; false for the goodbye or when the link ends.
+    bool ReadRequest(DaemonRequest& request);
     void Answer(const DaemonRequest& request, const DaemonResponse& response);
     bool Queue(WireBytes frame);
     // Records why the link ends (unless it was already closing) and closes it at once.
