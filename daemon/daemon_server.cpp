@@ -40,6 +40,7 @@ DaemonServer::DaemonServer(DaemonOptions options) : options_(std::move(options))
 
 DaemonServer::~DaemonServer() {
     Stop();
+    CloseListener();
     if (wakePipe_[0] >= 0) close(wakePipe_[0]);
     if (wakePipe_[1] >= 0) close(wakePipe_[1]);
 }
@@ -49,21 +50,14 @@ void DaemonServer::SetHook(int32_t id, DaemonHook hook) { dispatcher_.SetHook(id
 void DaemonServer::SetHandshakeFaults(int count) { handshakeFaults_.store(count); }
 
 DaemonStart DaemonServer::Start() {
-    if (started_ || !record_.Open(options_.recordPath) || !Listen()) return DaemonStart::kFailed;
-    if (!options_.databasePath.empty()) {
-        const DaemonDiscovery::Result published = discovery_.Publish(options_.databasePath, port_);
-        if (published != DaemonDiscovery::Result::kPublished) {
-            close(listener_);
-            listener_ = -1;
-            return published == DaemonDiscovery::Result::kOtherDaemon ? DaemonStart::kOtherDaemon
-                                                                      : DaemonStart::kFailed;
-        }
-    }
-    if (pipe2(wakePipe_, O_CLOEXEC) != 0) {
-        discovery_.Clear();
-        close(listener_);
-        listener_ = -1;
+    if (started_ || !record_.Open(options_.recordPath) || !Listen() ||
+        pipe2(wakePipe_, O_CLOEXEC) != 0) {
         return DaemonStart::kFailed;
+    }
+    const DaemonStart published = Publish();
+    if (published != DaemonStart::kStarted) {
+        CloseListener();
+        return published;
     }
     record_.Line("listen port=" + std::to_string(port_));
     {
@@ -136,6 +130,16 @@ void DaemonServer::OnConnectionFinished() {
     changed_.notify_all();
 }
 
+DaemonStart DaemonServer::Publish() {
+    if (options_.databasePath.empty()) return DaemonStart::kStarted;
+    switch (discovery_.Publish(options_.databasePath, port_)) {
+    case DaemonDiscovery::Result::kPublished: return DaemonStart::kStarted;
+    case DaemonDiscovery::Result::kOtherDaemon: return DaemonStart::kOtherDaemon;
+    case DaemonDiscovery::Result::kFailed: break;
+    }
+    return DaemonStart::kFailed;
+}
+
 bool DaemonServer::Listen() {
     listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (listener_ < 0) return false;
@@ -146,8 +150,7 @@ bool DaemonServer::Listen() {
     if (bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
         listen(listener_, SOMAXCONN) != 0 ||
         getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        close(listener_);
-        listener_ = -1;
+        CloseListener();
         return false;
     }
     port_ = ntohs(address.sin_port);
@@ -236,7 +239,11 @@ void DaemonServer::StopListening() {
     while (write(wakePipe_[1], &wake, 1) < 0 && errno == EINTR) {
     }
     if (listenThread_.joinable()) listenThread_.join();
-    close(listener_);
+    CloseListener();
+}
+
+void DaemonServer::CloseListener() {
+    if (listener_ >= 0) close(listener_);
     listener_ = -1;
 }
 

@@ -11,6 +11,7 @@
 //     ... connect to server.Port(); server.SendNote(client, note) ...
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -75,7 +76,10 @@ private:
     void OnEndRequested() override;
     void OnConnectionFinished() override;
 
+    // The port into the discovery block, when the options name a database.
+    DaemonStart Publish();
     bool Listen();
+    void CloseListener();
     void ListenLoop();
     void Admit(int socket);
     void SuperviseLoop();
