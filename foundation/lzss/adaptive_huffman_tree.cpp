@@ -31,6 +31,37 @@ void AdaptiveHuffmanTree::Update(int symbol) {
     Climb(leaf_[symbol]);
 }
 
+// The last node before the first node at or after `from` whose count is at least `count`.
+// The array is sorted, so counting the nodes below `count` in a group of eight finds the
+// node a scan upwards would find, without a branch per node; the root always qualifies,
+// and the padding after it keeps the last group inside the array.
+inline int AdaptiveHuffmanTree::LastBelow(int from, uint32_t count) const {
+    const Node* group = nodes_.data() + from;
+    for (;; group += kScanGroup) {
+        int below = 0;
+        for (int i = 0; i < kScanGroup; ++i) below += group[i].frequency < count;
+        if (below < kScanGroup) return static_cast<int>(group - nodes_.data()) + below - 1;
+    }
+}
+
+// Points the children (or the symbol) of a node's entry back at the node's place.
+inline void AdaptiveHuffmanTree::Repoint(int node) {
+    const uint16_t child = nodes_[node].child;
+    if (child & kLeafBit) {
+        leaf_[child & ~kLeafBit] = node;
+        return;
+    }
+    nodes_[child].parent = nodes_[child + 1].parent = static_cast<int16_t>(node);
+}
+
+// Exchanges the counts and child entries of two places; the parents stay with the places.
+inline void AdaptiveHuffmanTree::Swap(int a, int b) {
+    std::swap(nodes_[a].frequency, nodes_[b].frequency);
+    std::swap(nodes_[a].child, nodes_[b].child);
+    Repoint(a);
+    Repoint(b);
+}
+
 // Node c, just counted up to `count`, passed the next node: it changes place with the
 // last node of its old count, and the climb goes on from there with parent lookups.
 void AdaptiveHuffmanTree::SwapAndClimb(int c, uint32_t count) {
@@ -54,37 +85,6 @@ void AdaptiveHuffmanTree::Climb(int c) {
         c = nodes[c].parent;
     }
     ++nodes[root].frequency;
-}
-
-// The last node before the first node at or after `from` whose count is at least `count`.
-// The array is sorted, so counting the nodes below `count` in a group of eight finds the
-// node a scan upwards would find, without a branch per node; the root always qualifies,
-// and the padding after it keeps the last group inside the array.
-int AdaptiveHuffmanTree::LastBelow(int from, uint32_t count) const {
-    const Node* group = nodes_.data() + from;
-    for (;; group += kScanGroup) {
-        int below = 0;
-        for (int i = 0; i < kScanGroup; ++i) below += group[i].frequency < count;
-        if (below < kScanGroup) return static_cast<int>(group - nodes_.data()) + below - 1;
-    }
-}
-
-// Exchanges the counts and child entries of two places; the parents stay with the places.
-void AdaptiveHuffmanTree::Swap(int a, int b) {
-    std::swap(nodes_[a].frequency, nodes_[b].frequency);
-    std::swap(nodes_[a].child, nodes_[b].child);
-    Repoint(a);
-    Repoint(b);
-}
-
-// Points the children (or the symbol) of a node's entry back at the node's place.
-void AdaptiveHuffmanTree::Repoint(int node) {
-    const uint16_t child = nodes_[node].child;
-    if (child & kLeafBit) {
-        leaf_[child & ~kLeafBit] = node;
-        return;
-    }
-    nodes_[child].parent = nodes_[child + 1].parent = static_cast<int16_t>(node);
 }
 
 void AdaptiveHuffmanTree::Move(int from, int to) {
