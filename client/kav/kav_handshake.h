@@ -1,0 +1,23 @@
+// The greeting that opens the daemon link: the client's handshake (tag 'KAVC', version
+// 330, build 49933, the handshake flag, the database path's length and bytes) and the
+// daemon's answer ('KAVD' and two words that the client keeps without reading them).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+class NetTransport;
+
+namespace KAVHandshake {
+
+// The handshake as it goes on the wire; false when the path is too long for its int32.
+bool Encode(bool flag, std::string_view databasePath, std::vector<uint8_t>& out);
+
+// Sends the handshake and reads the answer; false on a short transfer or any tag but
+// 'KAVD'.
+bool Exchange(NetTransport* transport, bool flag, std::string_view databasePath,
+              std::array<int32_t, 2>& words);
+
+}  // namespace KAVHandshake
