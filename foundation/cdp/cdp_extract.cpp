@@ -1,0 +1,119 @@
+// Extraction of an asset's "files" tree onto disk. Only names that pass the name rules are
+// used, so every path stays below the target folder. A tree nested deeper than 512 folders
+// (or holding itself) is refused before anything is written. A file that fails after it
+// was opened (a damaged stream, an unknown compression, a short write) is removed again, so
+// no half-written file looks installed.
+#include <string>
+#include <vector>
+
+#include "engine/file.h"
+#include "foundation/cdp/cdp_archive.h"
+#include "foundation/cdp/cdp_messages.h"
+#include "foundation/file_paths.h"
+#include "foundation/lzss/lzss_compress.h"
+#include "foundation/soup/chunk.h"
+
+namespace {
+
+constexpr int kMaxFolderDepth = 512;
+// Create or replace, for writing.
+constexpr uint32_t kOpenCreateWrite = 289;
+// Bytes in front of the LZSS stream of a compressed file blob; extraction skips them.
+constexpr size_t kCompressedPrefix = 4;
+
+bool WriteAll(Kiv::File& file, std::span<const uint8_t> bytes) {
+    return bytes.empty() || file.Write(bytes.data(), 1, bytes.size()) == bytes.size();
+}
+
+// The error of writing the file's content: the null text on success.
+Kiv::PString WriteContent(Kiv::File& file, std::span<const uint8_t> bytes,
+                          const Kiv::PString& compression) {
+    if (compression.IsEmpty()) {
+        if (WriteAll(file, bytes)) return Kiv::PString();
+        return CDPArchive::SetError(CDPMessages::kCannotWriteFiles);
+    }
+    if (bytes.size() < kCompressedPrefix) return CDPArchive::SetError(CDPMessages::kDecompressFailed);
+    if (compression != Kiv::PString("LZSS"))
+        return CDPArchive::SetError(CDPMessages::kUnknownCompression);
+    std::vector<uint8_t> decoded;
+    if (!Kiv::LZSSCompress().Decompress(bytes.subspan(kCompressedPrefix), decoded))
+        return CDPArchive::SetError(CDPMessages::kDecompressFailed);
+    if (WriteAll(file, decoded)) return Kiv::PString();
+    return CDPArchive::SetError(CDPMessages::kCannotWriteFiles);
+}
+
+// True when some folder lies more than levels folders below this one.
+bool IsDeeperThan(const ACSChunkRef& folder, int levels) {
+    const int32_t count = folder.CountTags();
+    for (int32_t i = 0; i < count; ++i) {
+        Kiv::PString name;
+        ACSChunkRef child;
+        if (!folder->GetIndexedChild(i, name, child)) continue;
+        if (child->GetType() != ACSTagType::Container) continue;
+        if (levels == 0 || IsDeeperThan(child, levels - 1)) return true;
+    }
+    return false;
+}
+
+Kiv::PString ExtractTree(const ACSChunkRef& files, const Kiv::PString& baseFolder,
+                         const Kiv::File::Path& relativePath, const Kiv::PString& compression);
+
+// The error of one child of a files tree; the null text when it was written or skipped.
+Kiv::PString ExtractChild(const Kiv::PString& name, const ACSChunkRef& child,
+                          const Kiv::PString& baseFolder, const Kiv::File::Path& relativePath,
+                          const Kiv::PString& compression) {
+    if (!CDPArchive::IsValidFileName(name.View())) return Kiv::PString();
+    Kiv::File::Path path = relativePath;
+    path.AddPath(name.c_str());
+    switch (child->GetType()) {
+    case ACSTagType::Container:
+        if (!CDPArchive::IsValidPath(path.View())) return Kiv::PString();
+        return ExtractTree(child, baseFolder, path, compression);
+    case ACSTagType::Blob: {
+        if (!CDPArchive::IsAllowedFileType(path)) return Kiv::PString();
+        const ACSRawDataRef bytes = ACSChunk::GetRawData(child);
+        return CDPArchive::ExtractFile(std::span<const uint8_t>(bytes.Data(), bytes.Size()),
+                                       baseFolder, path, compression);
+    }
+    default:
+        return CDPArchive::SetError(CDPMessages::kUnknownDataType);
+    }
+}
+
+Kiv::PString ExtractTree(const ACSChunkRef& files, const Kiv::PString& baseFolder,
+                         const Kiv::File::Path& relativePath, const Kiv::PString& compression) {
+    MakeDirectoryUnder(baseFolder, relativePath);
+    Kiv::PString result;
+    const int32_t count = files.CountTags();
+    for (int32_t i = 0; i < count; ++i) {
+        Kiv::PString name;
+        ACSChunkRef child;
+        if (!files->GetIndexedChild(i, name, child)) continue;
+        const Kiv::PString error =
+            ExtractChild(name, child, baseFolder, relativePath, compression);
+        if (!error.IsEmpty()) result = error;
+    }
+    return result;
+}
+
+} // namespace
+
+Kiv::PString CDPArchive::ExtractFiles(const ACSChunkRef& files, const Kiv::PString& baseFolder,
+                                      const Kiv::File::Path& relativePath,
+                                      const Kiv::PString& compression) {
+    if (IsDeeperThan(files, kMaxFolderDepth)) return SetError(CDPMessages::kDamaged);
+    return ExtractTree(files, baseFolder, relativePath, compression);
+}
+
+Kiv::PString CDPArchive::ExtractFile(std::span<const uint8_t> bytes, const Kiv::PString& baseFolder,
+                                     const Kiv::File::Path& path,
+                                     const Kiv::PString& compression) {
+    Kiv::File file;
+    if (!file.Open(baseFolder.c_str(), path.c_str(), kOpenCreateWrite))
+        return SetError(CDPMessages::kCannotWriteFiles);
+    const Kiv::PString error = WriteContent(file, bytes, compression);
+    const std::string written = file.GetPath();
+    file.Close();
+    if (!error.IsEmpty()) Kiv::File::Unlink(written.c_str());
+    return error;
+}
