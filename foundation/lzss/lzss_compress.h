@@ -2,7 +2,7 @@
 // A stream is one header byte (window class << 4 | level) and then the stored bytes
 // (level 0), the flag-word form (levels 1-6) or the Huffman form (levels 7-9). Streams
 // carry no length: the flag-word form ends with the input, the Huffman form at its end
-// symbol. Whole blocks in memory; an IOSlave adapter feeds files through these calls.
+// symbol. Whole blocks in memory; the IOSlave forms feed files and buffers through them.
 #pragma once
 
 #include <cstddef>
@@ -11,6 +11,8 @@
 #include <vector>
 
 namespace Kiv {
+
+class IOSlave;
 
 class LZSSCompress {
 public:
@@ -37,6 +39,12 @@ public:
     // that decodes to no bytes gives an empty output and true.
     bool Decompress(std::span<const uint8_t> stream, std::vector<uint8_t>& output,
                     size_t maxOutput = kMaxBlock) const;
+
+    // The same through the engine's byte slaves: `size` bytes from the input's read cursor
+    // to the output's write cursor. False also when the input holds fewer bytes or the
+    // output refuses any (an IOSlaveFile reports late write failures at its Flush).
+    bool Compress(IOSlave& output, IOSlave& input, size_t size, int level) const;
+    bool Decompress(IOSlave& output, IOSlave& input, size_t size) const;
 
 private:
     int level_ = kDefaultLevel;

@@ -139,10 +139,10 @@ void MatchFinder::Run() {
             Slide(pos);
             pos = window_;
         }
-        const uint16_t candidate = Insert(pos);
+        const uint16_t entry = Insert(pos);  // the newest earlier position + 1, or empty
         size_t matchPos = 0;
-        const bool near = candidate != kEmpty && candidate + window_ > pos + 1;
-        const size_t length = near ? Search(pos, candidate, matchPos) : 0;
+        const bool near = entry != kEmpty && entry - 1u + window_ > pos;
+        const size_t length = near ? Search(pos, entry, matchPos) : 0;
         if (length < kLZSSMinMatch) {
             AddLiteral(base_ + pos++);
             continue;

@@ -1,8 +1,8 @@
-// The LZSS encoder's hash-chain match finder. It walks the input once, inserting every
-// position into a hash of its next three bytes, and hands literal stretches (at most 258
-// bytes) and matches (3 to 258 bytes, distance below the window) to a coding form. Memory
-// stays proportional to the window: the tables cover a span of 2 x window + 258 bytes
-// that slides on by one window.
+// The LZSS encoder's hash-chain match finder. It walks the input once, chaining every
+// position by its next bytes, and hands literal stretches (at most 258 bytes) and matches
+// (3 to 258 bytes, distance below the window) to a coding form; of the longest matches it
+// takes the newest. Memory stays proportional to the window: the tables cover a span of
+// 2 x window + 258 bytes that slides on by one window.
 #pragma once
 
 #include <cstddef>
