@@ -1,16 +1,109 @@
-// ACSText: the text form of a config soup ("config.txt"): one tag per line, containers in
-// braces, UTF-8 after a byte-order mark. Parse reads a stream into a handle; Write writes a
-// soup's children after the byte-order mark and CR LF (nothing at all for a null root).
+// ACSText: the text form of a config soup ("config.txt"): a byte-order mark, then one tag per
+// line (a name, spaces up to column 40, a value whose kind the reader guesses from its
+// characters), containers in braces, CR LF line ends. Parse never fails on malformed text:
+// it ends up as strings, empty tags or cut containers. Both directions stop nesting at
+// kMaxDepth levels, so neither hostile text nor a soup that holds itself exhausts the stack.
+// The reader works byte by byte on the stream's buffer and steps back through its cursor.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/pstring.h"
 #include "foundation/soup/chunk_ref.h"
 #include "foundation/streams/t_stream.h"
 
 class ACSText {
   public:
-    // Releases the handle, then fills it from the stream's position; a stream holding no
-    // tag leaves it null. False when the stream could not be read at all.
+    // Nesting levels read or written; the top level's tags are level 0.
+    static constexpr int kMaxDepth = 512;
+    // Values start at this column, after at least one space.
+    static constexpr size_t kValueColumn = 40;
+    // Bytes of a name that reading keeps (the rest is read and dropped) and writing keeps.
+    static constexpr size_t kReadNameLength = 511;
+    static constexpr size_t kWrittenNameLength = 1024;
+
+    // Releases the handle, then fills it with the tags read from the stream's position (a
+    // byte-order mark at position 0 sets the UTF-8 flag). Without the flag, text values
+    // holding bytes of 0x80 and above are taken as ANSI and converted to UTF-8. A stream
+    // holding no tag leaves the handle null. False only when the stream is not open.
     static bool Parse(ACSChunkRef& handle, TStream& stream, bool utf8);
-    // Write problems are left in the stream's error.
+    // The byte-order mark, CR LF and the root's children; nothing for a null root. Write
+    // problems are left in the stream's error.
     static void Write(const ACSChunkRef& root, TStream& stream);
+
+  private:
+    enum class ValueKind { Empty, Container, Float, Integer, NumberList, String };
+
+    explicit ACSText(TStream& stream) : stream_(stream) {}
+
+    // Reading (acs_text_input.cpp): the next byte, 0 at the end of the data. A zero byte
+    // counts as the end of the data and is never consumed; so is everything after the
+    // reading stopped at the depth limit.
+    uint8_t NextByte() {
+        uint8_t byte = 0;
+        if (stopped_ || stream_.ReadBytes(&byte, 1) != 1) return 0;
+        if (byte == 0) UnreadByte();
+        return byte;
+    }
+    void UnreadByte();
+    void SeekTo(int64_t position);
+    // Skips spaces and tabs (and CR and LF when lineEnds); returns the next byte, unread.
+    uint8_t SkipBlanks(bool lineEnds);
+    bool ReadByteOrderMark();
+    // False at "}" (left unread) or the end of the data: the level ends.
+    bool ReadTagName(Kiv::PString& name);
+    // A "{" is consumed; for any other kind the position is back where it was.
+    ValueKind ClassifyValue();
+    ValueKind LookAtValue();
+    // Into text_, which grows as needed.
+    void ReadStringValue();
+    // Into a fixed buffer of size bytes, zero-terminated: characters beyond size - 1 are
+    // read and dropped. Returns the length kept.
+    size_t ReadToken(char* buffer, size_t size);
+    template <class Sink> void ReadValueText(Sink& sink);
+    template <class Sink> void ReadLineEnd(uint8_t first, Sink& sink);
+    // False when the token holds no number that fits.
+    bool ReadInt(int32_t& value);
+    bool ReadFloat(float& value);
+    // The pieces between spaces and commas that hold a float; the others are skipped.
+    void ReadFloatList(std::vector<float>& floats);
+    // Consumes a "}" after blanks and line ends; otherwise the position stays.
+    void ExpectCloseBrace();
+
+    // Parsing (acs_text.cpp).
+    void ParseLevel(ACSChunkRef& handle, bool utf8, int depth);
+    void ParseContainer(ACSChunkRef& handle, const Kiv::PString& name, bool utf8, int depth);
+    void StoreValue(ACSChunkRef& handle, const Kiv::PString& name, ValueKind kind, bool utf8);
+    // False when the kind is no number or the scan found none: the value is then text.
+    bool StoreNumber(ACSChunkRef& handle, const Kiv::PString& name, ValueKind kind);
+    // The string rules: the empty text, one KUID tag text, or text (ANSI converted).
+    void StoreString(ACSChunkRef& handle, const Kiv::PString& name, bool utf8);
+
+    // Writing (acs_text_writer.cpp), into text_, handed to the stream in large pieces.
+    void WriteChildren(const ACSChunkRef& container, int depth);
+    void WriteTag(const ACSChunkRef& chunk, const Kiv::PString& name, int depth);
+    // Returns the length written.
+    size_t WriteTagName(const Kiv::PString& name);
+    void WriteValue(std::string_view text, bool forceQuotes);
+    void WriteIndent(int depth);
+    void Flush();
+
+    // Appends the name as written: A-Z lower-cased; bytes of 0x20 and below, of 0x80 and
+    // above and "}" (which the reader takes for the end of a container) as "_"; at most
+    // kWrittenNameLength bytes; an empty name as "_", so that the value is not read as one.
+    // Returns the length appended.
+    static size_t NormaliseTagName(std::string_view name, std::string& out);
+
+    TStream& stream_;
+    bool stopped_ = false;
+    // Reading: the current text value. Writing: output not yet handed to the stream.
+    std::string text_;
+    char name_[kReadNameLength];
+    std::vector<float> floats_;
+    // Writing: the containers from the root down to the one being written.
+    std::vector<const void*> ancestors_;
 };
