@@ -63,8 +63,10 @@ bool ACSText::Parse(ACSChunkRef& handle, TStream& stream, bool utf8) {
     handle.Release();
     if (!stream.IsOpen()) return false;
     ACSText reader(stream);
-    if (stream.Tell() == 0 && reader.ReadByteOrderMark()) utf8 = true;
+    reader.EnterStream();
+    if (reader.Position() == 0 && reader.ReadByteOrderMark()) utf8 = true;
     reader.ParseLevel(handle, utf8, 0);
+    reader.LeaveStream();
     return true;
 }
 
@@ -96,7 +98,7 @@ void ACSText::StoreValue(ACSChunkRef& handle, const Kiv::PString& name, ValueKin
         handle.SetNamedTagEmpty(name);
         return;
     }
-    const int64_t start = stream_.Tell();
+    const int64_t start = Position();
     if (StoreNumber(handle, name, kind)) return;
     SeekTo(start);
     ReadStringValue();

@@ -3,7 +3,7 @@
 // characters), containers in braces, CR LF line ends. Parse never fails on malformed text:
 // it ends up as strings, empty tags or cut containers. Both directions stop nesting at
 // kMaxDepth levels, so neither hostile text nor a soup that holds itself exhausts the stack.
-// The reader works byte by byte on the stream's buffer and steps back through its cursor.
+// The reader works byte by byte on a window of the stream's bytes and steps back in it.
 #pragma once
 
 #include <cstddef>
@@ -40,15 +40,27 @@ class ACSText {
 
     explicit ACSText(TStream& stream) : stream_(stream) {}
 
-    // Reading (acs_text_input.cpp): the next byte, 0 at the end of the data. A zero byte
-    // counts as the end of the data and is never consumed; so is everything after the
-    // reading stopped at the depth limit.
+    // Reading (acs_text_input.cpp) goes through a window of the stream's bytes that keeps
+    // some bytes behind the cursor, so looking ahead and stepping back cost no stream call
+    // unless the target left the window. The stream stands at the window's end throughout;
+    // LeaveStream puts it back at the reading position.
+    static constexpr size_t kWindowSize = 65536;
+    static constexpr size_t kWindowLookBehind = 4096;
+
+    // The next byte, 0 at the end of the data. A zero byte counts as the end of the data and
+    // is never consumed; so is everything after the reading stopped at the depth limit.
     uint8_t NextByte() {
-        uint8_t byte = 0;
-        if (stopped_ || stream_.ReadBytes(&byte, 1) != 1) return 0;
-        if (byte == 0) UnreadByte();
+        if (stopped_ || (cursor_ == windowLength_ && !Refill())) return 0;
+        const uint8_t byte = window_[cursor_];
+        if (byte != 0) ++cursor_;
         return byte;
     }
+    // Keeps the look-behind and reads more of the stream; false when nothing more came.
+    bool Refill();
+    void EnterStream();
+    void LeaveStream();
+    int64_t Position() const { return windowStart_ + static_cast<int64_t>(cursor_); }
+    // Steps back over the byte just read.
     void UnreadByte();
     void SeekTo(int64_t position);
     // Skips spaces and tabs (and CR and LF when lineEnds); returns the next byte, unread.
@@ -100,6 +112,10 @@ class ACSText {
 
     TStream& stream_;
     bool stopped_ = false;
+    std::vector<uint8_t> window_;
+    int64_t windowStart_ = 0; // the stream position of window_[0]
+    size_t windowLength_ = 0;
+    size_t cursor_ = 0;
     // Reading: the current text value. Writing: output not yet handed to the stream.
     std::string text_;
     char name_[kReadNameLength];

@@ -4,6 +4,7 @@
 // ignores the locale and reports values that do not fit instead of wrapping.
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <system_error>
 
 #include "foundation/soup/acs_text.h"
@@ -55,12 +56,44 @@ bool ScanFloat(const char* begin, const char* end, float& value) {
 
 } // namespace
 
+void ACSText::EnterStream() {
+    window_.resize(kWindowSize);
+    windowStart_ = stream_.Tell();
+    windowLength_ = 0;
+    cursor_ = 0;
+}
+
+void ACSText::LeaveStream() {
+    stream_.MoveTo(Position());
+}
+
+bool ACSText::Refill() {
+    const size_t keep = std::min(cursor_, kWindowLookBehind);
+    std::memmove(window_.data(), window_.data() + cursor_ - keep, keep);
+    windowStart_ += static_cast<int64_t>(cursor_ - keep);
+    cursor_ = keep;
+    const size_t got = stream_.ReadBytes(window_.data() + keep, window_.size() - keep);
+    windowLength_ = keep + got;
+    return got > 0;
+}
+
 void ACSText::UnreadByte() {
-    stream_.MoveTo(stream_.Tell() - 1);
+    if (cursor_ > 0)
+        --cursor_;
+    else
+        SeekTo(Position() - 1);
 }
 
 void ACSText::SeekTo(int64_t position) {
+    const int64_t offset = position - windowStart_;
+    if (offset >= 0 && offset <= static_cast<int64_t>(windowLength_)) {
+        cursor_ = static_cast<size_t>(offset);
+        return;
+    }
     stream_.MoveTo(position);
+    windowStart_ = position;
+    windowLength_ = 0;
+    cursor_ = 0;
 }
 
 uint8_t ACSText::SkipBlanks(bool lineEnds) {
@@ -74,10 +107,13 @@ uint8_t ACSText::SkipBlanks(bool lineEnds) {
 
 bool ACSText::ReadByteOrderMark() {
     static constexpr uint8_t kMark[3] = {0xEF, 0xBB, 0xBF};
-    uint8_t bytes[3] = {};
-    if (stream_.ReadBytes(bytes, 3) == 3 && std::equal(bytes, bytes + 3, kMark)) return true;
-    SeekTo(0);
-    return false;
+    for (uint8_t expected : kMark) {
+        if (NextByte() != expected) {
+            SeekTo(0);
+            return false;
+        }
+    }
+    return true;
 }
 
 bool ACSText::ReadTagName(Kiv::PString& name) {
@@ -97,7 +133,7 @@ bool ACSText::ReadTagName(Kiv::PString& name) {
 }
 
 ACSText::ValueKind ACSText::ClassifyValue() {
-    const int64_t start = stream_.Tell();
+    const int64_t start = Position();
     const ValueKind kind = LookAtValue();
     if (kind != ValueKind::Container) SeekTo(start);
     return kind;
@@ -213,7 +249,7 @@ void ACSText::ReadFloatList(std::vector<float>& floats) {
 }
 
 void ACSText::ExpectCloseBrace() {
-    const int64_t start = stream_.Tell();
+    const int64_t start = Position();
     if (SkipBlanks(true) == '}')
         NextByte();
     else

@@ -183,6 +183,29 @@ TEST(SoupTextReader, AStreamThatIsNotOpenFailsAndLeavesTheHandleNull) {
     EXPECT_EQ(soup.Get(), nullptr);
 }
 
+TEST(SoupTextReader, ValuesFarLongerThanTheReadingWindowRead) {
+    const std::string text(100000, 'x');
+    std::string list = "1";
+    for (int i = 0; i < 50000; ++i)
+        list += ",2";
+    const ACSChunkRef soup = Parse("a " + text + "\r\nb " + list + "\r\nc \"" + text + "\"\r\nd 3");
+    EXPECT_EQ(soup.GetNamedTag("a").View(), text);
+    EXPECT_EQ(soup.GetNamedTagData("b").Size(), 128u * 4);
+    EXPECT_EQ(soup.GetNamedTag("c").View(), text);
+    EXPECT_EQ(soup.GetNamedTagAsInt("d", 0), 3);
+}
+
+TEST(SoupTextReader, TheStreamIsLeftAtTheBraceThatEndedTheReading) {
+    Kiv::DynamicBuffer memory;
+    TBuffer stream(&memory, false);
+    const std::string text = "a 1\r\n}\r\nrest";
+    stream.WriteBytes(text.data(), text.size());
+    stream.Rewind();
+    ACSChunkRef soup;
+    ACSText::Parse(soup, stream, false);
+    EXPECT_EQ(stream.Tell(), 5);
+}
+
 // Text of n nested containers named "c" around "x 1", then "after 2" at the top level.
 std::string Nested(int n) {
     std::string text;
