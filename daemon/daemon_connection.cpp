@@ -100,9 +100,9 @@ bool DaemonConnection::Handshake() {
         Drop(DaemonFaultName(DaemonFault::kNoHandshakeReply));
         return false;
     }
-    if (!Queue(HandshakeReplyFrame(word0, word1))) return false;
+    // Ready before the reply can reach the client, so a client that has it is listed.
     ready_.store(true);
-    return true;
+    return Queue(HandshakeReplyFrame(word0, word1));
 }
 
 bool DaemonConnection::ServeRequest() {

@@ -3,6 +3,7 @@
 // folder's parent, and the daemon serves the database "UserData\assets.tdx" in it.
 //
 // Settings, each as an argument or, when the argument is absent, an environment variable:
+//   --script <file>   KAVDAEMON_SCRIPT    the script of scripted mode (daemon_script.h)
 //   --record <file>   KAVDAEMON_RECORD    the record file, one line per link event
 //   --idle-ms <n>     KAVDAEMON_IDLE_MS   end after n ms without a client (default 300000;
 //                                         0: never)
@@ -10,8 +11,8 @@
 // /tmp/kodrin-<uid>), as for the client.
 //
 // Exit status 0 after request 270, after the idle time, on SIGTERM, SIGINT or SIGHUP, and
-// when another daemon already serves the database; 1 when the settings are wrong or the
-// daemon cannot start.
+// when another daemon already serves the database; 1 when the settings or the script are
+// wrong or the daemon cannot start.
 #include <pthread.h>
 #include <signal.h>
 
@@ -21,6 +22,7 @@
 #include <thread>
 
 #include "daemon/daemon_command_line.h"
+#include "daemon/daemon_script_hooks.h"
 #include "daemon/daemon_server.h"
 #include "daemon/installation_paths.h"
 #include "engine/file.h"
@@ -66,6 +68,11 @@ int main(int argc, char** argv) {
     std::string error;
     if (!ParseDaemonCommandLine(argc, argv, Environment, settings, error)) return Fail(error);
 
+    DaemonScript script;
+    if (!settings.scriptPath.empty() && !LoadDaemonScript(settings.scriptPath, script, error)) {
+        return Fail(error);
+    }
+
     DaemonOptions options;
     options.databasePath =
         std::string(DatabasePathOfWorkingFolder(Kiv::File::Path(Kiv::File::GetCwd())).View());
@@ -74,6 +81,7 @@ int main(int argc, char** argv) {
     options.idleTime = settings.idleTime;
 
     DaemonServer server(options);
+    InstallDaemonScript(script, server);
     switch (server.Start()) {
     case DaemonStart::kOtherDaemon: return 0;
     case DaemonStart::kFailed: return Fail("cannot listen or publish the port");

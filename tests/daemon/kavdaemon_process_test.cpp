@@ -47,10 +47,11 @@ protected:
     std::string RecordPath() const { return folder_.Path("record.txt"); }
     std::string ErrorsPath() const { return folder_.Path("errors.txt"); }
 
-    pid_t Launch(const std::string& idleMs, std::vector<std::string> arguments = {}) {
+    pid_t Launch(const std::string& idleMs, std::vector<std::string> arguments = {},
+                 const std::string& script = "") {
         std::vector<std::string> environment = {
             "KODRIN_IPC_DIR=" + folder_.Path("ipc"), "KAVDAEMON_RECORD=" + RecordPath(),
-            "KAVDAEMON_IDLE_MS=" + idleMs};
+            "KAVDAEMON_IDLE_MS=" + idleMs, "KAVDAEMON_SCRIPT=" + script};
         arguments.insert(arguments.begin(), Daemon());
         std::vector<char*> argv, envp;
         for (std::string& argument : arguments) argv.push_back(argument.data());
@@ -156,11 +157,28 @@ TEST_F(KavdaemonProcessTest, SecondDaemonStandsDown) {
     EXPECT_EQ(client.Handshake(databasePath_), kHandshakeReply);
 }
 
+TEST_F(KavdaemonProcessTest, AScriptSetsReplies) {
+    folder_.WriteFile("script.txt", "requests\n{\n  0\n  {\n    request 58\n"
+                                    "    reply \"0200000001000000\"\n  }\n}\n");
+    const pid_t pid = Launch("0", {}, folder_.Path("script.txt"));
+    ASSERT_GT(pid, 0);
+    const int32_t port = WaitForPort();
+    ASSERT_NE(port, 0);
+    RawClient client(port);
+    EXPECT_EQ(client.Handshake(databasePath_), kHandshakeReply);
+    EXPECT_EQ(client.Transact(58, 3, "", 8), ReplyFrame(3, Le32(2) + Le32(1)));
+}
+
 TEST_F(KavdaemonProcessTest, WrongSettingsEndWithStatusOne) {
     const struct {
         std::string idleMs;
         std::vector<std::string> arguments;
-    } cases[] = {{"abc", {}}, {"0", {"--idle-ms", "-1"}}, {"0", {"--record"}}, {"0", {"-x", "1"}}};
+    } cases[] = {{"abc", {}},
+                 {"0", {"--idle-ms", "-1"}},
+                 {"0", {"--record"}},
+                 {"0", {"-x", "1"}},
+                 {"0", {"--script", "bad.txt"}}};
+    folder_.WriteFile("inst/bin/bad.txt", "requests\n{\n  0\n  {\n    reply \"00\"\n  }\n}\n");
     for (const auto& c : cases) {
         const pid_t pid = Launch(c.idleMs, c.arguments);
         ASSERT_GT(pid, 0);
@@ -172,7 +190,8 @@ TEST_F(KavdaemonProcessTest, WrongSettingsEndWithStatusOne) {
                           "kavdaemon: idle time is not a number of milliseconds: abc",
                           "kavdaemon: idle time is not a number of milliseconds: -1",
                           "kavdaemon: missing value after --record",
-                          "kavdaemon: unknown argument: -x"}));
+                          "kavdaemon: unknown argument: -x",
+                          "kavdaemon: requests/0: \"request\" is missing"}));
 }
 
 }  // namespace
