@@ -121,5 +121,5 @@ class ACSText {
     char name_[kReadNameLength];
     std::vector<float> floats_;
     // Writing: the containers from the root down to the one being written.
-    std::vector<const void*> ancestors_;
+    std::vector<const ACSChunk*> ancestors_;
 };
