@@ -67,7 +67,8 @@ bool ReadInt(const ACSChunkRef& soup, const char* name, std::optional<int32_t>& 
     return true;
 }
 
-bool ReadCount(const ACSChunkRef& soup, int32_t& out, const std::string& place, std::string& error) {
+bool ReadCount(const ACSChunkRef& soup, int32_t& out, const std::string& place,
+               std::string& error) {
     std::optional<int32_t> times;
     if (!ReadInt(soup, "times", times, place, error)) return false;
     if (times.value_or(0) < 0) return Fail(error, place, "\"times\" is negative");
@@ -94,7 +95,8 @@ bool ReadFault(const ACSChunkRef& soup, DaemonFault& out, const std::string& pla
 bool ReadNote(const ACSChunkRef& soup, ScriptNote& note, const std::string& place,
               std::string& error) {
     if (soup.IsNull()) return Fail(error, place, "a note is a container");
-    if (!CheckTagNames(soup, {"kind", "status", "data", "prompt", "kuid", "expect"}, place, error)) {
+    if (!CheckTagNames(soup, {"kind", "status", "data", "prompt", "kuid", "expect"}, place,
+                       error)) {
         return false;
     }
     std::optional<int32_t> kind;
@@ -129,7 +131,8 @@ bool ReadAnswer(const ACSChunkRef& soup, ScriptAnswer& answer, const std::string
     const ACSChunkRef notes = soup.GetNamedSoup(Kiv::PString("notes"));
     for (int32_t i = 0; i < notes.CountTags(); ++i) {
         ScriptNote note;
-        const std::string notePlace = place + "/notes/" + std::string(notes.GetIndexedTagName(i).View());
+        const std::string notePlace =
+            place + "/notes/" + std::string(notes.GetIndexedTagName(i).View());
         if (!ReadNote(notes.GetIndexedSoup(i), note, notePlace, error)) return false;
         answer.notes.push_back(std::move(note));
     }
@@ -141,7 +144,9 @@ bool ReadHandshake(const ACSChunkRef& soup, DaemonScript& out, std::string& erro
     if (!CheckTagNames(soup, {"fault", "times"}, place, error)) return false;
     DaemonFault fault = DaemonFault::kNone;
     int32_t times = 0;
-    if (!ReadFault(soup, fault, place, error) || !ReadCount(soup, times, place, error)) return false;
+    if (!ReadFault(soup, fault, place, error) || !ReadCount(soup, times, place, error)) {
+        return false;
+    }
     if (fault != DaemonFault::kNoHandshakeReply) {
         return Fail(error, place, "the only handshake fault is \"no-handshake-reply\"");
     }

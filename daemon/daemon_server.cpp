@@ -45,7 +45,9 @@ DaemonServer::~DaemonServer() {
     if (wakePipe_[1] >= 0) close(wakePipe_[1]);
 }
 
-void DaemonServer::SetHook(int32_t id, DaemonHook hook) { dispatcher_.SetHook(id, std::move(hook)); }
+void DaemonServer::SetHook(int32_t id, DaemonHook hook) {
+    dispatcher_.SetHook(id, std::move(hook));
+}
 
 void DaemonServer::SetHandshakeFaults(int count) { handshakeFaults_.store(count); }
 

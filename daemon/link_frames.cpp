@@ -13,7 +13,8 @@ WireBytes HandshakeReplyFrame(int32_t word0, int32_t word1) {
 WireBytes ReplyFrame(uint32_t transactionId, const WireBytes& reply, DaemonFault fault) {
     WireBytes frame;
     WireWriter writer(frame);
-    writer.Int32(fault == DaemonFault::kBadFrameTag ? DaemonLink::kFaultTag : DaemonLink::kReplyTag);
+    writer.Int32(fault == DaemonFault::kBadFrameTag ? DaemonLink::kFaultTag
+                                                    : DaemonLink::kReplyTag);
     // The top bit flipped: never the id sent, and never 0.
     writer.UInt32(fault == DaemonFault::kWrongTransactionId ? transactionId ^ 0x80000000u
                                                             : transactionId);

@@ -76,7 +76,9 @@ int main(int argc, char** argv) {
     DaemonOptions options;
     options.databasePath =
         std::string(DatabasePathOfWorkingFolder(Kiv::File::Path(Kiv::File::GetCwd())).View());
-    if (options.databasePath.empty()) return Fail("no installation folder above the working folder");
+    if (options.databasePath.empty()) {
+        return Fail("no installation folder above the working folder");
+    }
     options.recordPath = settings.recordPath;
     options.idleTime = settings.idleTime;
 

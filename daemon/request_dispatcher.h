@@ -1,8 +1,8 @@
 // RequestDispatcher: finds what answers a request id. A hook set for the id (library mode,
 // script entries) comes first; else, or when the hook passes the request on, the daemon's
-// own table of handlers; an id in neither gets an empty reply and an "unknown" record line. The asset requests join the table as
-// they are answered for real. It also keeps the answers expected to questions the daemon
-// asked, and checks request 150 against them.
+// own table of handlers; an id in neither gets an empty reply and an "unknown" record line.
+// The asset requests join the table as they are answered for real. It also keeps the
+// answers expected to questions the daemon asked, and checks request 150 against them.
 #pragma once
 
 #include <functional>

@@ -2,7 +2,9 @@
 #include "daemon/wire_bytes.h"
 
 WireWriter& WireWriter::UInt32(uint32_t value) {
-    for (int shift = 0; shift < 32; shift += 8) out_.push_back(static_cast<uint8_t>(value >> shift));
+    for (int shift = 0; shift < 32; shift += 8) {
+        out_.push_back(static_cast<uint8_t>(value >> shift));
+    }
     return *this;
 }
 

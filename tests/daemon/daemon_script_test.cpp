@@ -171,7 +171,8 @@ TEST_F(DaemonScriptTest, AScriptedServerAnswersInOrderThenAsWithoutScript) {
     EXPECT_EQ(client.Transact(21, 2, "", notes.size() + 2),
               notes + ReplyFrame(2, Bytes({0x0A, 0x0B})));
     EXPECT_EQ(client.Transact(150, 3, Le32(2) + Le32(1)), ReplyFrame(3, ""));
-    EXPECT_TRUE(WaitForLine(folder_.Path("record.txt"), "answer 3 tid=2 value=1 expected=1 match=yes"));
+    EXPECT_TRUE(WaitForLine(folder_.Path("record.txt"),
+                            "answer 3 tid=2 value=1 expected=1 match=yes"));
     EXPECT_EQ(client.Transact(21, 4, "", notes.size() + 2).substr(notes.size()),
               ReplyFrame(4, Bytes({0x0A, 0x0B})));
 
@@ -181,7 +182,8 @@ TEST_F(DaemonScriptTest, AScriptedServerAnswersInOrderThenAsWithoutScript) {
 
     // An entry without a count answers every time.
     for (uint32_t tid = 6; tid < 8; ++tid) {
-        EXPECT_EQ(client.Transact(999, tid, ""), Le32(0x7265706C) + Le32(tid ^ 0x80000000u) + Le32(0));
+        EXPECT_EQ(client.Transact(999, tid, ""),
+                  Le32(0x7265706C) + Le32(tid ^ 0x80000000u) + Le32(0));
     }
 }
 
