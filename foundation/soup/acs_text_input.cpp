@@ -1,7 +1,7 @@
-// The reading steps of the text soup format: bytes, blanks, names, the guess of a value's
-// kind and the value readers. Text values grow as needed; number tokens go through fixed
-// buffers that drop what does not fit. Numbers are scanned with std::from_chars, which
-// ignores the locale and reports values that do not fit instead of wrapping.
+// The reading steps of the text soup format: the window over the stream, bytes, blanks, names,
+// the guess of a value's kind and the value readers. Text values grow as needed; number tokens
+// go through fixed buffers that drop what does not fit. Numbers are scanned with
+// std::from_chars, which ignores the locale and reports values that do not fit.
 #include <algorithm>
 #include <charconv>
 #include <cstring>
