@@ -4,6 +4,7 @@
 // was opened (a damaged stream, an unknown compression, a short write) is removed again, so
 // no half-written file looks installed.
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 #include "engine/file.h"
@@ -20,6 +21,12 @@ constexpr int kMaxFolderDepth = 512;
 constexpr uint32_t kOpenCreateWrite = 289;
 // Bytes in front of the LZSS stream of a compressed file blob; extraction skips them.
 constexpr size_t kCompressedPrefix = 4;
+
+// Only a regular file is removed after a failure: a device the path named stays.
+bool IsRegularFile(const Kiv::File& file) {
+    struct stat status {};
+    return fstat(file.GetHandle(), &status) == 0 && S_ISREG(status.st_mode);
+}
 
 bool WriteAll(Kiv::File& file, std::span<const uint8_t> bytes) {
     return bytes.empty() || file.Write(bytes.data(), 1, bytes.size()) == bytes.size();
@@ -112,8 +119,9 @@ Kiv::PString CDPArchive::ExtractFile(std::span<const uint8_t> bytes, const Kiv::
     if (!file.Open(baseFolder.c_str(), path.c_str(), kOpenCreateWrite))
         return SetError(CDPMessages::kCannotWriteFiles);
     const Kiv::PString error = WriteContent(file, bytes, compression);
+    const bool removable = !error.IsEmpty() && IsRegularFile(file);
     const std::string written = file.GetPath();
     file.Close();
-    if (!error.IsEmpty()) Kiv::File::Unlink(written.c_str());
+    if (removable) Kiv::File::Unlink(written.c_str());
     return error;
 }

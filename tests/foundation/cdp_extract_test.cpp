@@ -171,6 +171,18 @@ TEST_F(CDPExtract, AFileThatCannotBeOpenedIsReported) {
     EXPECT_EQ(Read("target/free.txt"), BytesOf("free"));
 }
 
+TEST_F(CDPExtract, AWriteThatFailsIsReportedNotTakenForSuccess) {
+    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
+    const Kiv::PString devices("/dev");
+    EXPECT_EQ(std::string(CDPArchive::ExtractFile(BytesOf("data"), devices, "full", "").c_str()),
+              kCannotWrite);
+    EXPECT_EQ(std::string(CDPArchive::ExtractFile(StoredEntry(BytesOf("data")), devices, "full",
+                                                  "LZSS")
+                              .c_str()),
+              kCannotWrite);
+    EXPECT_TRUE(std::filesystem::exists("/dev/full")); // a device is never removed
+}
+
 TEST_F(CDPExtract, ExtractFileReplacesAnExistingFile) {
     std::filesystem::create_directories(At("target"));
     const Bytes longer = BytesOf("a much longer old content");
