@@ -127,6 +127,7 @@ void MatchFinder::Run() {
     size_t pos = 0;
     while (base_ + pos < size_) {
         const size_t left = size_ - (base_ + pos);
+        // Checked at the last two positions too, so no stretch passes 258 literals.
         if (literalCount_ >= kMaxLiteralStretch) {
             FlushLiterals();
             if (sink_.Failed()) return;

@@ -64,6 +64,25 @@ TEST(LZSSRoundTrip, LiteralStretchesOfEveryLengthDecodeBack) {
     }
 }
 
+TEST(LZSSRoundTrip, LiteralStretchReachingTheEndStaysWithinOneRun) {
+    // 258 literals are handed over also when only 1 or 2 bytes are left, so a stretch
+    // that runs into the end never needs a run count above 255 (258 literals).
+    for (size_t tail : {258, 259, 260, 261}) {
+        Bytes input(1000, 0);
+        const Bytes random = lzss_test::Random(tail, static_cast<uint32_t>(tail));
+        input.insert(input.end(), random.begin(), random.end());
+        for (int level : {4, 5, 6, 9}) {
+            SCOPED_TRACE(testing::Message() << tail << " literals at the end, level " << level);
+            const Kiv::LZSSCompress codec;
+            const Bytes stream = codec.Compress(input, level);
+            ASSERT_LT(stream.size(), input.size() + 1);
+            Bytes output;
+            ASSERT_TRUE(codec.Decompress(stream, output));
+            EXPECT_TRUE(output == input);
+        }
+    }
+}
+
 // Counts the symbols the finder's items put into the literal/length tree.
 class SymbolCounter final : public Kiv::LZSSItemSink {
 public:
