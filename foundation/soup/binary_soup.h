@@ -41,8 +41,7 @@ class TDBBinarySoup : public TDBBinaryNode {
   private:
     // Calls found(entry, liveIndex) for each live entry from the walk's position until it
     // returns true; false when none did or the region is damaged.
-    template <class Found>
-    bool Scan(BinaryEntryWalk& walk, int32_t liveIndex, Found found) const;
+    template <class Found> bool Scan(BinaryEntryWalk& walk, int32_t liveIndex, Found found) const;
     int32_t CountLivePacked() const;
     // Brings the cached counts up to the overlay's generation.
     void RefreshCounts() const;

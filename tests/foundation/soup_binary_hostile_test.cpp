@@ -18,10 +18,11 @@ namespace {
 // Every file type, names of several lengths, containers three deep, unnamed entries and an
 // ignored tail.
 Bytes RichBody() {
-    const Bytes leaves = Join({Entry("i", 1, Join({Int32(1), Int32(-2)})), Entry("f", 2, Int32(0x3FC00000)),
-                               Entry("text", 3, Ascii("caf\xE9", true)), Entry("", 4, Pattern(9)),
-                               Entry("null", 5, {}), Entry("aligned", 12, Pattern(33)),
-                               Entry("kuid", 13, Join({Int32(1), Int32(2)})), Entry("odd", 77, Pattern(3))});
+    const Bytes leaves =
+        Join({Entry("i", 1, Join({Int32(1), Int32(-2)})), Entry("f", 2, Int32(0x3FC00000)),
+              Entry("text", 3, Ascii("caf\xE9", true)), Entry("", 4, Pattern(9)),
+              Entry("null", 5, {}), Entry("aligned", 12, Pattern(33)),
+              Entry("kuid", 13, Join({Int32(1), Int32(2)})), Entry("odd", 77, Pattern(3))});
     const Bytes deep = Entry("deep", 0, Join({leaves, Entry("deeper", 0, leaves)}));
     return Join({leaves, deep, Entry("empty", 0, {}), Hex("01 02 03")});
 }
@@ -75,10 +76,18 @@ TEST(SoupBinaryHostile, SeededRandomMutationsReadSafely) {
         for (int c = 0; c < changes; ++c) {
             const size_t at = random() % bytes.size();
             switch (random() % 4) {
-            case 0: bytes[at] = static_cast<uint8_t>(random()); break;
-            case 1: bytes[at] ^= static_cast<uint8_t>(1u << (random() % 8)); break;
-            case 2: bytes[at] = random() % 2 ? 0x00 : 0xFF; break;
-            default: bytes[at] = static_cast<uint8_t>(bytes[at] + 1); break;
+            case 0:
+                bytes[at] = static_cast<uint8_t>(random());
+                break;
+            case 1:
+                bytes[at] ^= static_cast<uint8_t>(1u << (random() % 8));
+                break;
+            case 2:
+                bytes[at] = random() % 2 ? 0x00 : 0xFF;
+                break;
+            default:
+                bytes[at] = static_cast<uint8_t>(bytes[at] + 1);
+                break;
             }
         }
         Exercise(bytes);

@@ -56,9 +56,8 @@ TEST_F(SoupBinaryOverlay, RemovingAPackedTagHidesItFromEveryLookup) {
     EXPECT_EQ(Names(soup_), (Names_{"a", "c", "s"}));
     EXPECT_FALSE(soup_.HasTag(P("b")));
     EXPECT_EQ(soup_.GetNamedTagAsInt(P("b"), -1), -1);
-    EXPECT_EQ(Written(soup_),
-              File(Join({Entry("a", 1, Int32(1)), Entry("c", 1, Int32(3)),
-                         Entry("s", 0, Entry("x", 1, Int32(1)))})));
+    EXPECT_EQ(Written(soup_), File(Join({Entry("a", 1, Int32(1)), Entry("c", 1, Int32(3)),
+                                         Entry("s", 0, Entry("x", 1, Int32(1)))})));
 }
 
 TEST_F(SoupBinaryOverlay, AddedTagsFollowAllPackedTags) {
@@ -66,10 +65,10 @@ TEST_F(SoupBinaryOverlay, AddedTagsFollowAllPackedTags) {
     soup_.SetNamedTagString(P("e"), "five");
     EXPECT_EQ(Names(soup_), (Names_{"a", "b", "c", "s", "d", "e"}));
     EXPECT_EQ(soup_.GetNamedTagAsInt(P("d"), 0), 4);
-    EXPECT_EQ(Written(soup_), File(Join({Entry("a", 1, Int32(1)), Entry("b", 1, Int32(2)),
-                                         Entry("c", 1, Int32(3)),
-                                         Entry("s", 0, Entry("x", 1, Int32(1))),
-                                         Entry("d", 1, Int32(4)), Entry("e", 3, Ascii("five", true))})));
+    EXPECT_EQ(Written(soup_),
+              File(Join({Entry("a", 1, Int32(1)), Entry("b", 1, Int32(2)), Entry("c", 1, Int32(3)),
+                         Entry("s", 0, Entry("x", 1, Int32(1))), Entry("d", 1, Int32(4)),
+                         Entry("e", 3, Ascii("five", true))})));
 }
 
 TEST_F(SoupBinaryOverlay, SettingAPackedTagKeepsOneOfThatNameAndMovesItToTheEnd) {
@@ -155,9 +154,9 @@ TEST_F(SoupBinaryOverlay, ASubSoupEditedAndSetBackMovesToTheEndWithItsEdits) {
     soup_.SetNamedSoup(P("s"), sub);
     EXPECT_EQ(Names(soup_), (Names_{"a", "b", "c", "d", "s"}));
     EXPECT_TRUE(soup_.GetNamedSoup(P("s")).IsSameNode(sub));
-    EXPECT_EQ(Written(soup_), File(Join({Entry("a", 1, Int32(1)), Entry("b", 1, Int32(2)),
-                                         Entry("c", 1, Int32(3)), Entry("d", 1, Int32(4)),
-                                         Entry("s", 0, Entry("x", 1, Int32(5)))})));
+    EXPECT_EQ(Written(soup_),
+              File(Join({Entry("a", 1, Int32(1)), Entry("b", 1, Int32(2)), Entry("c", 1, Int32(3)),
+                         Entry("d", 1, Int32(4)), Entry("s", 0, Entry("x", 1, Int32(5)))})));
     // A region holds a node once: adding it under a second name changes nothing.
     soup_->AddChild(P("t"), sub);
     EXPECT_EQ(Names(soup_), (Names_{"a", "b", "c", "d", "s"}));

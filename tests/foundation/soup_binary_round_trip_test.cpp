@@ -102,7 +102,8 @@ TEST_F(SoupBinaryFiles, EachBinaryExtensionSavesAndLoadsTheBinaryForm) {
         const Bytes saved((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         EXPECT_EQ(saved, Written(original)) << name;
         ACSChunkRef loaded;
-        EXPECT_EQ(LoadSoupFile(loaded, root_.c_str(), name, nullptr, false), SoupFileStatus::Loaded);
+        EXPECT_EQ(LoadSoupFile(loaded, root_.c_str(), name, nullptr, false),
+                  SoupFileStatus::Loaded);
         EXPECT_EQ(Written(loaded), saved) << name;
     }
 }
@@ -110,12 +111,15 @@ TEST_F(SoupBinaryFiles, EachBinaryExtensionSavesAndLoadsTheBinaryForm) {
 TEST_F(SoupBinaryFiles, ADamagedBodyLoadsAsAnEmptySoupAndAForeignFileAsUnread) {
     const Bytes damaged = File(Hex("20 00 00 00 02 61 00 01 05 00 00 00"));
     std::ofstream(root_ + "/damaged.chump", std::ios::binary)
-        .write(reinterpret_cast<const char*>(damaged.data()), static_cast<std::streamsize>(damaged.size()));
+        .write(reinterpret_cast<const char*>(damaged.data()),
+               static_cast<std::streamsize>(damaged.size()));
     std::ofstream(root_ + "/foreign.chump", std::ios::binary) << "a 1\r\n";
     ACSChunkRef soup;
     soup.SetNamedTagInt(P("old"), 1);
-    EXPECT_EQ(LoadSoupFile(soup, root_.c_str(), "damaged.chump", nullptr, false), SoupFileStatus::Empty);
+    EXPECT_EQ(LoadSoupFile(soup, root_.c_str(), "damaged.chump", nullptr, false),
+              SoupFileStatus::Empty);
     EXPECT_EQ(soup.Get(), nullptr);
     EXPECT_TRUE(soup.LoadFromFile(root_.c_str(), "damaged.chump", nullptr, false));
-    EXPECT_EQ(LoadSoupFile(soup, root_.c_str(), "foreign.chump", nullptr, false), SoupFileStatus::Unread);
+    EXPECT_EQ(LoadSoupFile(soup, root_.c_str(), "foreign.chump", nullptr, false),
+              SoupFileStatus::Unread);
 }

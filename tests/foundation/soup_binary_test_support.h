@@ -47,9 +47,9 @@ inline Bytes File(const Bytes& body, int32_t version = 1) {
 // One entry: length word, name length (with the zero byte; 0 without a name), name, zero
 // byte, file type, payload.
 inline Bytes Entry(std::string_view name, uint8_t fileType, const Bytes& payload) {
-    const Bytes nameField = name.empty() ? Bytes{0} : Join({Bytes{static_cast<uint8_t>(
-                                                          name.size() + 1)},
-                                                      Ascii(name, true)});
+    const Bytes nameField =
+        name.empty() ? Bytes{0}
+                     : Join({Bytes{static_cast<uint8_t>(name.size() + 1)}, Ascii(name, true)});
     const auto length = static_cast<int32_t>(nameField.size() + 1 + payload.size());
     return Join({Int32(length), nameField, Bytes{fileType}, payload});
 }
