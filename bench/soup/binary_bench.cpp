@@ -38,7 +38,7 @@ ACSChunkRef MakeAsset(int n) {
     for (int i = 0; i < 8; ++i) {
         ACSChunkRef row;
         row.SetNamedTagString(Kiv::PString("mesh"), "meshes/part.im");
-        row.SetNamedTagInt(Kiv::PString("lod"), i);
+        row.SetNamedTagInt(Kiv::PString("level"), i);
         row.SetNamedTagBool(Kiv::PString("auto-create"), i % 2 == 0);
         table.SetNamedSoup(Kiv::PString::Setf("row-%d", i), row);
     }
