@@ -4,7 +4,10 @@
 #include "kav_client_test_peer.h"
 
 #include "client/kav/kav_client_transaction.h"
+#include "foundation/jobs/job_timing.h"
+#include "foundation/jobs/process_identity.h"
 #include "foundation/streams/buffer_stream.h"
+#include "validation/spec_manager.h"
 
 namespace {
 
@@ -40,6 +43,27 @@ TEST_F(KAVClientTest, HandshakeCarriesTagVersionBuildFlagAndPath) {
         EXPECT_EQ(KAVClient::GetHandshakeWords(), (std::array<int32_t, 2>{0x01020304, -5}));
         KAVClient::Shutdown();
     }
+}
+
+// A start makes the process's spec manager and sets the started event; shut-down destroys
+// the manager.
+TEST_F(KAVClientTest, StartMakesTheSpecManagerAndShutdownDestroysIt) {
+    ASSERT_TRUE(StartClient());
+    ASSERT_NE(SpecManager::Instance(), nullptr);
+    EXPECT_EQ(SpecManager::Instance()->FindSpec(KUID(1, 2, 0)), nullptr);
+    ASSERT_NE(GetClientStartedEvent(), nullptr);
+    EXPECT_TRUE(GetClientStartedEvent()->IsSet());
+    KAVClient::Shutdown();
+    EXPECT_EQ(SpecManager::Instance(), nullptr);
+}
+
+// The pump advances the job clock by the time passed between its calls.
+TEST_F(KAVClientTest, PumpAdvancesTheJobClock) {
+    KAVClient::PumpMainThread();
+    const float before = GetJobClock();
+    std::this_thread::sleep_for(std::chrono::milliseconds(40));
+    KAVClient::PumpMainThread();
+    EXPECT_GE(GetJobClock() - before, 0.035f);
 }
 
 // A connection whose answer is not 'KAVD' and two words is refused and dropped.
