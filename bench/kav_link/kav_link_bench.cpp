@@ -310,8 +310,10 @@ public:
             if (rate != run.counters.end()) rates_[run.benchmark_name()] = rate->second.value;
         }
     }
+    // The median of repeated runs (--benchmark_repetitions) when there is one.
     double Rate(const std::string& name) const {
-        const auto found = rates_.find(name);
+        auto found = rates_.find(name + "_median");
+        if (found == rates_.end()) found = rates_.find(name);
         return found == rates_.end() ? 0 : found->second;
     }
 
