@@ -173,7 +173,13 @@ DaemonNote ScriptNote::ForTransaction(uint32_t transactionId) const {
 
 bool ReadDaemonScript(const ACSChunkRef& soup, DaemonScript& out, std::string& error) {
     out = DaemonScript();
-    if (!CheckTagNames(soup, {"handshake", "requests"}, "script", error)) return false;
+    if (!CheckTagNames(soup,
+                       {"handshake", "requests", "assets", "settings", "localuser", "authors",
+                        "urls", "builds"},
+                       "script", error)) {
+        return false;
+    }
+    out.seed = soup;
     const Kiv::PString handshake("handshake");
     if (soup.HasTag(handshake) && !ReadHandshake(soup.GetNamedSoup(handshake), out, error)) {
         return false;

@@ -27,6 +27,9 @@
 //     }
 //   }
 //
+//   assets, settings, localuser, authors, urls, builds    seed the asset table
+//                                     (asset_table_seed.h); read when the table opens
+//
 // Entries of one request id answer in file order, each for its times; when every counted
 // entry is used up the daemon answers as it would without a script. Unknown tags and bad
 // values are errors, so a mistyped script fails loudly.
@@ -64,6 +67,8 @@ struct ScriptAnswer {
 struct DaemonScript {
     int32_t handshakeFaults = 0;  // as DaemonServer::SetHandshakeFaults takes it
     std::vector<ScriptAnswer> answers;
+    // The script itself, for the seeding sections (asset_table_seed.h).
+    ACSChunkRef seed;
 };
 
 // False, with a message naming the place, when the soup is not a valid script.

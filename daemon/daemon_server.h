@@ -53,6 +53,10 @@ public:
     // The next count handshakes are read and their links closed without a reply; a
     // negative count: every handshake from now on; 0: none.
     void SetHandshakeFaults(int count);
+    // The asset table the daemon answers asset requests from (request_dispatcher.h).
+    void SetAssetTable(std::shared_ptr<AssetTable> table) {
+        dispatcher_.SetAssetTable(std::move(table));
+    }
 
     // kOtherDaemon: another daemon already serves the database (nothing started).
     DaemonStart Start();

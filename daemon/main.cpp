@@ -18,9 +18,11 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <thread>
 
+#include "daemon/asset_table_seed.h"
 #include "daemon/daemon_command_line.h"
 #include "daemon/daemon_script_hooks.h"
 #include "daemon/daemon_server.h"
@@ -82,8 +84,12 @@ int main(int argc, char** argv) {
     options.recordPath = settings.recordPath;
     options.idleTime = settings.idleTime;
 
+    auto table = std::make_shared<AssetTable>(std::filesystem::current_path().parent_path());
+    if (!table->Open(error) || !SeedAssetTable(*table, script.seed, error)) return Fail(error);
+
     DaemonServer server(options);
     InstallDaemonScript(script, server);
+    server.SetAssetTable(table);
     switch (server.Start()) {
     case DaemonStart::kOtherDaemon: return 0;
     case DaemonStart::kFailed: return Fail("cannot listen or publish the port");

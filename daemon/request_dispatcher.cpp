@@ -24,6 +24,12 @@ void RequestDispatcher::SetHook(int32_t id, DaemonHook hook) {
     }
 }
 
+void RequestDispatcher::SetAssetTable(std::shared_ptr<AssetTable> table) {
+    auto assets = table ? std::make_shared<AssetRequests>(std::move(table), record_) : nullptr;
+    std::lock_guard<std::mutex> hold(lock_);
+    assets_ = std::move(assets);
+}
+
 void RequestDispatcher::Dispatch(const DaemonRequest& request, DaemonResponse& response) {
     if (DaemonHook hook = FindHook(request.id)) {
         hook(request, response);
@@ -32,6 +38,9 @@ void RequestDispatcher::Dispatch(const DaemonRequest& request, DaemonResponse& r
     if (const BuiltIn* builtIn = FindBuiltIn(request.id)) {
         (this->*builtIn->handler)(request, response);
         return;
+    }
+    if (std::shared_ptr<AssetRequests> assets = Assets()) {
+        if (assets->Answer(request, response)) return;
     }
     record_.Line("unknown " + std::to_string(request.client) + " id=" + std::to_string(request.id) +
                  " tid=" + std::to_string(request.transactionId));
@@ -78,6 +87,11 @@ DaemonHook RequestDispatcher::FindHook(int32_t id) {
     std::lock_guard<std::mutex> hold(lock_);
     auto found = hooks_.find(id);
     return found == hooks_.end() ? DaemonHook() : found->second;
+}
+
+std::shared_ptr<AssetRequests> RequestDispatcher::Assets() {
+    std::lock_guard<std::mutex> hold(lock_);
+    return assets_;
 }
 
 std::optional<int32_t> RequestDispatcher::TakeExpectedAnswer(int client, uint32_t transactionId) {

@@ -1,16 +1,19 @@
 // RequestDispatcher: finds what answers a request id. A hook set for the id (library mode,
 // script entries) comes first; else, or when the hook passes the request on, the daemon's
 // own table of handlers; an id in neither gets an empty reply and an "unknown" record line.
-// The asset requests join the table as they are answered for real. It also keeps the
+// The asset requests come after the table, answered by AssetRequests over the asset table
+// when one is set. It also keeps the
 // answers expected to questions the daemon asked, and checks request 150 against them.
 #pragma once
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <utility>
 
+#include "daemon/asset_requests.h"
 #include "daemon/daemon_record.h"
 #include "daemon/daemon_request.h"
 
@@ -31,6 +34,8 @@ public:
 
     // An empty hook removes the id's hook. Safe while clients run.
     void SetHook(int32_t id, DaemonHook hook);
+    // The asset table whose requests the daemon answers for real; none: empty replies.
+    void SetAssetTable(std::shared_ptr<AssetTable> table);
     void Dispatch(const DaemonRequest& request, DaemonResponse& response);
     // The answer expected to the question asked in transaction tid of client.
     void ExpectAnswer(int client, uint32_t transactionId, int32_t answer);
@@ -49,10 +54,12 @@ private:
     void AnswerCloseDaemon(const DaemonRequest& request, DaemonResponse& response);
 
     DaemonHook FindHook(int32_t id);
+    std::shared_ptr<AssetRequests> Assets();
     std::optional<int32_t> TakeExpectedAnswer(int client, uint32_t transactionId);
 
     DaemonRecord& record_;
     std::mutex lock_;
     std::map<int32_t, DaemonHook> hooks_;
+    std::shared_ptr<AssetRequests> assets_;
     std::map<std::pair<int, uint32_t>, int32_t> expectedAnswers_;
 };

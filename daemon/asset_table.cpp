@@ -1,0 +1,373 @@
+// The asset table's records and the folder moves of editing, committing, reverting and
+// deleting. Folder work uses error codes, never exceptions: a failed copy or move leaves the
+// record as it was and answers false.
+#include "daemon/asset_table.h"
+
+#include <algorithm>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kLocal = "local";
+constexpr const char* kEditing = "editing";
+constexpr const char* kTrash = "trash";
+
+std::string Text(const ACSChunkRef& soup, const char* name) {
+    return std::string(soup.GetNamedTag(Kiv::PString(name)).View());
+}
+
+std::vector<KUID> KUIDsOf(const ACSChunkRef& table) {
+    std::vector<KUID> kuids;
+    for (int32_t i = 0; i < table.CountTags(); ++i) {
+        const KUID kuid = table.GetNamedTagAsKUID(table.GetIndexedTagName(i), KUID::Null());
+        if (!kuid.IsNull()) kuids.push_back(kuid);
+    }
+    return kuids;
+}
+
+// The folder name of a new asset: its KUID's numbers.
+std::string FolderName(const KUID& kuid) {
+    return "kuid_" + std::to_string(kuid.userId) + "_" + std::to_string(kuid.contentId) + "_" +
+           std::to_string(kuid.version);
+}
+
+// Replaces target by a copy of source.
+bool CopyFolder(const fs::path& source, const fs::path& target) {
+    std::error_code error;
+    fs::remove_all(target, error);
+    fs::copy(source, target, fs::copy_options::recursive, error);
+    return !error;
+}
+
+// Replaces target by source, which is gone afterwards.
+bool MoveFolder(const fs::path& source, const fs::path& target) {
+    std::error_code error;
+    fs::remove_all(target, error);
+    fs::rename(source, target, error);
+    if (!error) return true;
+    if (!CopyFolder(source, target)) return false;
+    fs::remove_all(source, error);
+    return true;
+}
+
+} // namespace
+
+void ReadAssetConfig(const ACSChunkRef& config, AssetRecord& record) {
+    record.kuid = config.GetNamedTagAsKUID(Kiv::PString("kuid"), KUID::Null());
+    record.name = Text(config, "username");
+    if (record.name.empty()) record.name = Text(config, "name");
+    if (record.name.empty()) record.name = Text(config, "asset-filename");
+    record.category = Text(config, "category-class");
+    record.region = Text(config, "category-region");
+    record.era = Text(config, "category-era");
+    record.keywords = Text(config, "category-keyword");
+    record.description = Text(config, "description");
+    record.author = config.GetNamedTagAsInt(Kiv::PString("author"), record.kuid.userId);
+    record.build = config.GetNamedTagAsFloat(Kiv::PString("kodrin-build"), 0.0f);
+    record.dependencies = KUIDsOf(config.GetNamedSoup(Kiv::PString("kuid-table")));
+    record.obsoletes = KUIDsOf(config.GetNamedSoup(Kiv::PString("obsolete-table")));
+    record.parent = config.GetNamedTagAsKUID(Kiv::PString("parent"), KUID::Null());
+}
+
+AssetTable::AssetTable(fs::path installation) : installation_(std::move(installation)) {}
+
+bool AssetTable::Open(std::string& error) {
+    std::lock_guard<std::mutex> hold(lock_);
+    std::error_code failure;
+    for (const char* name : {kLocal, kEditing, kTrash}) {
+        fs::create_directories(UserData() / name, failure);
+        if (failure) {
+            error = "cannot make " + (UserData() / name).string();
+            return false;
+        }
+    }
+    return LoadLocked(error);
+}
+
+fs::path AssetTable::FolderOf(const AssetRecord& record, bool editCopy) const {
+    if (record.editing && (editCopy || record.location.empty())) {
+        return UserData() / kEditing / record.folder;
+    }
+    return UserData() / record.location / record.folder;
+}
+
+bool AssetTable::AddFromFolder(const fs::path& folder, const std::string& location,
+                               std::string& error) {
+    ACSChunkRef config;
+    const std::string path = (folder / "config.txt").string();
+    if (!config.LoadFromFile("", path.c_str(), "txt", true) || config.IsNull()) {
+        error = "cannot read " + path;
+        return false;
+    }
+    AssetRecord record;
+    ReadAssetConfig(config, record);
+    if (record.kuid.IsNull()) {
+        error = path + " has no kuid";
+        return false;
+    }
+    record.location = location;
+    record.folder = folder.filename().string();
+    if (location == kLocal) record.flags[0] |= kFlagInstalled;
+    if (location.empty()) {
+        record.editing = true;
+        record.flags[1] |= kFlagOpenForEdit;
+    }
+    std::lock_guard<std::mutex> hold(lock_);
+    if (FindLocked(record.kuid)) {
+        error = "the asset " + std::string(record.kuid.ToTag().View()) + " is seeded twice";
+        return false;
+    }
+    records_.push_back(std::move(record));
+    SaveLocked();
+    return true;
+}
+
+void AssetTable::SetLocalUser(int32_t userId, int32_t nextContent) {
+    std::lock_guard<std::mutex> hold(lock_);
+    localUser_ = userId;
+    nextContent_ = nextContent;
+    SaveLocked();
+}
+
+void AssetTable::SetAuthor(int32_t id, AssetAuthor author) {
+    std::lock_guard<std::mutex> hold(lock_);
+    authors_[id] = std::move(author);
+    SaveLocked();
+}
+
+void AssetTable::SetUrl(const std::string& url, UrlEntry entry) {
+    std::lock_guard<std::mutex> hold(lock_);
+    urls_[url] = std::move(entry);
+    SaveLocked();
+}
+
+void AssetTable::SetBuildList(const std::string& text) {
+    std::lock_guard<std::mutex> hold(lock_);
+    buildList_ = text;
+    SaveLocked();
+}
+
+std::optional<AssetRecord> AssetTable::Find(const KUID& kuid) {
+    std::lock_guard<std::mutex> hold(lock_);
+    const AssetRecord* record = FindLocked(kuid);
+    if (!record) return std::nullopt;
+    return *record;
+}
+
+std::vector<AssetRecord> AssetTable::All() {
+    std::lock_guard<std::mutex> hold(lock_);
+    return records_;
+}
+
+KUID AssetTable::Latest(const KUID& kuid) {
+    std::lock_guard<std::mutex> hold(lock_);
+    KUID latest = kuid;
+    bool found = false;
+    for (const AssetRecord& record : records_) {
+        if (record.kuid.userId != kuid.userId || record.kuid.contentId != kuid.contentId) continue;
+        if (!found || record.kuid.version > latest.version) latest = record.kuid;
+        found = true;
+    }
+    return latest;
+}
+
+ACSChunkRef AssetTable::Config(const KUID& kuid) {
+    std::lock_guard<std::mutex> hold(lock_);
+    const AssetRecord* record = FindLocked(kuid);
+    ACSChunkRef config;
+    if (!record || record->location == kTrash) return config;
+    const std::string path = (FolderOf(*record, false) / "config.txt").string();
+    if (!config.LoadFromFile("", path.c_str(), "txt", true)) config.Release();
+    return config;
+}
+
+std::optional<AssetAuthor> AssetTable::Author(int32_t id) {
+    std::lock_guard<std::mutex> hold(lock_);
+    auto found = authors_.find(id);
+    if (found == authors_.end()) return std::nullopt;
+    return found->second;
+}
+
+std::optional<UrlEntry> AssetTable::Url(const std::string& url) {
+    std::lock_guard<std::mutex> hold(lock_);
+    auto found = urls_.find(url);
+    if (found == urls_.end()) return std::nullopt;
+    return found->second;
+}
+
+std::string AssetTable::BuildList() {
+    std::lock_guard<std::mutex> hold(lock_);
+    return buildList_;
+}
+
+bool AssetTable::OpenForEdit(const KUID& kuid) {
+    std::lock_guard<std::mutex> hold(lock_);
+    AssetRecord* record = FindLocked(kuid);
+    if (!record || record->location == kTrash) return false;
+    if (record->editing) return true;
+    if (!CopyFolder(FolderOf(*record, false), UserData() / kEditing / record->folder)) {
+        return false;
+    }
+    record->editing = true;
+    record->flags[1] |= kFlagOpenForEdit;
+    SaveLocked();
+    return true;
+}
+
+bool AssetTable::Commit(const KUID& kuid) {
+    std::lock_guard<std::mutex> hold(lock_);
+    AssetRecord* record = FindLocked(kuid);
+    if (!record || !record->editing) return false;
+    const fs::path target = UserData() / kLocal / record->folder;
+    if (!MoveFolder(UserData() / kEditing / record->folder, target)) return false;
+    ACSChunkRef config;
+    const std::string path = (target / "config.txt").string();
+    if (config.LoadFromFile("", path.c_str(), "txt", true) && !config.IsNull()) {
+        const KUID kept = record->kuid;
+        ReadAssetConfig(config, *record);
+        record->kuid = kept;
+    }
+    record->location = kLocal;
+    record->editing = false;
+    record->flags[0] |= kFlagInstalled | kFlagLocallyModified;
+    record->flags[1] &= static_cast<uint8_t>(~kFlagOpenForEdit);
+    SaveLocked();
+    return true;
+}
+
+bool AssetTable::Revert(const KUID& kuid) {
+    std::lock_guard<std::mutex> hold(lock_);
+    AssetRecord* record = FindLocked(kuid);
+    if (!record || !record->editing) return false;
+    std::error_code error;
+    fs::remove_all(UserData() / kEditing / record->folder, error);
+    if (error) return false;
+    if (record->location.empty()) {
+        records_.erase(records_.begin() + (record - records_.data()));
+    } else {
+        record->editing = false;
+        record->flags[1] &= static_cast<uint8_t>(~kFlagOpenForEdit);
+    }
+    SaveLocked();
+    return true;
+}
+
+bool AssetTable::Delete(const KUID& kuid) {
+    std::lock_guard<std::mutex> hold(lock_);
+    AssetRecord* record = FindLocked(kuid);
+    if (!record || record->location == kTrash) return false;
+    std::error_code error;
+    if (record->editing) {
+        const fs::path copy = UserData() / kEditing / record->folder;
+        if (!record->location.empty()) {
+            fs::remove_all(copy, error);
+        } else if (!MoveFolder(copy, UserData() / kTrash / record->folder)) {
+            return false;
+        }
+    }
+    if (!record->location.empty() && !MoveFolder(UserData() / record->location / record->folder,
+                                                 UserData() / kTrash / record->folder)) {
+        return false;
+    }
+    record->location = kTrash;
+    record->editing = false;
+    record->flags[0] &= static_cast<uint8_t>(~kFlagInstalled);
+    record->flags[1] &= static_cast<uint8_t>(~kFlagOpenForEdit);
+    SaveLocked();
+    return true;
+}
+
+KUID AssetTable::Create(const KUID& kuid, const std::string& name) {
+    std::lock_guard<std::mutex> hold(lock_);
+    const KUID assigned = kuid.IsNull() ? NextKUIDLocked() : kuid;
+    if (assigned.IsNull() || FindLocked(assigned)) return KUID::Null();
+    AssetRecord record;
+    record.kuid = assigned;
+    record.folder = FolderName(assigned);
+    record.editing = true;
+    record.name = name;
+    record.author = assigned.userId;
+    record.flags[1] |= kFlagOpenForEdit;
+    const fs::path folder = UserData() / kEditing / record.folder;
+    std::error_code error;
+    fs::remove_all(folder, error);
+    fs::create_directories(folder, error);
+    ACSChunkRef config;
+    config.EnsureContainer();
+    config.SetNamedTagKUID(Kiv::PString("kuid"), assigned);
+    if (!name.empty()) config.SetNamedTagString(Kiv::PString("username"), name.c_str());
+    if (error || !config.SaveToFile("", (folder / "config.txt").string().c_str(), "txt")) {
+        return KUID::Null();
+    }
+    records_.push_back(std::move(record));
+    SaveLocked();
+    return assigned;
+}
+
+KUID AssetTable::GenerateKUID() {
+    std::lock_guard<std::mutex> hold(lock_);
+    const KUID kuid = NextKUIDLocked();
+    SaveLocked();
+    return kuid;
+}
+
+bool AssetTable::SetKeywords(const KUID& kuid, const std::string& keywords) {
+    std::lock_guard<std::mutex> hold(lock_);
+    AssetRecord* record = FindLocked(kuid);
+    if (!record) return false;
+    record->keywords = keywords;
+    SaveLocked();
+    return true;
+}
+
+bool AssetTable::SetRating(const KUID& kuid, int32_t rating) {
+    std::lock_guard<std::mutex> hold(lock_);
+    AssetRecord* record = FindLocked(kuid);
+    if (!record) return false;
+    record->rating = rating;
+    SaveLocked();
+    return true;
+}
+
+ACSChunkRef AssetTable::LocalData(const KUID& kuid, const std::string& key) {
+    std::lock_guard<std::mutex> hold(lock_);
+    AssetRecord* record = FindLocked(kuid);
+    if (!record) return {};
+    auto found = record->localData.find(key);
+    return found == record->localData.end() ? ACSChunkRef() : found->second;
+}
+
+bool AssetTable::SetLocalData(const KUID& kuid, const std::string& key, const ACSChunkRef& soup) {
+    std::lock_guard<std::mutex> hold(lock_);
+    AssetRecord* record = FindLocked(kuid);
+    if (!record || key.empty()) return false;
+    record->localData[key].CopyFrom(soup);
+    SaveLocked();
+    return true;
+}
+
+ACSChunkRef AssetTable::Settings(const std::string& section) {
+    std::lock_guard<std::mutex> hold(lock_);
+    auto found = settings_.find(section);
+    return found == settings_.end() ? ACSChunkRef() : found->second;
+}
+
+void AssetTable::SetSettings(const std::string& section, const ACSChunkRef& soup) {
+    std::lock_guard<std::mutex> hold(lock_);
+    settings_[section].CopyFrom(soup);
+    SaveLocked();
+}
+
+AssetRecord* AssetTable::FindLocked(const KUID& kuid) {
+    auto found = std::find_if(records_.begin(), records_.end(),
+                              [&kuid](const AssetRecord& record) { return record.kuid == kuid; });
+    return found == records_.end() ? nullptr : &*found;
+}
+
+KUID AssetTable::NextKUIDLocked() {
+    if (localUser_ < 0) return KUID::Null();
+    while (FindLocked(KUID(localUser_, nextContent_, 0)))
+        ++nextContent_;
+    return KUID(localUser_, nextContent_++, 0);
+}

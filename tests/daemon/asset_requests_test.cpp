@@ -1,0 +1,281 @@
+// The daemon's asset answers in library mode, seen through a raw-socket client that writes
+// request payloads by hand: an asset seeded by a script opens for edit, commits, reverts
+// and deletes with its folders moving; request 21 of unknown and seeded assets; request 2
+// with category filters; hostile filters refused without harm.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "daemon/asset_table_seed.h"
+#include "daemon/daemon_script.h"
+#include "daemon/daemon_server.h"
+#include "daemon_test_support.h"
+#include "engine/temp_folder.h"
+
+namespace {
+
+using namespace daemon_test;
+using namespace std::chrono_literals;
+
+// <kuid:12:1>, <kuid:12:2>, <kuid:12:3>: content id, then version << 25 | user id.
+const std::string kCoalWagon = Le32(1) + Le32(12);
+const std::string kLogCar = Le32(2) + Le32(12);
+const std::string kBridge = Le32(3) + Le32(12);
+const std::string kUnknown = Le32(99) + Le32(12);
+
+// One tag per line, as config.txt has them.
+const char kSeed[] = R"(localuser
+{
+  user 12
+  next 5
+}
+assets
+{
+  0
+  {
+    folder "coal_wagon"
+    config
+    {
+      kuid <kuid:12:1>
+      username "Coal wagon"
+      category-class "WC"
+    }
+    files
+    {
+      0
+      {
+        name "notes.txt"
+        text "old"
+      }
+    }
+  }
+  1
+  {
+    config
+    {
+      kuid <kuid:12:2>
+      username "Log car"
+      category-class "LC;WC"
+    }
+  }
+  2
+  {
+    config
+    {
+      kuid <kuid:12:3>
+      username "Bridge"
+      category-class "BR"
+    }
+  }
+}
+)";
+
+std::string PString(const std::string& text) {
+    return Le32(static_cast<uint32_t>(text.size() + 1)) + text + std::string(1, '\0');
+}
+std::string StringField(const std::string& text) {
+    return Le32(static_cast<uint32_t>(text.size())) + text;
+}
+
+class AssetRequestsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        folder_.MakeFolder("inst/bin");
+        folder_.WriteFile("script.txt", kSeed);
+        DaemonScript script;
+        std::string error;
+        ASSERT_TRUE(LoadDaemonScript(folder_.Path("script.txt"), script, error)) << error;
+        auto table = std::make_shared<AssetTable>(folder_.Path("inst"));
+        ASSERT_TRUE(table->Open(error)) << error;
+        ASSERT_TRUE(SeedAssetTable(*table, script.seed, error)) << error;
+        DaemonOptions options;
+        options.recordPath = folder_.Path("record.txt");
+        options.idleTime = 0ms;
+        server_ = std::make_unique<DaemonServer>(options);
+        server_->SetAssetTable(table);
+        ASSERT_EQ(server_->Start(), DaemonStart::kStarted);
+        client_ = std::make_unique<RawClient>(server_->Port());
+        ASSERT_EQ(client_->Handshake(), kHandshakeReply);
+    }
+
+    // The reply payload of one request (the frame's header checked on the way).
+    std::string Ask(int32_t id, const std::string& payload) {
+        const uint32_t tid = ++transaction_;
+        if (!client_->Send(RequestBytes(id, tid, payload))) return "<send failed>";
+        const std::string header = client_->Read(12);
+        if (header.size() != 12 ||
+            header.substr(0, 8) != Bytes({0x6C, 0x70, 0x65, 0x72}) + Le32(tid)) {
+            return "<bad header>";
+        }
+        uint32_t length = 0;
+        for (int i = 11; i >= 8; --i)
+            length = length << 8 | static_cast<uint8_t>(header[i]);
+        return client_->Read(length);
+    }
+    bool Exists(const std::string& relative) const {
+        return folder_.Exists("inst/UserData/" + relative);
+    }
+    std::string UserData(const std::string& relative) const {
+        return folder_.Path("inst/UserData/" + relative);
+    }
+
+    TempFolder folder_;
+    std::unique_ptr<DaemonServer> server_;
+    std::unique_ptr<RawClient> client_;
+    uint32_t transaction_ = 0;
+};
+
+TEST_F(AssetRequestsTest, EditCommitRevertAndDeleteMoveTheFolders) {
+    ASSERT_TRUE(Exists("local/coal_wagon/notes.txt"));
+
+    // Open for edit: handle 1, location "editing", the copy's folder.
+    EXPECT_EQ(Ask(30, kCoalWagon + Bytes({1})),
+              Le32(1) + Le32(0) + PString("editing") + StringField(UserData("editing/coal_wagon")));
+    EXPECT_EQ(folder_.ReadFile("inst/UserData/editing/coal_wagon/notes.txt"), "old");
+    // Details of the handle give the same folder.
+    EXPECT_EQ(Ask(32, Le32(1) + Le32(0)),
+              PString("editing") + StringField(UserData("editing/coal_wagon")));
+
+    folder_.WriteFile("inst/UserData/editing/coal_wagon/notes.txt", "new");
+    folder_.WriteFile("inst/UserData/editing/coal_wagon/config.txt",
+                      "kuid <kuid:12:1>\nusername \"Coal hopper\"\ncategory-class \"WC\"\n");
+    // Commit: ok, second result false; the copy replaces the installed folder.
+    EXPECT_EQ(Ask(34, Le32(1) + Le32(0) + Le32(0)), Bytes({1, 0}));
+    EXPECT_FALSE(Exists("editing/coal_wagon"));
+    EXPECT_EQ(folder_.ReadFile("inst/UserData/local/coal_wagon/notes.txt"), "new");
+    // The name of the committed config: request 21, then the name String after the KUID.
+    EXPECT_EQ(Ask(21, kCoalWagon + Le32(1)).substr(8, 15), StringField("Coal hopper"));
+    Ask(31, Le32(1) + Le32(0));
+
+    // Open again and revert: the copy is deleted, the installed folder kept.
+    EXPECT_EQ(Ask(30, kCoalWagon + Bytes({1})).substr(0, 8), Le32(2) + Le32(0));
+    folder_.WriteFile("inst/UserData/editing/coal_wagon/notes.txt", "discarded");
+    EXPECT_EQ(Ask(33, Le32(2) + Le32(0)), Bytes({1}));
+    EXPECT_FALSE(Exists("editing/coal_wagon"));
+    EXPECT_EQ(folder_.ReadFile("inst/UserData/local/coal_wagon/notes.txt"), "new");
+    // Nothing left to revert.
+    EXPECT_EQ(Ask(33, Le32(2) + Le32(0)), Bytes({0}));
+
+    // Delete moves the folder into the trash; the asset no longer opens.
+    EXPECT_EQ(Ask(36, kCoalWagon + Bytes({1})), Bytes({1}));
+    EXPECT_FALSE(Exists("local/coal_wagon"));
+    EXPECT_EQ(folder_.ReadFile("inst/UserData/trash/coal_wagon/notes.txt"), "new");
+    const std::string none = Le32(0xFFFFFFFF) + Le32(0xFFFFFFFF) + Le32(0) + Le32(0);
+    EXPECT_EQ(Ask(30, kCoalWagon + Bytes({1})), none);
+    EXPECT_EQ(Ask(36, kCoalWagon + Bytes({1})), Bytes({0}));
+    EXPECT_EQ(Ask(30, kUnknown + Bytes({0})), none);
+}
+
+TEST_F(AssetRequestsTest, CreateTakesTheLocalUsersNextContentId) {
+    // generatekuid: <kuid:12:5>; create with the null KUID then gets <kuid:12:6>.
+    EXPECT_EQ(Ask(58, ""), Le32(5) + Le32(12));
+    const std::string null = Le32(0xFFFFFFFF) + Le32(0xFFFFFFFF);
+    const std::string reply = Ask(35, null + Bytes({0}) + StringField("Tender"));
+    EXPECT_EQ(reply, Le32(1) + Le32(0) + Le32(6) + Le32(12) + PString("editing") +
+                         StringField(UserData("editing/kuid_12_6_0")));
+    EXPECT_TRUE(Exists("editing/kuid_12_6_0/config.txt"));
+    // Creating a KUID that exists fails.
+    EXPECT_EQ(Ask(35, kLogCar + Bytes({0}) + StringField("x")),
+              Le32(0xFFFFFFFF) + Le32(0xFFFFFFFF) + null + Le32(0) + Le32(0));
+    // Reverting the only copy of a created asset forgets it.
+    EXPECT_EQ(Ask(33, Le32(1) + Le32(0)), Bytes({1}));
+    EXPECT_FALSE(Exists("editing/kuid_12_6_0"));
+    EXPECT_EQ(Ask(21, Le32(6) + Le32(12) + Le32(0xFFFFFFFF)).back(), '\0');
+}
+
+TEST_F(AssetRequestsTest, AssetInfoOfUnknownAndSeededAssets) {
+    const std::string noStrings = Le32(0) + Le32(0) + Le32(0);
+    // Defaults: null KUID, empty texts, first flags 0x01, author 0, second int32 -1,
+    // rating 255, build 0, times 0, null parent, not valid.
+    const std::string unknown =
+        Le32(0xFFFFFFFF) + Le32(0xFFFFFFFF) + noStrings + Bytes({1, 0, 0, 0, 0, 0, 0, 0}) +
+        Bytes({0, 0, 0, 0, 0, 0, 0, 0}) + Bytes({0, 0}) + Le32(0) + Le32(0) + Le32(0) +
+        Le32(0xFFFFFFFF) + Le32(0) + Le32(0) + Bytes({0, 0, 0}) + Le32(255) + Le32(0) + Le32(0) +
+        Le32(0) + Le32(0) + Le32(0) + Le32(0xFFFFFFFF) + Le32(0xFFFFFFFF) + Bytes({0});
+    EXPECT_EQ(Ask(21, kUnknown + Le32(0xFFFFFFFF)), unknown);
+    // A short payload is an unknown asset too.
+    EXPECT_EQ(Ask(21, Bytes({1, 2, 3})), unknown);
+
+    // Seeded and installed: first flags 0x09, author = the KUID's user id.
+    const std::string known = kCoalWagon + StringField("Coal wagon") + Le32(0) + Le32(0) +
+                              Bytes({1, 0, 0, 1, 0, 0, 0, 0}) + Bytes({0, 0, 0, 0, 0, 0, 0, 0}) +
+                              Bytes({0, 0}) + Le32(12) + Le32(0) + Le32(0) + Le32(0xFFFFFFFF) +
+                              Le32(0) + StringField("WC") + Bytes({0, 0, 0}) + Le32(255) + Le32(0) +
+                              Le32(0) + Le32(0) + Le32(0) + Le32(0) + Le32(0xFFFFFFFF) +
+                              Le32(0xFFFFFFFF) + Bytes({1});
+    EXPECT_EQ(Ask(21, kCoalWagon + Le32(8)), known);
+}
+
+// Filter bytes: a tag is written little-endian, so 'grup' goes out as p u r g.
+std::string Group(bool andMode, bool negate, const std::vector<std::string>& children) {
+    std::string bytes = "purg";
+    bytes +=
+        Bytes({andMode ? 1 : 0, negate ? 1 : 0}) + Le32(static_cast<uint32_t>(children.size()));
+    for (const std::string& child : children)
+        bytes += child;
+    return bytes;
+}
+std::string StringNode(uint32_t type, const std::string& value) {
+    return "nrts" + Le32(type) + PString(value) + Bytes({0});
+}
+std::string BoolNode(uint32_t type) {
+    return "loob" + Le32(type);
+}
+std::string List(const std::vector<std::string>& kuids) {
+    std::string bytes = Le32(static_cast<uint32_t>(kuids.size()));
+    for (const std::string& kuid : kuids)
+        bytes += kuid;
+    return bytes;
+}
+
+TEST_F(AssetRequestsTest, QueriesReturnTheMatchingAssets) {
+    const struct {
+        std::string filter;
+        std::string reply;
+    } cases[] = {
+        {Group(true, false, {StringNode(1, "WC")}), List({kCoalWagon, kLogCar})},
+        {Group(true, false, {StringNode(1, "br")}), List({kBridge})},
+        {Group(true, false, {StringNode(1, "XX")}), List({})},
+        // Not WC: a negated subgroup.
+        {Group(true, false, {Group(true, true, {StringNode(1, "WC")})}), List({kBridge})},
+        // WC or BR.
+        {Group(false, false, {StringNode(1, "LC"), StringNode(1, "BR")}), List({kLogCar, kBridge})},
+        // Installed locally and named like "car".
+        {Group(true, false, {BoolNode(0), StringNode(0, "car")}), List({kLogCar})},
+        // Open for edit: none.
+        {Group(true, false, {BoolNode(8)}), List({})},
+        // A number node is not evaluated: it matches everything.
+        {Group(true, false, {"etni" + Le32(1) + Le32(0) + Le32(5) + Bytes({1, 1})}),
+         List({kCoalWagon, kLogCar, kBridge})},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Ask(2, c.filter), c.reply);
+    EXPECT_TRUE(WaitForLine(folder_.Path("record.txt"), "filter 1 unevaluated inte type=1"));
+}
+
+TEST_F(AssetRequestsTest, HostileFiltersAreRefused) {
+    std::string deep = StringNode(1, "WC");
+    for (int i = 0; i < 600; ++i)
+        deep = Group(true, false, {deep});
+    const struct {
+        std::string filter;
+        std::string reason;
+    } cases[] = {
+        {deep, "nested too deep"},
+        {std::string("purg") + Bytes({1, 0}) + Le32(0x7FFFFFFF), "bad child count"},
+        {std::string("purg") + Bytes({1, 0}) + Le32(0xFFFFFFFF), "bad child count"},
+        {"nrts" + Le32(1) + Le32(0x7FFFFFFF) + "WC", "short node"},
+        {"tsas" + Le32(0) + Le32(1000), "unknown tag"},
+        {"tssa" + Le32(0) + Le32(1000), "bad asset-id count"},
+        {std::string("purg") + Bytes({1}), "short group"},
+        {"", "short tag"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Ask(2, c.filter), List({}));
+        EXPECT_TRUE(WaitForLine(folder_.Path("record.txt"), "filter 1 refused reason=" + c.reason));
+    }
+    // The daemon still answers.
+    EXPECT_EQ(Ask(2, Group(true, false, {StringNode(1, "BR")})), List({kBridge}));
+}
+
+} // namespace
