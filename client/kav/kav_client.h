@@ -19,6 +19,8 @@
 
 #include "client/kav/kav_client_environment.h"
 #include "client/kav/kav_client_start_options.h"
+#include "client/kav/kav_requests_asset.h"
+#include "client/kav/kav_requests_settings.h"
 #include "engine/string.h"
 #include "foundation/kuid.h"
 
@@ -32,7 +34,8 @@ class TStream;
 // Runs one command-host job: reads the job, writes the answer for request 141.
 using KAVCommandHostCallback = void (*)(TBuffer& job, TBuffer& reply);
 
-class KAVClient {
+// The request wrappers of the base classes are called as KAVClient::GetAssetInfo(...).
+class KAVClient : public KAVAssetRequests, public KAVSettingsRequests {
 public:
     // True when already started or when one of the 11 connection attempts succeeds (the
     // daemon launched once before the second); false afterwards, options back to defaults.
