@@ -54,6 +54,7 @@ bool AssetRequests::Answer(const DaemonRequest& request, DaemonResponse& respons
 
 int64_t AssetRequests::OpenHandle(const OpenAsset& asset) {
     std::lock_guard<std::mutex> hold(lock_);
+    if (handles_.size() >= kMaxHandles) return kNoHandle;
     const int64_t handle = nextHandle_++;
     handles_[handle] = asset;
     return handle;
@@ -73,6 +74,7 @@ void AssetRequests::CloseHandle(int64_t handle) {
 
 int64_t AssetRequests::StartFetch(const std::string& url) {
     std::lock_guard<std::mutex> hold(lock_);
+    if (fetches_.size() >= kMaxHandles) return kNoHandle;
     const int64_t handle = nextHandle_++;
     fetches_[handle] = url;
     return handle;

@@ -36,6 +36,10 @@ class AssetCall {
     BufferStream out_;
 };
 
+// The handle value meaning "none": both halves -1.
+constexpr int64_t kNoHandle = -1;
+constexpr size_t kMaxHandles = 65536;
+
 struct OpenAsset {
     KUID kuid;
     bool forEdit = false;
@@ -51,7 +55,9 @@ class AssetRequests {
     AssetTable& Table() { return *table_; }
     DaemonRecord& Record() { return record_; }
 
-    // Handles are counted from 1; the client sees them as int64.
+    // Handles are counted from 1; the client sees them as int64. Clients that never close
+    // their handles cannot grow the books without end: past kMaxHandles open ones (and as
+    // many fetches) the answer is kNoHandle.
     int64_t OpenHandle(const OpenAsset& asset);
     std::optional<OpenAsset> Handle(int64_t handle);
     void CloseHandle(int64_t handle);
@@ -68,6 +74,3 @@ class AssetRequests {
     std::map<int64_t, OpenAsset> handles_;
     std::map<int64_t, std::string> fetches_;
 };
-
-// The handle value meaning "none": both halves -1.
-constexpr int64_t kNoHandle = -1;

@@ -37,12 +37,12 @@ void AnswerOpenAsset(AssetRequests& assets, AssetCall& call) {
         call.Short() ? std::nullopt : assets.Table().Find(kuid);
     const bool usable =
         record && record->location != "trash" && (!forEdit || assets.Table().OpenForEdit(kuid));
-    if (!usable) {
-        call.Out().WriteInt64(kNoHandle);
+    const int64_t handle = usable ? assets.OpenHandle({kuid, forEdit}) : kNoHandle;
+    call.Out().WriteInt64(handle);
+    if (handle == kNoHandle) {
         WriteNoLocation(call.Out());
         return;
     }
-    call.Out().WriteInt64(assets.OpenHandle({kuid, forEdit}));
     WriteLocationOf(assets, call.Out(), kuid, forEdit);
 }
 
@@ -84,13 +84,13 @@ void AnswerCreateAsset(AssetRequests& assets, AssetCall& call) {
     call.In().ReadString(name);
     const KUID kuid =
         call.Short() ? KUID::Null() : assets.Table().Create(asked, std::string(name.View()));
-    if (kuid.IsNull()) {
-        call.Out().WriteInt64(kNoHandle);
+    const int64_t handle = kuid.IsNull() ? kNoHandle : assets.OpenHandle({kuid, true});
+    call.Out().WriteInt64(handle);
+    if (handle == kNoHandle) {
         KUID::Null().WriteBinary(call.Out());
         WriteNoLocation(call.Out());
         return;
     }
-    call.Out().WriteInt64(assets.OpenHandle({kuid, true}));
     kuid.WriteBinary(call.Out());
     WriteLocationOf(assets, call.Out(), kuid, true);
 }

@@ -32,22 +32,34 @@ std::string FolderName(const KUID& kuid) {
            std::to_string(kuid.version);
 }
 
-// Replaces target by a copy of source.
+// Replaces target by a copy of source; a failed copy leaves no part of one behind.
 bool CopyFolder(const fs::path& source, const fs::path& target) {
     std::error_code error;
     fs::remove_all(target, error);
     fs::copy(source, target, fs::copy_options::recursive, error);
-    return !error;
+    if (!error) return true;
+    fs::remove_all(target, error);
+    return false;
 }
 
-// Replaces target by source, which is gone afterwards.
+// Replaces target by source, which is gone afterwards. The old target is set aside first
+// and put back when the move fails, so a failure loses neither folder.
 bool MoveFolder(const fs::path& source, const fs::path& target) {
     std::error_code error;
-    fs::remove_all(target, error);
+    fs::path aside = target;
+    aside += ".replaced";
+    fs::remove_all(aside, error);
+    const bool hadTarget = fs::exists(target, error);
+    if (hadTarget) {
+        fs::rename(target, aside, error);
+        if (error) return false;
+    }
     fs::rename(source, target, error);
-    if (!error) return true;
-    if (!CopyFolder(source, target)) return false;
-    fs::remove_all(source, error);
+    if (error) {
+        if (hadTarget) fs::rename(aside, target, error);
+        return false;
+    }
+    fs::remove_all(aside, error);
     return true;
 }
 

@@ -4,18 +4,11 @@
 // with category filters; hostile filters refused without harm.
 #include <gtest/gtest.h>
 
-#include <memory>
-
-#include "daemon/asset_table_seed.h"
-#include "daemon/daemon_script.h"
-#include "daemon/daemon_server.h"
-#include "daemon_test_support.h"
-#include "engine/temp_folder.h"
+#include "asset_test_fixture.h"
 
 namespace {
 
-using namespace daemon_test;
-using namespace std::chrono_literals;
+using namespace asset_test;
 
 // <kuid:12:1>, <kuid:12:2>, <kuid:12:3>: content id, then version << 25 | user id.
 const std::string kCoalWagon = Le32(1) + Le32(12);
@@ -70,59 +63,9 @@ assets
 }
 )";
 
-std::string PString(const std::string& text) {
-    return Le32(static_cast<uint32_t>(text.size() + 1)) + text + std::string(1, '\0');
-}
-std::string StringField(const std::string& text) {
-    return Le32(static_cast<uint32_t>(text.size())) + text;
-}
-
-class AssetRequestsTest : public ::testing::Test {
+class AssetRequestsTest : public AssetDaemonTest {
   protected:
-    void SetUp() override {
-        folder_.MakeFolder("inst/bin");
-        folder_.WriteFile("script.txt", kSeed);
-        DaemonScript script;
-        std::string error;
-        ASSERT_TRUE(LoadDaemonScript(folder_.Path("script.txt"), script, error)) << error;
-        auto table = std::make_shared<AssetTable>(folder_.Path("inst"));
-        ASSERT_TRUE(table->Open(error)) << error;
-        ASSERT_TRUE(SeedAssetTable(*table, script.seed, error)) << error;
-        DaemonOptions options;
-        options.recordPath = folder_.Path("record.txt");
-        options.idleTime = 0ms;
-        server_ = std::make_unique<DaemonServer>(options);
-        server_->SetAssetTable(table);
-        ASSERT_EQ(server_->Start(), DaemonStart::kStarted);
-        client_ = std::make_unique<RawClient>(server_->Port());
-        ASSERT_EQ(client_->Handshake(), kHandshakeReply);
-    }
-
-    // The reply payload of one request (the frame's header checked on the way).
-    std::string Ask(int32_t id, const std::string& payload) {
-        const uint32_t tid = ++transaction_;
-        if (!client_->Send(RequestBytes(id, tid, payload))) return "<send failed>";
-        const std::string header = client_->Read(12);
-        if (header.size() != 12 ||
-            header.substr(0, 8) != Bytes({0x6C, 0x70, 0x65, 0x72}) + Le32(tid)) {
-            return "<bad header>";
-        }
-        uint32_t length = 0;
-        for (int i = 11; i >= 8; --i)
-            length = length << 8 | static_cast<uint8_t>(header[i]);
-        return client_->Read(length);
-    }
-    bool Exists(const std::string& relative) const {
-        return folder_.Exists("inst/UserData/" + relative);
-    }
-    std::string UserData(const std::string& relative) const {
-        return folder_.Path("inst/UserData/" + relative);
-    }
-
-    TempFolder folder_;
-    std::unique_ptr<DaemonServer> server_;
-    std::unique_ptr<RawClient> client_;
-    uint32_t transaction_ = 0;
+    void SetUp() override { StartWith(kSeed); }
 };
 
 TEST_F(AssetRequestsTest, EditCommitRevertAndDeleteMoveTheFolders) {

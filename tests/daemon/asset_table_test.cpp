@@ -1,0 +1,233 @@
+// The daemon's answers about settings, user names, URL fetches, the build list, lookups,
+// dependencies, favourites, keywords, local data and config soups, with payloads written
+// by hand; the table file keeping the changes for a daemon started again; seeding scripts
+// that are refused.
+#include <algorithm>
+
+#include "asset_test_fixture.h"
+#include "foundation/soup/binary_file.h"
+#include "foundation/streams/buffer_stream.h"
+
+namespace {
+
+using namespace asset_test;
+
+const char kSeed[] = R"(localuser
+{
+  user 12
+  next 5
+}
+authors
+{
+  0
+  {
+    id 12
+    account 700
+    name "Ann"
+  }
+}
+settings
+{
+  internet
+  {
+    language "en"
+  }
+}
+urls
+{
+  0
+  {
+    url "https://example.org/a"
+    file "/tmp/a.cdp"
+    status 0
+    text "done"
+  }
+}
+builds "3.5"
+assets
+{
+  0
+  {
+    folder "wagon"
+    config
+    {
+      kuid <kuid2:12:1:2>
+      username "Wagon"
+      description "A wagon"
+      category-keyword "coal"
+      kuid-table
+      {
+        0 <kuid:12:7>
+      }
+    }
+  }
+  1
+  {
+    config
+    {
+      kuid <kuid:12:1>
+      username "Wagon old"
+    }
+  }
+}
+)";
+
+// <kuid2:12:1:2> (version 2 << 25 | user 12), <kuid:12:1>, <kuid:12:7>, <kuid:12:99>.
+const std::string kWagon = Le32(1) + Le32(2u << 25 | 12);
+const std::string kOldWagon = Le32(1) + Le32(12);
+const std::string kTender = Le32(7) + Le32(12);
+const std::string kUnknown = Le32(99) + Le32(12);
+
+std::string SoupBytes(const ACSChunkRef& soup) {
+    BufferStream buffer;
+    TDBBinaryFile::WriteSoup(buffer.Stream(), soup);
+    const auto size = static_cast<size_t>(buffer.Stream().Tell());
+    return std::string(reinterpret_cast<const char*>(buffer.Buffer().GetData()), size);
+}
+
+ACSChunkRef SoupOf(const std::string& bytes) {
+    BufferStream buffer;
+    buffer.Stream().WriteBytes(bytes.data(), bytes.size());
+    buffer.Stream().Rewind();
+    ACSChunkRef soup;
+    TDBBinaryFile::ReadSoup(soup, buffer.Stream());
+    return soup;
+}
+
+std::string Tag(const ACSChunkRef& soup, const char* name) {
+    return std::string(soup.GetNamedTag(Kiv::PString(name)).View());
+}
+
+class AssetTableTest : public AssetDaemonTest {
+  protected:
+    void SetUp() override { StartWith(kSeed); }
+};
+
+TEST_F(AssetTableTest, SettingsAreReadAndWrittenAndMaskedInTheRecord) {
+    const std::string internet = PString("internet");
+    EXPECT_EQ(Ask(102, internet + PString("language")), PString("en"));
+    EXPECT_EQ(Ask(103, internet + PString("username") + PString("bob")), "");
+    EXPECT_EQ(Ask(102, internet + PString("username")), PString("bob"));
+    EXPECT_EQ(Ask(102, internet + PString("nothing")), Le32(0));
+    EXPECT_EQ(Ask(102, PString("nosection") + PString("language")), Le32(0));
+
+    ACSChunkRef other;
+    other.SetNamedTagString(Kiv::PString("volume"), "7");
+    EXPECT_EQ(Ask(101, PString("sound") + SoupBytes(other)), "");
+    EXPECT_EQ(Ask(102, PString("sound") + PString("volume")), PString("7"));
+    const ACSChunkRef read = SoupOf(Ask(100, internet));
+    EXPECT_EQ(Tag(read, "language"), "en");
+    EXPECT_EQ(Tag(read, "username"), "bob");
+
+    // The record holds no settings text: "bob" is 62 6f 62.
+    server_->Stop();
+    for (const std::string& line : ReadLines(folder_.Path("record.txt"))) {
+        EXPECT_EQ(line.find("626f62"), std::string::npos) << line;
+    }
+}
+
+TEST_F(AssetTableTest, UserNamesUrlFetchesAndTheBuildList) {
+    EXPECT_EQ(Ask(90, Le32(12)), Le32(700) + PString("Ann"));
+    EXPECT_EQ(Ask(90, Le32(5)), Le32(0xFFFFFFFF) + Le32(0));
+    EXPECT_EQ(Ask(253, ""), PString("3.5"));
+
+    const std::string start = Bytes({0}) + PString("https://example.org/a") + Le32(2) +
+                              Le32(0xFFFFFFFF) + SoupBytes(ACSChunkRef());
+    EXPECT_EQ(Ask(230, start), Le32(1) + Le32(0));
+    EXPECT_EQ(Ask(232, Le32(1) + Le32(0)), Bytes({1}) + Le32(0) + Le32(0) + Le32(0) +
+                                               StringField("/tmp/a.cdp") + PString("done"));
+    EXPECT_EQ(Ask(231, Le32(1) + Le32(0)), "");
+    // A released or unknown fetch, and a URL outside the map: done, status 404, nothing.
+    const std::string missing = Bytes({1}) + Le32(0) + Le32(404) + Le32(0) + Le32(0) + Le32(0);
+    EXPECT_EQ(Ask(232, Le32(1) + Le32(0)), missing);
+    const std::string other = Bytes({0}) + PString("https://example.org/b") + Le32(0) +
+                              Le32(0xFFFFFFFF) + SoupBytes(ACSChunkRef());
+    EXPECT_EQ(Ask(230, other), Le32(2) + Le32(0));
+    EXPECT_EQ(Ask(232, Le32(2) + Le32(0)), missing);
+}
+
+TEST_F(AssetTableTest, LookupsOfKnownAndUnknownAssets) {
+    const struct {
+        int32_t id;
+        std::string payload;
+        std::string reply;
+    } cases[] = {
+        {26, kOldWagon, kOldWagon},
+        {26, kUnknown, kUnknown},
+        {27, kOldWagon, kWagon},
+        {27, kUnknown, kUnknown},
+        {28, kWagon, StringField("A wagon")},
+        {28, kUnknown, Le32(0)},
+        {23, kWagon + Bytes({0}), PString("local") + StringField(UserData("local/wagon"))},
+        {23, kUnknown + Bytes({0}), Le32(0) + Le32(0)},
+        {29, kWagon + Le32(0), PString("local") + StringField(UserData("local/wagon")) + Le32(1)},
+        {29, kUnknown + Le32(0), Le32(0) + Le32(0) + Le32(0)},
+        {43, kWagon, Le32(1) + kTender},
+        {43, kUnknown, Le32(0)},
+        {42, Le32(3) + kWagon + kUnknown + kWagon, Le32(2) + kTender + kTender},
+        // A count beyond the KUIDs present reads only those.
+        {42, Le32(0xFFFFFFFF) + kWagon, Le32(1) + kTender},
+        {58, "", Le32(5) + Le32(12)},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Ask(c.id, c.payload), c.reply) << c.id;
+
+    EXPECT_EQ(Tag(SoupOf(Ask(20, kWagon)), "username"), "Wagon");
+    EXPECT_TRUE(SoupOf(Ask(20, kUnknown)).IsNull());
+}
+
+TEST_F(AssetTableTest, ChangesOutliveTheDaemon) {
+    EXPECT_EQ(Ask(50, kWagon + Bytes({1})), "");
+    EXPECT_EQ(Ask(54, kWagon + StringField("coal;open")), "");
+    ACSChunkRef data;
+    data.SetNamedTagString(Kiv::PString("seen"), "yes");
+    EXPECT_EQ(Ask(122, kWagon + PString("visits") + SoupBytes(data)), "");
+    EXPECT_EQ(Tag(SoupOf(Ask(121, kWagon + PString("visits"))), "seen"), "yes");
+    EXPECT_TRUE(SoupOf(Ask(121, kWagon + PString("other"))).IsNull());
+    EXPECT_EQ(Ask(103, PString("internet") + PString("language") + PString("fr")), "");
+    // Request 21: the keywords String comes after the KUID, the name and the region.
+    const std::string info = Ask(21, kWagon + Le32(0xFFFFFFFF));
+    EXPECT_EQ(info.substr(8 + 9 + 4, 13), StringField("coal;open"));
+    EXPECT_EQ(Ask(58, ""), Le32(5) + Le32(12));
+    server_->Stop();
+
+    AssetTable again(folder_.Path("inst"));
+    std::string error;
+    ASSERT_TRUE(again.Open(error)) << error;
+    const std::optional<AssetRecord> wagon = again.Find(KUID(12, 1, 2));
+    ASSERT_TRUE(wagon);
+    EXPECT_EQ(wagon->rating, 5);
+    EXPECT_EQ(wagon->keywords, "coal;open");
+    EXPECT_EQ(wagon->flags[0], kFlagInstalled | 0x01);
+    EXPECT_EQ(Tag(again.LocalData(KUID(12, 1, 2), "visits"), "seen"), "yes");
+    EXPECT_EQ(Tag(again.Settings("internet"), "language"), "fr");
+    EXPECT_EQ(again.GenerateKUID(), KUID(12, 6, 0));
+    EXPECT_EQ(again.Author(12)->name, "Ann");
+}
+
+TEST(AssetTableSeed, RefusesScriptsItCannotUse) {
+    const struct {
+        const char* asset;
+        const char* error;
+    } cases[] = {
+        {"folder \"../out\"\nconfig\n{\nkuid <kuid:1:1>\n}\n", "bad folder name"},
+        {"location \"trash\"\nconfig\n{\nkuid <kuid:1:1>\n}\n", "unknown location"},
+        {"config\n{\nusername \"x\"\n}\n", "has no kuid"},
+        {"config\n{\nkuid <kuid:1:1>\n}\nfiles\n{\n0\n{\nname \"a/b\"\n}\n}\n", "bad file name"},
+    };
+    for (const auto& c : cases) {
+        TempFolder folder;
+        folder.WriteFile("script.txt", std::string("assets\n{\n0\n{\n") + c.asset + "}\n}\n");
+        DaemonScript script;
+        std::string error;
+        ASSERT_TRUE(LoadDaemonScript(folder.Path("script.txt"), script, error)) << error;
+        AssetTable table(folder.Path("inst"));
+        ASSERT_TRUE(table.Open(error)) << error;
+        EXPECT_FALSE(SeedAssetTable(table, script.seed, error));
+        EXPECT_NE(error.find(c.error), std::string::npos) << error;
+        EXPECT_TRUE(error.rfind("assets/0: ", 0) == 0) << error;
+        EXPECT_FALSE(folder.Exists("out"));
+    }
+}
+
+} // namespace

@@ -1,0 +1,78 @@
+// The fixture of the daemon's asset tests: an installation in a temporary folder, its asset
+// table seeded from a script text, the daemon in library mode over it, and one raw-socket
+// client that sends request payloads written by hand and reads the reply payloads.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "daemon/asset_table_seed.h"
+#include "daemon/daemon_script.h"
+#include "daemon/daemon_server.h"
+#include "daemon_test_support.h"
+#include "engine/temp_folder.h"
+
+namespace asset_test {
+
+using namespace daemon_test;
+
+inline std::string PString(const std::string& text) {
+    return Le32(static_cast<uint32_t>(text.size() + 1)) + text + std::string(1, '\0');
+}
+inline std::string StringField(const std::string& text) {
+    return Le32(static_cast<uint32_t>(text.size())) + text;
+}
+
+class AssetDaemonTest : public ::testing::Test {
+  protected:
+    // Seeds the table from the script text and starts the daemon with one client.
+    void StartWith(const std::string& seed) {
+        folder_.MakeFolder("inst/bin");
+        folder_.WriteFile("script.txt", seed);
+        DaemonScript script;
+        std::string error;
+        ASSERT_TRUE(LoadDaemonScript(folder_.Path("script.txt"), script, error)) << error;
+        table_ = std::make_shared<AssetTable>(folder_.Path("inst"));
+        ASSERT_TRUE(table_->Open(error)) << error;
+        ASSERT_TRUE(SeedAssetTable(*table_, script.seed, error)) << error;
+        DaemonOptions options;
+        options.recordPath = folder_.Path("record.txt");
+        options.idleTime = std::chrono::milliseconds(0);
+        server_ = std::make_unique<DaemonServer>(options);
+        server_->SetAssetTable(table_);
+        ASSERT_EQ(server_->Start(), DaemonStart::kStarted);
+        client_ = std::make_unique<RawClient>(server_->Port());
+        ASSERT_EQ(client_->Handshake(), kHandshakeReply);
+    }
+
+    // The reply payload of one request (the frame's header checked on the way).
+    std::string Ask(int32_t id, const std::string& payload) {
+        const uint32_t tid = ++transaction_;
+        if (!client_->Send(RequestBytes(id, tid, payload))) return "<send failed>";
+        const std::string header = client_->Read(12);
+        if (header.size() != 12 ||
+            header.substr(0, 8) != Bytes({0x6C, 0x70, 0x65, 0x72}) + Le32(tid)) {
+            return "<bad header>";
+        }
+        uint32_t length = 0;
+        for (int i = 11; i >= 8; --i)
+            length = length << 8 | static_cast<uint8_t>(header[i]);
+        return client_->Read(length);
+    }
+    bool Exists(const std::string& relative) const {
+        return folder_.Exists("inst/UserData/" + relative);
+    }
+    std::string UserData(const std::string& relative) const {
+        return folder_.Path("inst/UserData/" + relative);
+    }
+
+    TempFolder folder_;
+    std::shared_ptr<AssetTable> table_;
+    std::unique_ptr<DaemonServer> server_;
+    std::unique_ptr<RawClient> client_;
+    uint32_t transaction_ = 0;
+};
+
+} // namespace asset_test
