@@ -76,8 +76,8 @@ bool ReadCount(const ACSChunkRef& soup, int32_t& out, const std::string& place,
     return true;
 }
 
-bool ReadHexTag(const ACSChunkRef& soup, const char* name, WireBytes& out,
-                const std::string& place, std::string& error) {
+bool ReadHexTag(const ACSChunkRef& soup, const char* name, WireBytes& out, const std::string& place,
+                std::string& error) {
     const Kiv::String text = soup.GetNamedTag(Kiv::PString(name));
     if (ParseHex(text.View(), out)) return true;
     return Fail(error, place, std::string("\"") + name + "\" is not hex bytes");
@@ -113,7 +113,8 @@ bool ReadNote(const ACSChunkRef& soup, ScriptNote& note, const std::string& plac
 bool ReadAnswer(const ACSChunkRef& soup, ScriptAnswer& answer, const std::string& place,
                 std::string& error) {
     if (soup.IsNull()) return Fail(error, place, "an entry is a container");
-    if (!CheckTagNames(soup, {"request", "reply", "fault", "times", "notes"}, place, error)) {
+    if (!CheckTagNames(soup, {"request", "reply", "daemon-reply", "fault", "times", "notes"}, place,
+                       error)) {
         return false;
     }
     std::optional<int32_t> request;
@@ -127,6 +128,12 @@ bool ReadAnswer(const ACSChunkRef& soup, ScriptAnswer& answer, const std::string
     }
     if (answer.fault == DaemonFault::kNoHandshakeReply) {
         return Fail(error, place, "\"no-handshake-reply\" belongs to the handshake");
+    }
+    std::optional<int32_t> daemonReply;
+    if (!ReadInt(soup, "daemon-reply", daemonReply, place, error)) return false;
+    answer.daemonReply = daemonReply.value_or(0) != 0;
+    if (answer.daemonReply && soup.HasTag(Kiv::PString("reply"))) {
+        return Fail(error, place, "\"reply\" and \"daemon-reply\" exclude each other");
     }
     const ACSChunkRef notes = soup.GetNamedSoup(Kiv::PString("notes"));
     for (int32_t i = 0; i < notes.CountTags(); ++i) {
@@ -154,7 +161,7 @@ bool ReadHandshake(const ACSChunkRef& soup, DaemonScript& out, std::string& erro
     return true;
 }
 
-}  // namespace
+} // namespace
 
 DaemonNote ScriptNote::ForTransaction(uint32_t transactionId) const {
     DaemonNote note;

@@ -12,6 +12,7 @@
 //     {
 //       request    21                 the request id (required)
 //       reply      "0a0b0c"           the reply bytes in hex, quoted (absent: empty reply)
+//       daemon-reply 1                the daemon's own reply (after the notes) instead
 //       fault      "drop-link"        or wrong-transaction-id, bad-frame-tag, negative-length
 //       times      1                  requests this entry answers; 0 or absent: without end
 //       notes                         sent before the reply, in order, one container each:
@@ -60,6 +61,7 @@ struct ScriptAnswer {
     int32_t requestId = 0;
     int32_t times = 0;
     WireBytes reply;
+    bool daemonReply = false;  // the notes, then the daemon's own answer
     DaemonFault fault = DaemonFault::kNone;
     std::vector<ScriptNote> notes;
 };

@@ -22,6 +22,7 @@ public:
         }
         response.reply = entry->reply;
         response.fault = entry->fault;
+        response.passOn = entry->daemonReply;
     }
 
 private:

@@ -221,4 +221,49 @@ TEST_F(AssetRequestsTest, HostileFiltersAreRefused) {
     EXPECT_EQ(Ask(2, Group(true, false, {StringNode(1, "BR")})), List({kBridge}));
 }
 
+const char kValidationScript[] = R"(requests
+{
+  0
+  {
+    request 38
+    times 1
+    daemon-reply 1
+    notes
+    {
+      0
+      {
+        kind 3
+        data "6162"
+      }
+    }
+  }
+}
+)";
+
+class AssetScriptTest : public AssetDaemonTest {
+  protected:
+    void SetUp() override { StartWith(kValidationScript); }
+};
+
+TEST_F(AssetScriptTest, ValidationSendsTheScriptedNotesThenTheDaemonsAnswer) {
+    ASSERT_TRUE(client_->Send(RequestBytes(38, 9, PString("local") + StringField("/x"))));
+    // 'note' kind 3 with the transaction id and "ab", then 'repl' 9 with true.
+    EXPECT_EQ(client_->Read(18),
+              Bytes({0x65, 0x74, 0x6F, 0x6E}) + Le32(3) + Le32(6) + Le32(9) + "ab");
+    EXPECT_EQ(client_->Read(13), ReplyFrame(9, Bytes({1})));
+    // Once the entry is used up, the daemon answers alone.
+    transaction_ = 9;
+    EXPECT_EQ(Ask(38, PString("local") + StringField("/x")), Bytes({1}));
+}
+
+TEST(AssetScript, DaemonReplyAndReplyExcludeEachOther) {
+    TempFolder folder;
+    folder.WriteFile("s.txt",
+                     "requests\n{\n0\n{\nrequest 38\nreply \"01\"\ndaemon-reply 1\n}\n}\n");
+    DaemonScript script;
+    std::string error;
+    EXPECT_FALSE(LoadDaemonScript(folder.Path("s.txt"), script, error));
+    EXPECT_EQ(error, "requests/0: \"reply\" and \"daemon-reply\" exclude each other");
+}
+
 } // namespace

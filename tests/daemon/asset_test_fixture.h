@@ -10,6 +10,7 @@
 
 #include "daemon/asset_table_seed.h"
 #include "daemon/daemon_script.h"
+#include "daemon/daemon_script_hooks.h"
 #include "daemon/daemon_server.h"
 #include "daemon_test_support.h"
 #include "engine/temp_folder.h"
@@ -27,7 +28,8 @@ inline std::string StringField(const std::string& text) {
 
 class AssetDaemonTest : public ::testing::Test {
   protected:
-    // Seeds the table from the script text and starts the daemon with one client.
+    // Seeds the table from the script text, installs its scripted answers and starts the
+    // daemon with one client.
     void StartWith(const std::string& seed) {
         folder_.MakeFolder("inst/bin");
         folder_.WriteFile("script.txt", seed);
@@ -42,6 +44,7 @@ class AssetDaemonTest : public ::testing::Test {
         options.idleTime = std::chrono::milliseconds(0);
         server_ = std::make_unique<DaemonServer>(options);
         server_->SetAssetTable(table_);
+        InstallDaemonScript(script, *server_);
         ASSERT_EQ(server_->Start(), DaemonStart::kStarted);
         client_ = std::make_unique<RawClient>(server_->Port());
         ASSERT_EQ(client_->Handshake(), kHandshakeReply);
