@@ -50,6 +50,6 @@ void AnswerNothing(AssetRequests& assets, AssetCall& call);         // 3, 41, 47
 
 // Shared reply pieces.
 void WriteKUIDList(TStream& out, const std::vector<KUID>& kuids);
-// PString location ("local", "editing", "trash"), String folder path.
+// PString location ("local" or "editing"), String folder path.
 void WriteAssetLocation(AssetRequests& assets, TStream& out, const AssetRecord& record,
                         bool editCopy);

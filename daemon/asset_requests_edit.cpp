@@ -35,8 +35,7 @@ void AnswerOpenAsset(AssetRequests& assets, AssetCall& call) {
     call.In().ReadBool(forEdit, false);
     const std::optional<AssetRecord> record =
         call.Short() ? std::nullopt : assets.Table().Find(kuid);
-    const bool usable =
-        record && record->location != "trash" && (!forEdit || assets.Table().OpenForEdit(kuid));
+    const bool usable = record && (!forEdit || assets.Table().OpenForEdit(kuid));
     const int64_t handle = usable ? assets.OpenHandle({kuid, forEdit}) : kNoHandle;
     call.Out().WriteInt64(handle);
     if (handle == kNoHandle) {

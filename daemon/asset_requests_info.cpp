@@ -86,7 +86,6 @@ void AnswerQueryAssets(AssetRequests& assets, AssetCall& call) {
     std::vector<KUID> found;
     std::vector<std::string> unevaluated;
     for (const AssetRecord& record : assets.Table().All()) {
-        if (record.location == "trash") continue;
         if (FilterMatches(filter, record, unevaluated)) found.push_back(record.kuid);
     }
     for (const std::string& node : unevaluated) {
@@ -147,7 +146,7 @@ void AnswerDescription(AssetRequests& assets, AssetCall& call) {
 void AnswerLocateAssetFile(AssetRequests& assets, AssetCall& call) {
     KUID kuid;
     const std::optional<AssetRecord> record = AssetOf(assets, call, kuid);
-    if (!record || record->location == "trash") {
+    if (!record) {
         call.Out().WritePString(Kiv::PString());
         call.Out().WriteString(Kiv::String());
         call.Out().WriteUInt32(0);

@@ -188,7 +188,7 @@ ACSChunkRef AssetTable::Config(const KUID& kuid) {
     std::lock_guard<std::mutex> hold(lock_);
     const AssetRecord* record = FindLocked(kuid);
     ACSChunkRef config;
-    if (!record || record->location == kTrash) return config;
+    if (!record) return config;
     const std::string path = (FolderOf(*record, false) / "config.txt").string();
     if (!config.LoadFromFile("", path.c_str(), "txt", true)) config.Release();
     return config;
@@ -216,7 +216,7 @@ std::string AssetTable::BuildList() {
 bool AssetTable::OpenForEdit(const KUID& kuid) {
     std::lock_guard<std::mutex> hold(lock_);
     AssetRecord* record = FindLocked(kuid);
-    if (!record || record->location == kTrash) return false;
+    if (!record) return false;
     if (record->editing) return true;
     if (!CopyFolder(FolderOf(*record, false), UserData() / kEditing / record->folder)) {
         return false;
@@ -268,7 +268,7 @@ bool AssetTable::Revert(const KUID& kuid) {
 bool AssetTable::Delete(const KUID& kuid) {
     std::lock_guard<std::mutex> hold(lock_);
     AssetRecord* record = FindLocked(kuid);
-    if (!record || record->location == kTrash) return false;
+    if (!record) return false;
     std::error_code error;
     if (record->editing) {
         const fs::path copy = UserData() / kEditing / record->folder;
@@ -282,10 +282,7 @@ bool AssetTable::Delete(const KUID& kuid) {
                                                  UserData() / kTrash / record->folder)) {
         return false;
     }
-    record->location = kTrash;
-    record->editing = false;
-    record->flags[0] &= static_cast<uint8_t>(~kFlagInstalled);
-    record->flags[1] &= static_cast<uint8_t>(~kFlagOpenForEdit);
+    records_.erase(records_.begin() + (record - records_.data()));
     SaveLocked();
     return true;
 }

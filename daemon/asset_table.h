@@ -31,7 +31,7 @@ enum AssetFlag : uint8_t {
 
 struct AssetRecord {
     KUID kuid;
-    std::string location; // "local", "trash", or empty for an asset that only exists in editing
+    std::string location; // "local", or empty for an asset that only exists in editing
     std::string folder;   // the folder's name under its location (and under "editing")
     bool editing = false; // an edit copy exists under "editing"
     std::string name;
@@ -91,7 +91,8 @@ class AssetTable {
 
     // Asset changes; false (nothing changed) when the asset is unknown or the step does not
     // apply. OpenForEdit copies the folder into "editing"; Commit moves the copy back into
-    // "local"; Revert deletes the copy; Delete moves the asset into "trash".
+    // "local"; Revert deletes the copy; Delete moves the folders into "trash" and forgets
+    // the asset, so the database no longer knows it.
     bool OpenForEdit(const KUID& kuid);
     bool Commit(const KUID& kuid);
     bool Revert(const KUID& kuid);

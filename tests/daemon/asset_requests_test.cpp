@@ -106,6 +106,8 @@ TEST_F(AssetRequestsTest, EditCommitRevertAndDeleteMoveTheFolders) {
     const std::string none = Le32(0xFFFFFFFF) + Le32(0xFFFFFFFF) + Le32(0) + Le32(0);
     EXPECT_EQ(Ask(30, kCoalWagon + Bytes({1})), none);
     EXPECT_EQ(Ask(36, kCoalWagon + Bytes({1})), Bytes({0}));
+    // The database no longer knows it: request 21 answers with the valid byte clear.
+    EXPECT_EQ(Ask(21, kCoalWagon + Le32(0xFFFFFFFF)).back(), '\0');
     EXPECT_EQ(Ask(30, kUnknown + Bytes({0})), none);
 }
 
