@@ -7,7 +7,7 @@
 //   settings { <section> { ... } }   authors { 0 { id 5 account 7 name "..." } }
 //   urls     { 0 { url "..." file "..." status 0 text "..." } }
 // A missing file is an empty table; an unreadable one is an error, so nothing is lost by
-// writing over it.
+// writing over it. Records that would lead outside "UserData" are dropped on reading.
 #include <filesystem>
 #include <string>
 
@@ -135,6 +135,16 @@ AssetRecord RecordOf(const ACSChunkRef& soup) {
     return record;
 }
 
+// A damaged or edited table file must not point the folder moves outside "UserData": a
+// record is kept only with a KUID, a known location and a plain folder name.
+bool IsUsable(const AssetRecord& record) {
+    const std::string& folder = record.folder;
+    const bool plain = !folder.empty() && folder != "." && folder != ".." &&
+                       folder.find_first_of("/\\") == std::string::npos;
+    const bool located = record.location == "local" || (record.location.empty() && record.editing);
+    return !record.kuid.IsNull() && plain && located;
+}
+
 } // namespace
 
 void AssetTable::SaveLocked() {
@@ -197,7 +207,7 @@ bool AssetTable::LoadLocked(std::string& error) {
     const ACSChunkRef assets = table.GetNamedSoup(Name("assets"));
     for (int32_t i = 0; i < assets.CountTags(); ++i) {
         AssetRecord record = RecordOf(assets.GetIndexedSoup(i));
-        if (!record.kuid.IsNull()) records_.push_back(std::move(record));
+        if (IsUsable(record)) records_.push_back(std::move(record));
     }
     const ACSChunkRef settings = table.GetNamedSoup(Name("settings"));
     for (int32_t i = 0; i < settings.CountTags(); ++i) {

@@ -205,6 +205,43 @@ TEST_F(AssetTableTest, ChangesOutliveTheDaemon) {
     EXPECT_EQ(again.Author(12)->name, "Ann");
 }
 
+TEST(AssetTableFile, RecordsLeadingOutsideUserDataAreDropped) {
+    TempFolder folder;
+    folder.MakeFolder("inst/UserData");
+    folder.MakeFolder("inst/victim");
+    folder.WriteFile("inst/victim/keep.txt", "keep");
+    folder.WriteFile("inst/UserData/kavtable.txt", R"(assets
+{
+  0
+  {
+    kuid <kuid:1:1>
+    location "local"
+    folder "../../victim"
+  }
+  1
+  {
+    kuid <kuid:1:2>
+    location "/"
+    folder "x"
+  }
+  2
+  {
+    kuid <kuid:1:3>
+    location "local"
+    folder "good"
+  }
+}
+)");
+    AssetTable table(folder.Path("inst"));
+    std::string error;
+    ASSERT_TRUE(table.Open(error)) << error;
+    EXPECT_FALSE(table.Find(KUID(1, 1, 0)));
+    EXPECT_FALSE(table.Find(KUID(1, 2, 0)));
+    EXPECT_TRUE(table.Find(KUID(1, 3, 0)));
+    EXPECT_FALSE(table.Delete(KUID(1, 1, 0)));
+    EXPECT_EQ(folder.ReadFile("inst/victim/keep.txt"), "keep");
+}
+
 TEST(AssetTableSeed, RefusesScriptsItCannotUse) {
     const struct {
         const char* asset;
