@@ -15,30 +15,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class CopyFileChunkedTest : public testing::Test {
-  protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/copy_file_chunked_test_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root_ = pattern;
-    }
-    void TearDown() override { fs::remove_all(root_); }
-
-    std::string Make(const std::string& name, const Bytes& bytes) {
-        std::string path = At(name);
-        std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()),
-                   static_cast<std::streamsize>(bytes.size()));
-        return path;
-    }
-    Bytes Load(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return Bytes(std::istreambuf_iterator<char>(in), {});
-    }
-    std::string At(const std::string& name) const { return root_ + "/" + name; }
-
-    std::string root_;
-};
+class CopyFileChunkedTest : public TempFilesTest {};
 
 TEST_F(CopyFileChunkedTest, CopiesEveryByte) {
     for (size_t size : {size_t{0}, size_t{10}, size_t{4079}, size_t{40000}, kCopyChunkBytes + 5}) {

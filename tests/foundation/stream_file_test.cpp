@@ -15,29 +15,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class StreamFileTest : public testing::Test {
-  protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/stream_file_test_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root_ = pattern;
-    }
-    void TearDown() override { fs::remove_all(root_); }
-
-    std::string Make(const std::string& name, const Bytes& bytes) {
-        std::string path = root_ + "/" + name;
-        std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()),
-                   static_cast<std::streamsize>(bytes.size()));
-        return path;
-    }
-    Bytes Load(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return Bytes(std::istreambuf_iterator<char>(in), {});
-    }
-
-    std::string root_;
-};
+class StreamFileTest : public TempFilesTest {};
 
 TEST_F(StreamFileTest, ReadingToTheEndReportsLikeMemory) {
     // A short refill at the end of a file is not an input/output failure: files and memory

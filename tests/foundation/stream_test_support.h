@@ -1,8 +1,15 @@
 // Helpers of the byte-stream tests: byte strings written as hex text, memory streams that
-// hold given bytes, and a memory stream that counts its unbuffered reads and seeks.
+// hold given bytes, a memory stream that counts its unbuffered reads and seeks, and a
+// fixture with a temporary folder for tests of real files.
 #pragma once
 
+#include <gtest/gtest.h>
+#include <unistd.h>
+
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <cstdlib>
 #include <sstream>
 #include <string>
@@ -82,4 +89,31 @@ class CountingStream : public TBuffer {
         ++seeks;
         TBuffer::Seek(offset, origin);
     }
+};
+
+// A fresh temporary folder per test, removed afterwards, with file helpers.
+class TempFilesTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/kodrin_stream_test_XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        root_ = pattern;
+    }
+    void TearDown() override { std::filesystem::remove_all(root_); }
+
+    // Writes bytes to the named file in the folder and returns its path.
+    std::string Make(const std::string& name, const Bytes& bytes) {
+        std::string path = At(name);
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
+        return path;
+    }
+    Bytes Load(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return Bytes(std::istreambuf_iterator<char>(in), {});
+    }
+    std::string At(const std::string& name) const { return root_ + "/" + name; }
+
+    std::string root_;
 };
