@@ -75,7 +75,7 @@ class WorkerJobQueue {
     void NotifyMainThread();
     void WakeOrStartWorker();
     void PurgeFinishedWorkers();
-    void StartWorker();
+    bool StartWorker();
     bool StampExpired() const;
     bool HasWorkForWorkers() const;
     bool BeginLeaving();

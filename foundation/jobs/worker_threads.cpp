@@ -36,15 +36,18 @@ int32_t WorkerJobQueue::WorkerCount() const {
         workers_.begin(), workers_.end(), [](const auto& worker) { return !worker->IsDone(); }));
 }
 
-// Lock order: the worker lock, then the idle lock; never the queue lock under either.
+// Lock order: the worker lock, then the idle lock; never the queue lock under either. A
+// worker just started looks at the queue before it waits, so it needs no wake-up; a wake-up
+// left set for it would only send a worker that went idle round its loop once more.
 void WorkerJobQueue::WakeOrStartWorker() {
+    bool started = false;
     {
         Kiv::SingleLock guard(workerLock_);
         PurgeFinishedWorkers();
         const bool noWorker = static_cast<int32_t>(workers_.size()) == leavingWorkers_;
-        if (!HasIdleWorkers() && (noWorker || StampExpired())) StartWorker();
+        if (!HasIdleWorkers() && (noWorker || StampExpired())) started = StartWorker();
     }
-    wakeEvent_.Set();
+    if (!started) wakeEvent_.Set();
 }
 
 // Every worker that ended counted itself as leaving first.
@@ -56,16 +59,17 @@ void WorkerJobQueue::PurgeFinishedWorkers() {
     workers_.erase(ended, workers_.end());
 }
 
-void WorkerJobQueue::StartWorker() {
+bool WorkerJobQueue::StartWorker() {
     {
         Kiv::SingleLock guard(idleLock_);
         stamp_ = GetJobClock();
     }
     auto worker = std::make_unique<Kiv::Thread>(WorkerThreadProc, this, true);
-    if (!worker->StartedOk()) return;
+    if (!worker->StartedOk()) return false;
     Kiv::SingleLock guard(workerLock_);
     worker->Resume();
     workers_.push_back(std::move(worker));
+    return true;
 }
 
 bool WorkerJobQueue::HasWorkForWorkers() const {

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <limits>
 #include <mutex>
@@ -130,6 +131,17 @@ struct JobRecord {
     std::atomic<int32_t> runs{0};
     std::atomic<int32_t> deletions{0};
     std::atomic<uint32_t> thread{0};
+};
+
+// Job records that outlive a test's body: a worker deletes its job (and counts the deletion
+// into the record) after the job's effects were seen, so a fixture declares its records
+// before its queue, whose destruction joins the workers.
+class JobRecords {
+  public:
+    JobRecord& New() { return records_.emplace_back(); }
+
+  private:
+    std::deque<JobRecord> records_;
 };
 
 // Records into record, then runs body (if any).

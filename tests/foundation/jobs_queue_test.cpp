@@ -30,6 +30,7 @@ class JobsQueue : public ::testing::Test {
     }
 
     ScopedFakeJobTiming fake; // outlives the queue and its workers
+    JobRecords records;       // as do the records its jobs write into
     WorkerJobQueue queue{"test"};
 };
 
@@ -42,7 +43,7 @@ TEST_F(JobsQueue, SynchronousJobFromTheMainThreadRunsWhereItsFlagsAllow) {
     for (Case c : {Case{0, true}, Case{kMainThreadOnly, true}, Case{kNotInLockWait, true},
                    Case{kNeverMainThread, false}}) {
         SCOPED_TRACE(c.flags);
-        JobRecord record;
+        JobRecord& record = records.New();
         EXPECT_TRUE(PostWorkerJob(queue, Job(record), c.flags, 1));
         EXPECT_EQ(record.runs.load(), 1);
         EXPECT_EQ(record.deletions.load(), 1);
@@ -53,7 +54,8 @@ TEST_F(JobsQueue, SynchronousJobFromTheMainThreadRunsWhereItsFlagsAllow) {
 }
 
 TEST_F(JobsQueue, SynchronousJobFromAWorkerRunsAtOnceUnlessMainThreadOnly) {
-    JobRecord onPoster, forMain;
+    JobRecord& onPoster = records.New();
+    JobRecord& forMain = records.New();
     bool inlineResult = false;
     bool forMainResult = false;
     uint32_t posterThread = 0;
@@ -62,9 +64,10 @@ TEST_F(JobsQueue, SynchronousJobFromAWorkerRunsAtOnceUnlessMainThreadOnly) {
         inlineResult = PostWorkerJob(queue, Job(onPoster), kNeverMainThread, 1);
         forMainResult = PostWorkerJob(queue, Job(forMain), kMainThreadOnly, 2);
     });
+    // The flag and then the event follow the job into the queue.
     ASSERT_TRUE(WaitUntil([&] { return queue.HasPendingWork(); }));
-    EXPECT_TRUE(queue.IsMainThreadNotified());
-    EXPECT_TRUE(queue.WaitMainThreadEvent(0));
+    EXPECT_TRUE(WaitUntil([&] { return queue.IsMainThreadNotified(); }));
+    EXPECT_TRUE(WaitUntil([&] { return queue.WaitMainThreadEvent(0); }));
     EXPECT_EQ(forMain.runs.load(), 0);
 
     EXPECT_EQ(queue.RunNextJob(0), 0);
@@ -80,7 +83,9 @@ TEST_F(JobsQueue, SynchronousJobFromAWorkerRunsAtOnceUnlessMainThreadOnly) {
 
 TEST_F(JobsQueue, MainThreadTakesTheOldestJobItsMaskAllowsAndAnswersQueuedMinusOne) {
     std::vector<int> order;
-    JobRecord a, b, c;
+    JobRecord& a = records.New();
+    JobRecord& b = records.New();
+    JobRecord& c = records.New();
     // Asynchronous main-only jobs stay queued until the main thread runs them.
     ASSERT_TRUE(PostWorkerJob(queue, Job(a, [&] { order.push_back(1); }),
                               kMainThreadOnly | kAsynchronous | kNotInLockWait, 1));
@@ -101,7 +106,10 @@ TEST_F(JobsQueue, MainThreadTakesTheOldestJobItsMaskAllowsAndAnswersQueuedMinusO
 
 TEST_F(JobsQueue, CancelJobsReleasesEveryQueuedJobWithTheKey) {
     constexpr intptr_t kKey = 41;
-    JobRecord first, second, other, synchronous;
+    JobRecord& first = records.New();
+    JobRecord& second = records.New();
+    JobRecord& other = records.New();
+    JobRecord& synchronous = records.New();
     WorkerJobCompletion completion;
     ASSERT_TRUE(
         PostWorkerJob(queue, Job(first), kMainThreadOnly | kAsynchronous, kKey, &completion));
@@ -131,7 +139,7 @@ TEST_F(JobsQueue, CancelJobsReleasesEveryQueuedJobWithTheKey) {
 TEST_F(JobsQueue, CancelJobsWithWaitReturnsOnlyAfterTheRunningJobEnded) {
     constexpr intptr_t kKey = 7;
     Kiv::WEvent gate(true, false);
-    JobRecord running;
+    JobRecord& running = records.New();
     ASSERT_TRUE(PostWorkerJob(queue, Job(running, [&] { gate.Wait(); }),
                               kNeverMainThread | kAsynchronous, kKey));
     ASSERT_TRUE(WaitUntil([&] { return queue.IsJobRunning(kKey); }));
@@ -151,7 +159,7 @@ TEST_F(JobsQueue, CancelJobsWithWaitReturnsOnlyAfterTheRunningJobEnded) {
 }
 
 TEST_F(JobsQueue, AJobThatThrowsOutsideACommandLeavesTheQueueConsistent) {
-    JobRecord record;
+    JobRecord& record = records.New();
     ASSERT_TRUE(PostWorkerJob(queue, Job(record, [] { throw std::runtime_error("job"); }),
                               kMainThreadOnly | kAsynchronous, 5));
     EXPECT_THROW(queue.RunNextJob(0), std::runtime_error);
@@ -159,7 +167,7 @@ TEST_F(JobsQueue, AJobThatThrowsOutsideACommandLeavesTheQueueConsistent) {
     EXPECT_FALSE(queue.IsJobRunning(5));
     EXPECT_FALSE(queue.HasPendingWork());
 
-    JobRecord inlineRecord;
+    JobRecord& inlineRecord = records.New();
     EXPECT_THROW(
         PostWorkerJob(queue, Job(inlineRecord, [] { throw std::runtime_error("inline"); }), 0, 6),
         std::runtime_error);
@@ -167,7 +175,9 @@ TEST_F(JobsQueue, AJobThatThrowsOutsideACommandLeavesTheQueueConsistent) {
 }
 
 TEST_F(JobsQueue, DestroyReleasesQueuedJobsAndLaterPostsAreRefused) {
-    JobRecord queued, synchronous, late;
+    JobRecord& queued = records.New();
+    JobRecord& synchronous = records.New();
+    JobRecord& late = records.New();
     ASSERT_TRUE(PostWorkerJob(queue, Job(queued), kMainThreadOnly | kAsynchronous, 1));
     bool posterResult = true;
     std::thread poster(

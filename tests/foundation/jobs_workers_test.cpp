@@ -44,11 +44,15 @@ class JobsWorkers : public ::testing::Test {
 
     ScopedFakeJobTiming fake;
     Kiv::WEvent gate{true, false};
+    JobRecords records;
     WorkerJobQueue queue{"test"};
 };
 
 TEST_F(JobsWorkers, ABusyWorkerGetsCompanyOnlyAfterFiveSecondsOfJobClock) {
-    JobRecord first, second, third, fourth;
+    JobRecord& first = records.New();
+    JobRecord& second = records.New();
+    JobRecord& third = records.New();
+    JobRecord& fourth = records.New();
     Post(first, true);
     ASSERT_TRUE(WaitUntil([&] { return first.runs.load() == 1; }));
     EXPECT_EQ(queue.WorkerCount(), 1);
@@ -71,7 +75,8 @@ TEST_F(JobsWorkers, ABusyWorkerGetsCompanyOnlyAfterFiveSecondsOfJobClock) {
 }
 
 TEST_F(JobsWorkers, AnIdleWorkerTakesTheJobHoweverLateTheJobClock) {
-    JobRecord first, later;
+    JobRecord& first = records.New();
+    JobRecord& later = records.New();
     Post(first, false);
     ASSERT_TRUE(Idle(first));
     SetJobClock(1000.0f);
@@ -82,7 +87,8 @@ TEST_F(JobsWorkers, AnIdleWorkerTakesTheJobHoweverLateTheJobClock) {
 }
 
 TEST_F(JobsWorkers, AnIdleWorkerEndsAfterThirtySecondsAndANewJobStartsAnother) {
-    JobRecord first, after;
+    JobRecord& first = records.New();
+    JobRecord& after = records.New();
     Post(first, false);
     ASSERT_TRUE(Idle(first));
     EXPECT_TRUE(queue.HasIdleWorkers());
@@ -100,7 +106,8 @@ TEST_F(JobsWorkers, AnIdleWorkerEndsAfterThirtySecondsAndANewJobStartsAnother) {
 }
 
 TEST_F(JobsWorkers, AJobPostedJustAsTheLastWorkerTimesOutStillRuns) {
-    JobRecord first, late;
+    JobRecord& first = records.New();
+    JobRecord& late = records.New();
     Post(first, false);
     ASSERT_TRUE(Idle(first));
     // The worker still counts as idle when the job arrives, so no worker is started for it.
@@ -111,7 +118,8 @@ TEST_F(JobsWorkers, AJobPostedJustAsTheLastWorkerTimesOutStillRuns) {
 }
 
 TEST_F(JobsWorkers, ShutdownEndsIdleWorkersAndKeepsQueuedJobsForDestroy) {
-    JobRecord first, queuedForMain;
+    JobRecord& first = records.New();
+    JobRecord& queuedForMain = records.New();
     Post(first, false);
     ASSERT_TRUE(Idle(first));
     ASSERT_TRUE(PostWorkerJob(queue, std::make_unique<RecordingJob>(queuedForMain),
