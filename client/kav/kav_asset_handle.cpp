@@ -5,18 +5,18 @@
 #include "client/kav/kav_requests_wire.h"
 
 KAVAssetHandle& KAVAssetHandle::operator=(const KAVAssetHandle& other) {
+    Copy(other);
+    return *this;
+}
+
+// The new record gains its reference before the old one loses its own, so copying a
+// handle onto itself (or onto a copy of the same record) never closes it.
+void KAVAssetHandle::Copy(const KAVAssetHandle& other) {
     if (other.record_) ++other.record_->references;
     KAVAssetRecord* old = record_;
     record_ = other.record_;
     forEdit_ = other.forEdit_;
     DropReference(old);
-    return *this;
-}
-
-void KAVAssetHandle::Copy(const KAVAssetHandle& other) {
-    record_ = other.record_;
-    forEdit_ = other.forEdit_;
-    if (record_) ++record_->references;
 }
 
 void KAVAssetHandle::Release() {

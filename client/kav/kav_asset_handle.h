@@ -29,7 +29,8 @@ public:
     ~KAVAssetHandle() { Release(); }
 
     bool IsValid() const { return record_ != nullptr; }
-    // Takes both fields of other and adds a reference to its record.
+    // Takes both fields of other and adds a reference to its record; the record this
+    // handle held before loses its reference (the last one closes it), as in assignment.
     void Copy(const KAVAssetHandle& other);
     // Drops this copy's reference; the last one sends request 31 and frees the record.
     void Release();

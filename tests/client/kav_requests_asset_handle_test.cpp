@@ -64,6 +64,22 @@ TEST_F(KAVRequestsTest, AssignmentReleasesTheOldRecord) {
     EXPECT_EQ(b.Record()->references, 2);
 }
 
+// Copy onto a handle that holds a record lets that record go, as assignment does; copying
+// a handle onto itself keeps it open.
+TEST_F(KAVRequestsTest, CopyOntoAHeldHandleReleasesTheOldRecord) {
+    Answer(30, Concat({kHandleBytes, PStr("local"), Str("/a")}));
+    Answer(31, {});
+    KAVAssetHandle a = KAVClient::OpenAsset(kAsset, false, nullptr);
+    Answer(30, Concat({Le64(9), PStr("local"), Str("/b")}));
+    KAVAssetHandle b = KAVClient::OpenAsset(kAsset, true, nullptr);
+    b.Copy(b);
+    EXPECT_EQ(b.Record()->references, 1);
+    a.Copy(b);
+    EXPECT_EQ(OnlyPayload(31), kHandleBytes);
+    EXPECT_TRUE(a.IsForEdit());
+    EXPECT_EQ(b.Record()->references, 2);
+}
+
 TEST_F(KAVRequestsTest, CreateKeepsTheDaemonsKuidForEdit) {
     Answer(35, Concat({kHandleBytes, KuidBytes(1234, 99, 0), PStr("editing"), Str("/e/x")}));
     Answer(31, {});
