@@ -1,13 +1,16 @@
 // The command table and the dispatch loop. The table is the compare order: the first word
 // equal to the lower-cased command word runs. A row may ask for a least argument count;
-// with fewer arguments the row is passed over and the search goes on.
-//
-// The words that need the asset-database daemon, the script compiler or texture
-// conversion join the table as those subsystems are built; until then they end in the
-// invalid-argument error like any unknown word.
+// with fewer arguments the row is passed over and the search goes on. A row may name the
+// error for a missing argument: the dispatcher then adds it and answers -1 before the
+// command runs, so no command is reached without its required argument. Every other check
+// lives in its command.
 #include "client/dispatcher.h"
 
 #include "client/command_context.h"
+#include "client/commands/asset_commands.h"
+#include "client/commands/repair_database_command.h"
+#include "client/commands/road_commands.h"
+#include "client/commands/script_commands.h"
 #include "client/fixed_commands.h"
 #include "foundation/results_log.h"
 
@@ -19,20 +22,52 @@ using CommandFunction = int (*)(CommandContext&);
 
 struct CommandWord {
     const char* word;
-    int leastArgc;  // the row matches only with at least this many elements
+    int leastArgc;              // the row matches only with at least this many elements
+    const char* missingError;   // the error when the argument is missing; null: optional
     CommandFunction run;
 };
 
+constexpr const char* kMissingAssetID = "Missing AssetID parameter.";
+constexpr const char* kMissingPath = "Missing input path parameter.";
+constexpr const char* kInvalidFilePath = "Invalid file path.";
+
 // Compare order of the command words.
 const CommandWord kCommandWords[] = {
-    {"version", 0, CommandVersion},
-    {"installedversionlo", 0, CommandInstalledVersionLo},
-    {"installedversionhi", 0, CommandInstalledVersionHi},
-    {"installedbuildnumberlo", 0, CommandInstalledBuildNumberLo},
-    {"installedbuildnumberhi", 0, CommandInstalledBuildNumberHi},
-    {"echo", 0, CommandEcho},
-    {"installedversion", 0, CommandInstalledVersion},
-    {"installedbuildnumber", 0, CommandInstalledBuildNumber},
+    {"version", 0, nullptr, CommandVersion},
+    {"installedversionlo", 0, nullptr, CommandInstalledVersionLo},
+    {"installedversionhi", 0, nullptr, CommandInstalledVersionHi},
+    {"installedbuildnumberlo", 0, nullptr, CommandInstalledBuildNumberLo},
+    {"installedbuildnumberhi", 0, nullptr, CommandInstalledBuildNumberHi},
+    {"echo", 0, nullptr, CommandEcho},
+    {"installedversion", 0, nullptr, CommandInstalledVersion},
+    {"installedbuildnumber", 0, nullptr, CommandInstalledBuildNumber},
+    {"setlanguage", 0, "Missing input langauge id parameter.", CommandSetLanguage},
+    {"registeraccount", 4, nullptr, CommandRegisterAccount},
+    {"closekavdaemon", 0, nullptr, CommandCloseKAVDaemon},
+    // installcdp and installfrompath take their places here with the installer.
+    {"installfromfpx", 0, nullptr, CommandInstallFromFPX},
+    {"importconsists", 0, kMissingPath, CommandImportConsists},
+    {"edit", 0, kMissingAssetID, CommandEdit},
+    {"printconfig", 0, kMissingAssetID, CommandPrintConfig},
+    {"compile", 0, kInvalidFilePath, CommandCompile},
+    {"kavcommandhost", 0, nullptr, CommandKAVCommandHost},
+    {"encrypt", 0, kInvalidFilePath, CommandEncrypt},
+    {"listbuilds", 0, "Missing path parameter.", CommandListBuilds},
+    {"commit", 0, kMissingAssetID, CommandCommit},
+    {"revert", 0, kMissingAssetID, CommandRevert},
+    {"delete", 0, kMissingAssetID, CommandDelete},
+    {"generatekuid", 0, nullptr, CommandGenerateKUID},
+    {"repairdatabase", 0, nullptr, CommandRepairDatabase},
+    {"compresstexture", 0, kMissingAssetID, CommandCompressTexture},
+    {"authors", 0, nullptr, CommandAuthors},
+    {"searchbycategory", 0, nullptr, CommandSearchByCategory},
+    {"status", 0, kMissingAssetID, CommandStatus},
+    {"validate", 0, kMissingAssetID, CommandValidate},
+    {"createcdp", 0, "Missing output path parameter.", CommandCreateCDP},
+    {"fpxparse", 0, "Missing CDP filepath.", CommandFPXParse},
+    {"fpxdeleteall", 0, nullptr, CommandFPXDeleteAll},
+    {"backupkeywords", 0, nullptr, CommandBackupKeywords},
+    {"importkeywords", 0, nullptr, CommandImportKeywords},
 };
 
 Kiv::PString LowerElement(int argc, char** argv, int index) {
@@ -40,18 +75,22 @@ Kiv::PString LowerElement(int argc, char** argv, int index) {
     return Kiv::PString(argv[index]).ToLower();
 }
 
-}  // namespace
-
-void AddError(ResultsLog& log, const char* text) {
-    log.AddEntry(ResultsLogKind::Error, nullptr, Kiv::String(text));
+int RunWord(const CommandWord& command, CommandContext& context) {
+    if (command.missingError && context.ArgumentMissing()) {
+        AddError(context.log, command.missingError);
+        return -1;
+    }
+    return command.run(context);
 }
+
+}  // namespace
 
 int RunCommand(ResultsLog& log, StartupRecord& record, int argc, char** argv) {
     CommandContext context{log, record, argc, argv, LowerElement(argc, argv, 1),
                            LowerElement(argc, argv, 2)};
     for (const CommandWord& command : kCommandWords) {
         if (argc < command.leastArgc) continue;
-        if (context.keyword == Kiv::PString(command.word)) return command.run(context);
+        if (context.keyword == Kiv::PString(command.word)) return RunWord(command, context);
     }
     AddError(log, "Invalid argument, please check the help for the list of valid argument\n");
     return -1;

@@ -1,0 +1,49 @@
+// `searchbycategory`: the assets whose categories match a category text, local ones only,
+// or with "-a" every asset the daemon knows (the download service's included). The text's
+// syntax ("CMP;MESH|BD;-ACTV|VE|SCEN") is the daemon's; it travels upper-cased.
+#include <memory>
+
+#include "client/commands/asset_commands.h"
+#include "client/commands/filter_conditions.h"
+#include "client/kav/kav_client.h"
+#include "client/kav/kav_filter.h"
+#include "foundation/console.h"
+#include "foundation/results_log.h"
+
+namespace KodrinUtil {
+
+namespace {
+
+std::unique_ptr<KAVFilterElementGroup> CategoryFilter(const Kiv::PString& categories,
+                                                      bool localOnly) {
+    auto group = std::make_unique<KAVFilterElementGroup>(std::make_unique<KAVFilterElementString>(
+        FilterCondition::kCategoryList, categories.ToUpper()));
+    if (localOnly) group->Append(std::make_unique<KAVFilterElementBool>(FilterCondition::kLocal));
+    return group;
+}
+
+void PrintMatches(const KUIDList& assets) {
+    PrintConsoleText("+ %d : assets matching the specified criteria", assets.Count());
+    int32_t number = 0;
+    for (const KUID& kuid : assets) PrintConsoleText("+ #%d : %s", number++, kuid.ToTag().c_str());
+}
+
+}  // namespace
+
+int CommandSearchByCategory(CommandContext& context) {
+    const bool everyAsset = context.argument == Kiv::PString("-a");
+    if (everyAsset && *context.Element(3) == '\0') {
+        AddError(context.log, "Missing category parameter.");
+        return -1;
+    }
+    const std::unique_ptr<KAVFilterElementGroup> filter =
+        everyAsset ? CategoryFilter(Kiv::PString(context.Element(3)), false)
+                   : CategoryFilter(context.argument, true);
+    KUIDList assets;
+    KAVClient::QueryAssets(filter.get(), assets);
+    if (assets.Count() == 0) return -1;
+    PrintMatches(assets);
+    return 0;
+}
+
+}  // namespace KodrinUtil
