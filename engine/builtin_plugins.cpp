@@ -1,0 +1,22 @@
+// The engine's own plug-ins: the table of what is made, and the bitmap codec place holder.
+#include "engine/builtin_plugins.h"
+
+#include "engine/plugin_base.h"
+
+namespace Kiv {
+
+namespace {
+
+// Decodes nothing yet (see the header); it only takes the codec's place in the registry.
+class BitmapCodecPlugin final : public PluginBase {
+public:
+    BitmapCodecPlugin() : PluginBase(kResourceFamilyUId, PString(kBitmapCodecName)) {}
+};
+
+}  // namespace
+
+std::vector<PluginBase*> MakeBuiltinPlugins() {
+    return {new BitmapCodecPlugin};
+}
+
+}  // namespace Kiv
