@@ -25,9 +25,11 @@ void RequestDispatcher::SetHook(int32_t id, DaemonHook hook) {
 }
 
 void RequestDispatcher::SetAssetTable(std::shared_ptr<AssetTable> table) {
+    auto installer = table ? std::make_shared<AssetInstaller>(table, record_) : nullptr;
     auto assets = table ? std::make_shared<AssetRequests>(std::move(table), record_) : nullptr;
     std::lock_guard<std::mutex> hold(lock_);
     assets_ = std::move(assets);
+    installer_ = std::move(installer);
 }
 
 void RequestDispatcher::Dispatch(const DaemonRequest& request, DaemonResponse& response) {
@@ -38,6 +40,9 @@ void RequestDispatcher::Dispatch(const DaemonRequest& request, DaemonResponse& r
     if (const BuiltIn* builtIn = FindBuiltIn(request.id)) {
         (this->*builtIn->handler)(request, response);
         return;
+    }
+    if (std::shared_ptr<AssetInstaller> installer = Installer()) {
+        if (installer->Answer(request, response)) return;
     }
     if (std::shared_ptr<AssetRequests> assets = Assets()) {
         if (assets->Answer(request, response)) return;
@@ -73,10 +78,13 @@ void RequestDispatcher::AnswerQuestionAnswer(const DaemonRequest& request, Daemo
     const std::optional<int32_t> expected = TakeExpectedAnswer(request.client, transactionId);
     if (!expected) {
         record_.Line(line + " expected=none match=no");
-        return;
+    } else {
+        record_.Line(line + " expected=" + std::to_string(*expected) +
+                     (*expected == answer ? " match=yes" : " match=no"));
     }
-    record_.Line(line + " expected=" + std::to_string(*expected) +
-                 (*expected == answer ? " match=yes" : " match=no"));
+    if (std::shared_ptr<AssetInstaller> installer = Installer()) {
+        installer->TakeAnswer(request.client, transactionId, answer);
+    }
 }
 
 void RequestDispatcher::AnswerCloseDaemon(const DaemonRequest&, DaemonResponse& response) {
@@ -92,6 +100,11 @@ DaemonHook RequestDispatcher::FindHook(int32_t id) {
 std::shared_ptr<AssetRequests> RequestDispatcher::Assets() {
     std::lock_guard<std::mutex> hold(lock_);
     return assets_;
+}
+
+std::shared_ptr<AssetInstaller> RequestDispatcher::Installer() {
+    std::lock_guard<std::mutex> hold(lock_);
+    return installer_;
 }
 
 std::optional<int32_t> RequestDispatcher::TakeExpectedAnswer(int client, uint32_t transactionId) {

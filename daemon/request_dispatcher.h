@@ -2,7 +2,7 @@
 // script entries) comes first; else, or when the hook passes the request on, the daemon's
 // own table of handlers; an id in neither gets an empty reply and an "unknown" record line.
 // The asset requests come after the table, answered by AssetRequests over the asset table
-// when one is set. It also keeps the
+// when one is set, the installs (39, 40) by AssetInstaller. It also keeps the
 // answers expected to questions the daemon asked, and checks request 150 against them.
 #pragma once
 
@@ -13,6 +13,7 @@
 #include <optional>
 #include <utility>
 
+#include "daemon/asset_install.h"
 #include "daemon/asset_requests.h"
 #include "daemon/daemon_record.h"
 #include "daemon/daemon_request.h"
@@ -55,11 +56,13 @@ private:
 
     DaemonHook FindHook(int32_t id);
     std::shared_ptr<AssetRequests> Assets();
+    std::shared_ptr<AssetInstaller> Installer();
     std::optional<int32_t> TakeExpectedAnswer(int client, uint32_t transactionId);
 
     DaemonRecord& record_;
     std::mutex lock_;
     std::map<int32_t, DaemonHook> hooks_;
     std::shared_ptr<AssetRequests> assets_;
+    std::shared_ptr<AssetInstaller> installer_;
     std::map<std::pair<int, uint32_t>, int32_t> expectedAnswers_;
 };

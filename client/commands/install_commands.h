@@ -1,0 +1,40 @@
+// The install commands and what they share with other subsystems. installcdp has the
+// daemon install an archive file (request 40); installfrompath sends every asset folder
+// found at or below a folder as request 39, the daemon doing the copying. Paths are made
+// absolute here, because the daemon runs in a working folder of its own.
+// LoadAssetConfigSoup reads an asset's config from its folder.
+#pragma once
+
+#include <cstdint>
+
+#include "client/command_context.h"
+#include "client/commands/install_conflict_handler.h"
+#include "engine/file_path.h"
+#include "engine/pstring.h"
+#include "foundation/soup/chunk_ref.h"
+
+class ResultsLog;
+
+namespace KodrinUtil {
+
+int CommandInstallCDP(CommandContext& context);
+int CommandInstallFromPath(CommandContext& context);
+
+// Sends each asset folder (one holding "config.txt" or "config.chump") at or below path as
+// request 39 with the option, the log, the out byte and the handler, and answers how many
+// it sent. An asset folder is not searched further. Folders reached through a symbolic
+// link are sent when they are asset folders but never searched, so a link loop ends; the
+// walk stops after an entry when the handler has been cancelled.
+int32_t InstallFromPath(const Kiv::File::Path& path, ResultsLog& log, int32_t option, bool& result,
+                        ConflictQuestionHandler* handler);
+
+// A command's path argument, made absolute against the current working folder.
+Kiv::File::Path AbsoluteArgumentPath(const Kiv::PString& argument);
+
+} // namespace KodrinUtil
+
+// Loads the asset's config from folder: "config.chump", else "config.txt", while the
+// resource database of location (an asset folder name relative to the installation
+// folder; empty: none) is held. False, out null, when neither reads as a soup.
+bool LoadAssetConfigSoup(const Kiv::PString& location, const Kiv::File::Path& folder,
+                         ACSChunkRef& out);

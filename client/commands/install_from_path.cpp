@@ -1,0 +1,125 @@
+// installfrompath and the folder walk behind it. Each folder is read once (the engine's
+// search): its listing tells whether it holds a config, and which sub-folders to search.
+// The walk goes down at most 512 levels, and symbolic links to folders are never searched,
+// so a link that points back up the tree cannot make the walk endless.
+#include <sys/stat.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "client/commands/install_commands.h"
+#include "client/kav/kav_client.h"
+#include "engine/ascii.h"
+#include "engine/file_find.h"
+#include "engine/path_policy.h"
+#include "foundation/results_log.h"
+
+namespace KodrinUtil {
+
+namespace {
+
+constexpr int kMaxSearchDepth = 512;
+// A folder holding either (names compared ignoring case) is an asset folder.
+const char* const kConfigNames[] = {"config.txt", "config.chump"};
+
+struct Walk {
+    ResultsLog& log;
+    int32_t option;
+    bool& result;
+    ConflictQuestionHandler* handler;
+    bool reportedDepth = false;
+};
+
+struct Listing {
+    bool holdsConfig = false;
+    std::vector<std::string> folders;
+};
+
+Kiv::File::Path Below(const Kiv::File::Path& folder, const char* name) {
+    Kiv::File::Path path = folder;
+    path.AddPath(name);
+    return path;
+}
+
+bool IsConfigName(std::string_view name) {
+    for (const char* config : kConfigNames) {
+        if (Kiv::Ascii::EqualsIgnoreCase(name, config)) return true;
+    }
+    return false;
+}
+
+// False when the path is no folder that can be read.
+bool ReadListing(const Kiv::File::Path& folder, Listing& listing) {
+    Kiv::File::Find find;
+    if (!find.Open(Below(folder, "*").c_str())) return false;
+    while (find.Next()) {
+        if (IsConfigName(find.GetName())) listing.holdsConfig = true;
+        if (find.IsFolder()) listing.folders.emplace_back(find.GetName());
+    }
+    return true;
+}
+
+bool IsSymbolicLink(const Kiv::File::Path& path) {
+    const std::string resolved = Kiv::PathPolicy::Resolve(path.View());
+    struct stat status {};
+    return lstat(resolved.c_str(), &status) == 0 && S_ISLNK(status.st_mode);
+}
+
+bool Cancelled(const Walk& walk) {
+    return walk.handler && walk.handler->IsCancelled();
+}
+
+void ReportTooDeep(const Kiv::File::Path& folder, Walk& walk) {
+    if (walk.reportedDepth) return;
+    walk.reportedDepth = true;
+    const std::string text =
+        "The folders below " + std::string(folder.View()) + " are nested too deeply to search.";
+    AddError(walk.log, text.c_str());
+}
+
+int32_t Visit(const Kiv::File::Path& path, Walk& walk, int depth, bool searchable) {
+    Listing listing;
+    if (path.IsEmpty() || !ReadListing(path, listing)) return 0;
+    if (listing.holdsConfig) {
+        KAVClient::InstallFromFolder(Kiv::String(path.View()), walk.option, &walk.log, walk.result,
+                                     walk.handler);
+        return 1;
+    }
+    if (!searchable || listing.folders.empty()) return 0;
+    if (depth >= kMaxSearchDepth) {
+        ReportTooDeep(path, walk);
+        return 0;
+    }
+    int32_t count = 0;
+    for (const std::string& name : listing.folders) {
+        const Kiv::File::Path entry = Below(path, name.c_str());
+        count += Visit(entry, walk, depth + 1, !IsSymbolicLink(entry));
+        if (Cancelled(walk)) break;
+    }
+    return count;
+}
+
+} // namespace
+
+int32_t InstallFromPath(const Kiv::File::Path& path, ResultsLog& log, int32_t option, bool& result,
+                        ConflictQuestionHandler* handler) {
+    Walk walk{log, option, result, handler};
+    return Visit(path, walk, 0, true);
+}
+
+int CommandInstallFromPath(CommandContext& context) {
+    if (context.ArgumentMissing()) {
+        AddError(context.log, "Missing input path parameter.");
+        return -1;
+    }
+    const Kiv::File::Path path = AbsoluteArgumentPath(context.argument);
+    if (!Kiv::File::Exists(path.c_str())) {
+        AddError(context.log, "Invalid input path.");
+        return -1;
+    }
+    bool result = false;
+    return InstallFromPath(path, context.log, 0, result, nullptr) != 0 ? 0 : -1;
+}
+
+} // namespace KodrinUtil
