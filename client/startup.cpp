@@ -1,77 +1,63 @@
-// Start-up and shut-down of the tool, in their fixed orders. Built so far: the blocking
-// screen is tied to the resource lock's wait, the program folder becomes the working folder
-// (the start-up one is kept), the switches are read, the engine's OS object and log start
-// with their option text (one retry with "-NullRender") and the process-wide random
-// generator is seeded; shut-down stops the worker jobs. Not yet: the validation library,
-// the resource system and render kernel, the network layer, the user-data folders, the
-// daemon client, the interface language and the bitmap codec reference; they join these
-// steps as their subsystems are built.
-#include <unistd.h>
-
-#include <cstdio>
-#include <memory>
-
+// Start-up and shut-down of the tool. Start-up runs the step table (startup_steps.h); shut-down
+// takes everything down in an order of its own: the worker threads stop first, queued jobs
+// are cancelled only after the daemon client (whose reader may still post jobs) has
+// stopped, and the engine objects go last. Every service stopped here accepts being stopped
+// when start-up never reached it.
+#include "client/kav/kav_client.h"
+#include "client/kav/kav_user_data.h"
 #include "client/kodrin_util.h"
-#include "client/startup_state.h"
-#include "content3d/blocking_screen.h"
-#include "engine/file.h"
-#include "engine/file_path.h"
+#include "client/net/net_startup.h"
+#include "client/startup_objects.h"
+#include "client/startup_steps.h"
+#include "content3d/resource_database.h"
 #include "engine/log.h"
-#include "engine/os.h"
 #include "foundation/jobs/worker_job_queue.h"
-#include "foundation/process.h"
-#include "foundation/process_random.h"
+#include "validation/data_manager.h"
+#include "validation/error_handler.h"
 
 namespace KodrinUtil {
 
 namespace {
 
-constexpr int kStartupFailed = 255;
-
-std::unique_ptr<Kiv::OS> g_os;
-
-bool EnterProgramFolder(StartupState& state) {
-    Kiv::File::Path folder;
-    if (!GetModuleFilePath(folder)) return false;
-    folder.Normalize().DelName();
-    state.programFolder = folder.c_str();
-    state.startupWorkingFolder = Kiv::File::GetCwd().Std();
-    return chdir(state.programFolder.c_str()) == 0;
+void ReleaseBitmapCodec(StartupObjects& objects) {
+    if (!objects.bitmapCodec) return;
+    objects.bitmapCodec->Release();
+    objects.bitmapCodec.reset();
 }
 
-bool StartOS(const StartupSwitches& switches) {
-    g_os = std::make_unique<Kiv::OS>("KodrinUtil", EngineOptionText(switches).c_str());
-    if (!g_os->Init()) {
-        std::fputs("Unable to load render kernel. Retrying with -NullRender.\n", stderr);
-        g_os->GetOptions().ProcessRaw("-NullRender");
-        if (!g_os->Init()) {
-            std::fputs("- Kiv OS initialisation failed.\n", stderr);
-            return false;
-        }
-    }
-    Kiv::Log::Init(g_os->GetOptions());
-    ProcessRandom().Randomise();
-    return true;
+void ReleaseValidation() {
+    DAROdi::DataManager::ReleaseKodrinBumpVertexType();
+    DAROdi::DataManager::DestroyInstance();
+    DAROdi::ErrorHandler::DestroyInstance();
+}
+
+void DestroyEngine(StartupObjects& objects, StartupRecord& record) {
+    objects.renderKernel.reset();
+    objects.resourceSystem.reset();
+    Kiv::Log::Shutdown();
+    objects.os.reset();
+    record = StartupRecord();
 }
 
 }  // namespace
 
 int Startup(StartupRecord& record, const char*, int argc, char** argv) {
-    BlockingScreen::InstallResourceLockHooks();
-    StartupState& state = GetStartupState();
-    if (!EnterProgramFolder(state)) return kStartupFailed;
-    state.switches = ScanStartupSwitches(argc, argv);
-    if (!StartOS(state.switches)) return kStartupFailed;
-    record.words[4] = reinterpret_cast<uintptr_t>(g_os.get());
-    return 0;
+    StartupRun run{record, argc, argv};
+    return RunStartupSteps(run, StartupSteps().size());
 }
 
 int Shutdown(StartupRecord& record) {
+    StartupObjects& objects = GetStartupObjects();
     WorkerJobQueue::Singleton().Shutdown();
+    ReleaseBitmapCodec(objects);
+    KAVClient::Shutdown();
     WorkerJobQueue::Singleton().CancelJobs(0, false);
-    Kiv::Log::Shutdown();
-    g_os.reset();
-    record.words[4] = 0;
+    FreeDownloadServiceMarker();
+    ReleaseValidation();
+    KAVUserData::ReleaseDatabases();
+    NetShutdown();
+    KodrinResourceDatabase::PurgeAll();
+    DestroyEngine(objects, record);
     return 0;
 }
 

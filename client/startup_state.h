@@ -1,6 +1,7 @@
 // What start-up leaves behind for the commands: the working folder the process had when it
-// started (compile, encrypt and importconsists run there), the program folder, and the
-// switches found anywhere in the argument vector.
+// started (compile, encrypt and importconsists run there), the program folder, the
+// switches found anywhere in the argument vector, and whether the download service may be
+// used (from start-up until shut-down; its commands do nothing otherwise).
 #pragma once
 
 #include <string>
@@ -26,5 +27,8 @@ StartupSwitches ScanStartupSwitches(int argc, char** argv);
 
 // The engine's option text for the switches.
 std::string EngineOptionText(const StartupSwitches& switches);
+
+// True from start-up's marker step until shut-down frees the marker.
+bool DownloadServiceAvailable();
 
 }  // namespace KodrinUtil

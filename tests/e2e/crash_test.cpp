@@ -20,8 +20,6 @@
 
 #include "tool_process.h"
 
-extern char** environ;
-
 namespace {
 
 namespace fs = std::filesystem;
@@ -43,16 +41,27 @@ std::string ReadAll(int fd) {
     return bytes;
 }
 
-// The tool with its standard output on a pipe that nobody reads yet.
+// The tool with its standard output on a pipe that nobody reads yet; killed and reaped when
+// the test ends before it did.
 struct BlockedTool {
     pid_t pid = -1;
     int out = -1;
+
+    BlockedTool() = default;
+    BlockedTool(const BlockedTool&) = delete;
+    BlockedTool& operator=(const BlockedTool&) = delete;
+    ~BlockedTool() {
+        if (out >= 0) close(out);
+        if (pid <= 0) return;
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+    }
 };
 
-BlockedTool SpawnWithUnreadOutput(const e2e::Installation& install,
-                                  std::vector<std::string> args) {
+void SpawnWithUnreadOutput(const e2e::Installation& install, std::vector<std::string> args,
+                           BlockedTool& child) {
     int outPipe[2];
-    if (pipe2(outPipe, O_CLOEXEC) != 0) return {};
+    if (pipe2(outPipe, O_CLOEXEC) != 0) return;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, outPipe[1], 1);
@@ -62,13 +71,15 @@ BlockedTool SpawnWithUnreadOutput(const e2e::Installation& install,
     std::vector<char*> argv{tool.data()};
     for (std::string& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
-    BlockedTool child;
-    if (posix_spawn(&child.pid, tool.c_str(), &actions, nullptr, argv.data(), environ) != 0)
+    std::vector<std::string> environment = install.ChildEnvironment();
+    std::vector<char*> envp;
+    for (std::string& entry : environment) envp.push_back(entry.data());
+    envp.push_back(nullptr);
+    if (posix_spawn(&child.pid, tool.c_str(), &actions, nullptr, argv.data(), envp.data()) != 0)
         child.pid = -1;
     posix_spawn_file_actions_destroy(&actions);
     close(outPipe[1]);
     child.out = outPipe[0];
-    return child;
 }
 
 // True once the pipe is full, so the writer is blocked in the middle of its command.
@@ -85,14 +96,17 @@ bool AwaitFullPipe(int fd) {
 TEST(CrashE2E, FaultDuringACommandWritesTheReportAndEndsWith156) {
     e2e::Installation install;
     std::string text(60000, 'x');
-    BlockedTool tool = SpawnWithUnreadOutput(install, {"echo", text, text, text});
+    BlockedTool tool;
+    SpawnWithUnreadOutput(install, {"echo", text, text, text}, tool);
     ASSERT_GT(tool.pid, 0);
     ASSERT_TRUE(AwaitFullPipe(tool.out));
     ASSERT_EQ(kill(tool.pid, SIGSEGV), 0);
     std::string out = ReadAll(tool.out);
     close(tool.out);
+    tool.out = -1;
     int status = 0;
     ASSERT_EQ(waitpid(tool.pid, &status, 0), tool.pid);
+    tool.pid = -1;
 
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 156);

@@ -1,15 +1,19 @@
-// Child-process plumbing for the end-to-end tests: posix_spawn with both output pipes
-// drained by poll, so a chatty child never blocks on a full pipe.
+// Child-process plumbing for the end-to-end tests: the private installation and IPC
+// folders, the children's environment, and posix_spawn with both output pipes drained by
+// poll (so a chatty child never blocks on a full pipe) until the run's time limit.
 #include "tool_process.h"
 
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <stdexcept>
 
 extern char** environ;
@@ -18,33 +22,41 @@ namespace e2e {
 
 namespace fs = std::filesystem;
 
-Installation::Installation() {
-    std::string pattern = (fs::temp_directory_path() / "kodrin-e2e-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    root_ = pattern;
-    fs::copy(KODRIN_DIST, root_, fs::copy_options::recursive);
-}
-
-Installation::~Installation() {
-    std::error_code ignored;
-    fs::remove_all(root_, ignored);
-}
-
-fs::path Installation::WriteFile(const std::string& relative, const std::string& bytes) const {
-    fs::path path = root_ / relative;
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << bytes;
-    return path;
-}
-
 namespace {
 
-void Drain(int outFd, int errFd, ToolResult& result) {
+// Variables the installation decides for its children; inherited values are dropped.
+constexpr const char* kManagedVariables[] = {
+    "KODRIN_IPC_DIR", "KAVDAEMON_SCRIPT", "KAVDAEMON_RECORD", "KAVDAEMON_IDLE_MS",
+    "KIV_RENDER_FAIL",
+};
+constexpr const char* kDaemonIdleMs = "60000";
+
+std::map<std::string, std::string> InheritedEnvironment() {
+    std::map<std::string, std::string> variables;
+    for (char** entry = environ; *entry; ++entry) {
+        std::string text(*entry);
+        size_t equals = text.find('=');
+        if (equals == std::string::npos) continue;
+        variables[text.substr(0, equals)] = text.substr(equals + 1);
+    }
+    for (const char* name : kManagedVariables) variables.erase(name);
+    return variables;
+}
+
+void Drain(int outFd, int errFd, pid_t child, ToolResult& result) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline =
+        Clock::now() + std::chrono::seconds(Installation::kRunLimitSeconds);
     pollfd fds[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
     std::string* sinks[2] = {&result.out, &result.err};
     int open = 2;
     while (open > 0) {
-        if (poll(fds, 2, 30000) <= 0) break;
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0 || poll(fds, 2, static_cast<int>(left.count())) == 0) {
+            result.timedOut = true;
+            kill(child, SIGKILL);
+            return;
+        }
         for (int i = 0; i < 2; ++i) {
             if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP))) continue;
             char buffer[4096];
@@ -60,6 +72,64 @@ void Drain(int outFd, int errFd, ToolResult& result) {
 }
 
 }  // namespace
+
+Installation::Installation() {
+    std::string pattern = (fs::temp_directory_path() / "kodrin-e2e-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+    base_ = fs::canonical(pattern);
+    root_ = base_ / "install";
+    ipc_ = base_ / "ipc";
+    files_ = base_ / "files";
+    fs::copy(KODRIN_DIST, root_, fs::copy_options::recursive);
+    fs::create_directory(ipc_);
+    fs::permissions(ipc_, fs::perms::owner_all, fs::perm_options::replace);
+    fs::create_directory(files_);
+    environment_ = InheritedEnvironment();
+    environment_["KODRIN_IPC_DIR"] = ipc_.string();
+    environment_["KAVDAEMON_IDLE_MS"] = kDaemonIdleMs;
+}
+
+Installation::~Installation() {
+    StopDaemon();
+    std::error_code ignored;
+    fs::remove_all(base_, ignored);
+}
+
+fs::path Installation::WriteFile(const std::string& relative, const std::string& bytes) const {
+    fs::path path = root_ / relative;
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+}
+
+void Installation::SetEnv(const std::string& name, const std::string& value) {
+    if (value.empty()) {
+        environment_.erase(name);
+    } else {
+        environment_[name] = value;
+    }
+}
+
+void Installation::SetDaemonScript(const std::string& text) {
+    fs::path script = files_ / "daemon-script.txt";
+    std::ofstream(script, std::ios::binary) << text;
+    SetEnv("KAVDAEMON_SCRIPT", script.string());
+}
+
+void Installation::RecordDaemon() {
+    SetEnv("KAVDAEMON_RECORD", (files_ / "daemon-record.txt").string());
+}
+
+std::string Installation::DaemonRecord() const {
+    std::ifstream in(files_ / "daemon-record.txt", std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::vector<std::string> Installation::ChildEnvironment() const {
+    std::vector<std::string> entries;
+    for (const auto& [name, value] : environment_) entries.push_back(name + "=" + value);
+    return entries;
+}
 
 ToolResult Installation::Run(const std::vector<std::string>& args,
                              const fs::path& workingFolder) const {
@@ -79,14 +149,18 @@ ToolResult Installation::Run(const std::vector<std::string>& args,
     std::vector<std::string> copies(args);
     for (std::string& arg : copies) argv.push_back(arg.data());
     argv.push_back(nullptr);
+    std::vector<std::string> environment = ChildEnvironment();
+    std::vector<char*> envp;
+    for (std::string& entry : environment) envp.push_back(entry.data());
+    envp.push_back(nullptr);
 
     pid_t pid = 0;
-    int spawned = posix_spawn(&pid, tool.c_str(), &actions, nullptr, argv.data(), environ);
+    int spawned = posix_spawn(&pid, tool.c_str(), &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     close(outPipe[1]);
     close(errPipe[1]);
     ToolResult result;
-    if (spawned == 0) Drain(outPipe[0], errPipe[0], result);
+    if (spawned == 0) Drain(outPipe[0], errPipe[0], pid, result);
     close(outPipe[0]);
     close(errPipe[0]);
     if (spawned != 0) throw std::runtime_error("spawn failed");
