@@ -8,6 +8,7 @@
 
 #include "client/command_context.h"
 #include "client/commands/asset_commands.h"
+#include "client/commands/install_commands.h"
 #include "client/commands/repair_database_command.h"
 #include "client/commands/road_commands.h"
 #include "client/commands/script_commands.h"
@@ -44,7 +45,8 @@ const CommandWord kCommandWords[] = {
     {"setlanguage", 0, "Missing input langauge id parameter.", CommandSetLanguage},
     {"registeraccount", 4, nullptr, CommandRegisterAccount},
     {"closekavdaemon", 0, nullptr, CommandCloseKAVDaemon},
-    // installcdp and installfrompath take their places here with the installer.
+    {"installcdp", 0, "Missing input filepath parameter.", CommandInstallCDP},
+    {"installfrompath", 0, kMissingPath, CommandInstallFromPath},
     {"installfromfpx", 0, nullptr, CommandInstallFromFPX},
     {"importconsists", 0, kMissingPath, CommandImportConsists},
     {"edit", 0, kMissingAssetID, CommandEdit},

@@ -1,5 +1,6 @@
 // installcdp: the daemon installs the archive's assets (request 40) and streams its
 // messages into the command's log; the command succeeds when the daemon's result is not 0.
+// The dispatcher has refused a missing path already.
 #include "client/commands/install_commands.h"
 #include "client/kav/kav_client.h"
 
@@ -13,10 +14,6 @@ constexpr int32_t kInstallCommitted = 2;
 } // namespace
 
 int CommandInstallCDP(CommandContext& context) {
-    if (context.ArgumentMissing()) {
-        AddError(context.log, "Missing input filepath parameter.");
-        return -1;
-    }
     const Kiv::File::Path path = AbsoluteArgumentPath(context.argument);
     bool result = false;
     const uint32_t installed = KAVClient::InstallArchiveFile(

@@ -1,7 +1,8 @@
 // The install commands and what they share with other subsystems. installcdp has the
 // daemon install an archive file (request 40); installfrompath sends every asset folder
 // found at or below a folder as request 39, the daemon doing the copying. Paths are made
-// absolute here, because the daemon runs in a working folder of its own.
+// absolute here, because the daemon runs in a working folder of its own; the dispatcher
+// has refused a missing one before a command runs.
 // LoadAssetConfigSoup reads an asset's config from its folder.
 #pragma once
 

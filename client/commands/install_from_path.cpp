@@ -109,10 +109,6 @@ int32_t InstallFromPath(const Kiv::File::Path& path, ResultsLog& log, int32_t op
 }
 
 int CommandInstallFromPath(CommandContext& context) {
-    if (context.ArgumentMissing()) {
-        AddError(context.log, "Missing input path parameter.");
-        return -1;
-    }
     const Kiv::File::Path path = AbsoluteArgumentPath(context.argument);
     if (!Kiv::File::Exists(path.c_str())) {
         AddError(context.log, "Invalid input path.");

@@ -1,7 +1,8 @@
-// installfrompath and installcdp against the in-process stand-in daemon: the walk sends one
-// request 39 per asset folder (never below one, never through a symbolic link, at most 512
-// levels down), the argument checks and their messages, the archive path sent as request 40
-// made absolute, and a folder installed for real by the daemon's own answer.
+// installfrompath and installcdp, run through the dispatcher, against the in-process
+// stand-in daemon: the walk sends one request 39 per asset folder (never below one, never
+// through a symbolic link, at most 512 levels down), the argument checks and their
+// messages, the archive path sent as request 40 made absolute, and a folder installed for
+// real by the daemon's own answer.
 #include "kav_requests_test_support.h"
 
 #include <filesystem>
@@ -17,8 +18,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-using KodrinUtil::CommandInstallCDP;
-using KodrinUtil::CommandInstallFromPath;
 using KodrinUtil::InstallFromPath;
 
 // The payload of request 39 or 40: String path, int32 option, byte has-handler.
@@ -88,9 +87,7 @@ TEST_F(InstallCommandsTest, CommandTakesTheLowerCasedPathAndSucceedsWithAnAssetF
     ResultsLog log;
     const std::string lowered = Lower(folder_.Path("Mixed"));
 
-    EXPECT_EQ(install_test::RunCommand(CommandInstallFromPath, "installFromPath",
-                                       folder_.Path("Mixed").c_str(), log),
-              0);
+    EXPECT_EQ(install_test::Run("installFromPath", folder_.Path("Mixed").c_str(), log), 0);
     // The names below the argument are the ones the search found.
     EXPECT_EQ(SentFolders(), std::vector<Bytes>{InstallPayload(lowered + "/Asset", 0, false)});
     EXPECT_EQ(log.EntryCount(), 0);
@@ -103,9 +100,7 @@ TEST_F(InstallCommandsTest, TreeWithoutAssetFoldersFailsWithoutAMessage) {
     bool result = true;
 
     EXPECT_EQ(InstallFromPath(At("bare"), log, 0, result, nullptr), 0);
-    EXPECT_EQ(install_test::RunCommand(CommandInstallFromPath, "installfrompath",
-                                       folder_.Path("bare").c_str(), log),
-              -1);
+    EXPECT_EQ(install_test::Run("installfrompath", folder_.Path("bare").c_str(), log), -1);
     EXPECT_TRUE(SentFolders().empty());
     EXPECT_EQ(log.EntryCount(), 0);
 }
@@ -158,22 +153,21 @@ TEST_F(InstallCommandsTest, CancelledHandlerStopsTheWalkAfterTheEntry) {
 
 TEST_F(InstallCommandsTest, MissingOrInvalidArgumentsAreRefusedBeforeTheDaemon) {
     struct Case {
-        install_test::Command command;
         const char* word;
         const char* argument;
         const char* message;
     };
     const std::string missing = folder_.Path("missing");
     const Case cases[] = {
-        {CommandInstallCDP, "installcdp", nullptr, "Missing input filepath parameter."},
-        {CommandInstallCDP, "installcdp", "", "Missing input filepath parameter."},
-        {CommandInstallFromPath, "installfrompath", nullptr, "Missing input path parameter."},
-        {CommandInstallFromPath, "installfrompath", "", "Missing input path parameter."},
-        {CommandInstallFromPath, "installfrompath", missing.c_str(), "Invalid input path."},
+        {"installCDP", nullptr, "Missing input filepath parameter."},
+        {"installcdp", "", "Missing input filepath parameter."},
+        {"installfrompath", nullptr, "Missing input path parameter."},
+        {"installfrompath", "", "Missing input path parameter."},
+        {"installfrompath", missing.c_str(), "Invalid input path."},
     };
     for (const Case& c : cases) {
         ResultsLog log;
-        EXPECT_EQ(install_test::RunCommand(c.command, c.word, c.argument, log), -1) << c.message;
+        EXPECT_EQ(install_test::Run(c.word, c.argument, log), -1) << c.message;
         EXPECT_EQ(install_test::EntryLines(log),
                   std::vector<std::string>{std::string("3 ") + c.message});
     }
@@ -197,14 +191,12 @@ TEST_F(InstallCommandsTest, InstallCDPSendsTheAbsolutePathAndFollowsTheDaemonsRe
     for (const Case& c : cases) {
         Answer(40, c.reply);
         ResultsLog log;
-        EXPECT_EQ(install_test::RunCommand(CommandInstallCDP, "installCDP", c.argument, log),
-                  c.result)
-            << c.argument;
+        EXPECT_EQ(install_test::Run("installCDP", c.argument, log), c.result) << c.argument;
         EXPECT_EQ(Payloads(40).back(), InstallPayload(c.sent, 2, false)) << c.argument;
     }
     TakeLinkDown();
     ResultsLog log;
-    EXPECT_EQ(install_test::RunCommand(CommandInstallCDP, "installcdp", "/a.cdp", log), -1);
+    EXPECT_EQ(install_test::Run("installcdp", "/a.cdp", log), -1);
 }
 
 TEST_F(InstallCommandsTest, DaemonInstallsTheFolderAndReportsIntoTheCommandsLog) {
@@ -219,9 +211,7 @@ TEST_F(InstallCommandsTest, DaemonInstallsTheFolderAndReportsIntoTheCommandsLog)
     folder_.WriteFile("src/tank/body.pm", "mesh");
     ResultsLog log;
 
-    EXPECT_EQ(install_test::RunCommand(CommandInstallFromPath, "installfrompath",
-                                       folder_.Path("src").c_str(), log),
-              0);
+    EXPECT_EQ(install_test::Run("installfrompath", folder_.Path("src").c_str(), log), 0);
     EXPECT_EQ(install_test::EntryLines(log), std::vector<std::string>{"4 Installed."});
     EXPECT_EQ(folder_.ReadFile("inst/UserData/local/kuid_12_7_0/body.pm"), "mesh");
     KAVAssetInfo info;

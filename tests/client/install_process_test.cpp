@@ -105,9 +105,7 @@ TEST_F(InstallProcessTest, ArchiveOfTheSeededAssetInstallsThroughTheDaemon) {
               "");
 
     ResultsLog log;
-    EXPECT_EQ(
-        install_test::RunCommand(KodrinUtil::CommandInstallCDP, "installcdp", archive.c_str(), log),
-        0);
+    EXPECT_EQ(install_test::Run("installcdp", archive.c_str(), log), 0);
     EXPECT_EQ(
         install_test::EntryLines(log),
         (std::vector<std::string>{"4 Installed, replacing the earlier copy.", "4 Installed."}));
@@ -122,9 +120,7 @@ TEST_F(InstallProcessTest, ArchiveOfTheSeededAssetInstallsThroughTheDaemon) {
 TEST_F(InstallProcessTest, ADamagedArchiveFailsTheCommandWithTheDaemonsMessage) {
     install_.WriteFile("bad.cdp", "not an archive");
     ResultsLog log;
-    EXPECT_EQ(install_test::RunCommand(KodrinUtil::CommandInstallCDP, "installcdp",
-                                       install_.Path("bad.cdp").c_str(), log),
-              -1);
+    EXPECT_EQ(install_test::Run("installcdp", install_.Path("bad.cdp").c_str(), log), -1);
     EXPECT_EQ(
         install_test::EntryLines(log),
         std::vector<std::string>{"3 Content could not be read, as the file is not a valid CDP"});

@@ -1,34 +1,25 @@
-// Support of the install command tests: a command run with a hand-made context (the word
-// and its argument lower-cased as the dispatcher hands them over), and a log's entries as
-// "<kind> <text>" lines.
+// Support of the install command tests: a command line run through the dispatcher, which
+// lower-cases the word and its argument and refuses a missing argument, and a log's
+// entries as "<kind> <text>" lines.
 #pragma once
 
 #include <string>
 #include <vector>
 
-#include "client/command_context.h"
+#include "client/dispatcher.h"
 #include "foundation/results_log.h"
 
 namespace install_test {
 
-using Command = int (*)(KodrinUtil::CommandContext&);
-
-// Runs the command as the dispatcher would for "KodrinUtil <word> [<argument>]".
-inline int RunCommand(Command command, const char* word, const char* argument, ResultsLog& log) {
+// Runs "KodrinUtil <word> [<argument>]" and answers the command's result.
+inline int Run(const char* word, const char* argument, ResultsLog& log) {
     KodrinUtil::StartupRecord record;
     std::vector<std::string> words = {"KodrinUtil", word};
     if (argument) words.push_back(argument);
     std::vector<char*> argv;
     for (std::string& text : words)
         argv.push_back(text.data());
-    KodrinUtil::CommandContext context{log,
-                                       record,
-                                       static_cast<int>(argv.size()),
-                                       argv.data(),
-                                       Kiv::PString(word).ToLower(),
-                                       argument ? Kiv::PString(argument).ToLower()
-                                                : Kiv::PString()};
-    return command(context);
+    return KodrinUtil::RunCommand(log, record, static_cast<int>(argv.size()), argv.data());
 }
 
 inline std::vector<std::string> EntryLines(const ResultsLog& log) {
