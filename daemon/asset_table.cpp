@@ -63,6 +63,19 @@ bool MoveFolder(const fs::path& source, const fs::path& target) {
     return true;
 }
 
+// A folder of the trash that no earlier deletion holds: the folder's own name, else the
+// name with ".2", ".3" and so on, so a deletion never replaces what an earlier one kept.
+// Empty when every name up to the bound is taken.
+fs::path FreeTrashFolder(const fs::path& trash, const std::string& name) {
+    constexpr int kMaxTrashNames = 1000;
+    for (int n = 1; n <= kMaxTrashNames; ++n) {
+        const fs::path candidate = n == 1 ? trash / name : trash / (name + "." + std::to_string(n));
+        std::error_code error;
+        if (!fs::exists(fs::symlink_status(candidate, error))) return candidate;
+    }
+    return {};
+}
+
 } // namespace
 
 void ReadAssetConfig(const ACSChunkRef& config, AssetRecord& record) {
@@ -269,19 +282,16 @@ bool AssetTable::Delete(const KUID& kuid) {
     std::lock_guard<std::mutex> hold(lock_);
     AssetRecord* record = FindLocked(kuid);
     if (!record) return false;
+    // The asset's own folder goes to the trash: the local one, or the edit copy of an asset
+    // that only exists in editing. An edit copy beside a local folder is dropped only once
+    // the local folder has moved, so a failed move leaves the asset as it was.
+    const fs::path copy = UserData() / kEditing / record->folder;
+    const fs::path own =
+        record->location.empty() ? copy : UserData() / record->location / record->folder;
+    const fs::path trash = FreeTrashFolder(UserData() / kTrash, record->folder);
+    if (trash.empty() || !MoveFolder(own, trash)) return false;
     std::error_code error;
-    if (record->editing) {
-        const fs::path copy = UserData() / kEditing / record->folder;
-        if (!record->location.empty()) {
-            fs::remove_all(copy, error);
-        } else if (!MoveFolder(copy, UserData() / kTrash / record->folder)) {
-            return false;
-        }
-    }
-    if (!record->location.empty() && !MoveFolder(UserData() / record->location / record->folder,
-                                                 UserData() / kTrash / record->folder)) {
-        return false;
-    }
+    if (record->editing && !record->location.empty()) fs::remove_all(copy, error);
     records_.erase(records_.begin() + (record - records_.data()));
     SaveLocked();
     return true;

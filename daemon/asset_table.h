@@ -91,8 +91,9 @@ class AssetTable {
 
     // Asset changes; false (nothing changed) when the asset is unknown or the step does not
     // apply. OpenForEdit copies the folder into "editing"; Commit moves the copy back into
-    // "local"; Revert deletes the copy; Delete moves the folders into "trash" and forgets
-    // the asset, so the database no longer knows it.
+    // "local"; Revert deletes the copy; Delete moves the asset's folder into "trash" (under
+    // a name no earlier deletion holds), drops its edit copy and forgets the asset, so the
+    // database no longer knows it.
     bool OpenForEdit(const KUID& kuid);
     bool Commit(const KUID& kuid);
     bool Revert(const KUID& kuid);

@@ -267,4 +267,56 @@ TEST(AssetTableSeed, RefusesScriptsItCannotUse) {
     }
 }
 
+// A script with one installed asset whose notes file holds text.
+std::string WagonScript(const std::string& text) {
+    return "assets\n{\n0\n{\nfolder \"wagon\"\nconfig\n{\nkuid <kuid:12:1>\n}\n"
+           "files\n{\n0\n{\nname \"notes.txt\"\ntext \"" +
+           text + "\"\n}\n}\n}\n}\n";
+}
+
+bool SeedFrom(TempFolder& folder, AssetTable& table, const std::string& script) {
+    folder.WriteFile("script.txt", script);
+    DaemonScript loaded;
+    std::string error;
+    return LoadDaemonScript(folder.Path("script.txt"), loaded, error) &&
+           SeedAssetTable(table, loaded.seed, error);
+}
+
+// An asset deleted, seeded again (a daemon started again with its script) and deleted
+// again: the second deletion keeps the first one's folder in the trash.
+TEST(AssetTableTrash, DeletionsKeepWhatEarlierDeletionsMoved) {
+    TempFolder folder;
+    AssetTable table(folder.Path("inst"));
+    std::string error;
+    ASSERT_TRUE(table.Open(error)) << error;
+    const KUID wagon(12, 1, 0);
+    for (const char* text : {"one", "two", "three"}) {
+        ASSERT_TRUE(SeedFrom(folder, table, WagonScript(text)));
+        ASSERT_TRUE(table.Delete(wagon));
+    }
+    EXPECT_EQ(folder.ReadFile("inst/UserData/trash/wagon/notes.txt"), "one");
+    EXPECT_EQ(folder.ReadFile("inst/UserData/trash/wagon.2/notes.txt"), "two");
+    EXPECT_EQ(folder.ReadFile("inst/UserData/trash/wagon.3/notes.txt"), "three");
+    EXPECT_FALSE(folder.Exists("inst/UserData/local/wagon"));
+}
+
+// A deletion whose folder cannot move fails without touching the edit copy.
+TEST(AssetTableTrash, AFailedDeletionKeepsTheEditCopy) {
+    TempFolder folder;
+    AssetTable table(folder.Path("inst"));
+    std::string error;
+    ASSERT_TRUE(table.Open(error)) << error;
+    ASSERT_TRUE(SeedFrom(folder, table, WagonScript("one")));
+    const KUID wagon(12, 1, 0);
+    ASSERT_TRUE(table.OpenForEdit(wagon));
+    folder.WriteFile("inst/UserData/editing/wagon/notes.txt", "edited");
+    std::filesystem::remove_all(folder.Path("inst/UserData/local/wagon"));
+
+    EXPECT_FALSE(table.Delete(wagon));
+    EXPECT_EQ(folder.ReadFile("inst/UserData/editing/wagon/notes.txt"), "edited");
+    const std::optional<AssetRecord> record = table.Find(wagon);
+    ASSERT_TRUE(record);
+    EXPECT_TRUE(record->editing);
+}
+
 } // namespace
