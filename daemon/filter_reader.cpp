@@ -1,12 +1,21 @@
 // The filter reader walks the bytes with a cursor of its own; groups recurse with a depth
 // counter. Matching of texts ignores ASCII case; list conditions (categories, eras,
-// keywords, regions) compare tokens separated by ';' or ','.
+// keywords, regions) compare tokens separated by ';' or ','. Evaluation has three values:
+// a condition the daemon does not judge is unknown and drops out of its group, so that
+// it never decides a match, not even under a negate byte.
 #include "daemon/filter_reader.h"
 
 #include <algorithm>
 #include <cstring>
 
 namespace {
+
+// A condition's value for one asset; conditions the daemon does not judge are unknown.
+enum class Truth { kNo, kYes, kUnknown };
+
+Truth Known(bool value) {
+    return value ? Truth::kYes : Truth::kNo;
+}
 
 class Cursor {
   public:
@@ -159,25 +168,25 @@ void Unevaluated(const FilterNode& node, std::vector<std::string>& unevaluated) 
     }
 }
 
-bool StringMatches(const FilterNode& node, const AssetRecord& asset,
-                   std::vector<std::string>& unevaluated) {
+Truth StringMatches(const FilterNode& node, const AssetRecord& asset,
+                    std::vector<std::string>& unevaluated) {
     switch (node.type) {
     case 0: {
         const std::string name = Lower(asset.name);
         const std::string value = Lower(node.value);
-        return node.quoted ? name == value : name.find(value) != std::string::npos;
+        return Known(node.quoted ? name == value : name.find(value) != std::string::npos);
     }
     case 1:
-        return SharesToken(node.value, asset.category);
+        return Known(SharesToken(node.value, asset.category));
     case 2:
-        return SharesToken(node.value, asset.era);
+        return Known(SharesToken(node.value, asset.era));
     case 3:
-        return SharesToken(node.value, asset.keywords);
+        return Known(SharesToken(node.value, asset.keywords));
     case 4:
-        return SharesToken(node.value, asset.region);
+        return Known(SharesToken(node.value, asset.region));
     default:
         Unevaluated(node, unevaluated);
-        return true;
+        return Truth::kUnknown;
     }
 }
 
@@ -201,13 +210,51 @@ const FlagCondition kFlagConditions[] = {
     {15, 0, kFlagBuiltIn},             // builtin
 };
 
-bool BoolMatches(const FilterNode& node, const AssetRecord& asset,
-                 std::vector<std::string>& unevaluated) {
+Truth BoolMatches(const FilterNode& node, const AssetRecord& asset,
+                  std::vector<std::string>& unevaluated) {
     for (const FlagCondition& condition : kFlagConditions) {
-        if (condition.type == node.type) return (asset.flags[condition.byte] & condition.bit) != 0;
+        if (condition.type == node.type) {
+            return Known((asset.flags[condition.byte] & condition.bit) != 0);
+        }
     }
     Unevaluated(node, unevaluated);
-    return true;
+    return Truth::kUnknown;
+}
+
+Truth Evaluate(const FilterNode& node, const AssetRecord& asset,
+               std::vector<std::string>& unevaluated);
+
+// Unknown children are left out. An empty group is true; a group whose children are all
+// unknown is unknown, whatever its negate byte.
+Truth GroupMatches(const FilterNode& node, const AssetRecord& asset,
+                   std::vector<std::string>& unevaluated) {
+    if (node.children.empty()) return Known(!node.negate);
+    bool result = node.andMode;
+    bool judged = false;
+    for (const FilterNode& child : node.children) {
+        const Truth truth = Evaluate(child, asset, unevaluated);
+        if (truth == Truth::kUnknown) continue;
+        judged = true;
+        if (node.andMode && truth == Truth::kNo) result = false;
+        if (!node.andMode && truth == Truth::kYes) result = true;
+    }
+    if (!judged) return Truth::kUnknown;
+    return Known(result != node.negate);
+}
+
+Truth Evaluate(const FilterNode& node, const AssetRecord& asset,
+               std::vector<std::string>& unevaluated) {
+    switch (node.tag) {
+    case kFilterGroup:
+        return GroupMatches(node, asset, unevaluated);
+    case kFilterString:
+        return StringMatches(node, asset, unevaluated);
+    case kFilterBool:
+        return BoolMatches(node, asset, unevaluated);
+    default:
+        Unevaluated(node, unevaluated);
+        return Truth::kUnknown;
+    }
 }
 
 } // namespace
@@ -220,23 +267,5 @@ bool ReadFilter(const WireBytes& bytes, FilterNode& root, std::string& error) {
 
 bool FilterMatches(const FilterNode& node, const AssetRecord& asset,
                    std::vector<std::string>& unevaluated) {
-    switch (node.tag) {
-    case kFilterGroup: {
-        bool result = node.andMode;
-        for (const FilterNode& child : node.children) {
-            const bool matches = FilterMatches(child, asset, unevaluated);
-            if (node.andMode && !matches) result = false;
-            if (!node.andMode && matches) result = true;
-        }
-        if (node.children.empty()) result = true;
-        return result != node.negate;
-    }
-    case kFilterString:
-        return StringMatches(node, asset, unevaluated);
-    case kFilterBool:
-        return BoolMatches(node, asset, unevaluated);
-    default:
-        Unevaluated(node, unevaluated);
-        return true;
-    }
+    return Evaluate(node, asset, unevaluated) != Truth::kNo;
 }

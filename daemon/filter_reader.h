@@ -37,7 +37,8 @@ struct FilterNode {
 bool ReadFilter(const WireBytes& bytes, FilterNode& root, std::string& error);
 
 // Whether the asset matches. Nodes the daemon does not evaluate (numbers, times, asset ids,
-// unknown string or bool types) match every asset; their descriptions ("inte type=1") are
-// added to unevaluated once each.
+// string or bool types it does not judge) are left out of their group, negated or not; a
+// filter of nothing else matches every asset. Their descriptions ("inte type=1") are added
+// to unevaluated once each.
 bool FilterMatches(const FilterNode& node, const AssetRecord& asset,
                    std::vector<std::string>& unevaluated);

@@ -349,6 +349,16 @@ std::unique_ptr<KAVFilterElement> EitherCategoryByMode() {
     return KAVFilterElement::ReadNew(stream.Stream());
 }
 
+// The consist-import search: category "TV", installed, locally available, listing
+// privilege, and a negated group holding "obsolete". The daemon judges neither listing
+// privilege nor obsolescence; such conditions must not exclude an asset, negated or not.
+std::unique_ptr<KAVFilterElement> ImportableOfCategory(const char* value) {
+    auto root = std::make_unique<KAVFilterElementGroup>(Category(value));
+    for (int32_t type : {0, 3, 16}) root->Append(std::make_unique<KAVFilterElementBool>(type));
+    KAVFilterElementGroup::OpenSubgroup(*root, std::make_unique<KAVFilterElementBool>(5));
+    return root;
+}
+
 TEST_F(KAVAssetTableProcessTest, CategoryQueriesFindExactlySeededAssets) {
     struct Case {
         const char* what;
@@ -363,6 +373,7 @@ TEST_F(KAVAssetTableProcessTest, CategoryQueriesFindExactlySeededAssets) {
         {"not TV", [] { return NotCategory("TV"); }, TagsOf({kTender, kBridge})},
         {"TV or BR by negation", EitherCategoryByNegation, TagsOf({kCoalWagon, kBoxVan, kBridge})},
         {"TV or BR by mode 0", EitherCategoryByMode, TagsOf({kCoalWagon, kBoxVan, kBridge})},
+        {"TV to import", [] { return ImportableOfCategory("TV"); }, TagsOf({kCoalWagon, kBoxVan})},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -370,8 +381,11 @@ TEST_F(KAVAssetTableProcessTest, CategoryQueriesFindExactlySeededAssets) {
         ASSERT_TRUE(filter);
         EXPECT_EQ(Query(filter.get()), c.expected);
     }
-    // The daemon evaluated every node it was sent.
-    EXPECT_EQ(ReadFile(RecordPath()).find("filter "), std::string::npos);
+    // Every filter was read whole; only the two conditions above went unjudged.
+    const std::string record = ReadFile(RecordPath());
+    EXPECT_EQ(record.find("refused"), std::string::npos);
+    EXPECT_NE(record.find("unevaluated bool type=16"), std::string::npos);
+    EXPECT_NE(record.find("unevaluated bool type=5"), std::string::npos);
 }
 
 TEST_F(KAVAssetTableProcessTest, CopiesOfAHandleCloseTheDaemonHandleOnce) {

@@ -192,6 +192,15 @@ TEST_F(AssetRequestsTest, QueriesReturnTheMatchingAssets) {
         // A number node is not evaluated: it matches everything.
         {Group(true, false, {"etni" + Le32(1) + Le32(0) + Le32(5) + Bytes({1, 1})}),
          List({kCoalWagon, kLogCar, kBridge})},
+        // Conditions the daemon does not judge (listing privilege, obsolete) decide nothing,
+        // not even negated: WC and not obsolete.
+        {Group(true, false, {StringNode(1, "WC"), BoolNode(16), Group(true, true, {BoolNode(5)})}),
+         List({kCoalWagon, kLogCar})},
+        {Group(true, true, {BoolNode(5)}), List({kCoalWagon, kLogCar, kBridge})},
+        // In a group of mode 0 an unjudged condition does not make every asset match.
+        {Group(false, false, {StringNode(1, "BR"), BoolNode(5)}), List({kBridge})},
+        // An empty group is true; negated, false.
+        {Group(true, true, {}), List({})},
     };
     for (const auto& c : cases)
         EXPECT_EQ(Ask(2, c.filter), c.reply);
