@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <latch>
@@ -294,6 +295,15 @@ TEST_F(InterfaceTextTest, ThreadsRacingTheFirstUseLoadOnce) {
     EXPECT_EQ(LogCount(kCompiledFailed), 1u); // one load, through the text form
 }
 
+// Gives another thread up to 50 ms to take the resource lock exclusively, as a reader that
+// starts a load does. Bounded by time, not by a count of yields: on a busy machine a single
+// yield may last a whole time slice.
+void AwaitExclusiveHolder() {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(50);
+    while (!ResourceLock::Instance().IsExclusive() && std::chrono::steady_clock::now() < end)
+        std::this_thread::yield();
+}
+
 // Readers keep looking up while the main thread changes the language; an Invalidate that
 // comes while a reader is loading the previous choice still brings the new one.
 TEST_F(InterfaceTextTest, LookupsRunWhileTheTableReloadsAndNoChoiceIsLost) {
@@ -322,8 +332,7 @@ TEST_F(InterfaceTextTest, LookupsRunWhileTheTableReloadsAndNoChoiceIsLost) {
     }
     for (int i = 0; i < 20; ++i) {
         InterfaceTextDB::Invalidate(); // a reader starts loading the current choice...
-        for (int spin = 0; spin < 10000 && !ResourceLock::Instance().IsExclusive(); ++spin)
-            std::this_thread::yield();
+        AwaitExclusiveHolder();
         InterfaceTextDB::SetLanguage(i % 2 ? "US" : "DE"); // ...which changes meanwhile
         InterfaceTextDB::Invalidate();
         EXPECT_EQ(Text("$greeting", false), i % 2 ? "Hello" : "Hallo") << i;
