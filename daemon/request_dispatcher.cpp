@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "daemon/asset_archive_entry.h"
 #include "daemon/wire_bytes.h"
 
 // The daemon's own answers. Columns: request id, handler. Requests 0, 140 and 141 carry
@@ -45,6 +46,7 @@ void RequestDispatcher::Dispatch(const DaemonRequest& request, DaemonResponse& r
         if (installer->Answer(request, response)) return;
     }
     if (std::shared_ptr<AssetRequests> assets = Assets()) {
+        if (AnswerArchivedAsset(*assets, request, response)) return;
         if (assets->Answer(request, response)) return;
     }
     record_.Line("unknown " + std::to_string(request.client) + " id=" + std::to_string(request.id) +
