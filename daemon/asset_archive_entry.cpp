@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "daemon/asset_install_run.h"
+#include "engine/ascii.h"
 #include "foundation/cdp/cdp_asset.h"
 #include "foundation/lzss/lzss_compress.h"
 #include "foundation/soup/binary_file.h"
@@ -46,15 +47,10 @@ struct EntryWalk {
 
 enum class FileRead { kRead, kNotPlain, kTooLarge, kFailed };
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
-}
-
 bool IsConfigFile(std::string_view name) {
-    return std::any_of(std::begin(kConfigFiles), std::end(kConfigFiles),
-                       [&](const char* config) { return EqualsIgnoringCase(name, config); });
+    return std::any_of(std::begin(kConfigFiles), std::end(kConfigFiles), [&](const char* config) {
+        return Kiv::Ascii::EqualsIgnoreCase(name, config);
+    });
 }
 
 void Skip(EntryWalk& walk, const fs::path& path, const char* why) {
@@ -179,9 +175,10 @@ bool ListFolder(const fs::path& folder, EntryWalk& walk, std::vector<fs::directo
         walk.run.Error(walk.kuid, "The folder " + folder.string() + " cannot be read.");
         return false;
     }
-    std::sort(list.begin(), list.end(), [](const fs::directory_entry& a, const fs::directory_entry& b) {
-        return a.path().filename().string() < b.path().filename().string();
-    });
+    std::sort(list.begin(), list.end(),
+              [](const fs::directory_entry& a, const fs::directory_entry& b) {
+                  return a.path().filename().string() < b.path().filename().string();
+              });
     return true;
 }
 

@@ -91,7 +91,8 @@ class ArchivedAssetTest : public AssetDaemonTest {
   protected:
     void SetUp() override {
         StartWith(kSeed);
-        for (const auto& [name, bytes] : WagonFiles()) WriteWagonFile(name, bytes);
+        for (const auto& [name, bytes] : WagonFiles())
+            WriteWagonFile(name, bytes);
     }
 
     std::string Wagon(const std::string& relative = "") const {
@@ -168,7 +169,8 @@ class ArchivedAssetTest : public AssetDaemonTest {
     }
     static std::map<std::string, std::string> ExpectedTree() {
         std::map<std::string, std::string> tree = {{"art", "/"}, {"art/deep", "/"}};
-        for (const auto& [name, bytes] : WagonFiles()) tree[name] = bytes;
+        for (const auto& [name, bytes] : WagonFiles())
+            tree[name] = bytes;
         return tree;
     }
 };
@@ -188,9 +190,9 @@ TEST_F(ArchivedAssetTest, TheEntryCarriesTheFolderTreeAndItsChecksum) {
               (std::vector<std::string>{"abc.txt", "art", "body.pm", "empty.txt"}));
 
     fs::create_directory(folder_.Path("out"));
-    const Kiv::PString failure = CDPArchive::ExtractFiles(
-        entry.GetFiles(), Kiv::PString(folder_.Path("out")), Kiv::File::Path(""),
-        entry.GetCompression());
+    const Kiv::PString failure =
+        CDPArchive::ExtractFiles(entry.GetFiles(), Kiv::PString(folder_.Path("out")),
+                                 Kiv::File::Path(""), entry.GetCompression());
     EXPECT_TRUE(failure.IsEmpty()) << failure.c_str();
     EXPECT_EQ(Tree(folder_.Path("out")), ExpectedTree());
 }
@@ -282,17 +284,15 @@ TEST_F(ArchivedAssetTest, AssetsThatCannotBeHandedOverGetANullSoupAndAnError) {
     const Refused cases[] = {
         {"unknown asset", [] {}, EntryPayload(99),
          "3 <kuid:12:99> The asset is not in the database."},
-        {"cut request", [] {}, Kuid12(1) + Bytes({3, 0}),
-         "3  The archive request is incomplete."},
+        {"cut request", [] {}, Kuid12(1) + Bytes({3, 0}), "3  The archive request is incomplete."},
         {"a file too large for an entry",
          [&] {
              WriteWagonFile("huge.pm", "");
              fs::resize_file(Wagon("huge.pm"), kMaxArchivedBytes + 1);
          },
          EntryPayload(1), "3 <kuid:12:1> The asset's files are too large for one archive entry."},
-        {"folder gone",
-         [&] { fs::rename(Wagon(), UserData("local/elsewhere")); },
-         EntryPayload(1), "3 <kuid:12:1> The config in " + UserData("local/coal_wagon") + " cannot be read."},
+        {"folder gone", [&] { fs::rename(Wagon(), UserData("local/elsewhere")); }, EntryPayload(1),
+         "3 <kuid:12:1> The config in " + UserData("local/coal_wagon") + " cannot be read."},
     };
     for (const Refused& refused : cases) {
         SCOPED_TRACE(refused.what);
@@ -307,7 +307,8 @@ TEST_F(ArchivedAssetTest, AssetsThatCannotBeHandedOverGetANullSoupAndAnError) {
 
 TEST_F(ArchivedAssetTest, FoldersNestedBeyondWhatAnArchiveHoldsAreRefused) {
     std::string chain;
-    for (int depth = 0; depth < kMaxArchivedFolderDepth; ++depth) chain += "d/";
+    for (int depth = 0; depth < kMaxArchivedFolderDepth; ++depth)
+        chain += "d/";
     WriteWagonFile(chain + "bottom.txt", "b");
 
     // At the bound the entry still fits into an archive that opens again.
