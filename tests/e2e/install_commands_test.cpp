@@ -1,0 +1,99 @@
+// Installing as processes of the installed tool against its own stand-in daemon: a folder
+// tree with three nested asset folders sends one request 39 per asset folder, a tree
+// without any fails, and an archive written by createcdp installs again after a delete.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "tool_process.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using e2e::Installation;
+using e2e::ToolResult;
+
+const std::string kNoErrors = "OK (0 Errors, 0 Warnings)\n";
+
+std::string Config(const std::string& kuid, const std::string& name) {
+    return "kuid " + kuid + "\nkind \"scenery\"\nusername \"" + name +
+           "\"\ncategory-class \"BD\"\n";
+}
+
+int CountRequests(const std::string& record, int id) {
+    std::istringstream lines(record);
+    const std::string mark = " id=" + std::to_string(id) + " ";
+    int count = 0;
+    for (std::string line; std::getline(lines, line);)
+        if (line.rfind("request ", 0) == 0 && line.find(mark) != std::string::npos) ++count;
+    return count;
+}
+
+class InstallCommandsE2E : public testing::Test {
+protected:
+    // Writes a file below the test's own files folder, outside the installation.
+    void Write(const std::string& relative, const std::string& bytes) {
+        const fs::path path = install_.FilesFolder() / relative;
+        fs::create_directories(path.parent_path());
+        std::ofstream(path, std::ios::binary) << bytes;
+    }
+
+    ToolResult Run(const std::vector<std::string>& args) {
+        const ToolResult result = install_.Run(args);
+        EXPECT_FALSE(result.timedOut) << args[0];
+        return result;
+    }
+
+    Installation install_;
+};
+
+TEST_F(InstallCommandsE2E, InstallFromPathSendsOneRequestPerAssetFolder) {
+    const fs::path tree = install_.FilesFolder() / "Tree";
+    Write("Tree/Sheds/Coal/config.txt", Config("<kuid:12:1>", "Coal shed"));
+    Write("Tree/Sheds/Coal/notes.txt", "black\n");
+    Write("Tree/Sheds/Deep/Lamp/config.txt", Config("<kuid:12:2>", "Lamp"));
+    Write("Tree/Box/config.txt", Config("<kuid:12:3>", "Box"));
+    Write("Tree/readme.txt", "not an asset\n");
+    install_.RecordDaemon();
+
+    const ToolResult result = Run({"installfrompath", tree.string()});
+    EXPECT_EQ(result.exitCode, 0) << result.out << result.err;
+    EXPECT_EQ(CountRequests(install_.DaemonRecord(), 39), 3);
+    for (const char* kuid : {"<kuid:12:1>", "<kuid:12:2>", "<kuid:12:3>"}) {
+        const ToolResult status = Run({"status", kuid});
+        EXPECT_EQ(status.exitCode, 0) << kuid << status.out;
+        EXPECT_NE(status.out.find(std::string("+ ") + kuid + " : eI"), std::string::npos)
+            << status.out;
+    }
+}
+
+TEST_F(InstallCommandsE2E, InstallFromPathOfATreeWithoutAssetsFails) {
+    Write("Empty/Deeper/readme.txt", "nothing here\n");
+    install_.RecordDaemon();
+    const ToolResult result = Run({"installfrompath", (install_.FilesFolder() / "Empty").string()});
+    EXPECT_EQ(result.exitCode, 255);
+    EXPECT_EQ(CountRequests(install_.DaemonRecord(), 39), 0);
+}
+
+TEST_F(InstallCommandsE2E, AnArchiveWrittenByCreateCDPInstallsAgainAfterADelete) {
+    Write("Shed/config.txt", Config("<kuid:12:7>", "Shed"));
+    Write("Shed/roof/slates.txt", "grey slates\n");
+    ASSERT_EQ(Run({"installfrompath", (install_.FilesFolder() / "Shed").string()}).exitCode, 0);
+
+    const fs::path archive = install_.FilesFolder() / "Shed.cdp";
+    ToolResult result = Run({"createcdp", archive.string(), "<kuid:12:7>"});
+    ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
+    ASSERT_TRUE(fs::is_regular_file(archive));
+    ASSERT_EQ(Run({"delete", "<kuid:12:7>"}).exitCode, 0);
+    EXPECT_EQ(Run({"status", "<kuid:12:7>"}).exitCode, 255);
+
+    result = Run({"installcdp", archive.string()});
+    EXPECT_EQ(result.exitCode, 0) << result.out << result.err;
+    result = Run({"status", "<kuid:12:7>"});
+    EXPECT_EQ(result.out, "+ <kuid:12:7> : eIadlmf : BD : Shed\n" + kNoErrors);
+}
+
+}  // namespace
