@@ -1,6 +1,7 @@
 // The socket is shut down (which wakes a blocked recv or send) by whichever side ends
 // first, and closed only in the destructor, after both threads have returned, so its
-// number is never reused while a thread still uses it.
+// number is never reused while a thread still uses it. A frame's record line is written
+// before the frame can reach the client, so a client that has the frame finds the line.
 #include "daemon/daemon_connection.h"
 
 #include <sys/socket.h>
@@ -11,7 +12,13 @@
 #include "daemon/socket_io.h"
 
 DaemonConnection::DaemonConnection(int socket, int number, DaemonConnectionHost& host)
-    : socket_(socket), number_(number), host_(host), queue_(DaemonLink::kMaxQueuedBytes) {}
+    : socket_(socket),
+      number_(number),
+      host_(host),
+      input_(socket),
+      queue_(DaemonLink::kMaxQueuedBytes, [socket](const uint8_t* bytes, size_t size) {
+          return SendWithoutWaiting(socket, bytes, size);
+      }) {}
 
 DaemonConnection::~DaemonConnection() {
     Abort();
@@ -32,10 +39,12 @@ bool DaemonConnection::SendNote(const DaemonNote& note) {
         host_.Dispatcher().ExpectAnswer(number_, LoadLittleEndian32(note.payload.data()),
                                         *note.expectedAnswer);
     }
-    if (!Queue(NoteFrame(note.kind, note.payload))) return false;
-    host_.Record().Line("note " + Name() + " kind=" + std::to_string(note.kind) +
-                        DaemonRecord::Payload(note.payload, false));
-    return true;
+    std::string line;
+    if (host_.Recording()) {
+        line = "note " + Name() + " kind=" + std::to_string(note.kind) +
+               DaemonRecord::Payload(note.payload, false);
+    }
+    return Queue(NoteFrame(note.kind, note.payload), line);
 }
 
 void DaemonConnection::CloseAfterFlush() {
@@ -72,7 +81,7 @@ void DaemonConnection::WriteLoop() {
 
 bool DaemonConnection::Handshake() {
     uint8_t header[DaemonLink::kHandshakeHeaderSize];
-    if (!ReceiveExact(socket_, header, sizeof header)) {
+    if (!input_.ReadExact(header, sizeof header)) {
         Drop("closed");
         return false;
     }
@@ -86,7 +95,7 @@ bool DaemonConnection::Handshake() {
         return false;
     }
     std::string path(static_cast<size_t>(handshake.pathLength), '\0');
-    if (!ReceiveExact(socket_, path.data(), path.size())) {
+    if (!input_.ReadExact(path.data(), path.size())) {
         Drop("closed");
         return false;
     }
@@ -102,15 +111,18 @@ bool DaemonConnection::Handshake() {
     }
     // Ready before the reply can reach the client, so a client that has it is listed.
     ready_.store(true);
-    return Queue(HandshakeReplyFrame(word0, word1));
+    return Queue(HandshakeReplyFrame(word0, word1), std::string());
 }
 
 bool DaemonConnection::ServeRequest() {
     DaemonRequest request;
     if (!ReadRequest(request)) return false;
-    host_.Record().Line("request " + Name() + " id=" + std::to_string(request.id) +
-                        " tid=" + std::to_string(request.transactionId) +
-                        DaemonRecord::Payload(request.payload, DaemonRecord::IsMasked(request.id)));
+    if (host_.Recording()) {
+        host_.Record().Line(
+            "request " + Name() + " id=" + std::to_string(request.id) +
+            " tid=" + std::to_string(request.transactionId) +
+            DaemonRecord::Payload(request.payload, DaemonRecord::IsMasked(request.id)));
+    }
     DaemonResponse response;
     host_.Dispatcher().Dispatch(request, response);
     Answer(request, response);
@@ -120,7 +132,7 @@ bool DaemonConnection::ServeRequest() {
 
 bool DaemonConnection::ReadRequest(DaemonRequest& request) {
     uint8_t idBytes[4];
-    if (!ReceiveExact(socket_, idBytes, sizeof idBytes)) {
+    if (!input_.ReadExact(idBytes, sizeof idBytes)) {
         Drop("closed");
         return false;
     }
@@ -131,7 +143,7 @@ bool DaemonConnection::ReadRequest(DaemonRequest& request) {
         return false;
     }
     uint8_t rest[DaemonLink::kRequestHeaderSize - 4];
-    if (!ReceiveExact(socket_, rest, sizeof rest)) {
+    if (!input_.ReadExact(rest, sizeof rest)) {
         Drop("closed");
         return false;
     }
@@ -141,7 +153,7 @@ bool DaemonConnection::ReadRequest(DaemonRequest& request) {
         Drop("bad-length");
         return false;
     }
-    if (!ReceivePayload(socket_, static_cast<size_t>(length), request.payload)) {
+    if (!input_.ReadPayload(static_cast<size_t>(length), request.payload)) {
         Drop("closed");
         return false;
     }
@@ -152,22 +164,28 @@ void DaemonConnection::Answer(const DaemonRequest& request, const DaemonResponse
     for (const DaemonNote& note : response.notes) {
         if (!SendNote(note)) return;
     }
+    const std::string line = host_.Recording() ? ReplyLine(request, response) : std::string();
+    if (response.fault == DaemonFault::kDropLink || response.fault == DaemonFault::kHoldReply) {
+        if (!line.empty()) host_.Record().Line(line);
+        return;
+    }
+    Queue(ReplyFrame(request.transactionId, response.reply, response.fault), line);
+}
+
+std::string DaemonConnection::ReplyLine(const DaemonRequest& request,
+                                        const DaemonResponse& response) const {
     std::string line = "reply " + Name() + " tid=" + std::to_string(request.transactionId) +
                        DaemonRecord::Payload(response.reply, DaemonRecord::IsMasked(request.id));
     if (response.fault != DaemonFault::kNone) {
         line += std::string(" fault=") + DaemonFaultName(response.fault);
     }
-    if (response.fault == DaemonFault::kDropLink) {
-        host_.Record().Line(line);
-        return;
-    }
-    if (Queue(ReplyFrame(request.transactionId, response.reply, response.fault))) {
-        host_.Record().Line(line);
-    }
+    return line;
 }
 
-bool DaemonConnection::Queue(WireBytes frame) {
-    const OutgoingQueue::Push pushed = queue_.Add(std::move(frame));
+bool DaemonConnection::Queue(WireBytes frame, const std::string& line) {
+    OutgoingQueue::Taken record;
+    if (!line.empty()) record = [this, &line] { host_.Record().Line(line); };
+    const OutgoingQueue::Push pushed = queue_.Add(std::move(frame), record);
     if (pushed == OutgoingQueue::Push::kFull) Drop("queue-full");
     return pushed == OutgoingQueue::Push::kQueued;
 }

@@ -1,8 +1,9 @@
 // DaemonConnection: one client of the daemon. A reader thread takes the handshake and the
 // request frames off the socket and dispatches them; a writer thread sends the queued
-// frames. The reader only queues, so a client that stops reading cannot block the daemon's
-// reading, and neither side can deadlock the other. Every length a client sends is checked
-// before use; a hostile frame drops this client alone.
+// frames. The reader never waits for the socket to take a frame (one that goes out at once
+// is sent without waiting, the rest is queued), so a client that stops reading cannot block
+// the daemon's reading, and neither side can deadlock the other. Every length a client
+// sends is checked before use; a hostile frame drops this client alone.
 #pragma once
 
 #include <atomic>
@@ -14,12 +15,15 @@
 #include "daemon/daemon_request.h"
 #include "daemon/outgoing_queue.h"
 #include "daemon/request_dispatcher.h"
+#include "daemon/socket_io.h"
 
 // What a connection needs from its server.
 class DaemonConnectionHost {
 public:
     virtual RequestDispatcher& Dispatcher() = 0;
     virtual DaemonRecord& Record() = 0;
+    // Whether Record() writes anywhere; the lines are only made when it does.
+    virtual bool Recording() const = 0;
     // The two words of the handshake reply, or none (the "no handshake reply" fault).
     virtual bool HandshakeReply(int32_t& word0, int32_t& word1) = 0;
     // A request asked the daemon to end (request 270), after its reply was queued.
@@ -63,7 +67,10 @@ private:
     // The next request frame; false for the goodbye or when the link ends.
     bool ReadRequest(DaemonRequest& request);
     void Answer(const DaemonRequest& request, const DaemonResponse& response);
-    bool Queue(WireBytes frame);
+    std::string ReplyLine(const DaemonRequest& request, const DaemonResponse& response) const;
+    // line (when not empty) is recorded once the frame is taken, before it can reach the
+    // client.
+    bool Queue(WireBytes frame, const std::string& line);
     // Records why the link ends (unless it was already closing) and closes it at once.
     void Drop(const char* reason);
     void ThreadEnded();
@@ -72,6 +79,7 @@ private:
     int socket_;
     int number_;
     DaemonConnectionHost& host_;
+    SocketReader input_;  // the reader thread's alone
     OutgoingQueue queue_;
     std::atomic<bool> ready_{false};
     std::atomic<bool> closing_{false};  // set by whichever side began to close the link

@@ -15,6 +15,7 @@ constexpr FaultName kFaultNames[] = {
     {DaemonFault::kBadFrameTag, "bad-frame-tag"},
     {DaemonFault::kNegativeLength, "negative-length"},
     {DaemonFault::kNoHandshakeReply, "no-handshake-reply"},
+    {DaemonFault::kHoldReply, "hold-reply"},
 };
 
 }  // namespace

@@ -18,6 +18,7 @@ enum class DaemonFault {
     kBadFrameTag,         // the reply frame opens with a tag the client does not know
     kNegativeLength,      // the reply frame claims length -1 and carries no bytes
     kNoHandshakeReply,    // the handshake is read and the link closed without a reply
+    kHoldReply,           // no reply at all (queued notes go first); the link stays open
 };
 
 // The fault's name in scripts and record lines; "none" for kNone.

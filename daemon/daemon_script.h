@@ -13,7 +13,8 @@
 //       request    21                 the request id (required)
 //       reply      "0a0b0c"           the reply bytes in hex, quoted (absent: empty reply)
 //       daemon-reply 1                the daemon's own reply (after the notes) instead
-//       fault      "drop-link"        or wrong-transaction-id, bad-frame-tag, negative-length
+//       fault      "drop-link"        or wrong-transaction-id, bad-frame-tag, negative-length,
+//                                     hold-reply (never answered, the link kept open)
 //       times      1                  requests this entry answers; 0 or absent: without end
 //       notes                         sent before the reply, in order, one container each:
 //       {                             kind 0: "status" (int32) or "data";

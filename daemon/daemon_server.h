@@ -76,6 +76,7 @@ private:
     // DaemonConnectionHost
     RequestDispatcher& Dispatcher() override { return dispatcher_; }
     DaemonRecord& Record() override { return record_; }
+    bool Recording() const override { return !options_.recordPath.empty(); }
     bool HandshakeReply(int32_t& word0, int32_t& word1) override;
     void OnEndRequested() override;
     void OnConnectionFinished() override;

@@ -59,6 +59,11 @@ const char kScript[] =
     "    request 999\n"
     "    fault \"wrong-transaction-id\"\n"
     "  }\n"
+    "  3\n"
+    "  {\n"
+    "    request 33\n"
+    "    fault \"hold-reply\"\n"
+    "  }\n"
     "}\n";
 
 class DaemonScriptTest : public ::testing::Test {
@@ -76,7 +81,7 @@ TEST_F(DaemonScriptTest, ReadsAnswersNotesAndFaults) {
     std::string error;
     ASSERT_TRUE(Load(kScript, script, error)) << error;
     EXPECT_EQ(script.handshakeFaults, 1);
-    ASSERT_EQ(script.answers.size(), 3u);
+    ASSERT_EQ(script.answers.size(), 4u);
 
     EXPECT_EQ(script.answers[0].requestId, 21);
     EXPECT_EQ(script.answers[0].fault, DaemonFault::kDropLink);
@@ -94,6 +99,8 @@ TEST_F(DaemonScriptTest, ReadsAnswersNotesAndFaults) {
 
     EXPECT_EQ(script.answers[2].fault, DaemonFault::kWrongTransactionId);
     EXPECT_EQ(script.answers[2].times, 0);
+    EXPECT_EQ(script.answers[3].requestId, 33);
+    EXPECT_EQ(script.answers[3].fault, DaemonFault::kHoldReply);
 }
 
 TEST_F(DaemonScriptTest, MistakesAreReportedWithTheirPlace) {
@@ -180,8 +187,13 @@ TEST_F(DaemonScriptTest, AScriptedServerAnswersInOrderThenAsWithoutScript) {
     EXPECT_EQ(client.Transact(21, 5, ""), ReplyFrame(5, ""));
     EXPECT_TRUE(WaitForLine(folder_.Path("record.txt"), "unknown 3 id=21 tid=5"));
 
+    // A held request is never answered, and the link stays open for the next ones.
+    ASSERT_TRUE(client.Send(RequestBytes(33, 6)));
+    EXPECT_TRUE(
+        WaitForLine(folder_.Path("record.txt"), "reply 3 tid=6 len=0 data= fault=hold-reply"));
+
     // An entry without a count answers every time.
-    for (uint32_t tid = 6; tid < 8; ++tid) {
+    for (uint32_t tid = 7; tid < 9; ++tid) {
         EXPECT_EQ(client.Transact(999, tid, ""),
                   Le32(0x7265706C) + Le32(tid ^ 0x80000000u) + Le32(0));
     }

@@ -71,6 +71,26 @@ TEST_F(DaemonServerTest, FramesAsTheClientSeesThem) {
                                        0x00, 0x00, 0x05, 0x00, 0x00, 0x00}));
 }
 
+// However a client cuts its bytes into sends, each request is read whole and answered in
+// order: frames sent together, a payload larger than one receive takes in, a frame sent a
+// byte at a time.
+TEST_F(DaemonServerTest, RequestsArriveInAnyPieces) {
+    DaemonServer& server = Start();
+    server.SetHook(21, [](const DaemonRequest& request, DaemonResponse& response) {
+        response.reply = request.payload;
+    });
+    auto client = Join();
+    const std::string large(100000, 'L');
+    ASSERT_TRUE(client->Send(RequestBytes(21, 1, "one") + RequestBytes(21, 2, large) +
+                             RequestBytes(21, 3, "three")));
+    const std::string replies = ReplyFrame(1, "one") + ReplyFrame(2, large) +
+                                ReplyFrame(3, "three");
+    EXPECT_EQ(client->Read(replies.size()), replies);
+
+    for (char byte : RequestBytes(21, 4, "four")) ASSERT_TRUE(client->Send(std::string(1, byte)));
+    EXPECT_EQ(client->Read(ReplyFrame(4, "four").size()), ReplyFrame(4, "four"));
+}
+
 TEST_F(DaemonServerTest, OwnAndUnknownRequestsGetOneEmptyReplyEach) {
     Start();
     auto client = Join();
@@ -170,16 +190,21 @@ TEST_F(DaemonServerTest, ReplyFaults) {
     DaemonServer& server = Start();
     struct Case {
         DaemonFault fault;
-        std::string frame;  // empty: the link closes instead
+        std::string frame;  // what arrives in place of the reply
+        bool linkEnds;
     } cases[] = {
         {DaemonFault::kWrongTransactionId,
-         Bytes({0x6C, 0x70, 0x65, 0x72, 0x07, 0x00, 0x00, 0x80, 0x01, 0x00, 0x00, 0x00, 0xAA})},
+         Bytes({0x6C, 0x70, 0x65, 0x72, 0x07, 0x00, 0x00, 0x80, 0x01, 0x00, 0x00, 0x00, 0xAA}),
+         false},
         {DaemonFault::kBadFrameTag,
-         Bytes({0x21, 0x64, 0x61, 0x62, 0x07, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0xAA})},
+         Bytes({0x21, 0x64, 0x61, 0x62, 0x07, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0xAA}),
+         false},
         {DaemonFault::kNegativeLength,
-         Bytes({0x6C, 0x70, 0x65, 0x72, 0x07, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF})},
-        {DaemonFault::kDropLink, ""},
+         Bytes({0x6C, 0x70, 0x65, 0x72, 0x07, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF}), false},
+        {DaemonFault::kDropLink, "", true},
+        {DaemonFault::kHoldReply, "", false},
     };
+    int clientNumber = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(DaemonFaultName(c.fault));
         server.SetHook(30, [&c](const DaemonRequest&, DaemonResponse& response) {
@@ -187,13 +212,18 @@ TEST_F(DaemonServerTest, ReplyFaults) {
             response.fault = c.fault;
         });
         auto client = Join();
+        ++clientNumber;
         ASSERT_TRUE(client->Send(RequestBytes(30, 7)));
-        if (c.frame.empty()) {
+        EXPECT_TRUE(WaitForLine(RecordPath(), "reply " + std::to_string(clientNumber) +
+                                                  " tid=7 len=1 data=aa fault=" +
+                                                  DaemonFaultName(c.fault)));
+        if (c.linkEnds) {
             EXPECT_TRUE(client->SeesEnd());
             continue;
         }
         EXPECT_EQ(client->Read(c.frame.size()), c.frame);
-        // The daemon itself stays in step: the next request is answered.
+        // The daemon itself stays in step: the next request is answered (and a held reply
+        // never comes before it).
         EXPECT_EQ(client->Transact(0, 8, ""), ReplyFrame(8, ""));
     }
 }
