@@ -31,18 +31,29 @@ bool NetSendExact(NetTransport* transport, const void* data, size_t n) {
     return true;
 }
 
+// A rest of at least one piece goes straight to its place; a smaller one through the
+// transport's read-ahead, which may take in the bytes after it too.
 bool NetReceiveExact(NetTransport* transport, void* buffer, size_t n) {
     auto* bytes = static_cast<char*>(buffer);
     while (n > 0) {
         if (!Usable(transport)) return false;
-        const ssize_t received =
-            NetSocketReceive(transport->GetSocket(), bytes, std::min(n, kNetTransferPiece), 0);
+        NetReadAhead& ahead = transport->ReadAhead();
+        const size_t taken = ahead.Take(bytes, n);
+        bytes += taken;
+        n -= taken;
+        if (n == 0) break;
+        const bool direct = n >= kNetTransferPiece;
+        const ssize_t received = direct
+            ? NetSocketReceive(transport->GetSocket(), bytes, kNetTransferPiece, 0)
+            : ahead.Refill(transport->GetSocket());
         if (received <= 0) {
             transport->SetFailed();
             return false;
         }
-        bytes += received;
-        n -= static_cast<size_t>(received);
+        if (direct) {
+            bytes += received;
+            n -= static_cast<size_t>(received);
+        }
     }
     return true;
 }

@@ -1,8 +1,10 @@
 // Exact sends and receives over a transport: the only way the daemon link moves bytes.
 // They use the transport's socket directly (not its virtual operations), in pieces of at
 // most 32768 bytes, and fail at once on a transport whose status is not 0. A failed socket
-// call, or the peer closing the link during a receive, sets status 7. The daemon client's
-// SendExact and ReceiveExact hand its one transport to these.
+// call, or the peer closing the link during a receive, sets status 7. A receive takes in
+// what has arrived, up to a piece, and keeps what lies beyond its own bytes in the
+// transport's read-ahead for the next one. The daemon client's SendExact and ReceiveExact
+// hand its one transport to these.
 #pragma once
 
 #include <cstddef>

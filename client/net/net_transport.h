@@ -2,12 +2,15 @@
 // and socket handle that every transport carries. Close shuts the socket down at once, so a
 // thread blocked in a receive on it wakes with end of stream, but the descriptor itself is
 // released only when the transport is destroyed: a receive racing with Close can then never
-// land on a descriptor number that another open has reused meanwhile.
+// land on a descriptor number that another open has reused meanwhile. Bytes received ahead
+// by the exact receives wait in the transport's read-ahead, which its own reads serve first.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 #include <memory>
+
+#include "client/net/net_read_ahead.h"
 
 enum NetTransportStatus : int32_t {
     kNetStatusOk = 0,            // usable
@@ -38,6 +41,8 @@ public:
     int GetSocket() const { return socket_.load(); }
     // Status 7, written only while the status is still 0 so that the first error stays.
     void SetFailed();
+    // Used by the thread that reads the transport, like the socket's receiving side.
+    NetReadAhead& ReadAhead() { return readAhead_; }
 
 protected:
     explicit NetTransport(int socket) : socket_(socket) {}
@@ -50,4 +55,5 @@ private:
     std::atomic<int32_t> status_{kNetStatusOk};
     std::atomic<int> socket_{-1};
     std::atomic<int> retiredSocket_{-1};  // shut down by Close, released by the destructor
+    NetReadAhead readAhead_;
 };

@@ -1,4 +1,5 @@
-// TCPTransport: resolution, the bounded connect, and one socket call per operation.
+// TCPTransport: resolution, the bounded connect, and one socket call per operation; reads
+// take what the exact receives read ahead before they call the socket.
 #include "client/net/tcp_transport.h"
 
 #include <fcntl.h>
@@ -73,6 +74,9 @@ int TCPTransport::Connect() {
 
 int32_t TCPTransport::Read(void* buffer, int32_t size) {
     if (size < 0) return -1;
+    if (ReadAhead().Buffered() > 0 && size > 0) {
+        return static_cast<int32_t>(ReadAhead().Take(buffer, static_cast<size_t>(size)));
+    }
     const auto received = static_cast<int32_t>(
         NetSocketReceive(GetSocket(), buffer, static_cast<size_t>(size), 0));
     if (received < 0) SetFailed();
@@ -81,6 +85,9 @@ int32_t TCPTransport::Read(void* buffer, int32_t size) {
 
 int32_t TCPTransport::Peek(void* buffer, int32_t size) {
     if (size < 0) return -1;
+    if (ReadAhead().Buffered() > 0 && size > 0) {
+        return static_cast<int32_t>(ReadAhead().Take(buffer, static_cast<size_t>(size), false));
+    }
     return static_cast<int32_t>(
         NetSocketReceive(GetSocket(), buffer, static_cast<size_t>(size), MSG_PEEK));
 }
@@ -97,6 +104,7 @@ std::unique_ptr<NetTransport> TCPTransport::Clone(uint16_t port) {
 }
 
 bool TCPTransport::BytesAvailable() {
+    if (ReadAhead().Buffered() > 0) return true;
     int waiting = 0;
     return ::ioctl(GetSocket(), FIONREAD, &waiting) == 0 && waiting > 0;
 }

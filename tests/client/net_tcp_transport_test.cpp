@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/ioctl.h>
 
 #include <string>
 #include <thread>
@@ -210,6 +211,47 @@ TEST_F(TcpTransportTest, SingleCallOperationsAndBytesAvailable) {
     EXPECT_LT(transport.Write("x", 1), 0);
     EXPECT_FALSE(transport.BytesAvailable());
     EXPECT_EQ(transport.GetStatus(), kNetStatusClosed);
+}
+
+// A frame that arrived whole is taken in by one receive call: what lies beyond the exact
+// receive's own bytes waits in the transport, and the next exact receives, Peek, Read and
+// BytesAvailable find it, in order, after the peer has gone.
+TEST_F(TcpTransportTest, BytesReceivedAheadAreServedInOrder) {
+    LoopbackListener listener;
+    int peerFd = -1;
+    std::thread accepter([&] { peerFd = listener.Accept(); });
+    TCPTransport transport("127.0.0.1", listener.Port());
+    accepter.join();
+    ASSERT_NE(peerFd, -1);
+    const std::string frame = "tag!id..body-of-frame";
+    ASSERT_TRUE(SendAll(peerFd, frame.data(), frame.size()));
+    ::close(peerFd);
+    const auto arrived = [&] {
+        int waiting = 0;
+        return ::ioctl(transport.GetSocket(), FIONREAD, &waiting) == 0 &&
+               waiting == static_cast<int>(frame.size());
+    };
+    for (int i = 0; i < 500 && !arrived(); ++i) Kiv::Time::Delay(10);
+    ASSERT_TRUE(arrived());
+
+    char buffer[16] = {};
+    ASSERT_TRUE(NetReceiveExact(&transport, buffer, 4));
+    EXPECT_EQ(std::string(buffer, 4), "tag!");
+    int waiting = -1;
+    ASSERT_EQ(::ioctl(transport.GetSocket(), FIONREAD, &waiting), 0);
+    EXPECT_EQ(waiting, 0);
+    EXPECT_TRUE(transport.BytesAvailable());
+    EXPECT_EQ(transport.Peek(buffer, 4), 4);
+    EXPECT_EQ(std::string(buffer, 4), "id..");
+    ASSERT_TRUE(NetReceiveExact(&transport, buffer, 4));
+    EXPECT_EQ(std::string(buffer, 4), "id..");
+    EXPECT_EQ(transport.Read(buffer, 5), 5);
+    EXPECT_EQ(std::string(buffer, 5), "body-");
+    ASSERT_TRUE(NetReceiveExact(&transport, buffer, 8));
+    EXPECT_EQ(std::string(buffer, 8), "of-frame");
+    EXPECT_FALSE(transport.BytesAvailable());
+    EXPECT_FALSE(NetReceiveExact(&transport, buffer, 1));  // the peer closed
+    EXPECT_EQ(transport.GetStatus(), kNetStatusFailed);
 }
 
 TEST_F(TcpTransportTest, CloseWakesAThreadBlockedInAnExactReceive) {
