@@ -101,12 +101,15 @@ TEST_F(JobsStress, EveryJobRunsOrIsReleasedExactlyOnce) {
     }
     for (std::thread& thread : threads)
         thread.join();
-    // What is left: main-thread jobs for this thread, the rest for the workers.
-    ASSERT_TRUE(WaitUntil([&] {
+    // What is left: main-thread jobs for this thread, the rest for the workers. The queue
+    // goes (joining its workers) before any check can end the test: the jobs write into
+    // records that die with this function.
+    const bool drained = WaitUntil([&] {
         queue.RunNextJob(0);
         return !queue.HasPendingWork();
-    }));
+    });
     queue.Destroy();
+    ASSERT_TRUE(drained);
 
     int ran = 0;
     for (const auto& list : jobs) {
