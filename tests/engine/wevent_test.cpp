@@ -13,25 +13,27 @@ namespace {
 
 using Kiv::WEvent;
 
-// Threads that each wait once (up to a few seconds) and count their releases.
+// Threads that each wait once (up to 30 s, so that a slow test still releases them) and
+// count their releases. The constructor returns once all of them wait.
 class Waiters {
 public:
     Waiters(WEvent& event, int count) : event_(event) {
         for (int i = 0; i < count; ++i)
             threads_.emplace_back([this] {
-                if (event_.Wait(5000)) released_.fetch_add(1);
+                if (event_.Wait(30000)) released_.fetch_add(1);
                 finished_.fetch_add(1);
             });
-        WaitFor([&] { return event_.WaitingCount() == size_t(count); });
+        if (!WaitFor([&] { return event_.WaitingCount() == size_t(count); }))
+            ADD_FAILURE() << "the waiting threads did not all wait";
     }
     ~Waiters() {
         for (std::thread& t : threads_) t.join();
     }
     int Released() const { return released_.load(); }
-    // Polls a condition for up to two seconds; true when it held.
+    // Polls a condition for up to ten seconds; true when it held.
     template <class Condition>
     static bool WaitFor(Condition condition) {
-        auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
         while (!condition()) {
             if (std::chrono::steady_clock::now() > end) return false;
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
