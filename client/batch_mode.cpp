@@ -10,8 +10,8 @@
 #include "client/batch_tokenizer.h"
 #include "client/kodrin_util.h"
 #include "engine/file.h"
-#include "foundation/console.h"
-#include "foundation/results_log.h"
+#include "foundation/console/console.h"
+#include "foundation/results/results_log.h"
 
 namespace KodrinUtil {
 

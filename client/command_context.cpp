@@ -1,8 +1,8 @@
 // The error entries of the commands.
 #include "client/command_context.h"
 
-#include "foundation/kodrin_property.h"
-#include "foundation/results_log.h"
+#include "foundation/results/kodrin_property.h"
+#include "foundation/results/results_log.h"
 
 namespace KodrinUtil {
 

@@ -5,7 +5,7 @@
 
 #include "client/startup_record.h"
 #include "engine/pstring.h"
-#include "foundation/kuid.h"
+#include "foundation/kuid/kuid.h"
 
 class ResultsLog;
 

@@ -13,7 +13,7 @@
 #include "client/commands/road_commands.h"
 #include "client/commands/script_commands.h"
 #include "client/fixed_commands.h"
-#include "foundation/results_log.h"
+#include "foundation/results/results_log.h"
 
 namespace KodrinUtil {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "foundation/build_identity.h"
-#include "foundation/console.h"
+#include "foundation/console/console.h"
 
 namespace KodrinUtil {
 

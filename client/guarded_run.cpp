@@ -6,7 +6,7 @@
 #include "client/dispatcher.h"
 #include "client/kodrin_util.h"
 #include "engine/terminate_process.h"
-#include "foundation/command_state.h"
+#include "foundation/results/command_state.h"
 #include "foundation/crash/fault_handlers.h"
 
 namespace KodrinUtil {

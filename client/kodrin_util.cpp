@@ -8,10 +8,10 @@
 #include "engine/file_path.h"
 #include "engine/string.h"
 #include "engine/terminate_process.h"
-#include "foundation/console.h"
+#include "foundation/console/console.h"
 #include "foundation/jobs/process_identity.h"
-#include "foundation/process.h"
-#include "foundation/results_log.h"
+#include "foundation/files/process.h"
+#include "foundation/results/results_log.h"
 
 namespace KodrinUtil {
 

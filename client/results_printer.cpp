@@ -6,9 +6,9 @@
 #include <string>
 
 #include "client/kodrin_util.h"
-#include "foundation/console.h"
-#include "foundation/kuid.h"
-#include "foundation/results_log.h"
+#include "foundation/console/console.h"
+#include "foundation/kuid/kuid.h"
+#include "foundation/results/results_log.h"
 
 namespace KodrinUtil {
 

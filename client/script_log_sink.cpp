@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "client/kodrin_util.h"
-#include "foundation/log_message.h"
+#include "foundation/console/log_message.h"
 
 namespace KodrinUtil {
 

@@ -9,7 +9,7 @@
 #include "client/startup_state.h"
 #include "client/startup_steps.h"
 #include "engine/builtin_plugins.h"
-#include "foundation/interface_text.h"
+#include "foundation/text/interface_text.h"
 #include "foundation/jobs/process_identity.h"
 
 namespace KodrinUtil {

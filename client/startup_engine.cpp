@@ -8,7 +8,7 @@
 #include "client/startup_state.h"
 #include "client/startup_steps.h"
 #include "engine/log.h"
-#include "foundation/process_random.h"
+#include "foundation/files/process_random.h"
 
 namespace KodrinUtil {
 

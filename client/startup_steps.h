@@ -10,7 +10,7 @@
 
 #include "client/startup_record.h"
 #include "engine/file_path.h"
-#include "foundation/process.h"
+#include "foundation/files/process.h"
 
 namespace KodrinUtil {
 

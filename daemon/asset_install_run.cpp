@@ -3,7 +3,7 @@
 #include "daemon/asset_install_run.h"
 
 #include "daemon/link_frames.h"
-#include "foundation/kodrin_property.h"
+#include "foundation/results/kodrin_property.h"
 #include "foundation/streams/buffer_stream.h"
 
 namespace {

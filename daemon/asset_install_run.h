@@ -12,8 +12,8 @@
 
 #include "daemon/asset_table.h"
 #include "daemon/daemon_request.h"
-#include "foundation/kuid.h"
-#include "foundation/results_log.h"
+#include "foundation/kuid/kuid.h"
+#include "foundation/results/results_log.h"
 
 // An asset built in a folder of its own under the staging folder, its config.txt written.
 struct StagedAsset {

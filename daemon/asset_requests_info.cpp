@@ -6,6 +6,7 @@
 
 #include "daemon/asset_requests_answers.h"
 #include "daemon/filter_reader.h"
+#include "engine/ascii.h"
 #include "foundation/soup/binary_file.h"
 
 namespace {
@@ -55,7 +56,7 @@ std::optional<AssetRecord> AssetOf(AssetRequests& assets, AssetCall& call, KUID&
 std::string LowerKey(const Kiv::PString& key) {
     std::string text(key.View());
     for (char& c : text)
-        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+        c = Kiv::Ascii::ToLower(c);
     return text;
 }
 

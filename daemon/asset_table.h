@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "foundation/kuid.h"
+#include "foundation/kuid/kuid.h"
 #include "foundation/soup/chunk_ref.h"
 
 // Flag bits of an asset record as the client reads them.

@@ -43,7 +43,7 @@
 #include <vector>
 
 #include "daemon/daemon_request.h"
-#include "foundation/kuid.h"
+#include "foundation/kuid/kuid.h"
 #include "foundation/soup/chunk_ref.h"
 
 struct ScriptNote {

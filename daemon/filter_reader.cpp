@@ -5,6 +5,8 @@
 // it never decides a match, not even under a negate byte.
 #include "daemon/filter_reader.h"
 
+#include "engine/ascii.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -117,9 +119,8 @@ bool ReadNode(Cursor& cursor, FilterNode& node, int depth, std::string& error) {
 }
 
 std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) {
-        return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
-    });
+    for (char& c : text)
+        c = Kiv::Ascii::ToLower(c);
     return text;
 }
 

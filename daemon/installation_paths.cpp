@@ -1,6 +1,6 @@
 #include "daemon/installation_paths.h"
 
-#include "foundation/file_paths.h"
+#include "foundation/files/file_paths.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include "daemon/daemon_request.h"
 #include "daemon/wire_bytes.h"
-#include "foundation/kuid.h"
+#include "foundation/kuid/kuid.h"
 
 // 'KAVD' and the two words the client stores without reading them.
 WireBytes HandshakeReplyFrame(int32_t word0, int32_t word1);

@@ -4,7 +4,7 @@
 #include <atomic>
 #include <memory>
 
-#include "foundation/fatal_error.h"
+#include "foundation/console/fatal_error.h"
 
 namespace DAROdi {
 

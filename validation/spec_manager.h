@@ -4,7 +4,7 @@
 // Shutdown has nothing to delete or purge and logs no leaks, and there are no factories.
 #pragma once
 
-#include "foundation/kuid.h"
+#include "foundation/kuid/kuid.h"
 
 class GizmorixSpec;
 

@@ -7,7 +7,7 @@
 
 #include "client/command_context.h"
 #include "engine/pstring.h"
-#include "foundation/kuid.h"
+#include "foundation/kuid/kuid.h"
 
 class ResultsLog;
 

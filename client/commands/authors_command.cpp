@@ -7,7 +7,7 @@
 #include "client/commands/filter_conditions.h"
 #include "client/kav/kav_client.h"
 #include "client/kav/kav_filter.h"
-#include "foundation/console.h"
+#include "foundation/console/console.h"
 
 namespace KodrinUtil {
 

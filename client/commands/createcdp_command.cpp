@@ -8,7 +8,7 @@
 #include "client/commands/asset_commands.h"
 #include "client/kav/kav_client.h"
 #include "foundation/cdp/cdp_archive.h"
-#include "foundation/results_log.h"
+#include "foundation/results/results_log.h"
 
 namespace KodrinUtil {
 

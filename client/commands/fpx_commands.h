@@ -3,7 +3,7 @@
 // yet: none of them contacts the daemon or the service.
 #pragma once
 
-#include "foundation/kuid.h"
+#include "foundation/kuid/kuid.h"
 
 class ResultsLog;
 

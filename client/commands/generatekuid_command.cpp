@@ -4,7 +4,7 @@
 
 #include "client/commands/asset_commands.h"
 #include "client/kav/kav_client.h"
-#include "foundation/console.h"
+#include "foundation/console/console.h"
 
 namespace KodrinUtil {
 

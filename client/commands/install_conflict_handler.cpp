@@ -3,8 +3,8 @@
 #include "client/commands/install_conflict_handler.h"
 
 #include "client/kav/kav_client.h"
-#include "foundation/interface_text.h"
-#include "foundation/results_log.h"
+#include "foundation/text/interface_text.h"
+#include "foundation/results/results_log.h"
 
 namespace KodrinUtil {
 

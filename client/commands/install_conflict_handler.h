@@ -14,7 +14,7 @@
 
 #include "client/kav/kav_question_handler.h"
 #include "engine/string.h"
-#include "foundation/kuid.h"
+#include "foundation/kuid/kuid.h"
 
 class ResultsLog;
 

@@ -13,7 +13,7 @@
 #include "engine/ascii.h"
 #include "engine/file_find.h"
 #include "engine/path_policy.h"
-#include "foundation/results_log.h"
+#include "foundation/results/results_log.h"
 
 namespace KodrinUtil {
 

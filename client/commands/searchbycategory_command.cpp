@@ -7,8 +7,8 @@
 #include "client/commands/filter_conditions.h"
 #include "client/kav/kav_client.h"
 #include "client/kav/kav_filter.h"
-#include "foundation/console.h"
-#include "foundation/results_log.h"
+#include "foundation/console/console.h"
+#include "foundation/results/results_log.h"
 
 namespace KodrinUtil {
 

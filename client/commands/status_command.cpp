@@ -1,13 +1,13 @@
 // `status`: one line of an asset's state. The seven flag letters are a table read in
 // output order; M and F each cost one more record request and count as set when that
 // request fails, so an asset the tool cannot vouch for never looks sound.
-#include <cctype>
 #include <cstdint>
 #include <string>
 
 #include "client/commands/asset_commands.h"
 #include "client/kav/kav_client.h"
-#include "foundation/console.h"
+#include "engine/ascii.h"
+#include "foundation/console/console.h"
 
 namespace KodrinUtil {
 
@@ -45,7 +45,7 @@ std::string FlagLetters(const KUID& kuid, const KAVAssetInfo& info) {
     std::string letters;
     for (const StatusFlag& flag : kStatusFlags) {
         letters += Holds(flag, kuid, info) ? flag.letter
-                                           : static_cast<char>(std::tolower(flag.letter));
+                                           : Kiv::Ascii::ToLower(flag.letter);
     }
     return letters;
 }

@@ -3,8 +3,8 @@
 // so an entry added without an asset meanwhile names it.
 #include "client/commands/asset_commands.h"
 #include "client/kav/kav_client.h"
-#include "foundation/kodrin_property.h"
-#include "foundation/results_log.h"
+#include "foundation/results/kodrin_property.h"
+#include "foundation/results/results_log.h"
 
 namespace KodrinUtil {
 

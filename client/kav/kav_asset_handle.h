@@ -8,7 +8,7 @@
 
 #include "engine/file_path.h"
 #include "engine/pstring.h"
-#include "foundation/kuid.h"
+#include "foundation/kuid/kuid.h"
 
 struct KAVAssetRecord {
     int32_t references = 1;

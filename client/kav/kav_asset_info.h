@@ -8,7 +8,7 @@
 
 #include "engine/pstring.h"
 #include "engine/string.h"
-#include "foundation/kuid.h"
+#include "foundation/kuid/kuid.h"
 
 class ACSChunkRef;
 class TStream;

@@ -22,7 +22,7 @@
 #include "client/kav/kav_requests_asset.h"
 #include "client/kav/kav_requests_settings.h"
 #include "engine/string.h"
-#include "foundation/kuid.h"
+#include "foundation/kuid/kuid.h"
 
 class KAVClientTransaction;
 class KAVIncomingMessage;

@@ -10,7 +10,7 @@
 #include "engine/timing.h"
 #include "foundation/jobs/job_timing.h"
 #include "foundation/jobs/worker_job_queue.h"
-#include "foundation/log_message.h"
+#include "foundation/console/log_message.h"
 #include "foundation/streams/buffer_stream.h"
 
 namespace {

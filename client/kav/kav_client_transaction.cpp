@@ -7,8 +7,8 @@
 
 #include "client/kav/kav_link_format.h"
 #include "client/kav/kav_question_handler.h"
-#include "foundation/log_message.h"
-#include "foundation/results_log.h"
+#include "foundation/console/log_message.h"
+#include "foundation/results/results_log.h"
 
 namespace {
 

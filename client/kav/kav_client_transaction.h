@@ -12,7 +12,7 @@
 #include "engine/recursive_lock.h"
 #include "engine/string.h"
 #include "engine/wevent.h"
-#include "foundation/kuid.h"
+#include "foundation/kuid/kuid.h"
 
 class KAVQuestionHandler;
 class ResultsLog;

@@ -7,7 +7,7 @@
 
 #include "client/kav/kav_user_data.h"
 #include "engine/timing.h"
-#include "foundation/process.h"
+#include "foundation/files/process.h"
 
 namespace {
 

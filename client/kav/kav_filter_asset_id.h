@@ -5,7 +5,7 @@
 #include <set>
 
 #include "client/kav/kav_filter_typed.h"
-#include "foundation/kuid.h"
+#include "foundation/kuid/kuid.h"
 
 class KAVFilterElementAssetID final : public KAVFilterElementTyped {
   public:

@@ -6,7 +6,7 @@
 #include "engine/file.h"
 #include "engine/thread.h"
 #include "foundation/ipc/ipc_names.h"
-#include "foundation/log_message.h"
+#include "foundation/console/log_message.h"
 
 namespace {
 

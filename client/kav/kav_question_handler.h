@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "engine/string.h"
-#include "foundation/kuid.h"
+#include "foundation/kuid/kuid.h"
 
 class KAVQuestionHandler {
 public:

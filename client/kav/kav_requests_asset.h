@@ -13,8 +13,8 @@
 #include "engine/pstring.h"
 #include "engine/string.h"
 #include "foundation/cdp/cdp_asset.h"
-#include "foundation/kuid.h"
-#include "foundation/kuid_list.h"
+#include "foundation/kuid/kuid.h"
+#include "foundation/kuid/kuid_list.h"
 #include "foundation/soup/chunk_ref.h"
 
 class KAVFilterElement;

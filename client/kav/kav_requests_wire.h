@@ -9,8 +9,8 @@
 
 #include "engine/file_path.h"
 #include "engine/pstring.h"
-#include "foundation/kuid.h"
-#include "foundation/kuid_list.h"
+#include "foundation/kuid/kuid.h"
+#include "foundation/kuid/kuid_list.h"
 #include "foundation/streams/buffer_stream.h"
 
 class KAVQuestionHandler;

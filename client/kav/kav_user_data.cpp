@@ -8,9 +8,9 @@
 
 #include "content3d/resource_database.h"
 #include "engine/file.h"
-#include "foundation/fatal_error.h"
-#include "foundation/file_paths.h"
-#include "foundation/temporary_file.h"
+#include "foundation/console/fatal_error.h"
+#include "foundation/files/file_paths.h"
+#include "foundation/files/temporary_file.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 
 #include "engine/pstring.h"
 #include "foundation/cdp/chunk_checksum.h"
-#include "foundation/kuid.h"
-#include "foundation/kuid_list.h"
+#include "foundation/kuid/kuid.h"
+#include "foundation/kuid/kuid_list.h"
 #include "foundation/soup/chunk_ref.h"
 #include "foundation/streams/t_stream.h"
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "foundation/cdp/cdp_asset.h"
-#include "foundation/text_helpers.h"
+#include "foundation/text/text_helpers.h"
 
 namespace {
 

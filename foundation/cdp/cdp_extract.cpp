@@ -10,7 +10,7 @@
 #include "engine/file.h"
 #include "foundation/cdp/cdp_archive.h"
 #include "foundation/cdp/cdp_messages.h"
-#include "foundation/file_paths.h"
+#include "foundation/files/file_paths.h"
 #include "foundation/lzss/lzss_compress.h"
 #include "foundation/soup/chunk.h"
 

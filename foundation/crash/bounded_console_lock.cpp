@@ -3,7 +3,7 @@
 
 #include <ctime>
 
-#include "foundation/console_lock.h"
+#include "foundation/console/console_lock.h"
 
 namespace {
 

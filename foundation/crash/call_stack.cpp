@@ -12,8 +12,8 @@
 #include <mutex>
 #include <unistd.h>
 
-#include "foundation/console.h"
-#include "foundation/console_lock.h"
+#include "foundation/console/console.h"
+#include "foundation/console/console_lock.h"
 
 namespace {
 

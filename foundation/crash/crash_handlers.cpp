@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <mutex>
 
-#include "foundation/console.h"
+#include "foundation/console/console.h"
 #include "foundation/crash/console_signals.h"
 #include "foundation/crash/crash_report.h"
 #include "foundation/crash/fault_handlers.h"

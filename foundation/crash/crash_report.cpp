@@ -17,7 +17,7 @@
 #include "foundation/crash/fault_signals.h"
 #include "foundation/crash/signal_safe_writer.h"
 #include "foundation/crash/unique_file.h"
-#include "foundation/console_lock.h"
+#include "foundation/console/console_lock.h"
 
 namespace {
 

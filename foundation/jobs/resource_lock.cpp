@@ -5,7 +5,7 @@
 #include <cassert>
 
 #include "engine/thread.h"
-#include "foundation/log_message.h"
+#include "foundation/console/log_message.h"
 
 ResourceLock& ResourceLock::Instance() {
     static ResourceLock* lock = new ResourceLock;

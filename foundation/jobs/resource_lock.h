@@ -12,7 +12,7 @@
 #include <cstdint>
 
 #include "engine/recursive_lock.h"
-#include "foundation/block_array.h"
+#include "foundation/containers/block_array.h"
 
 // What the main thread's wait reaches in layers above this one; a null hook is skipped.
 struct ResourceLockWaitHooks {

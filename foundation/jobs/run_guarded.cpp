@@ -7,7 +7,7 @@
 #include <string>
 
 #include "engine/terminate_process.h"
-#include "foundation/command_state.h"
+#include "foundation/results/command_state.h"
 
 namespace {
 

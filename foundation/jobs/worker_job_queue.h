@@ -17,7 +17,7 @@
 #include "engine/recursive_lock.h"
 #include "engine/thread.h"
 #include "engine/wevent.h"
-#include "foundation/block_array.h"
+#include "foundation/containers/block_array.h"
 #include "foundation/jobs/worker_job.h"
 
 class WorkerJobQueue {

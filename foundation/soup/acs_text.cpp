@@ -6,10 +6,10 @@
 #include <cstring>
 #include <string_view>
 
-#include "foundation/code_pages.h"
-#include "foundation/kuid.h"
+#include "foundation/text/code_pages.h"
+#include "foundation/kuid/kuid.h"
 #include "foundation/soup/acs_text.h"
-#include "foundation/text_helpers.h"
+#include "foundation/text/text_helpers.h"
 
 namespace {
 

@@ -9,6 +9,8 @@
 
 #include "foundation/soup/acs_text.h"
 
+#include "engine/ascii.h"
+
 namespace {
 
 bool IsDigit(uint8_t c) {
@@ -26,10 +28,6 @@ bool IsBlank(uint8_t c) {
 // Bytes that may follow the leading digits of a number list.
 bool IsListByte(uint8_t c) {
     return IsDigit(c) || IsBlank(c) || c == ',' || c == '-' || c == '.';
-}
-
-uint8_t LowerAscii(uint8_t c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<uint8_t>(c - 'A' + 'a') : c;
 }
 
 // Where a value's text goes: the growing text of a string value.
@@ -126,7 +124,7 @@ bool ACSText::ReadTagName(Kiv::PString& name) {
             UnreadByte();
             break;
         }
-        if (length < kReadNameLength) name_[length++] = static_cast<char>(LowerAscii(c));
+        if (length < kReadNameLength) name_[length++] = Kiv::Ascii::ToLower(static_cast<char>(c));
     }
     name = Kiv::PString(name_, length);
     return true;

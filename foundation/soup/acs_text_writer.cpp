@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "foundation/soup/acs_text.h"
+#include "engine/ascii.h"
 #include "foundation/soup/chunk.h"
 #include "foundation/soup/converter.h"
 
@@ -29,8 +30,7 @@ bool ForcesQuotes(ACSTagType type) {
 char NameByte(char c) {
     const auto byte = static_cast<unsigned char>(c);
     if (byte <= 0x20 || byte >= 0x80 || c == '}') return '_';
-    if (c >= 'A' && c <= 'Z') return static_cast<char>(c - 'A' + 'a');
-    return c;
+    return Kiv::Ascii::ToLower(c);
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 // nodes, so the nodes that look into it keep it alive; TDBBinaryFile is the one kind.
 #pragma once
 
-#include "foundation/reference_count_mp.h"
+#include "foundation/results/reference_count_mp.h"
 #include "foundation/soup/chunk_ref.h"
 #include "foundation/streams/t_stream.h"
 

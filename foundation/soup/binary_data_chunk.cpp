@@ -9,7 +9,7 @@
 #include <string_view>
 #include <utility>
 
-#include "foundation/code_pages.h"
+#include "foundation/text/code_pages.h"
 #include "foundation/soup/binary_file.h"
 #include "foundation/soup/binary_format.h"
 

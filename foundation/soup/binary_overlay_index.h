@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "foundation/block_array.h"
+#include "foundation/containers/block_array.h"
 #include "foundation/soup/binary_overlay_record.h"
 
 class BinaryOverlayIndex {

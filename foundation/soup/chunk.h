@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "engine/pstring.h"
-#include "foundation/reference_count_mp.h"
+#include "foundation/results/reference_count_mp.h"
 #include "foundation/soup/chunk_ref.h"
 #include "foundation/soup/raw_data.h"
 #include "foundation/soup/tag_type.h"

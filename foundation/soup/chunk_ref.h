@@ -11,9 +11,9 @@
 #include "engine/file_path.h"
 #include "engine/pstring.h"
 #include "engine/string.h"
-#include "foundation/float_array.h"
-#include "foundation/kuid.h"
-#include "foundation/kuid_list.h"
+#include "foundation/containers/float_array.h"
+#include "foundation/kuid/kuid.h"
+#include "foundation/kuid/kuid_list.h"
 #include "foundation/soup/tag_type.h"
 
 class ACSChunk;

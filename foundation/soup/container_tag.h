@@ -3,7 +3,7 @@
 // takes the first entry of the name, and nothing stops a name from repeating.
 #pragma once
 
-#include "foundation/block_array.h"
+#include "foundation/containers/block_array.h"
 #include "foundation/soup/chunk.h"
 
 struct ACSChildEntry {

@@ -11,7 +11,7 @@
 #include <cstring>
 #include <string>
 
-#include "foundation/kuid.h"
+#include "foundation/kuid/kuid.h"
 
 namespace {
 

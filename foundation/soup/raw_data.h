@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "foundation/reference_count_mp.h"
+#include "foundation/results/reference_count_mp.h"
 #include "foundation/soup/chunk_ref.h"
 
 class ACSRawDataCore : public ReferenceCountMP {

@@ -1,7 +1,7 @@
 // ResultsLog::AddEntry with soup parameters: the soup's children become the name/value list
 // of the plain form, so both forms substitute alike.
 #include "engine/ascii.h"
-#include "foundation/results_log.h"
+#include "foundation/results/results_log.h"
 #include "foundation/soup/chunk.h"
 #include "foundation/soup/converter.h"
 

@@ -1,7 +1,7 @@
 // The recovering load of text soup files.
 #include "foundation/soup/soup_file_recovery.h"
 
-#include "foundation/file_paths.h"
+#include "foundation/files/file_paths.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 #include <string>
 
 #include "engine/dynamic_buffer.h"
-#include "foundation/console.h"
-#include "foundation/log_message.h"
+#include "foundation/console/console.h"
+#include "foundation/console/log_message.h"
 #include "foundation/soup/acs_text.h"
 #include "foundation/soup/chunk_ref.h"
 #include "foundation/streams/t_buffer.h"

@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "client/dispatcher.h"
-#include "foundation/kuid.h"
-#include "foundation/results_log.h"
+#include "foundation/kuid/kuid.h"
+#include "foundation/results/results_log.h"
 #include "kav_requests_test_support.h"
 
 // The fields of a request-21 reply that the commands read; the rest stay at zero.

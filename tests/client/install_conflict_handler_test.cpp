@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "client/commands/install_conflict_handler.h"
-#include "foundation/interface_text.h"
+#include "foundation/text/interface_text.h"
 #include "install_test_support.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "client/dispatcher.h"
-#include "foundation/results_log.h"
+#include "foundation/results/results_log.h"
 
 namespace install_test {
 

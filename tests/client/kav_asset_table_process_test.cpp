@@ -26,8 +26,8 @@
 #include "client/kav/kav_filter.h"
 #include "client/kav/kav_user_data.h"
 #include "foundation/ipc/discovery_objects.h"
-#include "foundation/kuid_list.h"
-#include "foundation/results_log.h"
+#include "foundation/kuid/kuid_list.h"
+#include "foundation/results/results_log.h"
 #include "foundation/streams/buffer_stream.h"
 #include "kav_daemon_process_support.h"
 

@@ -11,7 +11,7 @@
 #include <fstream>
 
 #include "daemon/daemon_server.h"
-#include "foundation/results_log.h"
+#include "foundation/results/results_log.h"
 #include "foundation/streams/buffer_stream.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include "client/kav/kav_link_format.h"
 #include "client/kav/kav_question_handler.h"
-#include "foundation/results_log.h"
+#include "foundation/results/results_log.h"
 #include "foundation/streams/buffer_stream.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "foundation/results_log.h"
+#include "foundation/results/results_log.h"
 
 namespace {
 

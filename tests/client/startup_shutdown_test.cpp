@@ -22,7 +22,7 @@
 #include "content3d/resource_database.h"
 #include "daemon/daemon_server.h"
 #include "engine/builtin_plugins.h"
-#include "foundation/interface_text.h"
+#include "foundation/text/interface_text.h"
 #include "foundation/jobs/worker_job_queue.h"
 #include "validation/data_manager.h"
 #include "validation/error_handler.h"

@@ -20,7 +20,7 @@
 #include "asset_test_fixture.h"
 #include "daemon/asset_archive_entry.h"
 #include "foundation/cdp/cdp_archive.h"
-#include "foundation/results_log.h"
+#include "foundation/results/results_log.h"
 #include "foundation/soup/raw_data.h"
 #include "foundation/streams/buffer_stream.h"
 

@@ -20,7 +20,7 @@
 #include "daemon/asset_install_run.h"
 #include "foundation/cdp/cdp_messages.h"
 #include "foundation/lzss/lzss_compress.h"
-#include "foundation/results_log.h"
+#include "foundation/results/results_log.h"
 #include "foundation/streams/buffer_stream.h"
 
 namespace {

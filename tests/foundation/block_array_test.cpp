@@ -1,13 +1,13 @@
 // Block arrays: block division, the erase variants and what they return, first-fit
 // appends, iterator movement, and the lifetime of non-trivial items.
-#include "foundation/block_array.h"
+#include "foundation/containers/block_array.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <vector>
 
-#include "foundation/kuid.h"
+#include "foundation/kuid/kuid.h"
 
 namespace {
 

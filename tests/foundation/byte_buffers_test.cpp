@@ -1,5 +1,5 @@
 // Granular byte buffers: capacities rounded to 4096 and 128 bytes, contents kept on growth.
-#include "foundation/byte_buffers.h"
+#include "foundation/containers/byte_buffers.h"
 
 #include <gtest/gtest.h>
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "foundation/kuid.h"
+#include "foundation/kuid/kuid.h"
 #include "foundation/soup/chunk.h"
 #include "foundation/soup/chunk_ref.h"
 #include "soup_test_support.h"

@@ -1,5 +1,5 @@
 // Windows-1252 table and in-place code-page conversion.
-#include "foundation/code_pages.h"
+#include "foundation/text/code_pages.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Console lines on standard output and in the parent's pipe: the bytes written, the cut of
 // long lines, the console lock, and lines from many threads that must never interleave.
-#include "foundation/console.h"
+#include "foundation/console/console.h"
 
 #include <gtest/gtest.h>
 
@@ -14,8 +14,8 @@
 #include <unistd.h>
 #include <vector>
 
-#include "foundation/console_lock.h"
-#include "foundation/output_pipe.h"
+#include "foundation/console/console_lock.h"
+#include "foundation/console/output_pipe.h"
 
 namespace {
 

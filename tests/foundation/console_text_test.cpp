@@ -1,5 +1,5 @@
 // The console character table in both directions.
-#include "foundation/console_text.h"
+#include "foundation/console/console_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // CopyFileChunked: empty, small, buffered-size and multi-chunk files copy byte for byte;
 // a missing source, an unwritable destination and a full disk are failures.
-#include "foundation/copy_file_chunked.h"
+#include "foundation/files/copy_file_chunked.h"
 
 #include <gtest/gtest.h>
 

@@ -16,8 +16,8 @@
 #include <thread>
 
 #include "crash_test_folder.h"
-#include "foundation/console.h"
-#include "foundation/console_lock.h"
+#include "foundation/console/console.h"
+#include "foundation/console/console_lock.h"
 #include "foundation/crash/crash_handlers.h"
 #include "foundation/crash/fault_handlers.h"
 

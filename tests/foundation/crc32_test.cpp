@@ -1,5 +1,5 @@
 // CRC-32 against the published check values of the IEEE polynomial.
-#include "foundation/crc32.h"
+#include "foundation/text/crc32.h"
 
 #include <gtest/gtest.h>
 

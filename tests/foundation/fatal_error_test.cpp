@@ -1,6 +1,6 @@
 // FatalError ends the process with exit code 1 after writing the text to the log and to
 // standard error and flushing standard output; it runs in a forked child here.
-#include "foundation/fatal_error.h"
+#include "foundation/console/fatal_error.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Base-relative file operations, the file search and path canonicalising, on a scratch tree.
-#include "foundation/file_paths.h"
+#include "foundation/files/file_paths.h"
 
 #include <gtest/gtest.h>
 

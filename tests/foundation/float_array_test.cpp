@@ -1,5 +1,5 @@
 // FloatArray: capacities rounded to multiples of 8 or 128, items kept on growth.
-#include "foundation/float_array.h"
+#include "foundation/containers/float_array.h"
 
 #include <gtest/gtest.h>
 

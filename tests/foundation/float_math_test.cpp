@@ -1,5 +1,5 @@
 // FloatSqrt and FloatMod: rounding to float and the sign of the remainder.
-#include "foundation/float_math.h"
+#include "foundation/containers/float_math.h"
 
 #include <gtest/gtest.h>
 

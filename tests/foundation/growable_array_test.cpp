@@ -1,6 +1,6 @@
 // Growable arrays: the proportional and explicit grow steps, shrinking that keeps the
 // storage, value-initialised new items, and the release of records' owned text.
-#include "foundation/growable_array.h"
+#include "foundation/containers/growable_array.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // ten logged misses, reloading after Invalidate, and lookups from several threads while
 // the table loads and reloads. Each test works in a fresh installation folder of its own,
 // made the working folder as start-up does.
-#include "foundation/interface_text.h"
+#include "foundation/text/interface_text.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 #include <memory>
 #include <stdexcept>
 
-#include "foundation/command_state.h"
+#include "foundation/results/command_state.h"
 #include "foundation/jobs/process_identity.h"
 #include "foundation/jobs/worker_job_queue.h"
 

@@ -1,7 +1,7 @@
 // Asset-id properties and their handles: value text in both directions, and that every
 // handle operation keeps the reference count right (release clears, reassignment drops
 // the old reference, reset hands it over).
-#include "foundation/kodrin_property.h"
+#include "foundation/results/kodrin_property.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // KUID: the four text forms, both parse modes with their edge cases, the unsigned order,
 // the packed form with its 25-bit user id, and KUID lists used as sets.
-#include "foundation/kuid.h"
+#include "foundation/kuid/kuid.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <ostream>
 #include <vector>
 
-#include "foundation/kuid_list.h"
+#include "foundation/kuid/kuid_list.h"
 
 // Failure messages show KUIDs as tags.
 static void PrintTo(const KUID& kuid, std::ostream* out) {

@@ -1,5 +1,5 @@
 // LogMessage reaches the engine log's sink as one line.
-#include "foundation/log_message.h"
+#include "foundation/console/log_message.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Message links: broadcast order, a handler leaving during a broadcast, the "pipe-closed"
 // notice of Disconnect, forwarding, and the destruction of either side.
-#include "foundation/nu_message.h"
+#include "foundation/results/nu_message.h"
 
 #include <gtest/gtest.h>
 

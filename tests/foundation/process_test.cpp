@@ -1,6 +1,6 @@
 // The own executable's path; starting programs: ids, arguments, working folder, standard
 // handles, inherited descriptors, and that an ended child is reaped.
-#include "foundation/process.h"
+#include "foundation/files/process.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // ReferenceCountMP: a new object holds one reference; the last release destroys it, also
 // when references are dropped from several threads at once.
-#include "foundation/reference_count_mp.h"
+#include "foundation/results/reference_count_mp.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Results log: counters per kind, attribution to the context stack, "$(NAME)" filling,
 // CopyFrom (also from two threads copying both ways at once), the request registry and
 // the broadcasts to subscribed recipients.
-#include "foundation/results_log.h"
+#include "foundation/results/results_log.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Results-log entries whose "$(NAME)" placeholders are filled from a soup's children.
-#include "foundation/results_log.h"
+#include "foundation/results/results_log.h"
 
 #include <gtest/gtest.h>
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "foundation/kodrin_property.h"
-#include "foundation/kuid.h"
-#include "foundation/results_log.h"
+#include "foundation/results/kodrin_property.h"
+#include "foundation/kuid/kuid.h"
+#include "foundation/results/results_log.h"
 #include "foundation/streams/t_stream.h"
 #include "stream_test_support.h"
 

@@ -1,6 +1,6 @@
 // Temporary file names: their shape, the folder made for them, and the failure when no
 // name can be formed.
-#include "foundation/temporary_file.h"
+#include "foundation/files/temporary_file.h"
 
 #include <gtest/gtest.h>
 

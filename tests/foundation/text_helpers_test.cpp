@@ -1,5 +1,5 @@
 // Prefix matching, ASCII lower-casing, name sanitising and the power-of-two test.
-#include "foundation/text_helpers.h"
+#include "foundation/text/text_helpers.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // UTF-8 <-> UTF-16, including what happens to malformed input.
-#include "foundation/utf16_conversion.h"
+#include "foundation/text/utf16_conversion.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The UTF-8 sequence table: lead bytes, second-byte ranges, trailing bytes.
-#include "foundation/utf8_validity.h"
+#include "foundation/text/utf8_validity.h"
 
 #include <gtest/gtest.h>
 

@@ -13,7 +13,7 @@
 #include "engine/file.h"
 #include "engine/file_path.h"
 #include "engine/thread.h"
-#include "foundation/file_paths.h"
+#include "foundation/files/file_paths.h"
 #include "foundation/ipc/discovery_objects.h"
 
 namespace {

@@ -1,7 +1,0 @@
-// Made on first use and never destroyed, so a late user at exit still finds it.
-#include "foundation/process_random.h"
-
-Kiv::Rand& ProcessRandom() {
-    static auto* random = new Kiv::Rand;
-    return *random;
-}
