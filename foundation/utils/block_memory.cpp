@@ -139,7 +139,7 @@ bool BlockMemory::GrowTable() {
     return true;
 }
 
-// The block area is block size x blocks per chunk + alignment - 1 bytes; the design's sizes
+// The block area is block size x blocks per chunk + alignment - 1 bytes; the pool's sizes
 // are 32-bit, so a larger area is refused rather than computed with a wrapped product.
 BlockMemory::Chunk* BlockMemory::NewChunk() const {
     const uint64_t areaSize = uint64_t{blockSize_} * blocksPerChunk_ + alignment_ - 1;

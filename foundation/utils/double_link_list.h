@@ -1,7 +1,9 @@
 // Utils::DoubleLinkList: an intrusive circular list of Utils::IDoubleLinkListNode objects
 // (script threads, handlers, router nodes, compiled classes and functions, libraries). An
 // embedded header node closes the ring and marks the end, so an empty list points at
-// itself. The list never owns its nodes; a node's destructor does not unlink it.
+// itself. The list never owns its nodes, and a node's destructor does not unlink it: an
+// owner takes a node out (PopNode) before deleting it, because the list's destructor clears
+// the links of every node still in it.
 #pragma once
 
 #include <cstdint>

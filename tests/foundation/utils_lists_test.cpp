@@ -26,9 +26,9 @@ std::vector<int> Ids(const Utils::DoubleLinkList& list) {
 }
 
 TEST(DoubleLinkList, PushesAtBothEndsAndPopNodeMovesThePositionOn) {
+    Item a(1), b(2), c(3), d(4);  // outlive the list, whose destructor unlinks them
     Utils::DoubleLinkList list;
     EXPECT_EQ(list.Begin(), list.End());
-    Item a(1), b(2), c(3), d(4);
     list.PushBack(&b);
     list.PushFront(&a);
     list.PushBack(&c);
