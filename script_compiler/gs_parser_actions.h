@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <istream>
 
 #include "script_compiler/gs_node.h"
 
@@ -15,6 +16,11 @@ struct GSNodeList {
     GSCNode* head;
     GSCNode* tail;
 };
+
+// Scans and parses input into the arena's tree, the arena and a new scanner current for
+// that time: 0, or 1 after the parse error, stack overflow or scanner failure was counted
+// in the arena.
+int GSScanAndParse(CompileArena& arena, std::istream& input);
 
 // Parses the current scanner's text into the current arena's tree: 0 success, 1 parse
 // error, 2 parser stack overflow (the generated parser).

@@ -1,6 +1,7 @@
 // GSCompiler::LoadAndParse: one source from the include list to its syntax tree. The
 // scanner and the arena are process-wide for the time of one parse (the parser's actions
-// reach them); an include is loaded only after its parent's parse has ended.
+// reach them); an include is loaded only after its parent's parse has ended, so parses
+// never nest.
 #include <cstring>
 #include <sstream>
 #include <string>
@@ -17,15 +18,6 @@ namespace {
 
 CompileArena* currentArena = nullptr;
 GSScanner* currentScanner = nullptr;
-
-// Clears the current arena and scanner however the load ends.
-struct CurrentLoad {
-    CurrentLoad(CompileArena& arena) { currentArena = &arena; }
-    ~CurrentLoad() {
-        currentArena = nullptr;
-        currentScanner = nullptr;
-    }
-};
 
 // The path of name in the first folder of the include list that holds it, ".gs" before
 // ".gse"; empty when none does. archive is the archive of the last folder tried.
@@ -51,23 +43,23 @@ const char* WithoutFolder(const char* name) {
     return start;
 }
 
-// Scans and parses text into the current arena: the parser's result, or 1 after one
-// counted error when the scanner failed.
-int ScanAndParse(CompileArena& arena, const std::string& text) {
-    std::istringstream input(text);
+}  // namespace
+
+int GSScanAndParse(CompileArena& arena, std::istream& input) {
     GSScanner scanner;
     yy_buffer_state* buffer = scanner.yy_create_buffer(&input, GSScanner::kBufferBytes);
     scanner.yy_switch_to_buffer(buffer);
+    currentArena = &arena;
     currentScanner = &scanner;
     const int result = GSCompilerParse();
+    const bool scannerFailed = GSTakeScannerError(arena);
     currentScanner = nullptr;
+    currentArena = nullptr;
     scanner.yy_delete_buffer(buffer);
-    if (GSTakeScannerError(arena)) return 1;
+    if (scannerFailed) return 1;
     arena.errorCount += result;
     return result == 0 ? 0 : 1;
 }
-
-}  // namespace
 
 CompileArena* GSCompiler::CurrentArena() {
     return currentArena;
@@ -78,7 +70,6 @@ GSScanner* GSCompiler::CurrentScanner() {
 }
 
 int GSCompiler::LoadAndParse(const char* name, CompileArena& arena) {
-    CurrentLoad load(arena);
     arena.fileName = arena.CopyText(name);
     const char* archive = nullptr;
     const Kiv::File::Path path = FindSource(name, archive);
@@ -99,8 +90,8 @@ int GSCompiler::LoadAndParse(const char* name, CompileArena& arena) {
         ++arena.errorCount;
         return 1;
     }
-    const std::string text(reinterpret_cast<const char*>(data), length);
-    if (ScanAndParse(arena, text) != 0) return 1;
+    std::istringstream input(std::string(reinterpret_cast<const char*>(data), length));
+    if (GSScanAndParse(arena, input) != 0) return 1;
     const size_t preamble = script.GetPreambleLength();
     arena.id1 = ComputeCrc32(data + preamble, length - preamble);
     arena.id2 = ComputeCrc32LowerCase(WithoutFolder(name));
