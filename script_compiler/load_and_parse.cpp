@@ -36,6 +36,21 @@ Kiv::File::Path FindSource(const char* name, const char*& archive) {
     return {};
 }
 
+// Makes the arena and scanner current for one parse, and clears them however it ends.
+class CurrentParse {
+public:
+    CurrentParse(CompileArena& arena, GSScanner& scanner) {
+        currentArena = &arena;
+        currentScanner = &scanner;
+    }
+    ~CurrentParse() {
+        currentScanner = nullptr;
+        currentArena = nullptr;
+    }
+    CurrentParse(const CurrentParse&) = delete;
+    CurrentParse& operator=(const CurrentParse&) = delete;
+};
+
 const char* WithoutFolder(const char* name) {
     const char* start = name;
     for (const char* p = name; *p; ++p)
@@ -49,12 +64,13 @@ int GSScanAndParse(CompileArena& arena, std::istream& input) {
     GSScanner scanner;
     yy_buffer_state* buffer = scanner.yy_create_buffer(&input, GSScanner::kBufferBytes);
     scanner.yy_switch_to_buffer(buffer);
-    currentArena = &arena;
-    currentScanner = &scanner;
-    const int result = GSCompilerParse();
-    const bool scannerFailed = GSTakeScannerError(arena);
-    currentScanner = nullptr;
-    currentArena = nullptr;
+    int result;
+    bool scannerFailed;
+    {
+        CurrentParse parse(arena, scanner);
+        result = GSCompilerParse();
+        scannerFailed = GSTakeScannerError(arena);
+    }
     scanner.yy_delete_buffer(buffer);
     if (scannerFailed) return 1;
     arena.errorCount += result;
