@@ -1,6 +1,94 @@
-// The compiler's command-line entry, waiting for the compiler: one error, no output.
+// GSCompiler's shared services: nodes, literal unquoting and the two message forms of the
+// compile log. The command-line entry waits for the rest of the compiler: one error, no
+// output.
 #include "script_compiler/gs_compiler.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "script_compiler/compile_arena.h"
+#include "script_compiler/gs_compile_log.h"
+
+namespace {
+
+constexpr size_t kMessageChars = 256;
+
+char Unescaped(char c) {
+    switch (c) {
+        case 'n': return '\n';
+        case 't': return '\t';
+        case 'v': return '\v';
+        case 'r': return '\r';
+        case 'f': return '\f';
+        case 'b': return '\b';
+        case 'a': return '\a';
+        case '0': return '\0';
+        default: return c;
+    }
+}
+
+}  // namespace
 
 int GSCompiler::Main(int, char**) {
     return 1;
+}
+
+void GSCompiler::UnquoteLiteral(char* destination, const char* text, bool decode) {
+    char token[kLiteralChars];
+    std::snprintf(token, sizeof token, "%s", text);
+    size_t length = std::strlen(token);
+    if (length != 0 && (token[length - 1] == '"' || token[length - 1] == '\'')) token[--length] = '\0';
+    const char* p = token;
+    if (*p == 'L') ++p;
+    destination[0] = '\0';
+    if (*p != '"' && *p != '\'') return;
+    ++p;
+    char* out = destination;
+    for (; *p; ++p) {
+        if (decode && *p == '\\') {
+            if (*++p == '\0') break;
+            *out++ = Unescaped(*p);
+            if (out[-1] == '\0') return;
+        } else {
+            *out++ = *p;
+        }
+    }
+    *out = '\0';
+}
+
+GSCNode* GSCompiler::NewNode(CompileArena& arena, int32_t category, int32_t kind, int32_t line,
+                             int32_t sub) {
+    GSCNode* node = arena.NewNodeMemory();
+    *node = GSCNode{};
+    node->category = category;
+    node->kind = kind;
+    node->line = line;
+    node->sub = sub;
+    node->valueType = GS_TYPE_NONE;
+    return node;
+}
+
+void GSCompiler::Message(CompileArena& arena, const char* format, ...) {
+    if (!arena.log) return;
+    char text[kMessageChars];
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(text, sizeof text, format, arguments);
+    va_end(arguments);
+    arena.log->Append(text);
+}
+
+void GSCompiler::ReportError(CompileArena& arena, bool error, bool warning, int line,
+                             const char* format, ...) {
+    if (error) ++arena.errorCount;
+    if (warning) ++arena.warningCount;
+    if (!arena.log) return;
+    char text[kMessageChars];
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(text, sizeof text, format, arguments);
+    va_end(arguments);
+    arena.log->Append((std::string(arena.fileName) + "(" + std::to_string(line) + ") : " + text).c_str());
 }
