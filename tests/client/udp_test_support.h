@@ -35,6 +35,8 @@ public:
     RawUdp& operator=(const RawUdp&) = delete;
 
     uint16_t Port() const { return port_; }
+    // The port the last datagram read came from.
+    uint16_t LastSenderPort() const { return lastSenderPort_; }
     void SendTo(uint16_t port, const Datagram& bytes) const {
         sockaddr_in to{};
         to.sin_family = AF_INET;
@@ -48,8 +50,12 @@ public:
         pollfd ready{fd_, POLLIN, 0};
         if (::poll(&ready, 1, waitMs) != 1) return std::nullopt;
         Datagram bytes(100000);
-        const ssize_t got = ::recv(fd_, bytes.data(), bytes.size(), 0);
+        sockaddr_in from{};
+        socklen_t length = sizeof from;
+        const ssize_t got = ::recvfrom(fd_, bytes.data(), bytes.size(), 0,
+                                       reinterpret_cast<sockaddr*>(&from), &length);
         if (got < 0) return std::nullopt;
+        lastSenderPort_ = ntohs(from.sin_port);
         bytes.resize(static_cast<size_t>(got));
         return bytes;
     }
@@ -62,6 +68,7 @@ public:
 private:
     int fd_ = -1;
     uint16_t port_ = 0;
+    mutable uint16_t lastSenderPort_ = 0;
 };
 
 // The job clock at a chosen second; restored to 0 afterwards.
