@@ -9,13 +9,6 @@
 
 namespace {
 
-Bytes SoupBytes(const ACSChunkRef& soup) {
-    BufferStream stream;
-    TDBBinaryFile::WriteSoup(stream.Stream(), soup);
-    const Kiv::DynamicBuffer& buffer = stream.Buffer();
-    return Bytes(buffer.GetData(), buffer.GetData() + buffer.GetDataLength());
-}
-
 // An archive entry as the daemon hands it over: the config with the asset's KUID.
 Bytes ArchivedAsset(const KUID& kuid, const char* name) {
     ACSChunkRef config;

@@ -11,13 +11,6 @@ const Bytes kAssetBytes = KuidBytes(1234, 56, 2);
 const Bytes kHandleBytes = Le64(0x0000000700000005ull);
 const Bytes kNoHandle = Le64(~0ull);
 
-Bytes SoupBytes(const ACSChunkRef& soup) {
-    BufferStream stream;
-    TDBBinaryFile::WriteSoup(stream.Stream(), soup);
-    const Kiv::DynamicBuffer& buffer = stream.Buffer();
-    return Bytes(buffer.GetData(), buffer.GetData() + buffer.GetDataLength());
-}
-
 class EditCommandTest : public CommandTest {
 protected:
     // Request 31, once the requests before it have surely arrived (a later request

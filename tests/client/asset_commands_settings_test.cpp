@@ -6,13 +6,6 @@
 
 namespace {
 
-Bytes SoupBytes(const ACSChunkRef& soup) {
-    BufferStream stream;
-    TDBBinaryFile::WriteSoup(stream.Stream(), soup);
-    const Kiv::DynamicBuffer& buffer = stream.Buffer();
-    return Bytes(buffer.GetData(), buffer.GetData() + buffer.GetDataLength());
-}
-
 // The code is stored lower-cased whatever case it was typed in.
 TEST_F(CommandTest, SetLanguageStoresTheLowerCasedCode) {
     const std::pair<const char*, const char*> cases[] = {

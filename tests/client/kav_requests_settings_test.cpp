@@ -11,13 +11,6 @@
 
 namespace {
 
-Bytes SoupBytes(const ACSChunkRef& soup) {
-    BufferStream stream;
-    TDBBinaryFile::WriteSoup(stream.Stream(), soup);
-    const Kiv::DynamicBuffer& buffer = stream.Buffer();
-    return Bytes(buffer.GetData(), buffer.GetData() + buffer.GetDataLength());
-}
-
 TEST_F(KAVRequestsTest, SingleSettingsTravelAsPStrings) {
     Answer(102, PStr("de"));
     Answer(103, {});

@@ -9,6 +9,8 @@
 #include <string>
 
 #include "daemon/daemon_server.h"
+#include "foundation/soup/binary_file.h"
+#include "foundation/streams/buffer_stream.h"
 #include "kav_client_test_peer.h"
 
 inline Bytes Le64(uint64_t value) {
@@ -32,6 +34,14 @@ inline Bytes Str(const std::string& text) {
 inline Bytes PStr(const std::string& text) {
     if (text.empty()) return Le32(0);
     return Concat({Le32(static_cast<uint32_t>(text.size() + 1)), Text(text), Byte(0)});
+}
+
+// A soup in the "ACS$" form, as requests and replies carry it.
+inline Bytes SoupBytes(const ACSChunkRef& soup) {
+    BufferStream stream;
+    TDBBinaryFile::WriteSoup(stream.Stream(), soup);
+    const Kiv::DynamicBuffer& buffer = stream.Buffer();
+    return Bytes(buffer.GetData(), buffer.GetData() + buffer.GetDataLength());
 }
 
 class KAVRequestsTest : public KAVClientTest {
