@@ -134,8 +134,14 @@ void RemoveQuietly(const fs::path& path) {
     fs::remove_all(path, ignored);
 }
 
-// The copy fallback of a move that cannot be a rename.
+// The copy fallback of a move that cannot be a rename. A source that could not be removed
+// afterwards (a read-only file system) is refused before anything is copied; once the copy
+// is in place, the move has succeeded whatever is left of the source.
 bool CopyThenRemove(const fs::path& source, const fs::path& target, std::string& error) {
+    if (::access(source.parent_path().c_str(), W_OK) != 0) {
+        error = Cause("cannot remove the folder", source, errno);
+        return false;
+    }
     fs::path partial = target;
     partial += ".moving";
     RemoveQuietly(partial);
