@@ -110,11 +110,14 @@ void AnswerCreateAsset(AssetRequests& assets, AssetCall& call) {
     call.In().ReadBool(flag, false);
     Kiv::String name;
     call.In().ReadString(name);
-    const KUID kuid =
-        call.Short() ? KUID::Null() : assets.Table().Create(asked, std::string(name.View()));
+    std::string why;
+    const KUID kuid = call.Short() ? KUID::Null()
+                                   : assets.Table().Create(asked, std::string(name.View()), &why);
     const int64_t handle = kuid.IsNull() ? kNoHandle : assets.OpenHandle({kuid, true});
     call.Out().WriteInt64(handle);
     if (handle == kNoHandle) {
+        if (!call.Short()) call.Log().Error(kuid.IsNull() ? asked : kuid,
+                                            kuid.IsNull() ? why : "Too many assets are open.");
         KUID::Null().WriteBinary(call.Out());
         WriteNoLocation(call.Out());
         return;

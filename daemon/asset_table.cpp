@@ -361,10 +361,13 @@ std::vector<std::string> AssetTable::RecoverLocalFolders() {
     return moved;
 }
 
-KUID AssetTable::Create(const KUID& kuid, const std::string& name) {
+KUID AssetTable::Create(const KUID& kuid, const std::string& name, std::string* why) {
     std::lock_guard<std::mutex> hold(lock_);
     const KUID assigned = kuid.IsNull() ? NextKUIDLocked() : kuid;
-    if (assigned.IsNull() || FindLocked(assigned)) return KUID::Null();
+    if (assigned.IsNull() || FindLocked(assigned)) {
+        Refuse(why, "The asset exists already.");
+        return KUID::Null();
+    }
     AssetRecord record;
     record.kuid = assigned;
     record.folder = FolderName(assigned);
@@ -372,15 +375,24 @@ KUID AssetTable::Create(const KUID& kuid, const std::string& name) {
     record.name = name;
     record.author = assigned.userId;
     record.flags[1] |= kFlagOpenForEdit;
+    // A folder of that name that no record owns (left by a killed daemon) is kept in the trash.
     const fs::path folder = UserData() / kEditing / record.folder;
     std::error_code error;
-    fs::remove_all(folder, error);
+    std::string failure;
+    fs::path kept;
+    if (fs::exists(fs::symlink_status(folder, error)) &&
+        !MoveToTrash(folder, UserData() / kTrash, record.folder, kept, failure)) {
+        Refuse(why, "Cannot create the asset: " + failure + ".");
+        return KUID::Null();
+    }
     fs::create_directories(folder, error);
     ACSChunkRef config;
     config.EnsureContainer();
     config.SetNamedTagKUID(Kiv::PString("kuid"), assigned);
     if (!name.empty()) config.SetNamedTagString(Kiv::PString("username"), name.c_str());
     if (error || !config.SaveToFile("", (folder / "config.txt").string().c_str(), "txt")) {
+        fs::remove_all(folder, error);
+        Refuse(why, "Cannot create the asset: cannot write " + (folder / "config.txt").string() + ".");
         return KUID::Null();
     }
     records_.push_back(std::move(record));

@@ -115,8 +115,8 @@ class AssetTable {
     std::vector<std::string> RecoverLocalFolders();
     // An edit-only record; a null KUID takes the next content id of the local user (one is
     // chosen at first need when none was seeded: see LocalUserLocked). Answers the asset's
-    // KUID, or null when it exists already.
-    KUID Create(const KUID& kuid, const std::string& name);
+    // KUID, or null (the cause in why) when it exists already or cannot be written.
+    KUID Create(const KUID& kuid, const std::string& name, std::string* why = nullptr);
     KUID GenerateKUID();
     bool SetKeywords(const KUID& kuid, const std::string& keywords);
     bool SetRating(const KUID& kuid, int32_t rating);

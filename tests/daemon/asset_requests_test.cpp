@@ -116,14 +116,20 @@ TEST_F(AssetRequestsTest, EditCommitRevertAndDeleteMoveTheFolders) {
 TEST_F(AssetRequestsTest, CreateTakesTheLocalUsersNextContentId) {
     // generatekuid: <kuid:12:5>; create with the null KUID then gets <kuid:12:6>.
     EXPECT_EQ(Ask(58, ""), Le32(5) + Le32(12));
+    // A folder of the new asset's name that no record owns goes to the trash, not away.
+    folder_.MakeFolder("inst/UserData/editing/kuid_12_6_0");
+    folder_.WriteFile("inst/UserData/editing/kuid_12_6_0/old.txt", "left over");
     const std::string null = Le32(0xFFFFFFFF) + Le32(0xFFFFFFFF);
     const std::string reply = Ask(35, null + Bytes({0}) + StringField("Tender"));
     EXPECT_EQ(reply, Le32(1) + Le32(0) + Le32(6) + Le32(12) + PString("editing") +
                          StringField(UserData("editing/kuid_12_6_0")));
     EXPECT_TRUE(Exists("editing/kuid_12_6_0/config.txt"));
-    // Creating a KUID that exists fails.
+    EXPECT_FALSE(Exists("editing/kuid_12_6_0/old.txt"));
+    EXPECT_EQ(folder_.ReadFile("inst/UserData/trash/kuid_12_6_0/old.txt"), "left over");
+    // Creating a KUID that exists fails, and says why.
     EXPECT_EQ(Ask(35, kLogCar + Bytes({0}) + StringField("x")),
               Le32(0xFFFFFFFF) + Le32(0xFFFFFFFF) + null + Le32(0) + Le32(0));
+    EXPECT_TRUE(NoteHolds("The asset exists already."));
     // Reverting the only copy of a created asset forgets it.
     EXPECT_EQ(Ask(33, Le32(1) + Le32(0)), Bytes({1}));
     EXPECT_FALSE(Exists("editing/kuid_12_6_0"));
