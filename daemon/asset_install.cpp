@@ -84,9 +84,10 @@ AssetInstaller::Outcome AssetInstaller::Settle(StagedAsset staged, InstallRun& r
 void AssetInstaller::ReportReplacedEdits(const AssetRecord& installed, const fs::path& keptEdits,
                                          InstallRun& run) {
     const fs::path installation = table_->UserData().parent_path();
+    const std::string name =
+        installed.name.empty() ? std::string(installed.kuid.ToTag().View()) : installed.name;
     const ResultsLogParameters parameters = {
-        {"asset_name", Kiv::String(installed.name.empty() ? std::string(installed.kuid.ToTag().View())
-                                                          : installed.name)},
+        {"asset_name", Kiv::String(name)},
         {"action", Kiv::String(DaemonInterfaceText(installation, "$kav_prompt_overwritten"))},
     };
     run.Add(ResultsLogKind::Warning, installed.kuid,

@@ -54,7 +54,7 @@ fs::path FreeTrashFolder(const fs::path& trash, const std::string& name) {
     return {};
 }
 
-
+// Answers false with the cause in why, when the caller asked for it.
 bool Refuse(std::string* why, const std::string& cause) {
     if (why) *why = cause;
     return false;
@@ -390,9 +390,10 @@ KUID AssetTable::Create(const KUID& kuid, const std::string& name, std::string* 
     config.EnsureContainer();
     config.SetNamedTagKUID(Kiv::PString("kuid"), assigned);
     if (!name.empty()) config.SetNamedTagString(Kiv::PString("username"), name.c_str());
-    if (error || !config.SaveToFile("", (folder / "config.txt").string().c_str(), "txt")) {
+    const std::string file = (folder / "config.txt").string();
+    if (error || !config.SaveToFile("", file.c_str(), "txt")) {
         fs::remove_all(folder, error);
-        Refuse(why, "Cannot create the asset: cannot write " + (folder / "config.txt").string() + ".");
+        Refuse(why, "Cannot create the asset: cannot write " + file + ".");
         return KUID::Null();
     }
     records_.push_back(std::move(record));

@@ -176,8 +176,8 @@ bool MoveFolder(const fs::path& source, const fs::path& target, std::string& err
     if (gRename(source.c_str(), target.c_str()) == 0) return true;
     const int code = errno;
     if (code == EXDEV) return CopyThenRemove(source, target, error);
-    error = "cannot move " + source.string() + " to " + target.string() + ": " +
-            std::strerror(code);
+    error =
+        "cannot move " + source.string() + " to " + target.string() + ": " + std::strerror(code);
     return false;
 }
 

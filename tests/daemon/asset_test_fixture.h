@@ -57,7 +57,8 @@ class AssetDaemonTest : public ::testing::Test {
         notes_.clear();
         if (!client_->Send(RequestBytes(id, tid, payload))) return "<send failed>";
         std::string header = client_->Read(12);
-        while (header.size() == 12 && header.substr(0, 8) == Bytes({0x65, 0x74, 0x6F, 0x6E}) + Le32(3)) {
+        const std::string logNote = Bytes({0x65, 0x74, 0x6F, 0x6E}) + Le32(3);
+        while (header.size() == 12 && header.substr(0, 8) == logNote) {
             notes_.push_back(client_->Read(LengthAt(header, 8)));
             header = client_->Read(12);
         }

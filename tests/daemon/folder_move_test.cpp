@@ -84,7 +84,8 @@ TEST_F(FolderMoveTest, AnUnfinishedCopyLeavesTheSourceAndNoPartialCopy) {
 }
 
 TEST_F(FolderMoveTest, AMoveOntoAnotherFileSystemCopies) {
-    struct stat here {}, shm {};
+    struct stat here {
+    }, shm{};
     if (stat(folder_.Root().c_str(), &here) != 0 || stat("/dev/shm", &shm) != 0 ||
         here.st_dev == shm.st_dev || access("/dev/shm", W_OK) != 0) {
         GTEST_SKIP() << "no second file system at /dev/shm beside " << folder_.Root();

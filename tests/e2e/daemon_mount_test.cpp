@@ -71,8 +71,8 @@ class DaemonMountE2E : public testing::Test {
 // asset, and the asset is not left open for editing.
 TEST_F(DaemonMountE2E, EditOnAFullDiskSaysWhy) {
     ASSERT_EQ(install_.Run({"installfrompath", source_.string()}).exitCode, 0);
-    const ToolResult result =
-        RunMounted("mount -t tmpfs -o size=64k tmpfs " + Quoted("editing"), {"edit", "<kuid:12:1>"});
+    const ToolResult result = RunMounted("mount -t tmpfs -o size=64k tmpfs " + Quoted("editing"),
+                                         {"edit", "<kuid:12:1>"});
     EXPECT_EQ(result.exitCode, 255);
     EXPECT_NE(result.out.find("- <kuid:12:1> : Cannot open the asset for editing: "),
               std::string::npos)
@@ -126,4 +126,4 @@ TEST_F(DaemonMountE2E, AReadOnlyLocalFolderRefusesCommitAndDelete) {
     EXPECT_FALSE(fs::exists(UserData("trash/kuid_12_1_0")));
 }
 
-}  // namespace
+} // namespace

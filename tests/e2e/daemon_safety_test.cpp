@@ -154,4 +154,4 @@ TEST_F(DaemonSafetyE2E, AFreshInstallationListsAuthorsAndGivesKuids) {
     EXPECT_EQ(result.out, "<KUID2:500000:2:0>\nOK (0 Errors, 0 Warnings)\n");
 }
 
-}  // namespace
+} // namespace
