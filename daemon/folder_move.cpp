@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -15,7 +16,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-FolderRenameFunction gRename = &std::rename;
+std::atomic<FolderRenameFunction> gRename{&std::rename};
 
 // Folders nested deeper than this are not copied.
 constexpr int kMaxDepth = 512;
@@ -173,7 +174,7 @@ bool MoveFolder(const fs::path& source, const fs::path& target, std::string& err
         error = Cause("cannot move to", target, EEXIST);
         return false;
     }
-    if (gRename(source.c_str(), target.c_str()) == 0) return true;
+    if (gRename.load()(source.c_str(), target.c_str()) == 0) return true;
     const int code = errno;
     if (code == EXDEV) return CopyThenRemove(source, target, error);
     error =

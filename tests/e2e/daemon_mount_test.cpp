@@ -31,6 +31,7 @@ std::string FileText(const fs::path& path) {
 class DaemonMountE2E : public testing::Test {
   protected:
     void SetUp() override {
+        if (!fs::exists(kUnshare)) GTEST_SKIP() << kUnshare << " is not installed";
         fs::create_directories(UserData("local"));
         const ToolResult probe = install_.RunProgram(
             kUnshare, {"-m", "/bin/sh", "-c",
