@@ -4,6 +4,9 @@
 // the same asset cannot both find it absent.
 #include "daemon/asset_install.h"
 
+#include "daemon/daemon_interface_text.h"
+#include "daemon/folder_move.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -65,27 +68,48 @@ AssetInstaller::Outcome AssetInstaller::Settle(StagedAsset staged, InstallRun& r
         run.Hold(std::move(staged), *installed);
         return Outcome::kWaiting;
     }
-    const std::string failure = PlaceLocked(staged, installed.has_value());
+    fs::path keptEdits;
+    const std::string failure = PlaceLocked(staged, installed.has_value(), &keptEdits);
     if (!failure.empty()) {
         InstallStaging::Discard(staged.folder);
         run.Error(staged.kuid, failure);
         return Outcome::kFailed;
     }
+    if (installed && installed->editing) ReportReplacedEdits(*installed, keptEdits, run);
     run.Add(ResultsLogKind::Success, staged.kuid,
             installed ? "Installed, replacing the earlier copy." : "Installed.");
     return Outcome::kInstalled;
 }
 
-std::string AssetInstaller::PlaceLocked(const StagedAsset& staged, bool replace) {
+void AssetInstaller::ReportReplacedEdits(const AssetRecord& installed, const fs::path& keptEdits,
+                                         InstallRun& run) {
+    const fs::path installation = table_->UserData().parent_path();
+    const std::string name =
+        installed.name.empty() ? std::string(installed.kuid.ToTag().View()) : installed.name;
+    const ResultsLogParameters parameters = {
+        {"asset_name", Kiv::String(name)},
+        {"action", Kiv::String(DaemonInterfaceText(installation, "$kav_prompt_overwritten"))},
+    };
+    run.Add(ResultsLogKind::Warning, installed.kuid,
+            DaemonInterfaceText(installation, "$kav_prompt_openforedit_log"), &parameters);
+    if (keptEdits.empty()) return;
+    run.Add(ResultsLogKind::Information, installed.kuid,
+            "The asset's edits were kept in " + keptEdits.string() + ".");
+}
+
+std::string AssetInstaller::PlaceLocked(const StagedAsset& staged, bool replace,
+                                        fs::path* keptEdits) {
     const std::string name = FreeFolderName(*table_, staged.kuid);
     if (name.empty()) return "There is no free folder name for the asset in \"local\".";
     const fs::path target = table_->UserData() / kLocal / name;
+    std::string why;
+    if (!MoveFolder(staged.folder, target, why)) {
+        return "Cannot move the asset into \"local\": " + why + ".";
+    }
     std::error_code error;
-    fs::rename(staged.folder, target, error);
-    if (error) return "Cannot move the asset into " + target.string() + ".";
-    if (replace && table_->Find(staged.kuid) && !table_->Delete(staged.kuid)) {
+    if (replace && table_->Find(staged.kuid) && !table_->Delete(staged.kuid, &why, keptEdits)) {
         fs::remove_all(target, error);
-        return "Cannot move the installed copy to the trash; it was not replaced.";
+        return "The installed copy was not replaced: " + why;
     }
     std::string failure;
     if (table_->AddFromFolder(target, kLocal, failure)) return {};

@@ -2,8 +2,9 @@
 // (its config from "config.txt", else "config.chump"); request 40 installs every asset of
 // a CDP archive. Each asset is built in a staging folder, then moved into "local" under the
 // table's folder naming and registered from its config, so the table knows it at once.
-// An asset already installed is replaced (its old folders go to "trash") when the caller
-// has no question handler. With one, the daemon asks and keeps the staged copy until
+// An asset already installed is replaced (its old folders, an edit copy among them, go to
+// "trash", and replaced edits are named in a warning) when the caller has no question
+// handler. With one, the daemon asks and keeps the staged copy until
 // request 150 brings the answer: the reply cannot wait for it, since a client's requests,
 // the answer among them, are read by the one thread that is serving the install. The mode
 // sent with either request (how the client's own installs save and commit) changes nothing
@@ -51,6 +52,10 @@ class AssetInstaller {
     AssetInstaller& operator=(const AssetInstaller&) = delete;
 
     bool Answer(const DaemonRequest& request, DaemonResponse& response);
+    // The staging folders of other daemons, removed (InstallStaging::RemoveLeftovers).
+    std::vector<std::filesystem::path> RemoveStagingLeftovers() {
+        return staging_.RemoveLeftovers();
+    }
     // The answer to the question of transaction tid of client; nothing when none waits.
     void TakeAnswer(int client, uint32_t transactionId, int32_t answer);
 
@@ -73,8 +78,14 @@ class AssetInstaller {
     // Installs the staged asset, replaces the installed one, or holds it for the answer.
     Outcome Settle(StagedAsset staged, InstallRun& run);
     // Moves the staged folder into "local" and registers it, the installed asset going to
-    // the trash when replace; the error text, empty on success. The caller holds lock_.
-    std::string PlaceLocked(const StagedAsset& staged, bool replace);
+    // the trash when replace (its edit copy too, keptEdits telling where); the error text,
+    // empty on success. The caller holds lock_.
+    std::string PlaceLocked(const StagedAsset& staged, bool replace,
+                            std::filesystem::path* keptEdits = nullptr);
+    // The warning that an install replaced an asset open for editing, and where its edits
+    // were kept.
+    void ReportReplacedEdits(const AssetRecord& installed, const std::filesystem::path& keptEdits,
+                             InstallRun& run);
     // Keeps the run's held assets under its transaction.
     void Book(InstallRun& run);
 

@@ -1,9 +1,12 @@
 // Request 40: every asset of a CDP archive. Each entry's files are extracted into a staging
 // folder with the archive code (which refuses names that could leave that folder), its
 // install config is written as config.txt, and the asset is settled. A damaged entry is
-// reported and skipped; the others still install.
+// reported and skipped; the others still install. Files the archive rules leave out (other
+// types, names outside the safe alphabet) are each named in a warning, since the copy they
+// would replace goes to the trash.
 #include <filesystem>
 
+#include "daemon/archive_skipped_files.h"
 #include "daemon/asset_install.h"
 #include "daemon/asset_requests.h"
 #include "engine/path_policy.h"
@@ -31,6 +34,10 @@ bool OpenArchive(const std::string& shown, CDPArchive& archive, InstallRun& run)
 
 // The entry's files and config in the folder; false with an error entry.
 bool FillStagedFolder(CDPAsset& asset, const StagedAsset& staged, InstallRun& run) {
+    for (const std::string& skipped : SkippedArchiveFiles(asset.GetFiles())) {
+        run.Add(ResultsLogKind::Warning, staged.kuid,
+                "Skipped the file " + skipped + ": archives may not install it.");
+    }
     const Kiv::PString failure =
         CDPArchive::ExtractFiles(asset.GetFiles(), Kiv::PString(staged.folder.string()),
                                  Kiv::File::Path(""), asset.GetCompression());

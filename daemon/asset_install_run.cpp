@@ -3,8 +3,6 @@
 #include "daemon/asset_install_run.h"
 
 #include "daemon/link_frames.h"
-#include "foundation/results/kodrin_property.h"
-#include "foundation/streams/buffer_stream.h"
 
 namespace {
 
@@ -33,16 +31,6 @@ const char* ConflictPromptKey(const AssetRecord& installed) {
     return kAlreadyInstalledPrompt;
 }
 
-void InstallRun::Add(int32_t kind, const KUID& kuid, const std::string& text) {
-    if (kuid.IsNull()) {
-        log_.AddEntry(kind, nullptr, Kiv::String(text));
-        return;
-    }
-    auto* asset = new KodrinPropertyAssetID(Kiv::PString("AssetID"), kuid);
-    log_.AddEntry(kind, asset, Kiv::String(text));
-    asset->Release();
-}
-
 void InstallRun::Hold(StagedAsset staged, const AssetRecord& installed) {
     if (held_.empty()) {
         DaemonNote question;
@@ -57,14 +45,7 @@ void InstallRun::Hold(StagedAsset staged, const AssetRecord& installed) {
 }
 
 void InstallRun::MoveNotesTo(DaemonResponse& response) {
-    if (log_.EntryCount() != 0) {
-        BufferStream stream;
-        stream.Stream().WriteUInt32(request_.transactionId);
-        log_.Write(stream.Stream(), 0);
-        const uint8_t* data = stream.Buffer().GetData();
-        const auto length = static_cast<size_t>(stream.Stream().Tell());
-        response.notes.push_back({kNoteResultsLog, WireBytes(data, data + length), {}});
-    }
+    log_.MoveTo(response, request_.transactionId);
     for (DaemonNote& question : questions_)
         response.notes.push_back(std::move(question));
     questions_.clear();

@@ -12,6 +12,7 @@
 
 #include "daemon/asset_table.h"
 #include "daemon/daemon_request.h"
+#include "daemon/request_log.h"
 #include "foundation/kuid/kuid.h"
 #include "foundation/results/results_log.h"
 
@@ -30,11 +31,12 @@ class InstallRun {
     bool HasHandler() const { return hasHandler_; }
 
     // An entry about the asset (the null KUID: about none).
-    void Add(int32_t kind, const KUID& kuid, const std::string& text);
-    void Error(const KUID& kuid, const std::string& text) {
-        Add(ResultsLogKind::Error, kuid, text);
+    void Add(int32_t kind, const KUID& kuid, const std::string& text,
+             const ResultsLogParameters* parameters = nullptr) {
+        log_.Add(kind, kuid, text, parameters);
     }
-    bool HasErrors() const { return log_.ErrorCount() != 0; }
+    void Error(const KUID& kuid, const std::string& text) { log_.Error(kuid, text); }
+    bool HasErrors() const { return log_.HasErrors(); }
 
     // Keeps the staged asset for the answer; the first one held is asked about, with the
     // prompt that fits the installed asset's state.
@@ -48,7 +50,7 @@ class InstallRun {
   private:
     const DaemonRequest& request_;
     bool hasHandler_;
-    ResultsLog log_;
+    RequestLog log_;
     std::vector<StagedAsset> held_;
     std::vector<DaemonNote> questions_;
 };

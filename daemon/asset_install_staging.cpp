@@ -2,11 +2,9 @@
 // takes an error code: a failure becomes an entry, never an exception.
 #include "daemon/asset_install_staging.h"
 
-#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
 #include <cstdlib>
 
@@ -24,21 +22,6 @@ pid_t OwnerOf(const std::string& name) {
     const long pid = std::strtol(name.c_str(), &end, 10);
     if (end == name.c_str() || *end != '_' || pid <= 0 || pid > INT32_MAX) return 0;
     return static_cast<pid_t>(pid);
-}
-
-bool IsRunning(pid_t pid) {
-    return kill(pid, 0) == 0 || errno != ESRCH;
-}
-
-void RemoveLeftovers(const fs::path& parent) {
-    std::error_code error;
-    for (const fs::directory_entry& entry : fs::directory_iterator(parent, error)) {
-        const pid_t owner = OwnerOf(entry.path().filename().string());
-        if (owner != 0 && !IsRunning(owner)) {
-            std::error_code ignored;
-            fs::remove_all(entry.path(), ignored);
-        }
-    }
 }
 
 bool CopyEntries(const fs::path& from, const fs::path& to, const std::vector<std::string>& skipped,
@@ -89,7 +72,6 @@ bool CopyEntries(const fs::path& from, const fs::path& to, const std::vector<std
 
 InstallStaging::InstallStaging(const fs::path& userData) {
     const fs::path parent = userData / kStagingName;
-    RemoveLeftovers(parent);
     root_ = parent / (std::to_string(getpid()) + "_" + std::to_string(++gStagingInstances));
 }
 
@@ -109,6 +91,20 @@ fs::path InstallStaging::NewFolder() {
 void InstallStaging::Discard(const fs::path& folder) {
     std::error_code ignored;
     fs::remove_all(folder, ignored);
+}
+
+std::vector<fs::path> InstallStaging::RemoveLeftovers() {
+    std::vector<fs::path> removed;
+    std::error_code error;
+    for (const fs::directory_entry& entry :
+         fs::directory_iterator(root_.parent_path(), error)) {
+        const pid_t owner = OwnerOf(entry.path().filename().string());
+        if (owner == 0 || owner == getpid()) continue;
+        std::error_code failure;
+        fs::remove_all(entry.path(), failure);
+        if (!failure) removed.push_back(entry.path());
+    }
+    return removed;
 }
 
 bool CopyAssetTree(const fs::path& from, const fs::path& to,

@@ -1,7 +1,8 @@
 // The staging folder of installs, "UserData/installing/<pid>_<n>": every asset is built in
 // a fresh folder there and moved into "local" only when it is whole, so a failure leaves
 // nothing half-made among the installed assets. The folder goes when its daemon ends;
-// leftovers of daemons that are no longer running are removed when the next one starts.
+// leftovers of other daemons (killed ones) are removed by RemoveLeftovers, which the daemon
+// calls once it serves the installation alone.
 // CopyAssetTree is the one copy of an asset folder given from outside.
 #pragma once
 
@@ -24,6 +25,9 @@ class InstallStaging {
     // A new empty folder; an empty path when it cannot be made.
     std::filesystem::path NewFolder();
     static void Discard(const std::filesystem::path& folder);
+    // Removes the staging folders of other processes: once this daemon owns the
+    // installation, no other process installs into it. Answers the folders removed.
+    std::vector<std::filesystem::path> RemoveLeftovers();
 
   private:
     std::filesystem::path root_;

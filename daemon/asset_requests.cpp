@@ -46,6 +46,7 @@ bool AssetRequests::Answer(const DaemonRequest& request, DaemonResponse& respons
         if (entry.id != request.id) continue;
         AssetCall call(request);
         entry.answer(*this, call);
+        call.Log().MoveTo(response, request.transactionId);
         response.reply = call.Reply();
         return true;
     }

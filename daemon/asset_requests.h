@@ -16,9 +16,11 @@
 #include "daemon/asset_table.h"
 #include "daemon/daemon_record.h"
 #include "daemon/daemon_request.h"
+#include "daemon/request_log.h"
 #include "foundation/streams/buffer_stream.h"
 
-// The payload as a stream to read, and the reply as a stream to write.
+// The payload as a stream to read, the reply as a stream to write, and the log whose
+// entries go to the client before the reply (why a request was refused or failed).
 class AssetCall {
   public:
     explicit AssetCall(const DaemonRequest& request);
@@ -29,11 +31,13 @@ class AssetCall {
     // Whether a read ran past the payload or met a bad length.
     bool Short() { return In().GetError() != 0; }
     WireBytes Reply();
+    RequestLog& Log() { return log_; }
 
   private:
     const DaemonRequest& request_;
     BufferStream in_;
     BufferStream out_;
+    RequestLog log_;
 };
 
 // The handle value meaning "none": both halves -1.

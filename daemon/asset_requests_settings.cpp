@@ -1,4 +1,5 @@
-// Answers about settings sections (100 to 103), user names of authors (90), URL fetches from
+// Answers about settings sections (100 to 103), user names of authors (90: every author has
+// one, a stand-in made from the id when none is known), URL fetches from
 // the table's URL map (230 to 232), the installed build list (253), and the requests the
 // stand-in answers with a fixed reply: repair progress (4: done), CUDA (181: disabled), the
 // online profile (240: empty) and the login credential (242: empty; the record masks it).
@@ -19,7 +20,7 @@ void AnswerUserName(AssetRequests& assets, AssetCall& call) {
     int32_t author = 0;
     call.In().ReadInt32(author, 0);
     const std::optional<AssetAuthor> known =
-        call.Short() ? std::nullopt : assets.Table().Author(author);
+        call.Short() ? std::nullopt : std::optional(assets.Table().AuthorOrStandIn(author));
     call.Out().WriteInt32(known ? known->account : -1);
     call.Out().WritePString(Kiv::PString(known ? known->name : std::string()));
 }

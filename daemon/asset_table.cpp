@@ -1,9 +1,14 @@
 // The asset table's records and the folder moves of editing, committing, reverting and
 // deleting. Folder work uses error codes, never exceptions: a failed copy or move leaves the
-// record as it was and answers false.
+// record as it was and answers false with the cause. Edits are never thrown away: an edit
+// copy that a deletion or a replacing install would drop goes to the trash as well.
 #include "daemon/asset_table.h"
 
 #include <algorithm>
+#include <set>
+
+#include "daemon/folder_move.h"
+#include "engine/ascii.h"
 
 namespace fs = std::filesystem;
 
@@ -12,6 +17,10 @@ namespace {
 constexpr const char* kLocal = "local";
 constexpr const char* kEditing = "editing";
 constexpr const char* kTrash = "trash";
+// The settings section of the daemon's own values.
+constexpr const char* kDaemonSettings = "kavdaemon";
+// The local user of an installation that has no other.
+constexpr int32_t kDefaultLocalUser = 500000;
 
 std::string Text(const ACSChunkRef& soup, const char* name) {
     return std::string(soup.GetNamedTag(Kiv::PString(name)).View());
@@ -32,37 +41,6 @@ std::string FolderName(const KUID& kuid) {
            std::to_string(kuid.version);
 }
 
-// Replaces target by a copy of source; a failed copy leaves no part of one behind.
-bool CopyFolder(const fs::path& source, const fs::path& target) {
-    std::error_code error;
-    fs::remove_all(target, error);
-    fs::copy(source, target, fs::copy_options::recursive, error);
-    if (!error) return true;
-    fs::remove_all(target, error);
-    return false;
-}
-
-// Replaces target by source, which is gone afterwards. The old target is set aside first
-// and put back when the move fails, so a failure loses neither folder.
-bool MoveFolder(const fs::path& source, const fs::path& target) {
-    std::error_code error;
-    fs::path aside = target;
-    aside += ".replaced";
-    fs::remove_all(aside, error);
-    const bool hadTarget = fs::exists(target, error);
-    if (hadTarget) {
-        fs::rename(target, aside, error);
-        if (error) return false;
-    }
-    fs::rename(source, target, error);
-    if (error) {
-        if (hadTarget) fs::rename(aside, target, error);
-        return false;
-    }
-    fs::remove_all(aside, error);
-    return true;
-}
-
 // A folder of the trash that no earlier deletion holds: the folder's own name, else the
 // name with ".2", ".3" and so on, so a deletion never replaces what an earlier one kept.
 // Empty when every name up to the bound is taken.
@@ -74,6 +52,23 @@ fs::path FreeTrashFolder(const fs::path& trash, const std::string& name) {
         if (!fs::exists(fs::symlink_status(candidate, error))) return candidate;
     }
     return {};
+}
+
+// Answers false with the cause in why, when the caller asked for it.
+bool Refuse(std::string* why, const std::string& cause) {
+    if (why) *why = cause;
+    return false;
+}
+
+// Moves folder into a free name of the trash made from name.
+bool MoveToTrash(const fs::path& folder, const fs::path& trash, const std::string& name,
+                 fs::path& kept, std::string& error) {
+    kept = FreeTrashFolder(trash, name);
+    if (kept.empty()) {
+        error = "the trash holds too many folders named " + name;
+        return false;
+    }
+    return MoveFolder(folder, kept, error);
 }
 
 } // namespace
@@ -214,6 +209,15 @@ std::optional<AssetAuthor> AssetTable::Author(int32_t id) {
     return found->second;
 }
 
+AssetAuthor AssetTable::AuthorOrStandIn(int32_t id) {
+    std::lock_guard<std::mutex> hold(lock_);
+    auto found = authors_.find(id);
+    if (found != authors_.end()) return found->second;
+    const std::string account = AccountNameLocked();
+    if (id == localUser_ && !account.empty()) return {-1, account};
+    return {-1, "author " + std::to_string(id)};
+}
+
 std::optional<UrlEntry> AssetTable::Url(const std::string& url) {
     std::lock_guard<std::mutex> hold(lock_);
     auto found = urls_.find(url);
@@ -226,13 +230,22 @@ std::string AssetTable::BuildList() {
     return buildList_;
 }
 
-bool AssetTable::OpenForEdit(const KUID& kuid) {
+bool AssetTable::OpenForEdit(const KUID& kuid, std::string* why) {
     std::lock_guard<std::mutex> hold(lock_);
     AssetRecord* record = FindLocked(kuid);
-    if (!record) return false;
+    if (!record) return Refuse(why, kUnknownAssetText);
     if (record->editing) return true;
-    if (!CopyFolder(FolderOf(*record, false), UserData() / kEditing / record->folder)) {
-        return false;
+    // A folder left in "editing" by an earlier run that no record owns is kept in the trash.
+    const fs::path copy = UserData() / kEditing / record->folder;
+    std::error_code failure;
+    std::string error;
+    fs::path kept;
+    if (fs::exists(fs::symlink_status(copy, failure)) &&
+        !MoveToTrash(copy, UserData() / kTrash, record->folder, kept, error)) {
+        return Refuse(why, "Cannot open the asset for editing: " + error + ".");
+    }
+    if (!CopyFolderDurably(FolderOf(*record, false), copy, error)) {
+        return Refuse(why, "Cannot open the asset for editing: " + error + ".");
     }
     record->editing = true;
     record->flags[1] |= kFlagOpenForEdit;
@@ -240,12 +253,16 @@ bool AssetTable::OpenForEdit(const KUID& kuid) {
     return true;
 }
 
-bool AssetTable::Commit(const KUID& kuid) {
+bool AssetTable::Commit(const KUID& kuid, std::string* why) {
     std::lock_guard<std::mutex> hold(lock_);
     AssetRecord* record = FindLocked(kuid);
-    if (!record || !record->editing) return false;
+    if (!record) return Refuse(why, kUnknownAssetText);
+    if (!record->editing) return Refuse(why, kNotOpenForEditText);
     const fs::path target = UserData() / kLocal / record->folder;
-    if (!MoveFolder(UserData() / kEditing / record->folder, target)) return false;
+    std::string error;
+    if (!ReplaceFolder(UserData() / kEditing / record->folder, target, error)) {
+        return Refuse(why, "Cannot commit the asset: " + error + ".");
+    }
     ACSChunkRef config;
     const std::string path = (target / "config.txt").string();
     if (config.LoadFromFile("", path.c_str(), "txt", true) && !config.IsNull()) {
@@ -261,13 +278,14 @@ bool AssetTable::Commit(const KUID& kuid) {
     return true;
 }
 
-bool AssetTable::Revert(const KUID& kuid) {
+bool AssetTable::Revert(const KUID& kuid, std::string* why) {
     std::lock_guard<std::mutex> hold(lock_);
     AssetRecord* record = FindLocked(kuid);
-    if (!record || !record->editing) return false;
+    if (!record) return Refuse(why, kUnknownAssetText);
+    if (!record->editing) return Refuse(why, kNotOpenForEditText);
     std::error_code error;
     fs::remove_all(UserData() / kEditing / record->folder, error);
-    if (error) return false;
+    if (error) return Refuse(why, "Cannot discard the edits: " + error.message() + ".");
     if (record->location.empty()) {
         records_.erase(records_.begin() + (record - records_.data()));
     } else {
@@ -278,29 +296,78 @@ bool AssetTable::Revert(const KUID& kuid) {
     return true;
 }
 
-bool AssetTable::Delete(const KUID& kuid) {
+bool AssetTable::Delete(const KUID& kuid, std::string* why, fs::path* keptEdits) {
     std::lock_guard<std::mutex> hold(lock_);
     AssetRecord* record = FindLocked(kuid);
-    if (!record) return false;
+    if (!record) return Refuse(why, kUnknownAssetText);
     // The asset's own folder goes to the trash: the local one, or the edit copy of an asset
-    // that only exists in editing. An edit copy beside a local folder is dropped only once
-    // the local folder has moved, so a failed move leaves the asset as it was.
+    // that only exists in editing. An edit copy beside a local folder follows it there once
+    // the local folder has moved, so a failed move leaves the asset as it was and no edit
+    // is ever dropped.
+    const fs::path trash = UserData() / kTrash;
     const fs::path copy = UserData() / kEditing / record->folder;
     const fs::path own =
         record->location.empty() ? copy : UserData() / record->location / record->folder;
-    const fs::path trash = FreeTrashFolder(UserData() / kTrash, record->folder);
-    if (trash.empty() || !MoveFolder(own, trash)) return false;
-    std::error_code error;
-    if (record->editing && !record->location.empty()) fs::remove_all(copy, error);
+    std::string error;
+    fs::path kept;
+    if (!MoveToTrash(own, trash, record->folder, kept, error)) {
+        return Refuse(why, "Cannot move the asset to the trash: " + error + ".");
+    }
+    if (record->location.empty() && keptEdits) *keptEdits = kept;
+    if (record->editing && !record->location.empty()) {
+        if (!MoveToTrash(copy, trash, record->folder + "-edited", kept, error)) {
+            // The asset is gone from "local" already; its edits stay where they were.
+            kept = copy;
+        }
+        if (keptEdits) *keptEdits = kept;
+    }
     records_.erase(records_.begin() + (record - records_.data()));
     SaveLocked();
     return true;
 }
 
-KUID AssetTable::Create(const KUID& kuid, const std::string& name) {
+std::vector<std::string> AssetTable::RecoverLocalFolders() {
+    std::lock_guard<std::mutex> hold(lock_);
+    std::vector<std::string> moved;
+    const fs::path local = UserData() / kLocal;
+    std::set<std::string> named;
+    std::error_code failure;
+    for (const AssetRecord& record : records_) {
+        if (record.location != kLocal) continue;
+        named.insert(record.folder);
+        const fs::path folder = local / record.folder;
+        fs::path aside = folder;
+        aside += ".replaced";
+        std::string error;
+        if (!fs::exists(fs::symlink_status(folder, failure)) &&
+            fs::is_directory(fs::symlink_status(aside, failure)) &&
+            MoveFolder(aside, folder, error)) {
+            moved.push_back(aside.string() + " restored as " + folder.string());
+        }
+    }
+    std::vector<fs::path> unnamed;
+    for (const fs::directory_entry& entry : fs::directory_iterator(local, failure)) {
+        if (!named.count(entry.path().filename().string())) unnamed.push_back(entry.path());
+    }
+    for (const fs::path& folder : unnamed) {
+        fs::path kept;
+        std::string error;
+        if (MoveToTrash(folder, UserData() / kTrash, folder.filename().string(), kept, error)) {
+            moved.push_back(folder.string() + " named by no asset, moved to " + kept.string());
+        } else {
+            moved.push_back(folder.string() + " named by no asset, left: " + error);
+        }
+    }
+    return moved;
+}
+
+KUID AssetTable::Create(const KUID& kuid, const std::string& name, std::string* why) {
     std::lock_guard<std::mutex> hold(lock_);
     const KUID assigned = kuid.IsNull() ? NextKUIDLocked() : kuid;
-    if (assigned.IsNull() || FindLocked(assigned)) return KUID::Null();
+    if (assigned.IsNull() || FindLocked(assigned)) {
+        Refuse(why, "The asset exists already.");
+        return KUID::Null();
+    }
     AssetRecord record;
     record.kuid = assigned;
     record.folder = FolderName(assigned);
@@ -308,15 +375,25 @@ KUID AssetTable::Create(const KUID& kuid, const std::string& name) {
     record.name = name;
     record.author = assigned.userId;
     record.flags[1] |= kFlagOpenForEdit;
+    // A folder of that name that no record owns (left by a killed daemon) is kept in the trash.
     const fs::path folder = UserData() / kEditing / record.folder;
     std::error_code error;
-    fs::remove_all(folder, error);
+    std::string failure;
+    fs::path kept;
+    if (fs::exists(fs::symlink_status(folder, error)) &&
+        !MoveToTrash(folder, UserData() / kTrash, record.folder, kept, failure)) {
+        Refuse(why, "Cannot create the asset: " + failure + ".");
+        return KUID::Null();
+    }
     fs::create_directories(folder, error);
     ACSChunkRef config;
     config.EnsureContainer();
     config.SetNamedTagKUID(Kiv::PString("kuid"), assigned);
     if (!name.empty()) config.SetNamedTagString(Kiv::PString("username"), name.c_str());
-    if (error || !config.SaveToFile("", (folder / "config.txt").string().c_str(), "txt")) {
+    const std::string file = (folder / "config.txt").string();
+    if (error || !config.SaveToFile("", file.c_str(), "txt")) {
+        fs::remove_all(folder, error);
+        Refuse(why, "Cannot create the asset: cannot write " + file + ".");
         return KUID::Null();
     }
     records_.push_back(std::move(record));
@@ -384,7 +461,28 @@ AssetRecord* AssetTable::FindLocked(const KUID& kuid) {
     return found == records_.end() ? nullptr : &*found;
 }
 
+std::string AssetTable::AccountNameLocked() const {
+    auto found = settings_.find("internet");
+    return found == settings_.end() ? std::string() : Text(found->second, "username");
+}
+
+// Without a seeded local user, new KUIDs take the id of the registered account's author
+// ("internet" username matched with the authors, ignoring case), else the "localuser" of
+// the settings section "kavdaemon", written with a default at first use so it stays put.
+int32_t AssetTable::LocalUserLocked() {
+    const std::string account = AccountNameLocked();
+    for (const auto& [id, author] : authors_) {
+        if (!account.empty() && Kiv::Ascii::EqualsIgnoreCase(author.name, account)) return id;
+    }
+    ACSChunkRef& own = settings_[kDaemonSettings];
+    own.EnsureContainer();
+    const Kiv::PString key("localuser");
+    if (!own.HasTag(key)) own.SetNamedTagInt(key, kDefaultLocalUser);
+    return own.GetNamedTagAsInt(key, kDefaultLocalUser);
+}
+
 KUID AssetTable::NextKUIDLocked() {
+    if (localUser_ < 0) localUser_ = LocalUserLocked();
     if (localUser_ < 0) return KUID::Null();
     while (FindLocked(KUID(localUser_, nextContent_, 0)))
         ++nextContent_;

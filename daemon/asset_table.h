@@ -50,6 +50,10 @@ struct AssetRecord {
     std::map<std::string, ACSChunkRef> localData; // request 121/122 soups by lower-case key
 };
 
+// The causes of a refused asset change, as the log notes of the requests show them.
+inline constexpr const char* kUnknownAssetText = "Unknown AssetID.";
+inline constexpr const char* kNotOpenForEditText = "The asset is not open for editing.";
+
 struct AssetAuthor {
     int32_t account = -1;
     std::string name;
@@ -86,21 +90,33 @@ class AssetTable {
     KUID Latest(const KUID& kuid);
     ACSChunkRef Config(const KUID& kuid);
     std::optional<AssetAuthor> Author(int32_t id);
+    // The name request 90 gives an author: the known author's, the registered account's for
+    // the local user, else a name made from the id, so no author of an asset goes unnamed.
+    AssetAuthor AuthorOrStandIn(int32_t id);
     std::optional<UrlEntry> Url(const std::string& url);
     std::string BuildList();
 
     // Asset changes; false (nothing changed) when the asset is unknown or the step does not
-    // apply. OpenForEdit copies the folder into "editing"; Commit moves the copy back into
-    // "local"; Revert deletes the copy; Delete moves the asset's folder into "trash" (under
-    // a name no earlier deletion holds), drops its edit copy and forgets the asset, so the
+    // apply, with the cause in why when given (kUnknownAssetText, kNotOpenForEditText, or a
+    // file-system error). OpenForEdit copies the folder into "editing"; Commit moves the
+    // copy back into "local"; Revert deletes the copy; Delete moves the asset's folder into
+    // "trash" (under a name no earlier deletion holds), moves its edit copy there too
+    // (keptEdits: where the edits went, when there were any) and forgets the asset, so the
     // database no longer knows it.
-    bool OpenForEdit(const KUID& kuid);
-    bool Commit(const KUID& kuid);
-    bool Revert(const KUID& kuid);
-    bool Delete(const KUID& kuid);
-    // An edit-only record; a null KUID takes the next content id of the local user. Answers
-    // the asset's KUID, or null when it exists already or no local user is set.
-    KUID Create(const KUID& kuid, const std::string& name);
+    bool OpenForEdit(const KUID& kuid, std::string* why = nullptr);
+    bool Commit(const KUID& kuid, std::string* why = nullptr);
+    bool Revert(const KUID& kuid, std::string* why = nullptr);
+    bool Delete(const KUID& kuid, std::string* why = nullptr,
+                std::filesystem::path* keptEdits = nullptr);
+    // Start-up repair after a kill: a local folder a commit had set aside ("<folder>.replaced")
+    // goes back where its record expects it, and every other folder in "local" that no
+    // record names (a half-finished install or commit) moves to the trash, so a later
+    // install does not take a new name beside it. Answers one text per folder moved.
+    std::vector<std::string> RecoverLocalFolders();
+    // An edit-only record; a null KUID takes the next content id of the local user (one is
+    // chosen at first need when none was seeded: see LocalUserLocked). Answers the asset's
+    // KUID, or null (the cause in why) when it exists already or cannot be written.
+    KUID Create(const KUID& kuid, const std::string& name, std::string* why = nullptr);
     KUID GenerateKUID();
     bool SetKeywords(const KUID& kuid, const std::string& keywords);
     bool SetRating(const KUID& kuid, int32_t rating);
@@ -113,6 +129,9 @@ class AssetTable {
   private:
     AssetRecord* FindLocked(const KUID& kuid);
     KUID NextKUIDLocked();
+    int32_t LocalUserLocked();
+    // The online user name that registeraccount stored; empty when none.
+    std::string AccountNameLocked() const;
     void SaveLocked();
     bool LoadLocked(std::string& error);
 

@@ -8,6 +8,7 @@
 //   note <client> kind=<n> len=<n> data=<hex>
 //   reply <client> tid=<n> len=<n> data=<hex> [fault=<name>]
 //   goodbye <client>            drop <client> reason=<word>        end reason=<word>
+//   recover <text>              a start-up repair of a killed daemon's leftovers
 // Payloads that may hold a credential (settings and the login credential) are written as
 // data=masked; the length stays. Hex shows at most the first 64 KiB, then "...". Path text
 // shows bytes outside 0x21..0x7E and "%" as %XX.

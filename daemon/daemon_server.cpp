@@ -62,6 +62,7 @@ DaemonStart DaemonServer::Start() {
         return published;
     }
     record_.Line("listen port=" + std::to_string(port_));
+    dispatcher_.Recover();
     {
         std::lock_guard<std::mutex> hold(lock_);
         idleSince_ = std::chrono::steady_clock::now();

@@ -1,6 +1,8 @@
 // Hooks run outside the dispatcher's lock, so a hook may set hooks or send notes itself.
 #include "daemon/request_dispatcher.h"
 
+#include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "daemon/asset_archive_entry.h"
@@ -31,6 +33,21 @@ void RequestDispatcher::SetAssetTable(std::shared_ptr<AssetTable> table) {
     std::lock_guard<std::mutex> hold(lock_);
     assets_ = std::move(assets);
     installer_ = std::move(installer);
+}
+
+void RequestDispatcher::Recover() {
+    std::shared_ptr<AssetRequests> assets = Assets();
+    std::shared_ptr<AssetInstaller> installer = Installer();
+    if (!assets || !installer) return;
+    std::vector<std::string> changes;
+    for (const std::filesystem::path& folder : installer->RemoveStagingLeftovers())
+        changes.push_back(folder.string() + " left by an ended daemon, removed");
+    for (std::string& change : assets->Table().RecoverLocalFolders())
+        changes.push_back(std::move(change));
+    for (const std::string& change : changes) {
+        record_.Line("recover " + change);
+        std::fprintf(stderr, "kavdaemon: %s\n", change.c_str());
+    }
 }
 
 void RequestDispatcher::Dispatch(const DaemonRequest& request, DaemonResponse& response) {

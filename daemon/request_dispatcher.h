@@ -38,6 +38,10 @@ public:
     // The asset table whose requests the daemon answers for real; none: empty replies.
     void SetAssetTable(std::shared_ptr<AssetTable> table);
     void Dispatch(const DaemonRequest& request, DaemonResponse& response);
+    // Once the daemon serves the installation alone, before any client: removes the
+    // staging folders of killed daemons and repairs "local" (AssetTable::RecoverLocalFolders),
+    // one record line ("recover ...") and one line on standard error for each change.
+    void Recover();
     // The answer expected to the question asked in transaction tid of client.
     void ExpectAnswer(int client, uint32_t transactionId, int32_t answer);
 

@@ -1,18 +1,25 @@
 // `edit`, `commit`, `revert` and `delete`: one asset's edit cycle at the daemon. Each
-// handle opened here is released exactly once, by its destructor, on every path.
+// handle opened here is released exactly once, by its destructor, on every path. Every
+// request gets the command's log, so the daemon's reason for a refusal (an unknown asset,
+// one not open for editing, a file-system error) is printed rather than a bare failure.
 #include <string>
 
 #include "client/commands/asset_commands.h"
 #include "client/kav/kav_client.h"
 #include "foundation/console/console.h"
+#include "foundation/results/results_log.h"
 
 namespace KodrinUtil {
 
 int CommandEdit(CommandContext& context) {
     const KUID kuid = context.ArgumentKUID();
+    const int32_t errorsBefore = context.log.ErrorCount();
     KAVAssetHandle handle = KAVClient::OpenAsset(kuid, true, &context.log);
     if (!handle.IsValid()) {
-        AddAssetError(context.log, kuid, "Unknown AssetID.");
+        // The daemon's own reason, when it gave one, is the cause.
+        if (context.log.ErrorCount() == errorsBefore) {
+            AddAssetError(context.log, kuid, "Unknown AssetID.");
+        }
         return -1;
     }
     Kiv::PString location;
@@ -27,19 +34,19 @@ int CommandEdit(CommandContext& context) {
 }
 
 int CommandCommit(CommandContext& context) {
-    KAVAssetHandle handle = KAVClient::OpenAsset(context.ArgumentKUID(), true, nullptr);
+    KAVAssetHandle handle = KAVClient::OpenAsset(context.ArgumentKUID(), true, &context.log);
     bool secondResult = false;
     return KAVClient::CommitAsset(handle, 0, &context.log, secondResult) ? 0 : -1;
 }
 
 int CommandRevert(CommandContext& context) {
-    KAVAssetHandle handle = KAVClient::OpenAsset(context.ArgumentKUID(), false, nullptr);
+    KAVAssetHandle handle = KAVClient::OpenAsset(context.ArgumentKUID(), false, &context.log);
     // The request takes its own copy of the handle and drops it; ours is released here.
     return KAVClient::RevertAsset(handle, &context.log) ? 0 : -1;
 }
 
 int CommandDelete(CommandContext& context) {
-    return KAVClient::DeleteAsset(context.ArgumentKUID(), true, nullptr) ? 0 : -1;
+    return KAVClient::DeleteAsset(context.ArgumentKUID(), true, &context.log) ? 0 : -1;
 }
 
 }  // namespace KodrinUtil

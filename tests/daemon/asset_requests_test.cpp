@@ -96,8 +96,9 @@ TEST_F(AssetRequestsTest, EditCommitRevertAndDeleteMoveTheFolders) {
     EXPECT_EQ(Ask(33, Le32(2) + Le32(0)), Bytes({1}));
     EXPECT_FALSE(Exists("editing/coal_wagon"));
     EXPECT_EQ(folder_.ReadFile("inst/UserData/local/coal_wagon/notes.txt"), "new");
-    // Nothing left to revert.
+    // Nothing left to revert, and the note says why.
     EXPECT_EQ(Ask(33, Le32(2) + Le32(0)), Bytes({0}));
+    EXPECT_TRUE(NoteHolds("The asset is not open for editing."));
 
     // Delete moves the folder into the trash; the asset no longer opens.
     EXPECT_EQ(Ask(36, kCoalWagon + Bytes({1})), Bytes({1}));
@@ -106,6 +107,7 @@ TEST_F(AssetRequestsTest, EditCommitRevertAndDeleteMoveTheFolders) {
     const std::string none = Le32(0xFFFFFFFF) + Le32(0xFFFFFFFF) + Le32(0) + Le32(0);
     EXPECT_EQ(Ask(30, kCoalWagon + Bytes({1})), none);
     EXPECT_EQ(Ask(36, kCoalWagon + Bytes({1})), Bytes({0}));
+    EXPECT_TRUE(NoteHolds("Unknown AssetID."));
     // The database no longer knows it: request 21 answers with the valid byte clear.
     EXPECT_EQ(Ask(21, kCoalWagon + Le32(0xFFFFFFFF)).back(), '\0');
     EXPECT_EQ(Ask(30, kUnknown + Bytes({0})), none);
@@ -114,14 +116,20 @@ TEST_F(AssetRequestsTest, EditCommitRevertAndDeleteMoveTheFolders) {
 TEST_F(AssetRequestsTest, CreateTakesTheLocalUsersNextContentId) {
     // generatekuid: <kuid:12:5>; create with the null KUID then gets <kuid:12:6>.
     EXPECT_EQ(Ask(58, ""), Le32(5) + Le32(12));
+    // A folder of the new asset's name that no record owns goes to the trash, not away.
+    folder_.MakeFolder("inst/UserData/editing/kuid_12_6_0");
+    folder_.WriteFile("inst/UserData/editing/kuid_12_6_0/old.txt", "left over");
     const std::string null = Le32(0xFFFFFFFF) + Le32(0xFFFFFFFF);
     const std::string reply = Ask(35, null + Bytes({0}) + StringField("Tender"));
     EXPECT_EQ(reply, Le32(1) + Le32(0) + Le32(6) + Le32(12) + PString("editing") +
                          StringField(UserData("editing/kuid_12_6_0")));
     EXPECT_TRUE(Exists("editing/kuid_12_6_0/config.txt"));
-    // Creating a KUID that exists fails.
+    EXPECT_FALSE(Exists("editing/kuid_12_6_0/old.txt"));
+    EXPECT_EQ(folder_.ReadFile("inst/UserData/trash/kuid_12_6_0/old.txt"), "left over");
+    // Creating a KUID that exists fails, and says why.
     EXPECT_EQ(Ask(35, kLogCar + Bytes({0}) + StringField("x")),
               Le32(0xFFFFFFFF) + Le32(0xFFFFFFFF) + null + Le32(0) + Le32(0));
+    EXPECT_TRUE(NoteHolds("The asset exists already."));
     // Reverting the only copy of a created asset forgets it.
     EXPECT_EQ(Ask(33, Le32(1) + Le32(0)), Bytes({1}));
     EXPECT_FALSE(Exists("editing/kuid_12_6_0"));
@@ -257,14 +265,18 @@ class AssetScriptTest : public AssetDaemonTest {
 };
 
 TEST_F(AssetScriptTest, ValidationSendsTheScriptedNotesThenTheDaemonsAnswer) {
-    ASSERT_TRUE(client_->Send(RequestBytes(38, 9, PString("local") + StringField("/x"))));
+    const std::string folder = StringField(folder_.Path("inst"));
+    ASSERT_TRUE(client_->Send(RequestBytes(38, 9, PString("local") + folder)));
     // 'note' kind 3 with the transaction id and "ab", then 'repl' 9 with true.
     EXPECT_EQ(client_->Read(18),
               Bytes({0x65, 0x74, 0x6F, 0x6E}) + Le32(3) + Le32(6) + Le32(9) + "ab");
     EXPECT_EQ(client_->Read(13), ReplyFrame(9, Bytes({1})));
     // Once the entry is used up, the daemon answers alone.
     transaction_ = 9;
-    EXPECT_EQ(Ask(38, PString("local") + StringField("/x")), Bytes({1}));
+    EXPECT_EQ(Ask(38, PString("local") + folder), Bytes({1}));
+    // A folder that is not there is refused with the reason.
+    EXPECT_EQ(Ask(38, PString("local") + StringField(folder_.Path("gone"))), Bytes({0}));
+    EXPECT_TRUE(NoteHolds("cannot be read"));
 }
 
 TEST(AssetScript, DaemonReplyAndReplyExcludeEachOther) {

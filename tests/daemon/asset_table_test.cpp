@@ -1,7 +1,8 @@
 // The daemon's answers about settings, user names, URL fetches, the build list, lookups,
 // dependencies, favourites, keywords, local data and config soups, with payloads written
 // by hand; the table file keeping the changes for a daemon started again; seeding scripts
-// that are refused.
+// that are refused; deletions that keep earlier deletions and edits in the trash; the
+// repair of "local" after a kill.
 #include <algorithm>
 
 #include "asset_test_fixture.h"
@@ -128,7 +129,8 @@ TEST_F(AssetTableTest, SettingsAreReadAndWrittenAndMaskedInTheRecord) {
 
 TEST_F(AssetTableTest, UserNamesUrlFetchesAndTheBuildList) {
     EXPECT_EQ(Ask(90, Le32(12)), Le32(700) + PString("Ann"));
-    EXPECT_EQ(Ask(90, Le32(5)), Le32(0xFFFFFFFF) + Le32(0));
+    // An author the daemon knows no name of still has one.
+    EXPECT_EQ(Ask(90, Le32(5)), Le32(0xFFFFFFFF) + PString("author 5"));
     EXPECT_EQ(Ask(253, ""), PString("3.5"));
 
     const std::string start = Bytes({0}) + PString("https://example.org/a") + Le32(2) +
@@ -317,6 +319,47 @@ TEST(AssetTableTrash, AFailedDeletionKeepsTheEditCopy) {
     const std::optional<AssetRecord> record = table.Find(wagon);
     ASSERT_TRUE(record);
     EXPECT_TRUE(record->editing);
+}
+
+// Deleting an asset open for editing keeps the edits in the trash beside its folder.
+TEST(AssetTableTrash, ADeletionKeepsTheEditCopyInTheTrash) {
+    TempFolder folder;
+    AssetTable table(folder.Path("inst"));
+    std::string error;
+    ASSERT_TRUE(table.Open(error)) << error;
+    ASSERT_TRUE(SeedFrom(folder, table, WagonScript("one")));
+    const KUID wagon(12, 1, 0);
+    ASSERT_TRUE(table.OpenForEdit(wagon));
+    folder.WriteFile("inst/UserData/editing/wagon/notes.txt", "edited");
+
+    std::filesystem::path kept;
+    ASSERT_TRUE(table.Delete(wagon, &error, &kept)) << error;
+    EXPECT_EQ(kept, folder.Path("inst/UserData/trash/wagon-edited"));
+    EXPECT_EQ(folder.ReadFile("inst/UserData/trash/wagon-edited/notes.txt"), "edited");
+    EXPECT_EQ(folder.ReadFile("inst/UserData/trash/wagon/notes.txt"), "one");
+    EXPECT_FALSE(folder.Exists("inst/UserData/editing/wagon"));
+}
+
+// A daemon killed in a commit left the installed folder set aside, and one killed in an
+// install left a folder no record names: the next start puts the first back and moves the
+// second to the trash.
+TEST(AssetTableRecovery, KilledCommitsAndInstallsAreRepairedAtStart) {
+    TempFolder folder;
+    AssetTable table(folder.Path("inst"));
+    std::string error;
+    ASSERT_TRUE(table.Open(error)) << error;
+    ASSERT_TRUE(SeedFrom(folder, table, WagonScript("one")));
+    std::filesystem::rename(folder.Path("inst/UserData/local/wagon"),
+                            folder.Path("inst/UserData/local/wagon.replaced"));
+    folder.MakeFolder("inst/UserData/local/kuid_12_9_0");
+    folder.WriteFile("inst/UserData/local/kuid_12_9_0/half.txt", "half");
+
+    EXPECT_EQ(table.RecoverLocalFolders().size(), 2u);
+    EXPECT_EQ(folder.ReadFile("inst/UserData/local/wagon/notes.txt"), "one");
+    EXPECT_FALSE(folder.Exists("inst/UserData/local/wagon.replaced"));
+    EXPECT_EQ(folder.ReadFile("inst/UserData/trash/kuid_12_9_0/half.txt"), "half");
+    EXPECT_FALSE(folder.Exists("inst/UserData/local/kuid_12_9_0"));
+    EXPECT_TRUE(table.RecoverLocalFolders().empty());
 }
 
 } // namespace

@@ -51,18 +51,34 @@ class AssetDaemonTest : public ::testing::Test {
     }
 
     // The reply payload of one request (the frame's header checked on the way).
+    // The reply's payload; the log notes sent before it are kept in notes_.
     std::string Ask(int32_t id, const std::string& payload) {
         const uint32_t tid = ++transaction_;
+        notes_.clear();
         if (!client_->Send(RequestBytes(id, tid, payload))) return "<send failed>";
-        const std::string header = client_->Read(12);
+        std::string header = client_->Read(12);
+        const std::string logNote = Bytes({0x65, 0x74, 0x6F, 0x6E}) + Le32(3);
+        while (header.size() == 12 && header.substr(0, 8) == logNote) {
+            notes_.push_back(client_->Read(LengthAt(header, 8)));
+            header = client_->Read(12);
+        }
         if (header.size() != 12 ||
             header.substr(0, 8) != Bytes({0x6C, 0x70, 0x65, 0x72}) + Le32(tid)) {
             return "<bad header>";
         }
+        return client_->Read(LengthAt(header, 8));
+    }
+    static uint32_t LengthAt(const std::string& bytes, size_t at) {
         uint32_t length = 0;
-        for (int i = 11; i >= 8; --i)
-            length = length << 8 | static_cast<uint8_t>(header[i]);
-        return client_->Read(length);
+        for (size_t i = at + 4; i > at; --i)
+            length = length << 8 | static_cast<uint8_t>(bytes[i - 1]);
+        return length;
+    }
+    // Whether a log note of the last Ask holds text.
+    bool NoteHolds(const std::string& text) const {
+        for (const std::string& note : notes_)
+            if (note.find(text) != std::string::npos) return true;
+        return false;
     }
     bool Exists(const std::string& relative) const {
         return folder_.Exists("inst/UserData/" + relative);
@@ -76,6 +92,7 @@ class AssetDaemonTest : public ::testing::Test {
     std::unique_ptr<DaemonServer> server_;
     std::unique_ptr<RawClient> client_;
     uint32_t transaction_ = 0;
+    std::vector<std::string> notes_;
 };
 
 } // namespace asset_test

@@ -133,6 +133,11 @@ std::vector<std::string> Installation::ChildEnvironment() const {
 
 ToolResult Installation::Run(const std::vector<std::string>& args,
                              const fs::path& workingFolder) const {
+    return RunProgram(Tool(), args, workingFolder);
+}
+
+ToolResult Installation::RunProgram(const fs::path& program, const std::vector<std::string>& args,
+                                    const fs::path& workingFolder) const {
     int outPipe[2], errPipe[2];
     if (pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0)
         throw std::runtime_error("pipe failed");
@@ -144,7 +149,7 @@ ToolResult Installation::Run(const std::vector<std::string>& args,
     std::string folder = workingFolder.empty() ? root_.string() : workingFolder.string();
     posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
 
-    std::string tool = Tool().string();
+    std::string tool = program.string();
     std::vector<char*> argv{tool.data()};
     std::vector<std::string> copies(args);
     for (std::string& arg : copies) argv.push_back(arg.data());

@@ -62,6 +62,10 @@ public:
     // both outputs; a run longer than kRunLimitSeconds is killed.
     ToolResult Run(const std::vector<std::string>& args,
                    const std::filesystem::path& workingFolder = {}) const;
+    // The same with another program (a wrapper that runs the tool, say) and its arguments.
+    ToolResult RunProgram(const std::filesystem::path& program,
+                          const std::vector<std::string>& args,
+                          const std::filesystem::path& workingFolder = {}) const;
     // "NAME=value" entries of the children's environment.
     std::vector<std::string> ChildEnvironment() const;
 
