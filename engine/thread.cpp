@@ -1,5 +1,6 @@
 // Kiv::Thread over std::thread. A suspended thread exists from construction and waits at a
-// gate; Resume opens it, Terminate or destruction before that cancels it.
+// gate; Resume opens it, Terminate or destruction before that cancels it. Every thread first
+// takes its alternate signal stack, so a fault handler still runs after a stack overflow.
 #include "engine/thread.h"
 
 #include <signal.h>
@@ -7,6 +8,8 @@
 
 #include <cerrno>
 #include <system_error>
+
+#include "engine/signal_stack.h"
 
 namespace Kiv {
 
@@ -32,6 +35,7 @@ Thread::~Thread() {
 }
 
 void Thread::Run(std::shared_ptr<State> state, Entry entry, void* argument) {
+    EnsureAlternateSignalStack();
     bool run = false;
     {
         std::unique_lock<std::mutex> guard(state->gateMutex);

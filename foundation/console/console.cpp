@@ -8,8 +8,10 @@
 #include <optional>
 #include <string>
 
+#include "foundation/console/console_listeners.h"
 #include "foundation/console/console_lock.h"
 #include "foundation/console/console_text.h"
+#include "foundation/console/log_file_writer.h"
 #include "foundation/text/format_text.h"
 #include "foundation/console/output_pipe.h"
 #include "foundation/text/utf16_conversion.h"
@@ -18,13 +20,22 @@ namespace {
 
 constexpr size_t kMaxCharacters = 65535;
 
+LogFileWriter* g_logFileSink = nullptr;  // under the console critical section
+
 }  // namespace
+
+void SetLogFileSink(LogFileWriter* sink) {
+    std::lock_guard<std::recursive_timed_mutex> lock(ConsoleCriticalSection());
+    g_logFileSink = sink;
+}
 
 void WriteConsoleText(std::string_view line) {
     std::string text(line);
-    text.push_back('\n');
     std::lock_guard<std::recursive_timed_mutex> lock(ConsoleCriticalSection());
+    if (g_logFileSink) g_logFileSink->Write(text + "\r\n");
+    text.push_back('\n');
     WriteConsoleOutput(text);
+    NotifyConsoleListeners(line);
 }
 
 void PrintConsoleText(const char* format, ...) {

@@ -10,6 +10,8 @@
 #include <thread>
 #include <unistd.h>
 
+#include "engine/signal_stack.h"
+
 namespace {
 
 struct ConsoleSignal {
@@ -45,6 +47,7 @@ void EndByDefault(int signalNumber) {
 }
 
 void RunSignalThread(int pipeRead, ConsoleControlFunction handler) {
+    Kiv::EnsureAlternateSignalStack();
     for (;;) {
         unsigned char byte = 0;
         ssize_t got = read(pipeRead, &byte, 1);

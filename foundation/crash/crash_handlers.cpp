@@ -47,6 +47,7 @@ void WaitUntilHostLoopEnded() {
 void InstallCrashHandlers(bool hostLoopEnded) {
     SetHostLoopEnded(hostLoopEnded);
     g_installed.store(true);
+    ChooseFaultReport(FaultReport::kWrite);
     InstallFaultHandlers();
     static std::once_flag once;
     std::call_once(once, [] {

@@ -1,12 +1,13 @@
 // The crash handlers of the command host: while its loop runs, a fault writes one crash
 // report and ends the process, an exit writes a report, and a console control event
 // (console_signals.h) asks the loop to stop instead of killing the process; a close or
-// shut-down waits until the loop has ended. Ordinary commands do not install them (their
-// guarded run installs only the fault handlers).
+// shut-down waits until the loop has ended. Ordinary commands do not install them: their
+// guarded run installs only the fault handlers, which then end the process without a report.
 #pragma once
 
-// Stores whether the host loop has ended already, marks the handlers installed, and
-// installs the fault handlers, the exit hook and the console signal thread.
+// Stores whether the host loop has ended already, marks the handlers installed, chooses
+// crash reports for faults, and installs the fault handlers, the exit hook and the console
+// signal thread.
 void InstallCrashHandlers(bool hostLoopEnded);
 
 // Marks the handlers not installed and the host loop ended: a normal exit writes no report,

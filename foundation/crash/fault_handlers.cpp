@@ -1,11 +1,13 @@
 // The signal side of crash handling. The handler only calls signal-safe code: the bounded
-// console lock, CreateMiniDump, then _exit or the default action of the signal.
+// console lock, CreateMiniDump when a report was chosen, then _exit or the default action
+// of the signal.
 #include "foundation/crash/fault_handlers.h"
 
 #include <atomic>
 #include <climits>
 #include <csignal>
 
+#include "engine/signal_stack.h"
 #include "engine/terminate_process.h"
 #include "foundation/crash/bounded_console_lock.h"
 #include "foundation/crash/crash_report.h"
@@ -14,9 +16,9 @@
 namespace {
 
 constexpr int kEndBySignal = INT_MIN;
-constexpr size_t kAlternateStackSize = 1 << 17;
 
 std::atomic<int> g_faultExitCode{kEndBySignal};
+std::atomic<bool> g_writeReport{false};
 std::atomic<bool> g_installed{false};
 
 [[noreturn]] void EndAfterFault(int signalNumber) {
@@ -34,6 +36,7 @@ std::atomic<bool> g_installed{false};
 
 void OnFaultSignal(int signalNumber, siginfo_t* info, void*) {
     TakeConsoleCriticalSectionBriefly();  // kept: the process ends holding it
+    if (!g_writeReport.load()) EndAfterFault(signalNumber);
     FaultDetails details{signalNumber, info->si_code};
     if (info->si_code <= 0) {
         details.sender = info->si_pid;  // kill or raise: si_addr holds no address then
@@ -44,20 +47,12 @@ void OnFaultSignal(int signalNumber, siginfo_t* info, void*) {
     EndAfterFault(signalNumber);
 }
 
-void SetAlternateStack() {
-    static char stackMemory[kAlternateStackSize];
-    stack_t stack{};
-    stack.ss_sp = stackMemory;
-    stack.ss_size = sizeof stackMemory;
-    sigaltstack(&stack, nullptr);
-}
-
 }  // namespace
 
 void InstallFaultHandlers() {
     if (g_installed.exchange(true)) return;
     PrepareCrashReport();
-    SetAlternateStack();
+    Kiv::EnsureAlternateSignalStack();  // the installing thread, usually the main one
     struct sigaction action {};
     action.sa_sigaction = OnFaultSignal;
     action.sa_flags = SA_SIGINFO | SA_ONSTACK;
@@ -67,3 +62,5 @@ void InstallFaultHandlers() {
 }
 
 void SetFaultExitCode(int code) { g_faultExitCode.store(code); }
+
+void ChooseFaultReport(FaultReport report) { g_writeReport.store(report == FaultReport::kWrite); }

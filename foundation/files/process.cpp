@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "engine/path_policy.h"
+#include "engine/signal_stack.h"
 
 extern char** environ;
 
@@ -104,6 +105,7 @@ private:
 void ReapWhenDone(pid_t pid) {
     try {
         std::thread([pid] {
+            Kiv::EnsureAlternateSignalStack();
             while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
             }
         }).detach();

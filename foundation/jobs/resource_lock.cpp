@@ -2,8 +2,6 @@
 // attempt or one release, never across a sleep.
 #include "foundation/jobs/resource_lock.h"
 
-#include <cassert>
-
 #include "engine/thread.h"
 #include "foundation/console/log_message.h"
 
@@ -14,7 +12,12 @@ ResourceLock& ResourceLock::Instance() {
 
 bool ResourceLock::Acquire(uint32_t thread, bool exclusive) {
     if (TryAcquire(thread, exclusive)) return true;
-    assert(!(exclusive && IsHolder(thread)) && "a shared holder asked for the lock exclusively");
+    if (exclusive && IsHolder(thread)) {
+        LogMessage("ResourceLock::Acquire> Thread %u holds the lock shared and cannot hold it "
+                   "exclusively; request refused",
+                   thread);
+        return false;
+    }
     if (exclusive) AdjustExclusiveWaiters(1);
     WaitForGrant(thread, exclusive);
     if (exclusive) AdjustExclusiveWaiters(-1);

@@ -2,14 +2,18 @@
 // resource caches and the interface text. It prefers writers (a waiting exclusive request
 // stops new shared holders, though holders may still re-enter) and is re-entrant per thread
 // for shared use and for an exclusive holder; a shared holder can never turn its holding
-// exclusive, and asking for that waits for ever (asserted in debug builds). Waiting retries
+// exclusive, so that request is refused at once with a logged error (waiting for it would
+// stop every new reader for ever behind a writer that never comes). Waiting retries
 // on a schedule of growing sleeps; the main thread meanwhile keeps running main-thread jobs
 // and, every 15 s, shows the blocking screen and frees unused resources through hooks that
 // a higher layer sets at start-up. A release by a thread that holds nothing is ignored.
+// Beside the lock, a record of which thread waits for which lock lets a caller ask whether
+// a wait would close a cycle of threads waiting on each other.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
+#include <vector>
 
 #include "engine/recursive_lock.h"
 #include "foundation/containers/block_array.h"
@@ -32,7 +36,8 @@ class ResourceLock {
     static ResourceLock& Instance();
     static void SetWaitHooks(const ResourceLockWaitHooks& hooks);
 
-    // Waits until granted; always true.
+    // Waits until granted and returns true. False at once, logged, when thread holds the
+    // lock shared and asks for it exclusively.
     bool Acquire(uint32_t thread, bool exclusive);
     bool AcquireCurrentThread(bool exclusive);
     // One attempt.
@@ -45,6 +50,18 @@ class ResourceLock {
     int32_t Holdings() const;
     bool IsExclusive() const;
     int32_t ExclusiveWaiters() const;
+    // The threads that hold the lock now, each once.
+    std::vector<uint32_t> Holders() const;
+
+    // The wait record: thread waits for lock (replacing what it waited for before), or for
+    // nothing. A lock must not be destroyed while a thread is recorded waiting for it.
+    static void AddWaiter(uint32_t thread, const ResourceLock* lock);
+    static void RemoveWaiter(uint32_t thread);
+    // True when waiting for lock would never end for thread: a holder of lock is thread
+    // itself, or waits (through the record, holder by holder) for a lock that thread holds,
+    // or for a lock held by threads that already wait on each other. A free lock, and holders
+    // that wait for nothing, end the search with false.
+    static bool CheckWaitCycle(uint32_t thread, const ResourceLock* lock);
 
   private:
     bool IsHolder(uint32_t thread) const;

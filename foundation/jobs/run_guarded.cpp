@@ -6,12 +6,9 @@
 #include <fstream>
 #include <string>
 
-#include "engine/terminate_process.h"
 #include "foundation/results/command_state.h"
 
 namespace {
-
-constexpr int kEscapedResult = -100;
 
 bool IsDebuggerAttached() {
     std::ifstream status("/proc/self/status");
@@ -27,9 +24,5 @@ bool IsDebuggerAttached() {
 
 int32_t RunTCXCallbackGuarded(intptr_t argument, TCXCallbackBase& callback) {
     if (!g_inCommand.load() || IsDebuggerAttached()) return callback.Call(argument);
-    try {
-        return callback.Call(argument);
-    } catch (...) {
-        Kiv::TerminateProcess(kEscapedResult);
-    }
+    return RunEndingOnEscape([&] { return callback.Call(argument); });
 }

@@ -80,15 +80,21 @@ bool IsLoaded() {
 
 std::atomic<int32_t> g_loggedMisses{0};
 
-// Shared or exclusive holding of the resource lock for one scope.
+// Shared or exclusive holding of the resource lock for one scope. An exclusive request of a
+// thread that holds the lock shared is refused; nothing is held then.
 class ResourceLockHolding {
   public:
-    explicit ResourceLockHolding(bool exclusive) {
-        ResourceLock::Instance().AcquireCurrentThread(exclusive);
+    explicit ResourceLockHolding(bool exclusive)
+        : granted_(ResourceLock::Instance().AcquireCurrentThread(exclusive)) {}
+    ~ResourceLockHolding() {
+        if (granted_) ResourceLock::Instance().ReleaseCurrentThread();
     }
-    ~ResourceLockHolding() { ResourceLock::Instance().ReleaseCurrentThread(); }
+    bool Granted() const { return granted_; }
     ResourceLockHolding(const ResourceLockHolding&) = delete;
     ResourceLockHolding& operator=(const ResourceLockHolding&) = delete;
+
+  private:
+    bool granted_;
 };
 
 // The name with its extension replaced by "txt" (added when it has none).
@@ -122,7 +128,7 @@ InterfaceTextDB& InterfaceTextDB::Instance() {
     static InterfaceTextDB* instance = new InterfaceTextDB;
     if (IsLoaded()) return *instance;
     const ResourceLockHolding exclusive(true);
-    if (!IsLoaded()) {
+    if (exclusive.Granted() && !IsLoaded()) {
         const uint64_t generation = g_wantedGeneration.load(std::memory_order_acquire);
         instance->Load();
         g_loadedGeneration.store(generation, std::memory_order_release);

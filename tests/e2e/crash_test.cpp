@@ -1,7 +1,8 @@
 // Crash handling of the installed tool: a fault signal that arrives while a command runs
 // (here sent from outside while `echo` is blocked on a full output pipe, holding the
-// console lock) writes the crash report into the program folder and ends the process with
-// -100, seen as 156, printing nothing more; an ordinary command leaves no report.
+// console lock) ends the process with -100, seen as 156, printing nothing more and leaving
+// no crash report in the program folder (reports are the command host's); a command that
+// ends normally leaves none either.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -13,8 +14,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -93,7 +92,7 @@ bool AwaitFullPipe(int fd) {
     return false;
 }
 
-TEST(CrashE2E, FaultDuringACommandWritesTheReportAndEndsWith156) {
+TEST(CrashE2E, FaultDuringACommandEndsWith156WithoutAReport) {
     e2e::Installation install;
     std::string text(60000, 'x');
     BlockedTool tool;
@@ -114,22 +113,10 @@ TEST(CrashE2E, FaultDuringACommandWritesTheReportAndEndsWith156) {
     EXPECT_LT(out.size(), line.size()) << "the echo line was never finished";
     EXPECT_EQ(line.compare(0, out.size(), out), 0) << "nothing but the cut line";
 
-    ASSERT_EQ(ReportsIn(install.Root()), std::vector<std::string>{"Kodrin-49933.dmp"});
-    std::ifstream in(install.Root() / "Kodrin-49933.dmp");
-    std::string report(std::istreambuf_iterator<char>(in), {});
-    EXPECT_NE(report.find("\nsignal: 11 SIGSEGV (segmentation fault)\n"), std::string::npos);
-    EXPECT_NE(report.find("\nsent by process: " + std::to_string(getpid()) + "\n"),
-              std::string::npos);
-    size_t backtrace = report.find("\nbacktrace:\n");
-    size_t map = report.find("\nmemory map:\n");
-    ASSERT_NE(backtrace, std::string::npos);
-    ASSERT_NE(map, std::string::npos);
-    std::string frames = report.substr(backtrace, map - backtrace);
-    EXPECT_NE(frames.find("RunCommandGuarded"), std::string::npos) << frames;
-    EXPECT_NE(frames.find("CommandEcho"), std::string::npos) << frames;
+    EXPECT_TRUE(ReportsIn(install.Root()).empty());
 }
 
-TEST(CrashE2E, AnOrdinaryCommandLeavesNoReport) {
+TEST(CrashE2E, ACommandThatEndsNormallyLeavesNoReport) {
     e2e::Installation install;
     e2e::ToolResult result = install.Run({"version"});
     EXPECT_EQ(result.exitCode, 0);

@@ -1,14 +1,17 @@
-// Kiv::Thread: suspended start, exit codes, IsDone as a stop request, Terminate, cancelled
-// suspended threads, self-deletion, thread ids and process liveness; Kiv::Time.
+// Kiv::Thread: its own signal stack, suspended start, exit codes, IsDone as a stop request,
+// Terminate, cancelled suspended threads, self-deletion, thread ids and process liveness;
+// Kiv::Time.
 #include "engine/thread.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <set>
 
+#include "engine/signal_stack.h"
 #include "engine/timing.h"
 
 namespace {
@@ -16,6 +19,24 @@ namespace {
 uint32_t ReturnSeven(void* argument) {
     static_cast<std::atomic<int>*>(argument)->fetch_add(1);
     return 7;
+}
+
+uint32_t ReportSignalStack(void* argument) {
+    stack_t stack{};
+    sigaltstack(nullptr, &stack);
+    *static_cast<stack_t*>(argument) = stack;
+    return 0;
+}
+
+TEST(Thread, EveryThreadHasItsOwnSignalStack) {
+    stack_t first{}, second{};
+    Kiv::Thread one(ReportSignalStack, &first), two(ReportSignalStack, &second);
+    ASSERT_TRUE(one.Wait());
+    ASSERT_TRUE(two.Wait());
+    for (const stack_t& stack : {first, second}) {
+        EXPECT_EQ(stack.ss_flags & SS_DISABLE, 0);
+        EXPECT_GE(stack.ss_size, Kiv::kAlternateSignalStackSize);
+    }
 }
 
 TEST(Thread, SuspendedThreadRunsOnlyAfterResume) {

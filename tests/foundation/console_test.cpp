@@ -1,5 +1,6 @@
 // Console lines on standard output and in the parent's pipe: the bytes written, the cut of
-// long lines, the console lock, and lines from many threads that must never interleave.
+// long lines, the console lock, lines from many threads that must never interleave, and
+// the same lines in the log-file sink and at the console listeners.
 #include "foundation/console/console.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +15,10 @@
 #include <unistd.h>
 #include <vector>
 
+#include "engine/temp_folder.h"
+#include "foundation/console/console_listeners.h"
 #include "foundation/console/console_lock.h"
+#include "foundation/console/log_file_writer.h"
 #include "foundation/console/output_pipe.h"
 
 namespace {
@@ -278,6 +282,52 @@ TEST_F(ConsoleTest, LinesFromManyThreadsNeverInterleave) {
         narrow.push_back(inPipe[i]);
     }
     ExpectWholeLines(narrow, kLength, kThreads, kLines);
+}
+
+// Keeps the lines it is told of; prints one line of its own for each when asked to.
+class RecordingListener : public ConsoleListener {
+public:
+    RecordingListener(std::vector<std::string>& heard, std::string name, bool echo = false)
+        : heard_(heard), name_(std::move(name)), echo_(echo) {}
+    void OnConsoleLine(std::string_view line) override {
+        heard_.push_back(name_ + ":" + std::string(line));
+        if (echo_) WriteConsoleText("echo " + std::string(line));
+    }
+
+private:
+    std::vector<std::string>& heard_;
+    std::string name_;
+    bool echo_;
+};
+
+TEST_F(ConsoleTest, ListenersHearEveryLineInKeyOrderButNotTheirOwn) {
+    std::vector<std::string> heard;
+    RecordingListener second(heard, "second", true), first(heard, "first");
+    AddConsoleListener(20, second);
+    AddConsoleListener(10, first);
+    const std::string out = CaptureStdout([] { WriteConsoleText("OK"); });
+    RemoveConsoleListener(20);
+    RemoveConsoleListener(10);
+    EXPECT_EQ(CaptureStdout([] { WriteConsoleText("after"); }), "after\n");
+
+    EXPECT_EQ(out, "OK\necho OK\n") << "the listener's own line is written";
+    EXPECT_EQ(heard, (std::vector<std::string>{"first:OK", "second:OK"}));
+}
+
+TEST_F(ConsoleTest, TheLogFileSinkGetsEachLineWithACarriageReturn) {
+    TempFolder logs;
+    LogFileWriter writer;
+    ASSERT_TRUE(writer.Open(logs.Root(), "console.log"));
+    SetLogFileSink(&writer);
+    const std::string out = CaptureStdout([] {
+        WriteConsoleText("one");
+        PrintConsoleText("%d", 2);
+    });
+    SetLogFileSink(nullptr);
+    CaptureStdout([] { WriteConsoleText("not logged"); });
+    writer.Close();
+    EXPECT_EQ(out, "one\n2\n");
+    EXPECT_EQ(logs.ReadFile("console.log"), "one\r\n2\r\n");
 }
 
 }  // namespace

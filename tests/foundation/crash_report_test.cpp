@@ -1,7 +1,9 @@
 // Crash reports from genuine faults, in death tests: the guarded run's ending (-100, seen as
-// 156) with nothing printed after the fault, the report's name and content, the next report
-// as "_2", a console lock held by another thread, the ending by the signal itself when no
-// exit code was set, and RaiseAccessViolation, which writes its report and returns.
+// 156) with nothing printed after the fault, without a report in an ordinary command and
+// with one under the command host's handlers; the report's name and content, the next
+// report as "_2", a stack overflow on a thread the program started, a console lock held by
+// another thread, the ending by the signal itself when no exit code was set, and
+// RaiseAccessViolation, which writes its report and returns.
 #include "foundation/crash/crash_report.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +18,7 @@
 #include <thread>
 
 #include "crash_test_folder.h"
+#include "engine/thread.h"
 #include "foundation/console/console.h"
 #include "foundation/console/console_lock.h"
 #include "foundation/crash/crash_handlers.h"
@@ -35,14 +38,28 @@ constexpr int kGuardedRunExit = -100;
     *static_cast<volatile int*>(page) = 1;
 }
 
-// What the guarded run of a command does, with a command that faults.
-[[noreturn]] void RunFaultingCommand(bool printAddress = true) {
+// What the guarded run of a command does, with a command that faults; under the command
+// host's handlers when asked (a report is written then).
+[[noreturn]] void RunFaultingCommand(bool printAddress = true, bool commandHost = true) {
+    if (commandHost) InstallCrashHandlers(false);
     SetFaultExitCode(kGuardedRunExit);
     InstallFaultHandlers();
     WriteToGuardPage(printAddress);
     WriteConsoleText("after the fault");
     _exit(0);
 }
+
+volatile bool g_stopRecursion = false;
+
+// Recurses until the thread's stack runs out.
+[[gnu::noinline]] int OverflowTheStack(int depth) {
+    volatile char frame[4096];
+    frame[0] = static_cast<char>(depth);
+    if (g_stopRecursion) return frame[0];
+    return OverflowTheStack(depth + 1) + frame[0];
+}
+
+uint32_t OverflowingEntry(void*) { return static_cast<uint32_t>(OverflowTheStack(0)); }
 
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
@@ -55,7 +72,15 @@ bool HasLine(const std::vector<std::string>& lines, const std::string& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
-TEST(CrashReportDeathTest, FaultInACommandWritesTheReportAndEndsWithMinus100) {
+TEST(CrashReportDeathTest, FaultInAnOrdinaryCommandEndsWithMinus100WithoutAReport) {
+    CrashTestFolder folder;
+    EXPECT_EXIT((folder.EnterAsChild(), RunFaultingCommand(true, false)),
+                testing::ExitedWithCode(156), "");
+    EXPECT_EQ(Lines(folder.ReadFile("out.txt")).size(), 1u) << "nothing after the fault";
+    EXPECT_TRUE(folder.Reports().empty());
+}
+
+TEST(CrashReportDeathTest, FaultInACommandOfTheHostWritesTheReportAndEndsWithMinus100) {
     CrashTestFolder folder;
     EXPECT_EXIT((folder.EnterAsChild(), RunFaultingCommand()), testing::ExitedWithCode(156), "");
     std::vector<std::string> out = Lines(folder.ReadFile("out.txt"));
@@ -85,6 +110,34 @@ TEST(CrashReportDeathTest, FaultInACommandWritesTheReportAndEndsWithMinus100) {
     EXPECT_EXIT((folder.EnterAsChild(), RunFaultingCommand()), testing::ExitedWithCode(156), "");
     EXPECT_EQ(folder.Reports(),
               (std::vector<std::string>{"Kodrin-49933.dmp", "Kodrin-49933_2.dmp"}));
+}
+
+// Not killed by the signal of a fault its handler could not run for: the thread has its own
+// signal stack.
+TEST(CrashReportDeathTest, StackOverflowOnAThreadOfTheProgramEndsWithMinus100) {
+    for (bool commandHost : {false, true}) {
+        CrashTestFolder folder;
+        auto body = [&folder, commandHost] {
+            folder.EnterAsChild();
+            if (commandHost) InstallCrashHandlers(false);
+            SetFaultExitCode(kGuardedRunExit);
+            InstallFaultHandlers();
+            Kiv::Thread thread(OverflowingEntry, nullptr);
+            thread.Wait();
+            _exit(0);
+        };
+        EXPECT_EXIT(body(), testing::ExitedWithCode(156), "") << commandHost;
+        if (!commandHost) {
+            EXPECT_TRUE(folder.Reports().empty());
+            continue;
+        }
+        ASSERT_EQ(folder.Reports(), std::vector<std::string>{"Kodrin-49933.dmp"});
+        std::vector<std::string> report = Lines(folder.ReadFile("Kodrin-49933.dmp"));
+        ASSERT_GE(report.size(), 6u);
+        EXPECT_EQ(report[1], "signal: 11 SIGSEGV (segmentation fault)");
+        ASSERT_EQ(report[4].rfind("process: ", 0), 0u);
+        EXPECT_NE(report[5], "thread: " + report[4].substr(9)) << "the thread, not main";
+    }
 }
 
 // A thread that died (or stopped) holding the console lock must not keep the process alive.

@@ -1,6 +1,7 @@
 // The guarded run of a job object: while a command runs, an exception escaping a job ends
 // the process with -100 (a parent sees 156), on the poster and on a worker alike; outside a
-// command the exception reaches the caller.
+// command the exception reaches the caller. The -100 guard itself, which the command's
+// guarded run shares.
 #include "foundation/jobs/run_guarded.h"
 
 #include <gtest/gtest.h>
@@ -32,6 +33,12 @@ TEST(JobsGuard, AnExceptionEscapingAJobDuringACommandEndsTheProcess) {
     RecordMainThreadId();
     EXPECT_EXIT(PostThrowingJobInCommand(0), ::testing::ExitedWithCode(156), "");
     EXPECT_EXIT(PostThrowingJobInCommand(kNeverMainThread), ::testing::ExitedWithCode(156), "");
+}
+
+TEST(JobsGuard, TheGuardReturnsTheResultOrEndsTheProcessWithMinus100) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EQ(RunEndingOnEscape([] { return 42; }), 42);
+    EXPECT_EXIT(RunEndingOnEscape([]() -> int { throw 7; }), ::testing::ExitedWithCode(156), "");
 }
 
 TEST(JobsGuard, OutsideACommandTheJobRunsUnguarded) {
