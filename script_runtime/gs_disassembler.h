@@ -13,8 +13,8 @@
 #include <string>
 
 struct GSDisassembly {
-    std::string text;      // the lines, each ending in "\n"
-    bool complete = true;  // every byte belonged to a whole, defined instruction
+    std::string text;     // the lines, each ending in "\n"
+    bool complete = true; // every byte belonged to a whole, defined instruction
 };
 
 GSDisassembly DisassembleGSCode(std::span<const uint8_t> code);
