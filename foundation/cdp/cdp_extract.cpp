@@ -9,6 +9,7 @@
 
 #include "engine/file.h"
 #include "foundation/cdp/cdp_archive.h"
+#include "foundation/cdp/cdp_file_blob.h"
 #include "foundation/cdp/cdp_messages.h"
 #include "foundation/files/file_paths.h"
 #include "foundation/lzss/lzss_compress.h"
@@ -19,8 +20,6 @@ namespace {
 constexpr int kMaxFolderDepth = 512;
 // Create or replace, for writing.
 constexpr uint32_t kOpenCreateWrite = 289;
-// Bytes in front of the LZSS stream of a compressed file blob; extraction skips them.
-constexpr size_t kCompressedPrefix = 4;
 
 // Only a regular file is removed after a failure: a device the path named stays.
 bool IsRegularFile(const Kiv::File& file) {
@@ -39,11 +38,11 @@ Kiv::PString WriteContent(Kiv::File& file, std::span<const uint8_t> bytes,
         if (WriteAll(file, bytes)) return Kiv::PString();
         return CDPArchive::SetError(CDPMessages::kCannotWriteFiles);
     }
-    if (bytes.size() < kCompressedPrefix) return CDPArchive::SetError(CDPMessages::kDecompressFailed);
-    if (compression != Kiv::PString("LZSS"))
+    if (bytes.size() < kCDPFileLengthPrefix) return CDPArchive::SetError(CDPMessages::kDecompressFailed);
+    if (compression != Kiv::PString(kCDPFileCompression))
         return CDPArchive::SetError(CDPMessages::kUnknownCompression);
     std::vector<uint8_t> decoded;
-    if (!Kiv::LZSSCompress().Decompress(bytes.subspan(kCompressedPrefix), decoded))
+    if (!Kiv::LZSSCompress().Decompress(bytes.subspan(kCDPFileLengthPrefix), decoded))
         return CDPArchive::SetError(CDPMessages::kDecompressFailed);
     if (WriteAll(file, decoded)) return Kiv::PString();
     return CDPArchive::SetError(CDPMessages::kCannotWriteFiles);
