@@ -34,7 +34,8 @@ TEST_F(CDPFileBlob, HoldsTheLengthThenTheStream) {
     // the stored header 0x00 alone.
     EXPECT_EQ(MakeCDPFileBlob({}), Bytes({0x00, 0x00, 0x00, 0x00, 0x05}));
     // Length 3, then the stored form of a short input: header 0x00 and the bytes.
-    EXPECT_EQ(MakeCDPFileBlob(BytesOf("abc")), Bytes({0x03, 0x00, 0x00, 0x00, 0x00, 'a', 'b', 'c'}));
+    EXPECT_EQ(MakeCDPFileBlob(BytesOf("abc")),
+              Bytes({0x03, 0x00, 0x00, 0x00, 0x00, 'a', 'b', 'c'}));
     // 300 bytes: length 0x12C, then the default level 5 in window class 1 (header 0x15).
     const Bytes blob = MakeCDPFileBlob(Bytes(300, 'x'));
     ASSERT_GT(blob.size(), 5u);
