@@ -20,21 +20,17 @@
 #include "daemon/asset_install_run.h"
 #include "engine/ascii.h"
 #include "foundation/cdp/cdp_asset.h"
-#include "foundation/lzss/lzss_compress.h"
+#include "foundation/cdp/cdp_file_blob.h"
 #include "foundation/soup/binary_file.h"
 #include "foundation/soup/chunk.h"
-#include "foundation/streams/little_endian.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kCompression = "LZSS";
 // The folder's own config files, left out at its top level: the entry's config stands
 // for them.
 const char* const kConfigFiles[] = {"config.txt", "config.chump"};
-// The length in front of each file's LZSS stream.
-constexpr size_t kLengthPrefix = 4;
 constexpr size_t kReadPiece = 64 * 1024;
 
 // What one walk has taken so far, and the log its findings go to.
@@ -105,16 +101,6 @@ FileRead ReadPlainFile(const fs::path& path, size_t limit, std::vector<uint8_t>&
     return result;
 }
 
-// A file as its blob holds it: the file's length (4 bytes, little-endian), then its LZSS
-// stream. Readers skip the 4 bytes; the length lets a reader size its output first.
-std::vector<uint8_t> FileBlob(const std::vector<uint8_t>& bytes) {
-    std::vector<uint8_t> blob(kLengthPrefix);
-    StoreLittleEndian(bytes.size(), blob.data(), kLengthPrefix);
-    const std::vector<uint8_t> stream = Kiv::LZSSCompress().Compress(bytes);
-    blob.insert(blob.end(), stream.begin(), stream.end());
-    return blob;
-}
-
 bool AddFile(ACSChunkRef& tree, const Kiv::PString& name, const fs::path& path, EntryWalk& walk) {
     std::vector<uint8_t> bytes;
     switch (ReadPlainFile(path, kMaxArchivedBytes - walk.bytes, bytes)) {
@@ -129,7 +115,7 @@ bool AddFile(ACSChunkRef& tree, const Kiv::PString& name, const fs::path& path, 
     case FileRead::kRead:
         break;
     }
-    const std::vector<uint8_t> blob = FileBlob(bytes);
+    const std::vector<uint8_t> blob = MakeCDPFileBlob(bytes);
     if (!Charge(walk, blob.size())) return false;
     const ACSRawDataRef value =
         ACSRawDataRef::CopyBytes(static_cast<uint32_t>(blob.size()), blob.data());
@@ -216,7 +202,7 @@ ACSChunkRef ArchivedEntry(AssetTable& table, const KUID& kuid, InstallRun& run) 
     files.EnsureContainer();
     if (!AddFolder(files, folder, 0, walk)) return ACSChunkRef();
     config.SetNamedSoup(Kiv::PString("files"), files);
-    config.SetNamedTagString(Kiv::PString("compression"), kCompression);
+    config.SetNamedTagString(Kiv::PString("compression"), kCDPFileCompression);
     CDPAsset(config).SetChecksum();
     return config;
 }

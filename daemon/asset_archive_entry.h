@@ -1,10 +1,11 @@
 // Request 48: an asset handed over as a CDP archive entry. The answer is the asset's config
 // soup with "files" (its folder tree: folders as containers, plain files as blobs), each
-// file stored as 4 bytes of its length, little-endian, then its LZSS stream, "compression"
-// "LZSS" and the files' checksum in "dsid". Links, fifos and other special entries are
-// skipped with a warning; the folder's own config file is left out, since the config soup
-// stands for it and an install writes it anew. An asset that cannot be handed over gets a
-// null soup and an error entry in the request's log note.
+// file stored as the archive's file blob (its length, then its LZSS stream; see
+// foundation/cdp/cdp_file_blob.h), "compression" "LZSS" and the files' checksum in "dsid".
+// Links, fifos and other special entries are skipped with a warning; the folder's own config
+// file is left out, since the config soup stands for it and an install writes it anew. An
+// asset that cannot be handed over gets a null soup and an error entry in the request's log
+// note.
 #pragma once
 
 #include <cstddef>

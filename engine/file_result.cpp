@@ -31,6 +31,7 @@ const char* FileResult::Text() const {
         "success",        "not found",          "already exists",   "access denied",
         "not a folder",   "is a folder",        "folder not empty", "invalid argument",
         "no space left",  "too deeply nested",  "failed",
+        "source and destination are the same file",
     };
     return kTexts[code_];
 }

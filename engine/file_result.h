@@ -18,6 +18,7 @@ public:
         kNoSpace,
         kTooDeep,
         kFailed,
+        kSameFile,  // a copy or move whose source and destination are one file
     };
 
     FileResult() = default;

@@ -2,10 +2,11 @@
 // "dsid" checksum of its files.
 #include "foundation/cdp/cdp_asset.h"
 
+#include "foundation/cdp/cdp_file_blob.h"
 #include "foundation/soup/binary_file.h"
 
 CDPAsset::CDPAsset() {
-    config_.SetNamedTagString("compression", "LZSS");
+    config_.SetNamedTagString("compression", kCDPFileCompression);
 }
 
 bool CDPAsset::Read(TStream& stream) {

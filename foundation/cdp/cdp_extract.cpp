@@ -2,13 +2,15 @@
 // used, so every path stays below the target folder. A tree nested deeper than 512 folders
 // (or holding itself) is refused before anything is written. A file that fails after it
 // was opened (a damaged stream, an unknown compression, a short write) is removed again, so
-// no half-written file looks installed.
+// no half-written file looks installed. LZSS files are decoded straight into the file, so
+// memory stays within the codec's window whatever a stream decodes to.
 #include <string>
 #include <sys/stat.h>
-#include <vector>
 
 #include "engine/file.h"
+#include "engine/io_slave.h"
 #include "foundation/cdp/cdp_archive.h"
+#include "foundation/cdp/cdp_file_blob.h"
 #include "foundation/cdp/cdp_messages.h"
 #include "foundation/files/file_paths.h"
 #include "foundation/lzss/lzss_compress.h"
@@ -19,8 +21,6 @@ namespace {
 constexpr int kMaxFolderDepth = 512;
 // Create or replace, for writing.
 constexpr uint32_t kOpenCreateWrite = 289;
-// Bytes in front of the LZSS stream of a compressed file blob; extraction skips them.
-constexpr size_t kCompressedPrefix = 4;
 
 // Only a regular file is removed after a failure: a device the path named stays.
 bool IsRegularFile(const Kiv::File& file) {
@@ -39,14 +39,16 @@ Kiv::PString WriteContent(Kiv::File& file, std::span<const uint8_t> bytes,
         if (WriteAll(file, bytes)) return Kiv::PString();
         return CDPArchive::SetError(CDPMessages::kCannotWriteFiles);
     }
-    if (bytes.size() < kCompressedPrefix) return CDPArchive::SetError(CDPMessages::kDecompressFailed);
-    if (compression != Kiv::PString("LZSS"))
-        return CDPArchive::SetError(CDPMessages::kUnknownCompression);
-    std::vector<uint8_t> decoded;
-    if (!Kiv::LZSSCompress().Decompress(bytes.subspan(kCompressedPrefix), decoded))
+    if (bytes.size() < kCDPFileLengthPrefix)
         return CDPArchive::SetError(CDPMessages::kDecompressFailed);
-    if (WriteAll(file, decoded)) return Kiv::PString();
-    return CDPArchive::SetError(CDPMessages::kCannotWriteFiles);
+    if (compression != Kiv::PString(kCDPFileCompression))
+        return CDPArchive::SetError(CDPMessages::kUnknownCompression);
+    Kiv::IOSlaveFile sink(file);
+    const bool decoded =
+        Kiv::LZSSCompress().Decompress(bytes.subspan(kCDPFileLengthPrefix), sink);
+    if (!sink.Flush()) return CDPArchive::SetError(CDPMessages::kCannotWriteFiles);
+    if (!decoded) return CDPArchive::SetError(CDPMessages::kDecompressFailed);
+    return Kiv::PString();
 }
 
 // True when some folder lies more than levels folders below this one.

@@ -2,7 +2,8 @@
 // A stream is one header byte (window class << 4 | level) and then the stored bytes
 // (level 0), the flag-word form (levels 1-6) or the Huffman form (levels 7-9). Streams
 // carry no length: the flag-word form ends with the input, the Huffman form at its end
-// symbol. Whole blocks in memory; the IOSlave forms feed files and buffers through them.
+// symbol. Streams are whole blocks in memory; decoded data goes to a block, or to an
+// IOSlave (a file) through a buffer of the window's size.
 #pragma once
 
 #include <cstddef>
@@ -38,6 +39,14 @@ public:
     // a match reaching before the start, or more than maxOutput bytes of output. A stream
     // that decodes to no bytes gives an empty output and true.
     bool Decompress(std::span<const uint8_t> stream, std::vector<uint8_t>& output,
+                    size_t maxOutput = kMaxBlock) const;
+
+    // Decodes a whole stream to the output's write cursor, holding only the window's
+    // history and one chunk of decoded bytes (kLZSSOutputChunk) in memory, whatever the
+    // stream decodes to. False for a damaged stream as above, more than maxOutput bytes of
+    // output, or a write the output refuses (an IOSlaveFile reports late write failures at
+    // its Flush); the bytes decoded before a failure may have reached the output.
+    bool Decompress(std::span<const uint8_t> stream, IOSlave& output,
                     size_t maxOutput = kMaxBlock) const;
 
     // The same through the engine's byte slaves: `size` bytes from the input's read cursor

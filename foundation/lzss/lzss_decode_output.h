@@ -1,8 +1,8 @@
 // The decoders' output: the caller's vector, grown geometrically and never past the
 // caller's limit. Matches are checked against the bytes written so far before anything is
 // copied, so a hostile stream can neither read before the output nor grow it unbounded.
-// Each decoder keeps its output object local, so the cursor stays in registers (stores of
-// bytes could otherwise alias it and force a reload per byte).
+// Each decoder takes its output object by value and keeps it local, so the cursor stays in
+// registers (stores of bytes could otherwise alias it and force a reload per byte).
 #pragma once
 
 #include <algorithm>
@@ -12,6 +12,22 @@
 #include <vector>
 
 namespace Kiv {
+
+// Copies length bytes to `to` from distance bytes back; an overlapping copy repeats the
+// pattern. With a distance of 16 or more, blocks of 16 are copied, up to 15 bytes past the
+// end: the output keeps that much slack. Every block reads bytes already written.
+[[gnu::always_inline]] inline void CopyLZSSMatch(uint8_t* to, size_t distance, size_t length) {
+    const uint8_t* from = to - distance;
+    if (distance >= 16) {
+        for (size_t i = 0; i < length; i += 16) std::memcpy(to + i, from + i, 16);
+    } else if (distance >= 8) {
+        for (size_t i = 0; i < length; i += 8) std::memcpy(to + i, from + i, 8);
+    } else if (distance == 1) {
+        std::memset(to, *from, length);
+    } else {
+        for (size_t i = 0; i < length; ++i) to[i] = from[i];
+    }
+}
 
 class LZSSDecodeOutput {
 public:
@@ -38,28 +54,19 @@ public:
     // pattern. Fails for a distance of 0 or beyond the bytes written.
     [[gnu::always_inline]] bool Match(size_t distance, size_t length) {
         if (distance == 0 || distance > size_ || !Room(length)) return false;
-        uint8_t* to = data_ + size_;
-        const uint8_t* from = to - distance;
-        if (distance >= 16) {
-            // Blocks of 16, up to 15 bytes past the end (inside the slack); with a
-            // distance of 16 or more every block reads bytes already written.
-            for (size_t i = 0; i < length; i += 16) std::memcpy(to + i, from + i, 16);
-        } else if (distance >= 8) {
-            for (size_t i = 0; i < length; i += 8) std::memcpy(to + i, from + i, 8);
-        } else if (distance == 1) {
-            std::memset(to, *from, length);
-        } else {
-            for (size_t i = 0; i < length; ++i) to[i] = from[i];
-        }
+        CopyLZSSMatch(data_ + size_, distance, length);
         size_ += length;
         return true;
     }
 
     // Trims the vector to the bytes written.
-    void Finish() { bytes_.resize(size_); }
+    bool Finish() {
+        bytes_.resize(size_);
+        return true;
+    }
 
 private:
-    static constexpr size_t kSlack = 16;
+    static constexpr size_t kSlack = 16;  // room for CopyLZSSMatch's last block
 
     bool Room(size_t count) {
         if (count <= capacity_ - size_) return true;

@@ -5,6 +5,7 @@
 #include "foundation/lzss/lzss_decode_output.h"
 #include "foundation/lzss/lzss_flag_words.h"
 #include "foundation/lzss/lzss_tables.h"
+#include "foundation/lzss/lzss_window_output.h"
 
 namespace Kiv {
 namespace {
@@ -57,7 +58,8 @@ private:
     uint64_t flags_ = 1;
 };
 
-bool Class0Item(FlagWordReader& reader, LZSSDecodeOutput& out) {
+template <class Output>
+bool Class0Item(FlagWordReader& reader, Output& out) {
     uint32_t flag, byte;
     if (!reader.Flag(flag)) return false;
     if (flag == 0) return reader.Byte(byte) && out.Literal(static_cast<uint8_t>(byte));
@@ -71,7 +73,8 @@ bool Class0Item(FlagWordReader& reader, LZSSDecodeOutput& out) {
     return reader.Byte(distance) && out.Match(distance, value + kLZSSMinMatch);
 }
 
-bool WideClassItem(FlagWordReader& reader, int distanceBits, LZSSDecodeOutput& out) {
+template <class Output>
+bool WideClassItem(FlagWordReader& reader, int distanceBits, Output& out) {
     uint32_t flag, byte;
     if (!reader.Flag(flag)) return false;
     if (flag == 0) {
@@ -93,9 +96,8 @@ bool WideClassItem(FlagWordReader& reader, int distanceBits, LZSSDecodeOutput& o
 
 }  // namespace
 
-bool DecodeLZSSFlagWords(std::span<const uint8_t> items, int windowClass,
-                         std::vector<uint8_t>& output, size_t limit) {
-    LZSSDecodeOutput out(output, limit, 4 * items.size());
+template <class Output>
+bool DecodeLZSSFlagWords(std::span<const uint8_t> items, int windowClass, Output out) {
     FlagWordReader reader(items);
     const int distanceBits = kLZSSWindowClasses[windowClass].distanceBits;
     while (!reader.AtEnd()) {
@@ -103,8 +105,10 @@ bool DecodeLZSSFlagWords(std::span<const uint8_t> items, int windowClass,
                                          : WideClassItem(reader, distanceBits, out);
         if (!ok) return false;
     }
-    out.Finish();
-    return true;
+    return out.Finish();
 }
+
+template bool DecodeLZSSFlagWords(std::span<const uint8_t>, int, LZSSDecodeOutput);
+template bool DecodeLZSSFlagWords(std::span<const uint8_t>, int, LZSSWindowOutput);
 
 }  // namespace Kiv

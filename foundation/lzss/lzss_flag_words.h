@@ -47,9 +47,10 @@ private:
     int flagCount_ = 0;
 };
 
-// Decodes the items after the header byte until the input ends. False for an item cut
-// short, a match reaching before the output, or output beyond its limit.
-bool DecodeLZSSFlagWords(std::span<const uint8_t> items, int windowClass,
-                         std::vector<uint8_t>& output, size_t limit);
+// Decodes the items after the header byte until the input ends, into an LZSSDecodeOutput
+// or an LZSSWindowOutput. False for an item cut short, a match reaching before the output,
+// or output its object refuses (beyond its limit, or a failed write).
+template <class Output>
+bool DecodeLZSSFlagWords(std::span<const uint8_t> items, int windowClass, Output out);
 
 }  // namespace Kiv

@@ -41,10 +41,11 @@ private:
     int bitCount_ = 0;
 };
 
-// Decodes the bit stream after the header byte up to the end symbol. False when the bits
-// run out first, for the unused 274th leaf, a match reaching before the output, or output
-// beyond its limit.
-bool DecodeLZSSHuffman(std::span<const uint8_t> bits, int windowClass,
-                       std::vector<uint8_t>& output, size_t limit);
+// Decodes the bit stream after the header byte up to the end symbol, into an
+// LZSSDecodeOutput or an LZSSWindowOutput. False when the bits run out first, for the
+// unused 274th leaf, a match reaching before the output, or output its object refuses
+// (beyond its limit, or a failed write).
+template <class Output>
+bool DecodeLZSSHuffman(std::span<const uint8_t> bits, int windowClass, Output out);
 
 }  // namespace Kiv

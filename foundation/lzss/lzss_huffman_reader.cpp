@@ -6,6 +6,7 @@
 #include "foundation/lzss/lzss_decode_output.h"
 #include "foundation/lzss/lzss_huffman_form.h"
 #include "foundation/lzss/lzss_tables.h"
+#include "foundation/lzss/lzss_window_output.h"
 
 namespace Kiv {
 namespace {
@@ -73,9 +74,8 @@ private:
 
 }  // namespace
 
-bool DecodeLZSSHuffman(std::span<const uint8_t> bits, int windowClass,
-                       std::vector<uint8_t>& output, size_t limit) {
-    LZSSDecodeOutput out(output, limit, 4 * bits.size());
+template <class Output>
+bool DecodeLZSSHuffman(std::span<const uint8_t> bits, int windowClass, Output out) {
     const LZSSWindowClass& window = kLZSSWindowClasses[windowClass];
     AdaptiveHuffmanTree literals(kLZSSLiteralSymbols);
     AdaptiveHuffmanTree distances(window.highDistanceSymbols);
@@ -84,10 +84,7 @@ bool DecodeLZSSHuffman(std::span<const uint8_t> bits, int windowClass,
     for (;;) {
         int symbol;
         if (!NextSymbol(literals, reader, path, symbol)) return false;
-        if (symbol == kLZSSEndSymbol) {
-            out.Finish();
-            return true;
-        }
+        if (symbol == kLZSSEndSymbol) return out.Finish();
         if (symbol > kLZSSEndSymbol) return false;
         literals.UpdateAlong(path);
         if (symbol < kLZSSFirstLengthSymbol) {
@@ -105,5 +102,8 @@ bool DecodeLZSSHuffman(std::span<const uint8_t> bits, int windowClass,
         if (!out.Match(distance, code.base + extra + kLZSSMinMatch)) return false;
     }
 }
+
+template bool DecodeLZSSHuffman(std::span<const uint8_t>, int, LZSSDecodeOutput);
+template bool DecodeLZSSHuffman(std::span<const uint8_t>, int, LZSSWindowOutput);
 
 }  // namespace Kiv

@@ -1,6 +1,6 @@
-// Kiv::LZSSCompress over the engine's byte slaves, as archive extraction and script files
-// call it: the stream is read whole into memory (a block of at most kMaxBlock bytes), run
-// through the memory form, and the result written in one go.
+// Kiv::LZSSCompress between two of the engine's byte slaves: the input is read whole into
+// memory (a block of at most kMaxBlock bytes). Compression writes its stream in one go;
+// decoding hands its output over through the window-sized buffer as it goes.
 #include "engine/io_slave.h"
 #include "foundation/lzss/lzss_compress.h"
 
@@ -26,9 +26,7 @@ bool LZSSCompress::Compress(IOSlave& output, IOSlave& input, size_t size, int le
 
 bool LZSSCompress::Decompress(IOSlave& output, IOSlave& input, size_t size) const {
     std::vector<uint8_t> stream;
-    std::vector<uint8_t> block;
-    return ReadBlock(input, size, stream) && Decompress(stream, block) &&
-           WriteBlock(output, block);
+    return ReadBlock(input, size, stream) && Decompress(stream, output);
 }
 
 }  // namespace Kiv

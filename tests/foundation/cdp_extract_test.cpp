@@ -81,6 +81,34 @@ TEST_F(CDPExtract, LZSSFilesAreDecodedAfterTheirFirstFourBytes) {
     EXPECT_EQ(Read("target/empty.txt"), Bytes());
 }
 
+TEST_F(CDPExtract, LargeLZSSFilesAreDecodedStraightIntoTheFile) {
+    // Many times the decoder's buffer, at every coded form and window class.
+    Bytes text;
+    while (text.size() < 400000) {
+        const Bytes more = TrainText();
+        text.insert(text.end(), more.begin(), more.end());
+        text.push_back(static_cast<uint8_t>(text.size()));
+    }
+    ACSChunkRef files;
+    for (int level : {1, 4, 5, 9}) {
+        const std::string name = "level" + std::to_string(level) + ".txt";
+        cdp_test::AddBlob(files, name.c_str(),
+                          cdp_test::Concat({kPrefix, Kiv::LZSSCompress().Compress(text, level)}));
+    }
+    // A Huffman stream cut short far into the file (it lacks its end symbol): the bytes
+    // already written are removed again.
+    Bytes cut = Kiv::LZSSCompress().Compress(text, 9);
+    cut.resize(cut.size() * 3 / 4 + 1);
+    cdp_test::AddBlob(files, "cut.txt", cdp_test::Concat({kPrefix, cut}));
+
+    EXPECT_EQ(Extract(files, "LZSS"), kDecompressFailed);
+    for (int level : {1, 4, 5, 9}) {
+        SCOPED_TRACE(level);
+        EXPECT_TRUE(Read("target/level" + std::to_string(level) + ".txt") == text);
+    }
+    EXPECT_FALSE(Exists("target/cut.txt"));
+}
+
 TEST_F(CDPExtract, NamesPathsAndTypesOutsideTheRulesAreSkippedSilently) {
     ACSChunkRef files;
     cdp_test::AddBlob(cdp_test::AddFolder(files, ".."), "up.txt", BytesOf("x"));
