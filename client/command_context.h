@@ -17,11 +17,12 @@ struct CommandContext {
     int argc;
     char** argv;
     Kiv::PString keyword;   // element 1, lower-cased
-    Kiv::PString argument;  // element 2, lower-cased; null when absent
+    Kiv::PString argument;  // element 2, lower-cased, for words and KUIDs; null when absent
 
     bool ArgumentMissing() const { return argument.IsEmpty(); }
-    // Element index of argv as typed, or "" when absent. Paths keep their case this way:
-    // a file the command creates gets the name the user gave.
+    // Element index of argv as typed, or "" when absent. Paths keep their case this way: a
+    // file the command creates gets the name the user gave, and a path sent to the daemon
+    // names the folder the user meant (another spelling may be another folder here).
     const char* Element(int index) const {
         return index < argc && argv[index] ? argv[index] : "";
     }

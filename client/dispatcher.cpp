@@ -9,9 +9,9 @@
 #include "client/command_context.h"
 #include "client/commands/asset_commands.h"
 #include "client/commands/install_commands.h"
-#include "client/commands/repair_database_command.h"
 #include "client/commands/road_commands.h"
 #include "client/commands/script_commands.h"
+#include "client/commands/unbuilt_roads.h"
 #include "client/fixed_commands.h"
 #include "foundation/results/results_log.h"
 
@@ -51,25 +51,25 @@ const CommandWord kCommandWords[] = {
     {"importconsists", 0, kMissingPath, CommandImportConsists},
     {"edit", 0, kMissingAssetID, CommandEdit},
     {"printconfig", 0, kMissingAssetID, CommandPrintConfig},
-    {"compile", 0, kInvalidFilePath, CommandCompile},
-    {"kavcommandhost", 0, nullptr, CommandKAVCommandHost},
+    {"compile", 0, kInvalidFilePath, CommandUnbuiltRoad},
+    {"kavcommandhost", 0, nullptr, CommandUnbuiltRoad},
     {"encrypt", 0, kInvalidFilePath, CommandEncrypt},
     {"listbuilds", 0, "Missing path parameter.", CommandListBuilds},
     {"commit", 0, kMissingAssetID, CommandCommit},
     {"revert", 0, kMissingAssetID, CommandRevert},
     {"delete", 0, kMissingAssetID, CommandDelete},
     {"generatekuid", 0, nullptr, CommandGenerateKUID},
-    {"repairdatabase", 0, nullptr, CommandRepairDatabase},
-    {"compresstexture", 0, kMissingAssetID, CommandCompressTexture},
+    {"repairdatabase", 0, nullptr, CommandUnbuiltRoad},
+    {"compresstexture", 0, kMissingAssetID, CommandUnbuiltRoad},
     {"authors", 0, nullptr, CommandAuthors},
     {"searchbycategory", 0, nullptr, CommandSearchByCategory},
     {"status", 0, kMissingAssetID, CommandStatus},
     {"validate", 0, kMissingAssetID, CommandValidate},
     {"createcdp", 0, "Missing output path parameter.", CommandCreateCDP},
-    {"fpxparse", 0, "Missing CDP filepath.", CommandFPXParse},
-    {"fpxdeleteall", 0, nullptr, CommandFPXDeleteAll},
-    {"backupkeywords", 0, nullptr, CommandBackupKeywords},
-    {"importkeywords", 0, nullptr, CommandImportKeywords},
+    {"fpxparse", 0, "Missing CDP filepath.", CommandUnbuiltRoad},
+    {"fpxdeleteall", 0, nullptr, CommandUnbuiltRoad},
+    {"backupkeywords", 0, nullptr, CommandUnbuiltRoad},
+    {"importkeywords", 0, nullptr, CommandUnbuiltRoad},
 };
 
 Kiv::PString LowerElement(int argc, char** argv, int index) {

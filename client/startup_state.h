@@ -1,5 +1,5 @@
 // What start-up leaves behind for the commands: the working folder the process had when it
-// started (compile, encrypt and importconsists run there), the program folder, the
+// started (encrypt and importconsists run there), the program folder, the
 // switches found anywhere in the argument vector, and whether the download service may be
 // used (from start-up until shut-down; its commands do nothing otherwise).
 #pragma once

@@ -1,6 +1,6 @@
 // Where the daemon finds its installation: it is started with "bin" as its working folder,
 // so the installation folder is that folder's parent, written as the client writes its
-// own (normalised, backslashes, lower case, no trailing separator), and the database path
+// own (normalised, backslashes, its case kept, no trailing separator), and the database path
 // is "UserData" and "assets.tdx" added to it: the same text the client derives the
 // discovery names from.
 #pragma once

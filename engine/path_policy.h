@@ -1,5 +1,6 @@
 // The one path policy under every engine file operation. The program writes paths the way a
-// Windows tool does (backslashes, lower case, location names such as "scripts"); here they
+// Windows tool does (backslashes, names it composes in lower case, location names such as
+// "scripts"), while paths from the system or the user keep their case; here they
 // become real paths: "\" and "/" are both separators and "/" is written, a leading separator
 // makes a path absolute, a relative path whose first component is a registered location
 // name is substituted, and a path that does not exist exactly is resolved component by

@@ -1,6 +1,9 @@
 // installcdp: the daemon installs the archive's assets (request 40) and streams its
 // messages into the command's log; the command succeeds when the daemon's result is not 0.
-// The dispatcher has refused a missing path already.
+// A request the link did not carry names the archive in an error. The dispatcher has
+// refused a missing path already.
+#include <string>
+
 #include "client/commands/install_commands.h"
 #include "client/kav/kav_client.h"
 
@@ -14,10 +17,16 @@ constexpr int32_t kInstallCommitted = 2;
 } // namespace
 
 int CommandInstallCDP(CommandContext& context) {
-    const Kiv::File::Path path = AbsoluteArgumentPath(context.argument);
+    const Kiv::File::Path path = AbsoluteArgumentPath(context.Element(2));
     bool result = false;
+    bool answered = false;
     const uint32_t installed = KAVClient::InstallArchiveFile(
-        Kiv::String(path.View()), kInstallCommitted, &context.log, result, nullptr);
+        Kiv::String(path.View()), kInstallCommitted, &context.log, result, nullptr, &answered);
+    if (!answered) {
+        const std::string text =
+            "The archive " + std::string(path.View()) + " was not installed: " + kLinkLost;
+        AddError(context.log, text.c_str());
+    }
     return installed != 0 ? 0 : -1;
 }
 

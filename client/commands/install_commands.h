@@ -25,12 +25,17 @@ int CommandInstallFromPath(CommandContext& context);
 // request 39 with the option, the log, the out byte and the handler, and answers how many
 // it sent. An asset folder is not searched further. Folders reached through a symbolic
 // link are sent when they are asset folders but never searched, so a link loop ends; the
-// walk stops after an entry when the handler has been cancelled.
+// walk stops after an entry when the handler has been cancelled. A folder whose request got
+// no answer because the link is gone adds an error naming it and counts in lost (when
+// given).
 int32_t InstallFromPath(const Kiv::File::Path& path, ResultsLog& log, int32_t option, bool& result,
-                        ConflictQuestionHandler* handler);
+                        ConflictQuestionHandler* handler, int32_t* lost = nullptr);
 
-// A command's path argument, made absolute against the current working folder.
-Kiv::File::Path AbsoluteArgumentPath(const Kiv::PString& argument);
+// The cause named when a request got no answer because the link to the daemon is gone.
+inline constexpr const char* kLinkLost = "the connection to the asset database was lost.";
+
+// A command's path argument as typed, made absolute against the current working folder.
+Kiv::File::Path AbsoluteArgumentPath(const char* argument);
 
 } // namespace KodrinUtil
 

@@ -1,7 +1,9 @@
 // installfrompath and the folder walk behind it. Each folder is read once (the engine's
 // search): its listing tells whether it holds a config, and which sub-folders to search.
 // The walk goes down at most 512 levels, and symbolic links to folders are never searched,
-// so a link that points back up the tree cannot make the walk endless.
+// so a link that points back up the tree cannot make the walk endless. A folder whose request
+// the link did not carry (the daemon gone) is named in an error and fails the command; the
+// walk goes on, so every folder left out is named.
 #include <sys/stat.h>
 
 #include <string>
@@ -28,6 +30,7 @@ struct Walk {
     int32_t option;
     bool& result;
     ConflictQuestionHandler* handler;
+    int32_t lost = 0;  // folders whose request the link did not carry
     bool reportedDepth = false;
 };
 
@@ -78,12 +81,21 @@ void ReportTooDeep(const Kiv::File::Path& folder, Walk& walk) {
     AddError(walk.log, text.c_str());
 }
 
+void ReportNotInstalled(const Kiv::File::Path& folder, Walk& walk) {
+    ++walk.lost;
+    const std::string text = "The asset folder " + std::string(folder.View()) +
+                             " was not installed: " + kLinkLost;
+    AddError(walk.log, text.c_str());
+}
+
 int32_t Visit(const Kiv::File::Path& path, Walk& walk, int depth, bool searchable) {
     Listing listing;
     if (path.IsEmpty() || !ReadListing(path, listing)) return 0;
     if (listing.holdsConfig) {
+        bool answered = false;
         KAVClient::InstallFromFolder(Kiv::String(path.View()), walk.option, &walk.log, walk.result,
-                                     walk.handler);
+                                     walk.handler, &answered);
+        if (!answered) ReportNotInstalled(path, walk);
         return 1;
     }
     if (!searchable || listing.folders.empty()) return 0;
@@ -103,19 +115,23 @@ int32_t Visit(const Kiv::File::Path& path, Walk& walk, int depth, bool searchabl
 } // namespace
 
 int32_t InstallFromPath(const Kiv::File::Path& path, ResultsLog& log, int32_t option, bool& result,
-                        ConflictQuestionHandler* handler) {
+                        ConflictQuestionHandler* handler, int32_t* lost) {
     Walk walk{log, option, result, handler};
-    return Visit(path, walk, 0, true);
+    const int32_t sent = Visit(path, walk, 0, true);
+    if (lost) *lost = walk.lost;
+    return sent;
 }
 
 int CommandInstallFromPath(CommandContext& context) {
-    const Kiv::File::Path path = AbsoluteArgumentPath(context.argument);
+    const Kiv::File::Path path = AbsoluteArgumentPath(context.Element(2));
     if (!Kiv::File::Exists(path.c_str())) {
         AddError(context.log, "Invalid input path.");
         return -1;
     }
     bool result = false;
-    return InstallFromPath(path, context.log, 0, result, nullptr) != 0 ? 0 : -1;
+    int32_t lost = 0;
+    const int32_t sent = InstallFromPath(path, context.log, 0, result, nullptr, &lost);
+    return sent != 0 && lost == 0 ? 0 : -1;
 }
 
 } // namespace KodrinUtil

@@ -1,10 +1,7 @@
-// The compile and encrypt words. A save that fails makes encrypt fail with its own error,
+// The encrypt word. A save that fails makes encrypt fail with its own error,
 // so the user is never told a ".gse" exists that was not written.
-#include <vector>
-
 #include "client/commands/script_commands.h"
 #include "client/commands/startup_folder_scope.h"
-#include "script_compiler/gs_compiler.h"
 #include "script_compiler/script_file.h"
 
 namespace KodrinUtil {
@@ -22,16 +19,6 @@ private:
 };
 
 }  // namespace
-
-int CommandCompile(CommandContext& context) {
-    StartupFolderScope folder;
-    // The compiler reads element 2 and up as its own command line; the word is blanked.
-    std::vector<char*> arguments(context.argv, context.argv + context.argc);
-    char blank[] = "";
-    arguments[1] = blank;
-    arguments.push_back(nullptr);
-    return GSCompiler::Main(context.argc, arguments.data()) == 0 ? 0 : -1;
-}
 
 int CommandEncrypt(CommandContext& context) {
     ScriptFileOnDisk script;

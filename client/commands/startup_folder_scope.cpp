@@ -1,4 +1,4 @@
-// The working-folder change of compile, encrypt and importconsists.
+// The working-folder change of encrypt and importconsists.
 #include "client/commands/startup_folder_scope.h"
 
 #include <unistd.h>

@@ -15,8 +15,8 @@ namespace KAVHandshake {
 // The handshake as it goes on the wire; false when the path is too long for its int32.
 bool Encode(bool flag, std::string_view databasePath, std::vector<uint8_t>& out);
 
-// Sends the handshake and reads the answer; false on a short transfer or any tag but
-// 'KAVD'.
+// Sends the handshake and reads the answer; false on a short transfer, on any tag but
+// 'KAVD', or when the answer does not come within the connect time-out (NetTimeouts).
 bool Exchange(NetTransport* transport, bool flag, std::string_view databasePath,
               std::array<int32_t, 2>& words);
 

@@ -81,12 +81,15 @@ public:
     static bool DeleteAsset(const KUID& kuid, bool flag, ResultsLog* log);
     static bool ValidateAsset(const Kiv::PString& location, const Kiv::File::Path& path,
                               ResultsLog* log);
-    // 39: the installed asset's KUID, null on failure.
+    // 39: the installed asset's KUID, null on failure. answered, when given, tells whether
+    // the daemon answered at all: false when the link could not carry the request.
     static KUID InstallFromFolder(const Kiv::String& folder, int32_t mode, ResultsLog* log,
-                                  bool& result, KAVQuestionHandler* handler);
-    // 40: the daemon's result, 0 on failure.
+                                  bool& result, KAVQuestionHandler* handler,
+                                  bool* answered = nullptr);
+    // 40: the daemon's result, 0 on failure; answered as for 39.
     static uint32_t InstallArchiveFile(const Kiv::String& path, int32_t mode, ResultsLog* log,
-                                       bool& result, KAVQuestionHandler* handler);
+                                       bool& result, KAVQuestionHandler* handler,
+                                       bool* answered = nullptr);
     // 41: the download service's size of the asset's latest version.
     static void RecordDownloadSize(const KUID& kuid, int32_t size);
 

@@ -98,12 +98,15 @@ bool KAVAssetRequests::ValidateAsset(const Kiv::PString& location, const Kiv::Fi
 }
 
 KUID KAVAssetRequests::InstallFromFolder(const Kiv::String& folder, int32_t mode, ResultsLog* log,
-                                         bool& result, KAVQuestionHandler* handler) {
+                                         bool& result, KAVQuestionHandler* handler,
+                                         bool* answered) {
     KAVRequest request;
     request.Payload().WriteString(folder);
     request.Payload().WriteInt32(mode);
     request.Payload().WriteBool(handler != nullptr);
-    if (!request.Send(kReqInstallFromFolder, handler, log)) return KUID::Null();
+    const bool sent = request.Send(kReqInstallFromFolder, handler, log);
+    if (answered) *answered = sent;
+    if (!sent) return KUID::Null();
     const KUID installed = KUID::ReadBinary(request.Reply());
     request.Reply().ReadBool(result, false);
     return installed;
@@ -111,12 +114,14 @@ KUID KAVAssetRequests::InstallFromFolder(const Kiv::String& folder, int32_t mode
 
 uint32_t KAVAssetRequests::InstallArchiveFile(const Kiv::String& path, int32_t mode,
                                               ResultsLog* log, bool& result,
-                                              KAVQuestionHandler* handler) {
+                                              KAVQuestionHandler* handler, bool* answered) {
     KAVRequest request;
     request.Payload().WriteString(path);
     request.Payload().WriteInt32(mode);
     request.Payload().WriteBool(handler != nullptr);
-    if (!request.Send(kReqInstallArchiveFile, handler, log)) return 0;
+    const bool sent = request.Send(kReqInstallArchiveFile, handler, log);
+    if (answered) *answered = sent;
+    if (!sent) return 0;
     uint32_t answer = 0;
     request.Reply().ReadUInt32(answer, 0);
     request.Reply().ReadBool(result, false);

@@ -1,4 +1,6 @@
 // The folder, database, migration and location lists are tables read by one loop each.
+// Paths keep the case they were given in; whether one lies below another is decided
+// ignoring ASCII case, as location names are.
 // The user-data folder doubles as the folder of temporary names, so the write check
 // proves that UserData itself takes new files.
 #include "client/kav/kav_user_data.h"
@@ -7,6 +9,7 @@
 #include <string>
 
 #include "content3d/resource_database.h"
+#include "engine/ascii.h"
 #include "engine/file.h"
 #include "foundation/console/fatal_error.h"
 #include "foundation/files/file_paths.h"
@@ -187,10 +190,12 @@ bool KAVUserData::MakeRelativePath(const Kiv::File::Path& base, const Kiv::File:
     Kiv::File::Path path = full;
     CanonicalisePath(folder);
     CanonicalisePath(path);
-    if (!path.View().starts_with(folder.View())) return false;
+    const std::string_view base = folder.View();
+    const std::string_view whole = path.View();
+    if (!Kiv::Ascii::EqualsIgnoreCase(whole.substr(0, base.size()), base)) return false;
     out = Kiv::File::Path();
-    if (path.Length() <= folder.Length()) return true;
-    if (!path.View().starts_with(std::string(folder.View()) + "\\")) return false;
+    if (whole.size() == base.size()) return true;
+    if (whole[base.size()] != '\\') return false;
     if (!folder.MakeRelativeTo(path.c_str())) return false;
     out = std::move(folder);
     return true;

@@ -2,8 +2,8 @@
 // everything else is placed. Start-up sets the installation folder (which makes and
 // write-checks UserData and moves older per-installation content into it), then creates
 // the sub-folders, opens the seven content databases and registers the "scripts" and
-// "libraries" locations; shut-down releases them. Paths are kept the way the tool writes
-// them (lower case, backslashes); the engine's path policy finds the real files.
+// "libraries" locations; shut-down releases them. Paths are kept with backslashes and in
+// the case the system or the user gave them; the engine's path policy finds the real files.
 #pragma once
 
 #include "engine/file_path.h"
@@ -11,7 +11,7 @@
 
 class KAVUserData {
   public:
-    // Takes the installation folder, normalised. Ends the process (FatalError) when the
+    // Takes the installation folder, normalised (its case kept). Ends the process (FatalError) when the
     // path is empty or UserData cannot be written; true otherwise.
     static bool SetInstallPath(const Kiv::File::Path& path);
     // Creates the sub-folders, opens the databases, registers the locations; nothing
@@ -33,8 +33,9 @@ class KAVUserData {
     // strings) are folders of UserData; any other name is a folder of the installation.
     static Kiv::File::Path GetLocationFolder(const Kiv::PString& location);
 
-    // out = full below base, lower case with backslashes (empty for base itself). False
-    // when either is empty or full is not base or below it.
+    // out = full below base, with backslashes and in full's case (empty for base itself);
+    // base and full are compared ignoring ASCII case. False when either is empty or full is
+    // not base or below it.
     static bool MakeRelativePath(const Kiv::File::Path& base, const Kiv::File::Path& full,
                                  Kiv::File::Path& out);
     // The path made relative to UserData; false (path unchanged) when it is not below it

@@ -1,7 +1,9 @@
-// send and recv with EINTR retried and MSG_NOSIGNAL on every send.
+// send and recv with EINTR retried and MSG_NOSIGNAL on every send; the receive time-out
+// is the socket's own option.
 #include "client/net/socket_calls.h"
 
 #include <sys/socket.h>
+#include <sys/time.h>
 
 #include <cerrno>
 
@@ -19,4 +21,12 @@ ssize_t NetSocketReceive(int socket, void* buffer, size_t size, int flags) {
         received = ::recv(socket, buffer, size, flags);
     } while (received < 0 && errno == EINTR);
     return received;
+}
+
+bool NetSocketSetReceiveTimeout(int socket, int64_t ms) {
+    if (ms < 0) ms = 0;
+    timeval limit{};
+    limit.tv_sec = static_cast<time_t>(ms / 1000);
+    limit.tv_usec = static_cast<suseconds_t>((ms % 1000) * 1000);
+    return ::setsockopt(socket, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit) == 0;
 }

@@ -92,6 +92,6 @@ bool IsDotDirectory(std::string_view name) { return name == "." || name == "..";
 size_t CanonicalisePath(Kiv::File::Path& path) {
     const size_t before = path.Length();
     if (path.IsEmpty()) return before;
-    path.Normalize().ReplaceForwardSlashes().ToLower().DelSlash();
+    path.Normalize().ReplaceForwardSlashes().DelSlash();
     return before;
 }

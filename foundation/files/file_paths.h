@@ -31,6 +31,7 @@ bool ContainsAnyFile(const char* pattern, const Kiv::File::Path& folder);
 
 bool IsDotDirectory(std::string_view name);
 
-// Normalises the path, turns "/" into "\", lower-cases it and drops a trailing separator
-// (nothing for an empty path); returns the length it had before.
+// Normalises the path ("." and ".." components), turns "/" into "\" and drops a trailing
+// separator (nothing for an empty path); returns the length it had before. The case stays
+// as given: on a case-sensitive file system another spelling may be another file.
 size_t CanonicalisePath(Kiv::File::Path& path);

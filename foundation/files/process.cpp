@@ -1,7 +1,8 @@
 // The own path comes from /proc/self/exe. Starting is posix_spawn with file actions for
 // the working folder, /dev/null handles and closing every inherited descriptor; signal
 // mask and dispositions are reset for the child. Paths are resolved by the engine's path
-// policy, so a lower-cased path finds the program. A detached thread per child waits for
+// policy, so a path whose case differs from the file's finds the program when no file of
+// that exact spelling exists. A detached thread per child waits for
 // its end.
 #include "foundation/files/process.h"
 

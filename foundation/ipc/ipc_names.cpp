@@ -1,5 +1,7 @@
 // The name rules follow the engine's path edits (AddPath, ReplaceBackSlashes), as the
-// daemon must build the same names with the same operations.
+// daemon must build the same names with the same operations. The file name "assets.tdx" is
+// found ignoring case; the folder keeps its case, so two installations whose folders differ
+// only in case (two folders on this file system) never share a daemon.
 #include "foundation/ipc/ipc_names.h"
 
 #include <cstdio>
@@ -40,13 +42,15 @@ std::string ChooseIpcFolder() {
 } // namespace
 
 bool BuildDiscoveryNames(std::string_view databasePath, KAVDiscoveryNames& out) {
-    const std::string path = Lowered(databasePath);
+    const std::string lowered = Lowered(databasePath);
     const std::string_view fileName = kDatabaseFileName;
     const size_t nameLength = fileName.size();
-    if (path.size() <= nameLength || path.find(fileName) != path.size() - nameLength) return false;
-    if (!IsSeparator(path[path.size() - nameLength - 1])) return false;
+    if (lowered.size() <= nameLength || lowered.find(fileName) != lowered.size() - nameLength) {
+        return false;
+    }
+    if (!IsSeparator(lowered[lowered.size() - nameLength - 1])) return false;
 
-    out.databaseFolder = path.substr(0, path.size() - nameLength - 1);
+    out.databaseFolder = std::string(databasePath.substr(0, databasePath.size() - nameLength - 1));
     Kiv::File::Path mutexName(kDiscoveryMutexIdentifier);
     mutexName.AddPath(out.databaseFolder.c_str()).ReplaceBackSlashes();
     out.mutexName = std::string(mutexName.View());

@@ -20,13 +20,13 @@ inline constexpr const char* kBlockFileEnding = ".blk";
 inline constexpr const char* kPresenceFileEnding = ".ref";
 
 struct KAVDiscoveryNames {
-    std::string databaseFolder; // the lower-cased database path without "\assets.tdx"
+    std::string databaseFolder; // the database path without "\assets.tdx", its case kept
     std::string mutexName;
     std::string blockName;
 };
 
-// Builds the names from a database path. The lower-cased path must name a file
-// "assets.tdx" (its first occurrence ends the path, after a separator); false otherwise.
+// Builds the names from a database path. The path must name a file "assets.tdx" in any
+// case (its first occurrence ends the path, after a separator); false otherwise.
 bool BuildDiscoveryNames(std::string_view databasePath, KAVDiscoveryNames& out);
 
 // FNV-1a 64 over the name's bytes (offset basis 0xcbf29ce484222325, prime 0x100000001b3).

@@ -1,14 +1,13 @@
 // The dispatcher against the in-process stand-in daemon: words in any case, the
 // build-identity words, every argument check with its exact message and no request sent,
 // the invalid-argument answer as printed, the KUID argument reaching the daemon strictly
-// parsed, the working folder of compile, the path of compresstexture, and the words whose
-// result does not follow their road.
+// parsed, the working-folder scope, and the words whose roads are not built.
 #include <unistd.h>
 
+#include <fstream>
 #include <string>
 #include <vector>
 
-#include "client/commands/road_commands.h"
 #include "client/commands/startup_folder_scope.h"
 #include "client/kodrin_util.h"
 #include "client/startup_state.h"
@@ -133,9 +132,34 @@ TEST_F(DispatcherTest, KuidArgumentsReachTheDaemonStrictlyParsed) {
     EXPECT_EQ(LogLines(), Lines{"- <NULL> : Unknown AssetID."});
 }
 
-// The installation's log shows what happened; the word succeeds once the KUID parsed.
-TEST_F(DispatcherTest, InstallFromFPXSucceedsOnceTheKuidParsed) {
-    EXPECT_EQ(Run({"installfromfpx", "<kuid:1234:56>"}), 0);
+// A word whose road is not built makes its argument checks, then says what is missing and
+// fails, without a request to the daemon.
+TEST_F(DispatcherTest, UnbuiltRoadsSayWhatIsNotAvailableAndFail) {
+    RecordOnly(kAllRequests);
+    TemporaryFolder folder;
+    const std::string consists = folder.Path("consists.txt");
+    std::ofstream(consists) << "trains\n{\n}\n";
+    const std::pair<std::vector<const char*>, const char*> cases[] = {
+        {{"installfromfpx", "<kuid:1234:56>"}, "Installing from the download service"},
+        {{"FPXParse", "/tmp/a.cdp"}, "Parsing a download-service archive"},
+        {{"fpxdeleteall"}, "Deleting the download-service assets"},
+        {{"kavcommandhost"}, "The command host"},
+        {{"importconsists", consists.c_str()}, "Consist import"},
+        {{"backupkeywords"}, "Keyword backup"},
+        {{"backupkeywords", "mine.dat"}, "Keyword backup"},
+        {{"importkeywords"}, "Keyword import"},
+        {{"repairdatabase"}, "Database repair"},
+        {{"compile", "script.gs"}, "The script compiler"},
+        {{"compresstexture", "/srv/textures"}, "Texture conversion"},
+    };
+    for (const auto& [words, what] : cases) {
+        EXPECT_EQ(Run(words), -1) << words[0];
+        EXPECT_EQ(out_, "") << words[0];
+        EXPECT_EQ(LogLines(), Lines{std::string("- <NULL> : ") + what +
+                                    " is not available in this version."})
+            << words[0];
+    }
+    EXPECT_EQ(RequestsSent(kAllRequests), 0u);
 }
 
 TEST_F(DispatcherTest, CloseKAVDaemonEndsTheDaemonAndSucceedsWhateverHappens) {
@@ -180,34 +204,6 @@ TEST_F(StartupFolderTest, ScopeStaysWithoutAStartFolderOrWhenItIsGone) {
         KodrinUtil::StartupFolderScope scope;
         EXPECT_EQ(CurrentFolder(), programFolder_.Path()) << start;
     }
-}
-
-TEST_F(StartupFolderTest, CompileLeavesTheWorkingFolderAsItWas) {
-    KodrinUtil::GetStartupState().startupWorkingFolder = startFolder_.Path();
-    std::vector<std::string> texts = {"KodrinUtil", "compile"};
-    for (int withPath = 0; withPath < 2; ++withPath) {
-        if (withPath) texts.push_back("script.gs");
-        std::vector<char*> argv;
-        for (std::string& text : texts) argv.push_back(text.data());
-        ResultsLog log;
-        KodrinUtil::StartupRecord record;
-        KodrinUtil::RunCommand(log, record, static_cast<int>(argv.size()), argv.data());
-        EXPECT_EQ(CurrentFolder(), programFolder_.Path()) << withPath;
-        EXPECT_EQ(std::string(argv[1]), "compile") << "the caller's vector stays as it was";
-    }
-}
-
-TEST_F(StartupFolderTest, CompressTexturePathIsAbsoluteOrBelowTheWorkingFolder) {
-    const std::string here = programFolder_.Path();
-    const std::pair<const char*, std::string> cases[] = {
-        {"c:\\textures\\a", "c:\\textures\\a"},
-        {"/srv/textures", "/srv/textures"},
-        {"c:\\", here + "/c:/"},
-        {"textures\\trains", here + "/textures/trains"},
-        {"textures/./trains/../cars", here + "/textures/cars"},
-    };
-    for (const auto& [argument, expected] : cases)
-        EXPECT_EQ(std::string(KodrinUtil::CompressTexturePath(argument).View()), expected) << argument;
 }
 
 } // namespace

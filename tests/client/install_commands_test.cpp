@@ -2,16 +2,16 @@
 // stand-in daemon: the walk sends one request 39 per asset folder (never below one, never
 // through a symbolic link, at most 512 levels down), the argument checks and their
 // messages, the archive path sent as request 40 made absolute, and a folder installed for
-// real by the daemon's own answer.
+// real by the daemon's own answer, and every folder or archive named when the link is gone.
 #include "kav_requests_test_support.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <unistd.h>
 #include <vector>
 
 #include "client/commands/install_commands.h"
-#include "engine/ascii.h"
 #include "engine/temp_folder.h"
 #include "install_test_support.h"
 
@@ -23,12 +23,6 @@ using KodrinUtil::InstallFromPath;
 // The payload of request 39 or 40: String path, int32 option, byte has-handler.
 Bytes InstallPayload(const std::string& path, int32_t option, bool hasHandler) {
     return Concat({Str(path), Le32(static_cast<uint32_t>(option)), Byte(hasHandler ? 1 : 0)});
-}
-
-std::string Lower(std::string text) {
-    for (char& c : text)
-        c = Kiv::Ascii::ToLower(c);
-    return text;
 }
 
 // A handler whose every answer is 4: one question cancels it.
@@ -82,14 +76,16 @@ TEST_F(InstallCommandsTest, EachAssetFolderGoesToTheDaemonOnce) {
     EXPECT_EQ(SentFolders().size(), 4u);
 }
 
-TEST_F(InstallCommandsTest, CommandTakesTheLowerCasedPathAndSucceedsWithAnAssetFound) {
+// The argument keeps its case: beside "Mixed" a folder "mixed" is another folder, and the
+// daemon must be sent the one the user named.
+TEST_F(InstallCommandsTest, CommandSendsThePathInItsCaseAndSucceedsWithAnAssetFound) {
     MakeAsset("Mixed/Asset");
+    MakeAsset("mixed/Other");
     ResultsLog log;
-    const std::string lowered = Lower(folder_.Path("Mixed"));
 
     EXPECT_EQ(install_test::Run("installFromPath", folder_.Path("Mixed").c_str(), log), 0);
-    // The names below the argument are the ones the search found.
-    EXPECT_EQ(SentFolders(), std::vector<Bytes>{InstallPayload(lowered + "/Asset", 0, false)});
+    EXPECT_EQ(SentFolders(),
+              std::vector<Bytes>{InstallPayload(folder_.Path("Mixed") + "/Asset", 0, false)});
     EXPECT_EQ(log.EntryCount(), 0);
 }
 
@@ -184,8 +180,8 @@ TEST_F(InstallCommandsTest, InstallCDPSendsTheAbsolutePathAndFollowsTheDaemonsRe
         int result;
     };
     const Case cases[] = {
-        {"/Some/Where/A.cdp", "/some/where/a.cdp", Concat({Le32(2), Byte(1)}), 0},
-        {"Rel/B.CDP", cwd + "/rel/b.cdp", Concat({Le32(1), Byte(0)}), 0},
+        {"/Some/Where/A.cdp", "/Some/Where/A.cdp", Concat({Le32(2), Byte(1)}), 0},
+        {"Rel/B.CDP", cwd + "/Rel/B.CDP", Concat({Le32(1), Byte(0)}), 0},
         {"/x/nothing.cdp", "/x/nothing.cdp", Concat({Le32(0), Byte(0)}), -1},
     };
     for (const Case& c : cases) {
@@ -197,6 +193,25 @@ TEST_F(InstallCommandsTest, InstallCDPSendsTheAbsolutePathAndFollowsTheDaemonsRe
     TakeLinkDown();
     ResultsLog log;
     EXPECT_EQ(install_test::Run("installcdp", "/a.cdp", log), -1);
+    EXPECT_EQ(install_test::EntryLines(log),
+              std::vector<std::string>{"3 The archive /a.cdp was not installed: the connection "
+                                       "to the asset database was lost."});
+}
+
+// With the daemon gone every asset folder is named as not installed, and the command fails
+// although folders were found.
+TEST_F(InstallCommandsTest, InstallFromPathWithoutTheLinkNamesEveryFolderAndFails) {
+    MakeAsset("gone/a");
+    MakeAsset("gone/b");
+    TakeLinkDown();
+    ResultsLog log;
+    EXPECT_EQ(install_test::Run("installfrompath", folder_.Path("gone").c_str(), log), -1);
+    std::vector<std::string> lines = install_test::EntryLines(log);
+    std::sort(lines.begin(), lines.end());
+    const std::string cause = " was not installed: the connection to the asset database was lost.";
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         "3 The asset folder " + folder_.Path("gone/a") + cause,
+                         "3 The asset folder " + folder_.Path("gone/b") + cause}));
 }
 
 TEST_F(InstallCommandsTest, DaemonInstallsTheFolderAndReportsIntoTheCommandsLog) {

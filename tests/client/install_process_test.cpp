@@ -1,13 +1,15 @@
 // installcdp against the real stand-in daemon process: a daemon script seeds an asset, an
 // archive is written with the project's archive code from that asset's folder (once as
 // itself with a changed file, once under a new KUID), and the command has the daemon
-// install it through request 40. The path reaches the daemon lower-cased, as the
-// dispatcher hands it over, and the daemon finds the mixed-case folders all the same.
+// install it through request 40. The path reaches the daemon as typed. With the link
+// dropped by the daemon's scripted fault, every folder or archive left out is named in an
+// error and the command fails.
 #include <gtest/gtest.h>
 
 #include <signal.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -60,7 +62,7 @@ class InstallProcessTest : public KAVDaemonProcessFixture {
     void SetUp() override {
         KAVDaemonProcessFixture::SetUp();
         if (HasFatalFailure()) return;
-        std::ofstream(install_.Root() + "/script.txt", std::ios::binary) << kSeed;
+        std::ofstream(install_.Root() + "/script.txt", std::ios::binary) << Script();
         setenv("KAVDAEMON_SCRIPT", (install_.Root() + "/script.txt").c_str(), 1);
         setenv("KAVDAEMON_RECORD", (install_.Root() + "/record.txt").c_str(), 1);
         // A daemon that outlives its test ends by itself soon.
@@ -76,6 +78,8 @@ class InstallProcessTest : public KAVDaemonProcessFixture {
         for (const char* name : kDaemonSettings)
             unsetenv(name);
     }
+
+    virtual std::string Script() const { return kSeed; }
 
     fs::path UserData(const std::string& relative) const {
         return fs::path(install_.Path("UserData/" + relative));
@@ -125,6 +129,69 @@ TEST_F(InstallProcessTest, ADamagedArchiveFailsTheCommandWithTheDaemonsMessage) 
         install_test::EntryLines(log),
         std::vector<std::string>{"3 Content could not be read, as the file is not a valid CDP"});
     EXPECT_EQ(ReadFile(UserData("local/coal_wagon/notes.txt")), "first");
+}
+
+// The daemon drops the link at the second folder's request and at the archive's: what the
+// link did not carry is named as not installed, and both commands fail.
+class InstallLinkLostProcessTest : public InstallProcessTest {
+  protected:
+    std::string Script() const override {
+        return R"(requests
+{
+  0
+  {
+    request 39
+    daemon-reply 1
+    times 1
+  }
+  1
+  {
+    request 39
+    fault "drop-link"
+    times 1
+  }
+  2
+  {
+    request 40
+    fault "drop-link"
+    times 1
+  }
+}
+)";
+    }
+
+    static std::string Config(int number) {
+        return "kuid <kuid:12:" + std::to_string(number) + ">\nusername \"Shed " +
+               std::to_string(number) + "\"\n";
+    }
+};
+
+TEST_F(InstallLinkLostProcessTest, EveryFolderOrArchiveLeftOutIsNamedAndTheCommandFails) {
+    for (int number = 21; number <= 23; ++number)
+        install_.WriteFile("Sheds/S" + std::to_string(number) + "/config.txt", Config(number));
+    ResultsLog log;
+    EXPECT_EQ(install_test::Run("installfrompath", install_.Path("Sheds").c_str(), log), -1);
+
+    // Each folder is installed or named as left out, never both; the dropped one is named.
+    const std::vector<std::string> lines = install_test::EntryLines(log);
+    const std::string cause = " was not installed: the connection to the asset database was lost.";
+    int named = 0;
+    for (int number = 21; number <= 23; ++number) {
+        const std::string folder = install_.Path("Sheds") + "/S" + std::to_string(number);
+        const bool left = std::count(lines.begin(), lines.end(),
+                                     "3 The asset folder " + folder + cause) == 1;
+        EXPECT_NE(KAVClient::IsAssetLocal(KUID(12, number, 0)), left) << folder;
+        named += left ? 1 : 0;
+    }
+    EXPECT_GE(named, 1);
+    EXPECT_EQ(lines.size(), static_cast<size_t>(named)) << testing::PrintToString(lines);
+
+    install_.WriteFile("Packs/Any.cdp", "never read");
+    ResultsLog archiveLog;
+    EXPECT_EQ(install_test::Run("installcdp", install_.Path("Packs/Any.cdp").c_str(), archiveLog),
+              -1);
+    EXPECT_EQ(install_test::EntryLines(archiveLog),
+              std::vector<std::string>{"3 The archive " + install_.Path("Packs/Any.cdp") + cause});
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "kav_client_test_peer.h"
 
 #include "client/kav/kav_client_transaction.h"
+#include "client/net/net_timeouts.h"
 #include "foundation/jobs/job_timing.h"
 #include "foundation/jobs/process_identity.h"
 #include "foundation/streams/buffer_stream.h"
@@ -92,6 +93,44 @@ TEST_F(KAVClientTest, HandshakeAnswerOtherThanKavdFailsTheAttempt) {
         EXPECT_TRUE(closedByClient);
         EXPECT_FALSE(KAVClient::IsConnected());
     }
+}
+
+// A daemon that accepts and never answers the handshake fails the attempt within the
+// connect time-out: the client gives up and closes its side, and the start schedule goes on
+// with its launch and later attempts instead of hanging in the first.
+TEST_F(KAVClientTest, SilentDaemonFailsTheHandshakeWithinTheConnectTimeOut) {
+    NetTimeouts::SetConnectMs(20);
+    bool closedByClient = false;
+    PeerScript script([&] {
+        if (!peer_.Accept()) return;
+        peer_.Read(20 + std::string(kDatabasePath).size());
+        closedByClient = peer_.SeesEndOfStream();
+        peer_.CloseLink();
+    });
+    EXPECT_FALSE(KAVClient::Connect());
+    script.Join();
+    EXPECT_TRUE(closedByClient) << "the client waited on past the peer's deadline";
+
+    KAVStartSchedule::SetWaitMs(1);
+    EXPECT_FALSE(KAVClient::Start(StartupOptions()));
+    EXPECT_EQ(lookUps_.load(), 11);
+    EXPECT_EQ(launches_.load(), 1);
+}
+
+// Only the handshake is bounded: a reply that takes several connect time-outs still arrives.
+TEST_F(KAVClientTest, RequestWaitsOutlastTheConnectTimeOut) {
+    NetTimeouts::SetConnectMs(10);
+    ASSERT_TRUE(StartClient());
+    PeerScript script([&] {
+        const PeerRequest request = peer_.ReadRequest();
+        std::this_thread::sleep_for(std::chrono::milliseconds(60));
+        peer_.Reply(request.transactionId, {0x01});
+    });
+    BufferStream request;
+    BufferStream reply;
+    EXPECT_TRUE(KAVClient::Transact(21, request.Stream(), reply.Stream()));
+    script.Join();
+    EXPECT_EQ(ReplyBytes(reply), (Bytes{0x01}));
 }
 
 TEST_F(KAVClientTest, RequestFrameAndReplyBytes) {

@@ -54,10 +54,8 @@ class KAVIpcTest : public ::testing::Test {
         ASSERT_TRUE(installation_.Ok());
         ASSERT_TRUE(KAVUserData::SetInstallPath(installation_.Install().c_str()));
         databasePath_ = KAVUserData::GetDatabasePath();
-        std::string folder = installation_.Install();
-        for (char& c : folder)
-            c = Kiv::Ascii::ToLower(c);
-        mutexName_ = "09731AC6-B611-4e2a-B181-578073F64F24" + folder + "/userdata";
+        const std::string folder = installation_.Install();
+        mutexName_ = "09731AC6-B611-4e2a-B181-578073F64F24" + folder + "/UserData";
         blockName_ = mutexName_ + "/-ipc2";
     }
     void TearDown() override { KAVUserData::Clear(); }

@@ -12,7 +12,6 @@
 #include <optional>
 #include <string>
 
-#include "engine/ascii.h"
 
 class KavTestInstallation {
   public:
@@ -45,11 +44,11 @@ class KavTestInstallation {
     std::string Path(const std::string& relative) const { return Install() + "/" + relative; }
     std::string Ipc() const { return root_ + "/ipc"; }
 
-    // The installation folder as the tool stores it: lower case, backslashes.
+    // The installation folder as the tool stores it: backslashes, the case kept.
     std::string StoredInstall() const {
         std::string stored = Install();
         for (char& c : stored)
-            c = c == '/' ? '\\' : Kiv::Ascii::ToLower(c);
+            c = c == '/' ? '\\' : c;
         return stored;
     }
 

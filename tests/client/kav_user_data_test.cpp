@@ -173,7 +173,7 @@ TEST(KAVUserDataPaths, MakeRelativePathKeepsToTheBaseFolder) {
         bool result;
         const char* out; // "keep": out not written
     } cases[] = {
-        {"/A/B", "/a/b/C/d.txt", true, "c\\d.txt"},
+        {"/A/B", "/a/b/C/d.txt", true, "C\\d.txt"}, // compared ignoring case, kept in it
         {"\\a\\.\\b", "/a/b/../b/c", true, "c"},
         {"/a/b/", "/a/b", true, ""},    // the same folder
         {"/a/b", "/a/b2/c", false, ""}, // a sibling whose name begins with the base's
@@ -199,7 +199,7 @@ TEST_F(KAVUserDataTest, AssetPathsSplitIntoLocationAndRelativePath) {
         const char* location;
         const char* relative;
     } cases[] = {
-        {install + "/UserData/local/KUID 1 2/config.txt", true, "local", "kuid 1 2\\config.txt"},
+        {install + "/UserData/local/KUID 1 2/config.txt", true, "local", "KUID 1 2\\config.txt"},
         {install + "/UserData/Editing/x", true, "editing", "x"},
         {install + "/builtin/Pack1/a/b.txt", true, "builtin\\pack1", "a\\b.txt"},
         {install + "/Base/a.txt", true, "base", "a.txt"},
@@ -224,7 +224,7 @@ TEST_F(KAVUserDataTest, AssetPathsSplitIntoLocationAndRelativePath) {
 
     Kiv::File::Path below((install + "/UserData/Cache/Sessions/s1").c_str());
     EXPECT_TRUE(KAVUserData::MakeUserDataRelative(below));
-    EXPECT_EQ(below.View(), "cache\\sessions\\s1");
+    EXPECT_EQ(below.View(), "Cache\\Sessions\\s1");
 }
 
 TEST_F(KAVUserDataTest, FatalWithoutPathOrWithoutWritableUserData) {

@@ -72,8 +72,8 @@ TEST(InstallationPaths, DatabasePathOfTheWorkingFolder) {
         const char* workingFolder;
         const char* databasePath;
     } cases[] = {
-        {"/opt/Kodrin/bin", "\\opt\\kodrin\\UserData\\assets.tdx"},
-        {"/opt/Kodrin/bin/", "\\opt\\kodrin\\UserData\\assets.tdx"},
+        {"/opt/Kodrin/bin", "\\opt\\Kodrin\\UserData\\assets.tdx"},
+        {"/opt/Kodrin/bin/", "\\opt\\Kodrin\\UserData\\assets.tdx"},
         {"/home/a b/x/./bin", "\\home\\a b\\x\\UserData\\assets.tdx"},
         {"/bin", "\\UserData\\assets.tdx"},
         {"/", ""},

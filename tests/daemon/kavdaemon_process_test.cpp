@@ -33,7 +33,7 @@ protected:
         fs::copy_file(fs::path(KODRIN_DIST) / "bin" / "kavdaemon", Daemon());
         // The database path as the client writes it for this installation.
         std::string install = fs::canonical(folder_.Path("inst")).string();
-        for (char& c : install) c = c == '/' ? '\\' : static_cast<char>(std::tolower(c));
+        for (char& c : install) c = c == '/' ? '\\' : c;
         databasePath_ = install + "\\UserData\\assets.tdx";
     }
     ~KavdaemonProcessTest() override {

@@ -54,6 +54,24 @@ TEST(ArgumentChecksE2E, EachMissingOrWrongArgumentGivesItsErrorAndExit255) {
     }
 }
 
+// The words whose roads are not built: one error line saying what is missing, exit 255.
+TEST(ArgumentChecksE2E, UnbuiltRoadsSayWhatIsMissingAndExit255) {
+    e2e::Installation install;
+    const Check unbuilt[] = {
+        {{"installfromfpx", "<kuid:1234:56>"}, "Installing from the download service"},
+        {{"kavcommandhost"}, "The command host"},
+        {{"repairdatabase"}, "Database repair"},
+        {{"compile", "/tmp/script.gs"}, "The script compiler"},
+    };
+    for (const Check& check : unbuilt) {
+        SCOPED_TRACE(check.args[0]);
+        const e2e::ToolResult result = install.Run(check.args);
+        EXPECT_EQ(result.out, std::string("- <NULL> : ") + check.message +
+                                  " is not available in this version.\nOK (1 Errors, 0 Warnings)\n");
+        EXPECT_EQ(result.exitCode, 255);
+    }
+}
+
 // With only a user name the word does not match at all.
 TEST(ArgumentChecksE2E, RegisterAccountWithoutPasswordIsAnUnknownWord) {
     e2e::Installation install;

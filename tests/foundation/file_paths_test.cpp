@@ -116,15 +116,16 @@ TEST(IsDotDirectory, OnlyDotAndDotDot) {
     }
 }
 
-TEST(CanonicalisePath, NormalisesLowerCasesAndUsesBackslashes) {
+// Separators and dots only: the case stays, as another spelling may be another file.
+TEST(CanonicalisePath, NormalisesAndUsesBackslashesKeepingTheCase) {
     struct Case {
         const char* before;
         const char* after;
     };
     const Case cases[] = {
-        {"/Home/User/./Dist/../Build/", "\\home\\user\\build"},
-        {"C/Program Files//Kodrin\\", "c\\program files\\kodrin"},
-        {"UserData", "userdata"},
+        {"/Home/User/./Dist/../Build/", "\\Home\\User\\Build"},
+        {"C/Program Files//Kodrin\\", "C\\Program Files\\Kodrin"},
+        {"UserData", "UserData"},
     };
     for (const Case& c : cases) {
         Kiv::File::Path path(c.before);

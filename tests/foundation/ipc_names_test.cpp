@@ -30,14 +30,18 @@ std::string HandFnv1a64(const std::string& text) {
     return hex;
 }
 
+// The folder keeps its case: folders that differ only in case are two installations here.
 TEST(DiscoveryNames, MixedCaseDatabasePathGivesTheExactNames) {
     KAVDiscoveryNames names;
     ASSERT_TRUE(BuildDiscoveryNames("\\Program Files\\Kodrin\\UserData\\Assets.TDX", names));
-    EXPECT_EQ(names.databaseFolder, "\\program files\\kodrin\\userdata");
+    EXPECT_EQ(names.databaseFolder, "\\Program Files\\Kodrin\\UserData");
     EXPECT_EQ(names.mutexName,
-              "09731AC6-B611-4e2a-B181-578073F64F24/program files/kodrin/userdata");
+              "09731AC6-B611-4e2a-B181-578073F64F24/Program Files/Kodrin/UserData");
     EXPECT_EQ(names.blockName,
-              "09731AC6-B611-4e2a-B181-578073F64F24/program files/kodrin/userdata/-ipc2");
+              "09731AC6-B611-4e2a-B181-578073F64F24/Program Files/Kodrin/UserData/-ipc2");
+    KAVDiscoveryNames lower;
+    ASSERT_TRUE(BuildDiscoveryNames("\\program files\\kodrin\\userdata\\assets.tdx", lower));
+    EXPECT_NE(lower.mutexName, names.mutexName);
 }
 
 TEST(DiscoveryNames, FileNamesAreTheFnv1a64OfTheFullNames) {

@@ -1,0 +1,58 @@
+// The README's first session, run as written (its code block, through bash with -e) in a
+// private installation, twice in a row: every step succeeds both times and the committed
+// change shows in the printed config. A second run opens the asset for editing again, so
+// the session must take the edit folder from what `edit` printed.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "tool_process.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using e2e::Installation;
+using e2e::ToolResult;
+
+// The first code block after the "## A first session" heading.
+std::string FirstSession() {
+    std::ifstream in(fs::path(KODRIN_SOURCE) / "README.md", std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), {});
+    const size_t heading = text.find("## A first session");
+    if (heading == std::string::npos) return {};
+    const size_t open = text.find("```\n", heading);
+    if (open == std::string::npos) return {};
+    const size_t close = text.find("```", open + 4);
+    if (close == std::string::npos) return {};
+    return text.substr(open + 4, close - open - 4);
+}
+
+TEST(ReadmeFirstSessionE2E, RunsAsWrittenTwiceInARow) {
+    Installation install;
+    const std::string session = FirstSession();
+    ASSERT_FALSE(session.empty());
+
+    // A clone as the README assumes it: scripts/run runs the installed tool, the examples
+    // are beside it, and build/dist is the installation.
+    const fs::path clone = install.FilesFolder() / "clone";
+    fs::create_directories(clone / "scripts");
+    fs::create_directories(clone / "build");
+    std::ofstream(clone / "scripts" / "run", std::ios::binary)
+        << "#!/usr/bin/env bash\nexec \"" << install.Tool().string() << "\" \"$@\"\n";
+    fs::permissions(clone / "scripts" / "run", fs::perms::owner_all);
+    fs::copy(fs::path(KODRIN_SOURCE) / "examples", clone / "examples",
+             fs::copy_options::recursive);
+    fs::create_directory_symlink(install.Root(), clone / "build" / "dist");
+
+    for (int run = 1; run <= 2; ++run) {
+        const ToolResult result = install.RunProgram("/bin/bash", {"-e", "-c", session}, clone);
+        EXPECT_FALSE(result.timedOut) << run;
+        EXPECT_EQ(result.exitCode, 0) << run << "\n" << result.out << result.err;
+        EXPECT_NE(result.out.find("Coal wagon (weathered)"), std::string::npos) << run;
+    }
+}
+
+}  // namespace
