@@ -439,7 +439,8 @@ TEST_F(AssetInstallTest, ArchiveFileNamesCannotLeaveTheAssetFolder) {
     for (const std::string& entry : added) {
         EXPECT_TRUE(entry.rfind("inst/UserData/local/kuid_12_22_0", 0) == 0 ||
                     entry.rfind("inst/UserData/installing", 0) == 0 ||
-                    entry == "inst/UserData/kavtable.txt" || entry == "record.txt")
+                    entry == "inst/UserData/kavtable.txt" ||
+                    entry == "inst/UserData/kavtable.changes" || entry == "record.txt")
             << entry;
     }
 }
