@@ -4,6 +4,7 @@
 // the same asset cannot both find it absent.
 #include "daemon/asset_install.h"
 
+#include "daemon/asset_table_names.h"
 #include "daemon/daemon_interface_text.h"
 #include "daemon/folder_move.h"
 
@@ -11,30 +12,19 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kLocal = "local";
-constexpr const char* kEditing = "editing";
 // Names tried after the plain one when that is taken ("..._2" and on).
 constexpr int kMaxFolderSuffix = 1000;
-
-// The folder name the table gives a new asset: its KUID's numbers.
-std::string LocalFolderName(const KUID& kuid) {
-    return "kuid_" + std::to_string(kuid.userId) + "_" + std::to_string(kuid.contentId) + "_" +
-           std::to_string(kuid.version);
-}
 
 bool NameInUse(AssetTable& table, const std::string& name) {
     std::error_code error;
     if (fs::exists(table.UserData() / kLocal / name, error) || error) return true;
     if (fs::exists(table.UserData() / kEditing / name, error) || error) return true;
-    for (const AssetRecord& record : table.All()) {
-        if (record.folder == name) return true;
-    }
-    return false;
+    return table.HasFolder(name);
 }
 
 // A name in "local" that no folder and no record uses; empty when none was found.
 std::string FreeFolderName(AssetTable& table, const KUID& kuid) {
-    const std::string plain = LocalFolderName(kuid);
+    const std::string plain = AssetFolderName(kuid);
     if (!NameInUse(table, plain)) return plain;
     for (int suffix = 2; suffix <= kMaxFolderSuffix; ++suffix) {
         const std::string name = plain + "_" + std::to_string(suffix);
@@ -107,14 +97,13 @@ std::string AssetInstaller::PlaceLocked(const StagedAsset& staged, bool replace,
         return "Cannot move the asset into \"local\": " + why + ".";
     }
     std::error_code error;
-    if (replace && table_->Find(staged.kuid) && !table_->Delete(staged.kuid, &why, keptEdits)) {
+    if (!replace && table_->Find(staged.kuid)) {
         fs::remove_all(target, error);
-        return "The installed copy was not replaced: " + why;
+        return "The asset is installed already.";
     }
-    std::string failure;
-    if (table_->AddFromFolder(target, kLocal, failure)) return {};
+    if (table_->Install(target, keptEdits, why)) return {};
     fs::remove_all(target, error);
-    return "Cannot register the asset: " + failure + ".";
+    return why;
 }
 
 void AssetInstaller::Book(InstallRun& run) {

@@ -16,6 +16,7 @@
 //     installer.TakeAnswer(client, tid, answer);    // from request 150
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -38,6 +39,8 @@ enum AssetInstallRequestId : int32_t {
     kRequestInstallArchive = 40,    // String path, int32 mode, byte has-handler -> uint32, bool
 };
 
+// The start of the error entry of an install the daemon's end cut short.
+constexpr const char* kClosingText = "The asset database is closing:";
 // Answers that replace the installed asset; every other answer keeps it.
 constexpr int32_t kAnswerReplace = 2;
 constexpr int32_t kAnswerReplaceAll = 3;
@@ -56,6 +59,9 @@ class AssetInstaller {
     std::vector<std::filesystem::path> RemoveStagingLeftovers() {
         return staging_.RemoveLeftovers();
     }
+    // The daemon is ending: an install stops before its next asset (what is installed
+    // stays installed, the rest is reported not installed) and later installs are refused.
+    void Stop() { stopping_.store(true); }
     // The answer to the question of transaction tid of client; nothing when none waits.
     void TakeAnswer(int client, uint32_t transactionId, int32_t answer);
 
@@ -95,4 +101,5 @@ class AssetInstaller {
     std::mutex lock_; // the table changes of installs, and the waiting book
     std::map<WaitingKey, Waiting> waiting_;
     uint64_t nextOrder_ = 0;
+    std::atomic<bool> stopping_{false};
 };

@@ -75,6 +75,12 @@ void AssetInstaller::InstallArchive(const DaemonRequest& request, DaemonResponse
         const int32_t count = archive.CountAssets();
         if (count == 0) run.Error(KUID::Null(), "The archive holds no assets.");
         for (int32_t i = 0; i < count; ++i) {
+            if (stopping_.load()) {
+                run.Error(KUID::Null(), std::string(kClosingText) + " " +
+                                            std::to_string(count - i) + " of the archive's " +
+                                            std::to_string(count) + " assets were not installed.");
+                break;
+            }
             if (InstallArchivedEntry(archive, i, run) != Outcome::kFailed) ++settled;
         }
         complete = count > 0 && !run.HasErrors() && !run.HasHeld();

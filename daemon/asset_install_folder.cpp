@@ -105,6 +105,9 @@ void AssetInstaller::InstallFolder(const DaemonRequest& request, DaemonResponse&
     StagedAsset staged;
     if (call.Short()) {
         run.Error(KUID::Null(), "The install request is incomplete.");
+    } else if (stopping_.load()) {
+        run.Error(KUID::Null(), std::string(kClosingText) + " " + std::string(folder.View()) +
+                                    " was not installed.");
     } else if (StageFolder(Kiv::PathPolicy::Resolve(folder.View()), std::string(folder.View()),
                            staged, run)) {
         const KUID staging = staged.kuid;

@@ -183,18 +183,27 @@ void AnswerSetFavorite(AssetRequests& assets, AssetCall& call) {
     const KUID kuid = KUID::ReadBinary(call.In());
     bool favourite = false;
     call.In().ReadBool(favourite, false);
-    if (!call.Short()) assets.Table().SetRating(kuid, favourite ? 5 : 255);
+    std::string why;
+    if (!call.Short() && !assets.Table().SetRating(kuid, favourite ? 5 : 255, &why)) {
+        call.Log().Error(kuid, why);
+    }
 }
 
 void AnswerSetKeywords(AssetRequests& assets, AssetCall& call) {
     const KUID kuid = KUID::ReadBinary(call.In());
     Kiv::String keywords;
     call.In().ReadString(keywords);
-    if (!call.Short()) assets.Table().SetKeywords(kuid, std::string(keywords.View()));
+    std::string why;
+    if (!call.Short() && !assets.Table().SetKeywords(kuid, std::string(keywords.View()), &why)) {
+        call.Log().Error(kuid, why);
+    }
 }
 
 void AnswerGenerateKUID(AssetRequests& assets, AssetCall& call) {
-    assets.Table().GenerateKUID().WriteBinary(call.Out());
+    std::string why;
+    const KUID kuid = assets.Table().GenerateKUID(&why);
+    if (kuid.IsNull()) call.Log().Error(KUID::Null(), why);
+    kuid.WriteBinary(call.Out());
 }
 
 void AnswerGetLocalData(AssetRequests& assets, AssetCall& call) {
@@ -212,5 +221,6 @@ void AnswerSetLocalData(AssetRequests& assets, AssetCall& call) {
     call.In().ReadPString(key);
     ACSChunkRef soup;
     if (call.Short() || !TDBBinaryFile::ReadSoup(soup, call.In())) return;
-    assets.Table().SetLocalData(kuid, LowerKey(key), soup);
+    std::string why;
+    if (!assets.Table().SetLocalData(kuid, LowerKey(key), soup, &why)) call.Log().Error(kuid, why);
 }

@@ -4,6 +4,7 @@
 // stand-in answers with a fixed reply: repair progress (4: done), CUDA (181: disabled), the
 // online profile (240: empty) and the login credential (242: empty; the record masks it).
 #include "daemon/asset_requests_answers.h"
+#include "daemon/asset_table_names.h"
 #include "foundation/soup/binary_file.h"
 
 namespace {
@@ -25,6 +26,15 @@ void AnswerUserName(AssetRequests& assets, AssetCall& call) {
     call.Out().WritePString(Kiv::PString(known ? known->name : std::string()));
 }
 
+// Stores the section; a table that cannot be saved is reported, the section as it was.
+void SaveSettings(AssetRequests& assets, AssetCall& call, const std::string& section,
+                  const ACSChunkRef& soup) {
+    std::string error;
+    if (!assets.Table().SetSettings(section, soup, &error)) {
+        call.Log().Error(KUID::Null(), TableFailure(error));
+    }
+}
+
 void AnswerReadSettings(AssetRequests& assets, AssetCall& call) {
     const std::string section = Read(call.In());
     ACSChunkRef soup = assets.Table().Settings(section);
@@ -37,7 +47,7 @@ void AnswerWriteSettings(AssetRequests& assets, AssetCall& call) {
     ACSChunkRef soup;
     if (call.Short() || section.empty() || !TDBBinaryFile::ReadSoup(soup, call.In())) return;
     soup.EnsureContainer();
-    assets.Table().SetSettings(section, soup);
+    SaveSettings(assets, call, section, soup);
 }
 
 void AnswerReadSetting(AssetRequests& assets, AssetCall& call) {
@@ -59,7 +69,7 @@ void AnswerWriteSetting(AssetRequests& assets, AssetCall& call) {
     ACSChunkRef soup;
     soup.CopyFrom(assets.Table().Settings(section));
     soup.SetNamedTagString(Kiv::PString(key), value.c_str());
-    assets.Table().SetSettings(section, soup);
+    SaveSettings(assets, call, section, soup);
 }
 
 void AnswerStartUrlFetch(AssetRequests& assets, AssetCall& call) {

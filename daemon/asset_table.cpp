@@ -1,22 +1,16 @@
-// The asset table's records and the folder moves of editing, committing, reverting and
-// deleting. Folder work uses error codes, never exceptions: a failed copy or move leaves the
-// record as it was and answers false with the cause. Edits are never thrown away: an edit
-// copy that a deletion or a replacing install would drop goes to the trash as well.
+// The asset table's records, their indexes (by KUID and by folder name, so an install of
+// many assets never searches the whole table per asset) and the values besides them. Every
+// change saves before it counts: a change that cannot be saved is undone in memory and
+// refused with the cause (asset_table_file.cpp holds the saving).
 #include "daemon/asset_table.h"
 
-#include <algorithm>
-#include <set>
-
-#include "daemon/folder_move.h"
+#include "daemon/asset_table_names.h"
 #include "engine/ascii.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kLocal = "local";
-constexpr const char* kEditing = "editing";
-constexpr const char* kTrash = "trash";
 // The settings section of the daemon's own values.
 constexpr const char* kDaemonSettings = "kavdaemon";
 // The local user of an installation that has no other.
@@ -35,40 +29,10 @@ std::vector<KUID> KUIDsOf(const ACSChunkRef& table) {
     return kuids;
 }
 
-// The folder name of a new asset: its KUID's numbers.
-std::string FolderName(const KUID& kuid) {
-    return "kuid_" + std::to_string(kuid.userId) + "_" + std::to_string(kuid.contentId) + "_" +
-           std::to_string(kuid.version);
-}
-
-// A folder of the trash that no earlier deletion holds: the folder's own name, else the
-// name with ".2", ".3" and so on, so a deletion never replaces what an earlier one kept.
-// Empty when every name up to the bound is taken.
-fs::path FreeTrashFolder(const fs::path& trash, const std::string& name) {
-    constexpr int kMaxTrashNames = 1000;
-    for (int n = 1; n <= kMaxTrashNames; ++n) {
-        const fs::path candidate = n == 1 ? trash / name : trash / (name + "." + std::to_string(n));
-        std::error_code error;
-        if (!fs::exists(fs::symlink_status(candidate, error))) return candidate;
-    }
-    return {};
-}
-
-// Answers false with the cause in why, when the caller asked for it.
-bool Refuse(std::string* why, const std::string& cause) {
-    if (why) *why = cause;
+// Sets error when the caller asked for it; answers false.
+bool Fail(std::string* error, const std::string& cause) {
+    if (error) *error = cause;
     return false;
-}
-
-// Moves folder into a free name of the trash made from name.
-bool MoveToTrash(const fs::path& folder, const fs::path& trash, const std::string& name,
-                 fs::path& kept, std::string& error) {
-    kept = FreeTrashFolder(trash, name);
-    if (kept.empty()) {
-        error = "the trash holds too many folders named " + name;
-        return false;
-    }
-    return MoveFolder(folder, kept, error);
 }
 
 } // namespace
@@ -90,7 +54,8 @@ void ReadAssetConfig(const ACSChunkRef& config, AssetRecord& record) {
     record.parent = config.GetNamedTagAsKUID(Kiv::PString("parent"), KUID::Null());
 }
 
-AssetTable::AssetTable(fs::path installation) : installation_(std::move(installation)) {}
+AssetTable::AssetTable(fs::path installation)
+    : installation_(std::move(installation)), journal_(UserData() / kTableJournalName) {}
 
 bool AssetTable::Open(std::string& error) {
     std::lock_guard<std::mutex> hold(lock_);
@@ -112,15 +77,17 @@ fs::path AssetTable::FolderOf(const AssetRecord& record, bool editCopy) const {
     return UserData() / record.location / record.folder;
 }
 
-bool AssetTable::AddFromFolder(const fs::path& folder, const std::string& location,
-                               std::string& error) {
+namespace {
+
+// The record of the folder's config; false with the cause.
+bool RecordOfFolder(const fs::path& folder, const std::string& location, AssetRecord& record,
+                    std::string& error) {
     ACSChunkRef config;
     const std::string path = (folder / "config.txt").string();
     if (!config.LoadFromFile("", path.c_str(), "txt", true) || config.IsNull()) {
         error = "cannot read " + path;
         return false;
     }
-    AssetRecord record;
     ReadAssetConfig(config, record);
     if (record.kuid.IsNull()) {
         error = path + " has no kuid";
@@ -133,39 +100,100 @@ bool AssetTable::AddFromFolder(const fs::path& folder, const std::string& locati
         record.editing = true;
         record.flags[1] |= kFlagOpenForEdit;
     }
+    return true;
+}
+
+} // namespace
+
+bool AssetTable::AddFromFolder(const fs::path& folder, const std::string& location,
+                               std::string& error) {
+    AssetRecord record;
+    if (!RecordOfFolder(folder, location, record, error)) return false;
     std::lock_guard<std::mutex> hold(lock_);
     if (FindLocked(record.kuid)) {
         error = "the asset " + std::string(record.kuid.ToTag().View()) + " is seeded twice";
         return false;
     }
-    records_.push_back(std::move(record));
-    SaveLocked();
-    return true;
+    return AddLocked(std::move(record), nullptr, error);
 }
 
-void AssetTable::SetLocalUser(int32_t userId, int32_t nextContent) {
+bool AssetTable::Install(const fs::path& folder, fs::path* keptEdits, std::string& error) {
+    AssetRecord record;
+    if (!RecordOfFolder(folder, kLocal, record, error)) {
+        error = "Cannot register the asset: " + error + ".";
+        return false;
+    }
     std::lock_guard<std::mutex> hold(lock_);
+    return AddLocked(std::move(record), keptEdits, error);
+}
+
+bool AssetTable::AddLocked(AssetRecord record, fs::path* keptEdits, std::string& error) {
+    const KUID kuid = record.kuid;
+    FolderUndo undo;
+    Parked replaced;
+    fs::path kept;
+    if (AssetRecord* installed = FindLocked(kuid)) {
+        if (!TrashFoldersLocked(*installed, undo, kept, error)) return false;
+        ParkLocked(kuid, replaced);
+    }
+    InsertLocked(std::move(record));
+    std::string cause;
+    if (SaveRecordLocked(*FindLocked(kuid), cause)) {
+        if (keptEdits) *keptEdits = kept;
+        return true;
+    }
+    Parked added;
+    ParkLocked(kuid, added);
+    if (!replaced.record.empty()) PutBackLocked(replaced);
+    undo.Undo();
+    error = TableFailure(cause);
+    return false;
+}
+
+bool AssetTable::HasFolder(const std::string& folder) {
+    std::lock_guard<std::mutex> hold(lock_);
+    return folders_.count(folder) != 0;
+}
+
+bool AssetTable::SetLocalUser(int32_t userId, int32_t nextContent, std::string* error) {
+    std::lock_guard<std::mutex> hold(lock_);
+    const KUIDState before = KUIDStateLocked();
     localUser_ = userId;
     nextContent_ = nextContent;
-    SaveLocked();
+    std::string cause;
+    if (SaveAllLocked(cause)) return true;
+    RestoreLocked(before);
+    return Fail(error, cause);
 }
 
-void AssetTable::SetAuthor(int32_t id, AssetAuthor author) {
+bool AssetTable::SetAuthor(int32_t id, AssetAuthor author, std::string* error) {
     std::lock_guard<std::mutex> hold(lock_);
+    const std::map<int32_t, AssetAuthor> before = authors_;
     authors_[id] = std::move(author);
-    SaveLocked();
+    std::string cause;
+    if (SaveAllLocked(cause)) return true;
+    authors_ = before;
+    return Fail(error, cause);
 }
 
-void AssetTable::SetUrl(const std::string& url, UrlEntry entry) {
+bool AssetTable::SetUrl(const std::string& url, UrlEntry entry, std::string* error) {
     std::lock_guard<std::mutex> hold(lock_);
+    const std::map<std::string, UrlEntry> before = urls_;
     urls_[url] = std::move(entry);
-    SaveLocked();
+    std::string cause;
+    if (SaveAllLocked(cause)) return true;
+    urls_ = before;
+    return Fail(error, cause);
 }
 
-void AssetTable::SetBuildList(const std::string& text) {
+bool AssetTable::SetBuildList(const std::string& text, std::string* error) {
     std::lock_guard<std::mutex> hold(lock_);
+    std::string before = std::move(buildList_);
     buildList_ = text;
-    SaveLocked();
+    std::string cause;
+    if (SaveAllLocked(cause)) return true;
+    buildList_ = std::move(before);
+    return Fail(error, cause);
 }
 
 std::optional<AssetRecord> AssetTable::Find(const KUID& kuid) {
@@ -177,7 +205,7 @@ std::optional<AssetRecord> AssetTable::Find(const KUID& kuid) {
 
 std::vector<AssetRecord> AssetTable::All() {
     std::lock_guard<std::mutex> hold(lock_);
-    return records_;
+    return {records_.begin(), records_.end()};
 }
 
 KUID AssetTable::Latest(const KUID& kuid) {
@@ -230,147 +258,18 @@ std::string AssetTable::BuildList() {
     return buildList_;
 }
 
-bool AssetTable::OpenForEdit(const KUID& kuid, std::string* why) {
-    std::lock_guard<std::mutex> hold(lock_);
-    AssetRecord* record = FindLocked(kuid);
-    if (!record) return Refuse(why, kUnknownAssetText);
-    if (record->editing) return true;
-    // A folder left in "editing" by an earlier run that no record owns is kept in the trash.
-    const fs::path copy = UserData() / kEditing / record->folder;
-    std::error_code failure;
-    std::string error;
-    fs::path kept;
-    if (fs::exists(fs::symlink_status(copy, failure)) &&
-        !MoveToTrash(copy, UserData() / kTrash, record->folder, kept, error)) {
-        return Refuse(why, "Cannot open the asset for editing: " + error + ".");
-    }
-    if (!CopyFolderDurably(FolderOf(*record, false), copy, error)) {
-        return Refuse(why, "Cannot open the asset for editing: " + error + ".");
-    }
-    record->editing = true;
-    record->flags[1] |= kFlagOpenForEdit;
-    SaveLocked();
-    return true;
-}
-
-bool AssetTable::Commit(const KUID& kuid, std::string* why) {
-    std::lock_guard<std::mutex> hold(lock_);
-    AssetRecord* record = FindLocked(kuid);
-    if (!record) return Refuse(why, kUnknownAssetText);
-    if (!record->editing) return Refuse(why, kNotOpenForEditText);
-    const fs::path target = UserData() / kLocal / record->folder;
-    std::string error;
-    if (!ReplaceFolder(UserData() / kEditing / record->folder, target, error)) {
-        return Refuse(why, "Cannot commit the asset: " + error + ".");
-    }
-    ACSChunkRef config;
-    const std::string path = (target / "config.txt").string();
-    if (config.LoadFromFile("", path.c_str(), "txt", true) && !config.IsNull()) {
-        const KUID kept = record->kuid;
-        ReadAssetConfig(config, *record);
-        record->kuid = kept;
-    }
-    record->location = kLocal;
-    record->editing = false;
-    record->flags[0] |= kFlagInstalled | kFlagLocallyModified;
-    record->flags[1] &= static_cast<uint8_t>(~kFlagOpenForEdit);
-    SaveLocked();
-    return true;
-}
-
-bool AssetTable::Revert(const KUID& kuid, std::string* why) {
-    std::lock_guard<std::mutex> hold(lock_);
-    AssetRecord* record = FindLocked(kuid);
-    if (!record) return Refuse(why, kUnknownAssetText);
-    if (!record->editing) return Refuse(why, kNotOpenForEditText);
-    std::error_code error;
-    fs::remove_all(UserData() / kEditing / record->folder, error);
-    if (error) return Refuse(why, "Cannot discard the edits: " + error.message() + ".");
-    if (record->location.empty()) {
-        records_.erase(records_.begin() + (record - records_.data()));
-    } else {
-        record->editing = false;
-        record->flags[1] &= static_cast<uint8_t>(~kFlagOpenForEdit);
-    }
-    SaveLocked();
-    return true;
-}
-
-bool AssetTable::Delete(const KUID& kuid, std::string* why, fs::path* keptEdits) {
-    std::lock_guard<std::mutex> hold(lock_);
-    AssetRecord* record = FindLocked(kuid);
-    if (!record) return Refuse(why, kUnknownAssetText);
-    // The asset's own folder goes to the trash: the local one, or the edit copy of an asset
-    // that only exists in editing. An edit copy beside a local folder follows it there once
-    // the local folder has moved, so a failed move leaves the asset as it was and no edit
-    // is ever dropped.
-    const fs::path trash = UserData() / kTrash;
-    const fs::path copy = UserData() / kEditing / record->folder;
-    const fs::path own =
-        record->location.empty() ? copy : UserData() / record->location / record->folder;
-    std::string error;
-    fs::path kept;
-    if (!MoveToTrash(own, trash, record->folder, kept, error)) {
-        return Refuse(why, "Cannot move the asset to the trash: " + error + ".");
-    }
-    if (record->location.empty() && keptEdits) *keptEdits = kept;
-    if (record->editing && !record->location.empty()) {
-        if (!MoveToTrash(copy, trash, record->folder + "-edited", kept, error)) {
-            // The asset is gone from "local" already; its edits stay where they were.
-            kept = copy;
-        }
-        if (keptEdits) *keptEdits = kept;
-    }
-    records_.erase(records_.begin() + (record - records_.data()));
-    SaveLocked();
-    return true;
-}
-
-std::vector<std::string> AssetTable::RecoverLocalFolders() {
-    std::lock_guard<std::mutex> hold(lock_);
-    std::vector<std::string> moved;
-    const fs::path local = UserData() / kLocal;
-    std::set<std::string> named;
-    std::error_code failure;
-    for (const AssetRecord& record : records_) {
-        if (record.location != kLocal) continue;
-        named.insert(record.folder);
-        const fs::path folder = local / record.folder;
-        fs::path aside = folder;
-        aside += ".replaced";
-        std::string error;
-        if (!fs::exists(fs::symlink_status(folder, failure)) &&
-            fs::is_directory(fs::symlink_status(aside, failure)) &&
-            MoveFolder(aside, folder, error)) {
-            moved.push_back(aside.string() + " restored as " + folder.string());
-        }
-    }
-    std::vector<fs::path> unnamed;
-    for (const fs::directory_entry& entry : fs::directory_iterator(local, failure)) {
-        if (!named.count(entry.path().filename().string())) unnamed.push_back(entry.path());
-    }
-    for (const fs::path& folder : unnamed) {
-        fs::path kept;
-        std::string error;
-        if (MoveToTrash(folder, UserData() / kTrash, folder.filename().string(), kept, error)) {
-            moved.push_back(folder.string() + " named by no asset, moved to " + kept.string());
-        } else {
-            moved.push_back(folder.string() + " named by no asset, left: " + error);
-        }
-    }
-    return moved;
-}
-
 KUID AssetTable::Create(const KUID& kuid, const std::string& name, std::string* why) {
     std::lock_guard<std::mutex> hold(lock_);
+    const KUIDState before = KUIDStateLocked();
     const KUID assigned = kuid.IsNull() ? NextKUIDLocked() : kuid;
     if (assigned.IsNull() || FindLocked(assigned)) {
-        Refuse(why, "The asset exists already.");
+        RestoreLocked(before);
+        Fail(why, "The asset exists already.");
         return KUID::Null();
     }
     AssetRecord record;
     record.kuid = assigned;
-    record.folder = FolderName(assigned);
+    record.folder = AssetFolderName(assigned);
     record.editing = true;
     record.name = name;
     record.author = assigned.userId;
@@ -382,7 +281,8 @@ KUID AssetTable::Create(const KUID& kuid, const std::string& name, std::string* 
     fs::path kept;
     if (fs::exists(fs::symlink_status(folder, error)) &&
         !MoveToTrash(folder, UserData() / kTrash, record.folder, kept, failure)) {
-        Refuse(why, "Cannot create the asset: " + failure + ".");
+        RestoreLocked(before);
+        Fail(why, "Cannot create the asset: " + failure + ".");
         return KUID::Null();
     }
     fs::create_directories(folder, error);
@@ -393,37 +293,53 @@ KUID AssetTable::Create(const KUID& kuid, const std::string& name, std::string* 
     const std::string file = (folder / "config.txt").string();
     if (error || !config.SaveToFile("", file.c_str(), "txt")) {
         fs::remove_all(folder, error);
-        Refuse(why, "Cannot create the asset: cannot write " + file + ".");
+        RestoreLocked(before);
+        Fail(why, "Cannot create the asset: cannot write " + file + ".");
         return KUID::Null();
     }
-    records_.push_back(std::move(record));
-    SaveLocked();
-    return assigned;
+    InsertLocked(std::move(record));
+    if (SaveAllLocked(failure)) return assigned;
+    Parked created;
+    ParkLocked(assigned, created);
+    RestoreLocked(before);
+    fs::remove_all(folder, error);
+    Fail(why, TableFailure(failure));
+    return KUID::Null();
 }
 
-KUID AssetTable::GenerateKUID() {
+KUID AssetTable::GenerateKUID(std::string* why) {
     std::lock_guard<std::mutex> hold(lock_);
+    const KUIDState before = KUIDStateLocked();
     const KUID kuid = NextKUIDLocked();
-    SaveLocked();
-    return kuid;
+    std::string failure;
+    if (SaveAllLocked(failure)) return kuid;
+    RestoreLocked(before);
+    Fail(why, TableFailure(failure));
+    return KUID::Null();
 }
 
-bool AssetTable::SetKeywords(const KUID& kuid, const std::string& keywords) {
-    std::lock_guard<std::mutex> hold(lock_);
+template <class Change>
+bool AssetTable::ChangeRecordLocked(const KUID& kuid, Change change, std::string* why) {
     AssetRecord* record = FindLocked(kuid);
-    if (!record) return false;
-    record->keywords = keywords;
-    SaveLocked();
-    return true;
+    if (!record) return Fail(why, kUnknownAssetText);
+    AssetRecord before = *record;
+    change(*record);
+    std::string failure;
+    if (SaveRecordLocked(*record, failure)) return true;
+    *record = std::move(before);
+    return Fail(why, TableFailure(failure));
 }
 
-bool AssetTable::SetRating(const KUID& kuid, int32_t rating) {
+bool AssetTable::SetKeywords(const KUID& kuid, const std::string& keywords, std::string* why) {
     std::lock_guard<std::mutex> hold(lock_);
-    AssetRecord* record = FindLocked(kuid);
-    if (!record) return false;
-    record->rating = rating;
-    SaveLocked();
-    return true;
+    return ChangeRecordLocked(
+        kuid, [&keywords](AssetRecord& record) { record.keywords = keywords; }, why);
+}
+
+bool AssetTable::SetRating(const KUID& kuid, int32_t rating, std::string* why) {
+    std::lock_guard<std::mutex> hold(lock_);
+    return ChangeRecordLocked(
+        kuid, [rating](AssetRecord& record) { record.rating = rating; }, why);
 }
 
 ACSChunkRef AssetTable::LocalData(const KUID& kuid, const std::string& key) {
@@ -434,13 +350,12 @@ ACSChunkRef AssetTable::LocalData(const KUID& kuid, const std::string& key) {
     return found == record->localData.end() ? ACSChunkRef() : found->second;
 }
 
-bool AssetTable::SetLocalData(const KUID& kuid, const std::string& key, const ACSChunkRef& soup) {
+bool AssetTable::SetLocalData(const KUID& kuid, const std::string& key, const ACSChunkRef& soup,
+                              std::string* why) {
     std::lock_guard<std::mutex> hold(lock_);
-    AssetRecord* record = FindLocked(kuid);
-    if (!record || key.empty()) return false;
-    record->localData[key].CopyFrom(soup);
-    SaveLocked();
-    return true;
+    if (key.empty()) return Fail(why, "The key is empty.");
+    return ChangeRecordLocked(
+        kuid, [&](AssetRecord& record) { record.localData[key].CopyFrom(soup); }, why);
 }
 
 ACSChunkRef AssetTable::Settings(const std::string& section) {
@@ -449,16 +364,72 @@ ACSChunkRef AssetTable::Settings(const std::string& section) {
     return found == settings_.end() ? ACSChunkRef() : found->second;
 }
 
-void AssetTable::SetSettings(const std::string& section, const ACSChunkRef& soup) {
+bool AssetTable::SetSettings(const std::string& section, const ACSChunkRef& soup,
+                             std::string* error) {
     std::lock_guard<std::mutex> hold(lock_);
+    auto found = settings_.find(section);
+    const std::optional<ACSChunkRef> before =
+        found == settings_.end() ? std::nullopt : std::optional(found->second);
     settings_[section].CopyFrom(soup);
-    SaveLocked();
+    std::string cause;
+    if (SaveAllLocked(cause)) return true;
+    if (before) {
+        settings_[section] = *before;
+    } else {
+        settings_.erase(section);
+    }
+    return Fail(error, cause);
 }
 
 AssetRecord* AssetTable::FindLocked(const KUID& kuid) {
-    auto found = std::find_if(records_.begin(), records_.end(),
-                              [&kuid](const AssetRecord& record) { return record.kuid == kuid; });
-    return found == records_.end() ? nullptr : &*found;
+    auto found = byKuid_.find(kuid);
+    return found == byKuid_.end() ? nullptr : &*found->second;
+}
+
+void AssetTable::InsertLocked(AssetRecord record) {
+    ++folders_[record.folder];
+    const KUID kuid = record.kuid;
+    records_.push_back(std::move(record));
+    byKuid_[kuid] = std::prev(records_.end());
+}
+
+void AssetTable::ParkLocked(const KUID& kuid, Parked& parked) {
+    auto found = byKuid_.find(kuid);
+    if (found == byKuid_.end()) return;
+    const Records::iterator at = found->second;
+    byKuid_.erase(found);
+    auto folder = folders_.find(at->folder);
+    if (folder != folders_.end() && --folder->second == 0) folders_.erase(folder);
+    parked.next = std::next(at);
+    parked.record.splice(parked.record.end(), records_, at);
+}
+
+void AssetTable::PutBackLocked(Parked& parked) {
+    if (parked.record.empty()) return;
+    const Records::iterator at = parked.record.begin();
+    records_.splice(parked.next, parked.record, at);
+    byKuid_[at->kuid] = at;
+    ++folders_[at->folder];
+}
+
+AssetTable::KUIDState AssetTable::KUIDStateLocked() const {
+    KUIDState state{localUser_, nextContent_, std::nullopt};
+    auto own = settings_.find(kDaemonSettings);
+    if (own != settings_.end()) {
+        state.own.emplace();
+        state.own->CopyFrom(own->second);
+    }
+    return state;
+}
+
+void AssetTable::RestoreLocked(const KUIDState& state) {
+    localUser_ = state.localUser;
+    nextContent_ = state.nextContent;
+    if (state.own) {
+        settings_[kDaemonSettings] = *state.own;
+    } else {
+        settings_.erase(kDaemonSettings);
+    }
 }
 
 std::string AssetTable::AccountNameLocked() const {

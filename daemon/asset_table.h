@@ -1,12 +1,17 @@
 // AssetTable: the stand-in daemon's asset database. Asset folders live under the
 // installation's "UserData" in "local" (installed), "editing" (copies open for edit) and
 // "trash" (deleted); the records, settings sections, authors and the URL map are kept in
-// the table file "UserData/kavtable.txt" (config.txt syntax), written after every change.
+// the table file "UserData/kavtable.txt" (config.txt syntax). A change of one record is
+// appended to the table's journal (table_journal.h), and the file is written whole, always
+// through a new file renamed into place, when the journal outgrows it or other values change;
+// so a change costs the size of the record and a bulk install stays linear. A change that
+// cannot be saved is undone, folders and records alike, and refused with the cause.
 // Every operation takes the table's lock: clients are served on threads of their own.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
+#include <list>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -14,6 +19,8 @@
 #include <vector>
 
 #include "foundation/kuid/kuid.h"
+#include "daemon/folder_undo.h"
+#include "daemon/table_journal.h"
 #include "foundation/soup/chunk_ref.h"
 
 // Flag bits of an asset record as the client reads them.
@@ -76,14 +83,26 @@ class AssetTable {
     // The folder of the asset: its edit copy when wanted and present, else its location.
     std::filesystem::path FolderOf(const AssetRecord& record, bool editCopy) const;
 
-    // Seeding (scripted mode): reads the folder's "config.txt" into a record under location
-    // ("local"; empty: an edit-only asset whose folder is under "editing").
+    // Reads the folder's "config.txt" into a record under location ("local"; empty: an
+    // edit-only asset whose folder is under "editing"); false with the cause in error when
+    // it cannot be read, the asset is known already or the table cannot be saved.
     bool AddFromFolder(const std::filesystem::path& folder, const std::string& location,
                        std::string& error);
-    void SetLocalUser(int32_t userId, int32_t nextContent);
-    void SetAuthor(int32_t id, AssetAuthor author);
-    void SetUrl(const std::string& url, UrlEntry entry);
-    void SetBuildList(const std::string& text);
+    // An install: the folder in "local" becomes the asset its config names. An installed
+    // asset of that KUID is replaced in the same step (its folders go to the trash as
+    // Delete moves them, keptEdits telling where its edits went); when the table cannot be
+    // saved, the earlier asset is put back as it was. False with the cause, a sentence, in
+    // error.
+    bool Install(const std::filesystem::path& folder, std::filesystem::path* keptEdits,
+                 std::string& error);
+    // Whether a record names the folder (under "local" or "editing").
+    bool HasFolder(const std::string& folder);
+    // The values seeding and the settings requests set; false with the cause in error
+    // (when given) when the table cannot be saved, the value then as it was.
+    bool SetLocalUser(int32_t userId, int32_t nextContent, std::string* error = nullptr);
+    bool SetAuthor(int32_t id, AssetAuthor author, std::string* error = nullptr);
+    bool SetUrl(const std::string& url, UrlEntry entry, std::string* error = nullptr);
+    bool SetBuildList(const std::string& text, std::string* error = nullptr);
 
     std::optional<AssetRecord> Find(const KUID& kuid);
     std::vector<AssetRecord> All();
@@ -117,27 +136,71 @@ class AssetTable {
     // chosen at first need when none was seeded: see LocalUserLocked). Answers the asset's
     // KUID, or null (the cause in why) when it exists already or cannot be written.
     KUID Create(const KUID& kuid, const std::string& name, std::string* why = nullptr);
-    KUID GenerateKUID();
-    bool SetKeywords(const KUID& kuid, const std::string& keywords);
-    bool SetRating(const KUID& kuid, int32_t rating);
+    // A new KUID of the local user; null (the cause in why) when it cannot be saved.
+    KUID GenerateKUID(std::string* why = nullptr);
+    bool SetKeywords(const KUID& kuid, const std::string& keywords, std::string* why = nullptr);
+    bool SetRating(const KUID& kuid, int32_t rating, std::string* why = nullptr);
     ACSChunkRef LocalData(const KUID& kuid, const std::string& key);
-    bool SetLocalData(const KUID& kuid, const std::string& key, const ACSChunkRef& soup);
+    bool SetLocalData(const KUID& kuid, const std::string& key, const ACSChunkRef& soup,
+                      std::string* why = nullptr);
 
     ACSChunkRef Settings(const std::string& section);
-    void SetSettings(const std::string& section, const ACSChunkRef& soup);
+    bool SetSettings(const std::string& section, const ACSChunkRef& soup,
+                     std::string* error = nullptr);
 
   private:
+    using Records = std::list<AssetRecord>;
+    // A record taken out of the table, with its place, so a failed change can put it back.
+    struct Parked {
+        Records record;
+        Records::iterator next;
+    };
+    // The values besides the records that new KUIDs change.
+    struct KUIDState {
+        int32_t localUser = -1;
+        int32_t nextContent = 1;
+        std::optional<ACSChunkRef> own; // the daemon's settings section
+    };
+
     AssetRecord* FindLocked(const KUID& kuid);
+    void InsertLocked(AssetRecord record);
+    void ParkLocked(const KUID& kuid, Parked& parked);
+    void PutBackLocked(Parked& parked);
+    KUIDState KUIDStateLocked() const;
+    void RestoreLocked(const KUIDState& state);
+    // Moves the record's folders into the trash as Delete does, each move kept in undo;
+    // keptEdits: where its edits went, when there were any.
+    bool TrashFoldersLocked(const AssetRecord& record, FolderUndo& undo,
+                            std::filesystem::path& keptEdits, std::string& error);
+    // Changes the record through change and saves it; when the save fails the record is
+    // as it was and why holds the cause.
+    template <class Change> bool ChangeRecordLocked(const KUID& kuid, Change change,
+                                                    std::string* why);
+    bool AddLocked(AssetRecord record, std::filesystem::path* keptEdits, std::string& error);
     KUID NextKUIDLocked();
     int32_t LocalUserLocked();
     // The online user name that registeraccount stored; empty when none.
     std::string AccountNameLocked() const;
-    void SaveLocked();
+
+    // Saving (asset_table_file.cpp); each false with the cause in error. A record's new
+    // state, or that it is gone, goes to the journal; the whole table to the table file.
+    bool SaveRecordLocked(const AssetRecord& record, std::string& error);
+    bool SaveForgottenLocked(const KUID& kuid, std::string& error);
+    bool SaveAllLocked(std::string& error);
+    // Writes the table file whole once the journal has grown past it.
+    void CompactLocked();
     bool LoadLocked(std::string& error);
+    void ReadTableLocked(const ACSChunkRef& table);
+    void ApplyChangeLocked(const ACSChunkRef& change);
 
     std::filesystem::path installation_;
     std::mutex lock_;
-    std::vector<AssetRecord> records_;
+    Records records_;
+    std::map<KUID, Records::iterator> byKuid_;
+    std::map<std::string, int> folders_; // how many records name each folder
+    TableJournal journal_;
+    uint64_t generation_ = 0;    // of the table file; journal entries of others are stale
+    uint64_t tableFileBytes_ = 0; // as last written
     std::map<std::string, ACSChunkRef> settings_;
     std::map<int32_t, AssetAuthor> authors_;
     std::map<std::string, UrlEntry> urls_;

@@ -6,18 +6,29 @@
 //                  dependencies { 0 <kuid:..> } obsoletes { ... } localdata { key { ... } } } }
 //   settings { <section> { ... } }   authors { 0 { id 5 account 7 name "..." } }
 //   urls     { 0 { url "..." file "..." status 0 text "..." } }
+//   generation 7    (journal entries of this generation follow it: table_journal.h)
+// A journal entry holds "put { <record> }" (the record's new state) or "forget <kuid>".
 // A missing file is an empty table; an unreadable one is an error, so nothing is lost by
-// writing over it. Records that would lead outside "UserData" are dropped on reading.
+// writing over it. Records that would lead outside "UserData" are dropped on reading. The
+// file is built child by child and written through WriteFileAtomically, so saving is linear
+// in the table and a failed save leaves the old file.
 #include <filesystem>
 #include <string>
 
 #include "daemon/asset_table.h"
+#include "daemon/asset_table_names.h"
+#include "foundation/files/atomic_file.h"
+#include "foundation/soup/acs_text.h"
+#include "foundation/soup/chunk.h"
+#include "foundation/streams/buffer_stream.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kTableName = "kavtable.txt";
+// The journal may grow to the table file's size (and at least this) before the file is
+// written whole again, so the writing of whole files stays in proportion to the changes.
+constexpr uint64_t kMinJournalBytes = 256 * 1024;
 
 Kiv::PString Name(const char* text) {
     return Kiv::PString(text);
@@ -31,10 +42,29 @@ void SetText(ACSChunkRef& soup, const char* name, const std::string& text) {
     soup.SetNamedTagString(Name(name), text.c_str());
 }
 
-void AddChild(ACSChunkRef& parent, ACSChunkRef& child) {
+// Appends child as the index-th: no search among the children before it.
+void AddChild(ACSChunkRef& parent, size_t index, ACSChunkRef& child) {
     parent.EnsureContainer();
     child.EnsureContainer();
-    parent.SetNamedSoup(parent.GetUniqueTagName(), child);
+    parent->AddChild(Kiv::PString(std::to_string(index)), child);
+}
+
+// The soup in the text form, as bytes.
+std::string TextOf(const ACSChunkRef& soup) {
+    BufferStream buffer;
+    ACSText::Write(soup, buffer.Stream());
+    const Kiv::DynamicBuffer& bytes = buffer.Buffer();
+    return std::string(reinterpret_cast<const char*>(bytes.GetData()), bytes.GetDataLength());
+}
+
+// The soup of the text; a null handle when it holds nothing.
+ACSChunkRef SoupOf(const std::string& text) {
+    BufferStream buffer;
+    buffer.Stream().WriteBytes(text.data(), text.size());
+    buffer.Stream().Rewind();
+    ACSChunkRef soup;
+    ACSText::Parse(soup, buffer.Stream(), true);
+    return soup;
 }
 
 ACSChunkRef KUIDTable(const std::vector<KUID>& kuids) {
@@ -147,18 +177,45 @@ bool IsUsable(const AssetRecord& record) {
 
 } // namespace
 
-void AssetTable::SaveLocked() {
+bool AssetTable::SaveRecordLocked(const AssetRecord& record, std::string& error) {
+    ACSChunkRef change;
+    change.EnsureContainer();
+    ACSChunkRef soup = RecordSoup(record);
+    change.SetNamedSoup(Name("put"), soup);
+    if (!journal_.Append(generation_, TextOf(change), error)) return false;
+    CompactLocked();
+    return true;
+}
+
+bool AssetTable::SaveForgottenLocked(const KUID& kuid, std::string& error) {
+    ACSChunkRef change;
+    change.SetNamedTagKUID(Name("forget"), kuid);
+    if (!journal_.Append(generation_, TextOf(change), error)) return false;
+    CompactLocked();
+    return true;
+}
+
+void AssetTable::CompactLocked() {
+    if (journal_.Size() < std::max(tableFileBytes_, kMinJournalBytes)) return;
+    std::string ignored;
+    // A failure leaves the journal, which still holds every change.
+    SaveAllLocked(ignored);
+}
+
+bool AssetTable::SaveAllLocked(std::string& error) {
     ACSChunkRef table;
     table.EnsureContainer();
     table.SetNamedTagInt(Name("localuser"), localUser_);
     table.SetNamedTagInt(Name("nextcontent"), nextContent_);
+    table.SetNamedTagInt(Name("generation"), static_cast<int32_t>(generation_ + 1));
     SetText(table, "builds", buildList_);
     ACSChunkRef assets;
+    assets.EnsureContainer();
+    size_t index = 0;
     for (const AssetRecord& record : records_) {
         ACSChunkRef soup = RecordSoup(record);
-        AddChild(assets, soup);
+        AddChild(assets, index++, soup);
     }
-    assets.EnsureContainer();
     table.SetNamedSoup(Name("assets"), assets);
     ACSChunkRef settings;
     settings.EnsureContainer();
@@ -169,45 +226,92 @@ void AssetTable::SaveLocked() {
     }
     table.SetNamedSoup(Name("settings"), settings);
     ACSChunkRef authors;
+    authors.EnsureContainer();
+    index = 0;
     for (const auto& [id, author] : authors_) {
         ACSChunkRef soup;
         soup.SetNamedTagInt(Name("id"), id);
         soup.SetNamedTagInt(Name("account"), author.account);
         SetText(soup, "name", author.name);
-        AddChild(authors, soup);
+        AddChild(authors, index++, soup);
     }
-    authors.EnsureContainer();
     table.SetNamedSoup(Name("authors"), authors);
     ACSChunkRef urls;
+    urls.EnsureContainer();
+    index = 0;
     for (const auto& [url, entry] : urls_) {
         ACSChunkRef soup;
         SetText(soup, "url", url);
         SetText(soup, "file", entry.file);
         soup.SetNamedTagInt(Name("status"), entry.status);
         SetText(soup, "text", entry.text);
-        AddChild(urls, soup);
+        AddChild(urls, index++, soup);
     }
-    urls.EnsureContainer();
     table.SetNamedSoup(Name("urls"), urls);
-    table.SaveToFile("", (UserData() / kTableName).string().c_str(), "txt");
+    const std::string text = TextOf(table);
+    if (!WriteFileAtomically(UserData() / kTableFileName, text, error)) return false;
+    ++generation_;
+    tableFileBytes_ = text.size();
+    // The journal's entries are of the older generation now, whatever becomes of the file.
+    std::string ignored;
+    journal_.Clear(ignored);
+    return true;
+}
+
+void AssetTable::ApplyChangeLocked(const ACSChunkRef& change) {
+    const KUID forgotten = change.GetNamedTagAsKUID(Name("forget"), KUID::Null());
+    if (!forgotten.IsNull()) {
+        Parked parked;
+        ParkLocked(forgotten, parked);
+        return;
+    }
+    AssetRecord record = RecordOf(change.GetNamedSoup(Name("put")));
+    if (!IsUsable(record)) return;
+    Parked replaced;
+    ParkLocked(record.kuid, replaced);
+    if (replaced.record.empty()) {
+        InsertLocked(std::move(record));
+        return;
+    }
+    replaced.record.front() = std::move(record);
+    PutBackLocked(replaced);
 }
 
 bool AssetTable::LoadLocked(std::string& error) {
-    const fs::path path = UserData() / kTableName;
+    const fs::path path = UserData() / kTableFileName;
     std::error_code failure;
-    if (!fs::exists(path, failure)) return true;
-    ACSChunkRef table;
-    if (!table.LoadFromFile("", path.string().c_str(), "txt", true)) {
-        error = "cannot read the asset table " + path.string();
-        return false;
+    if (fs::exists(path, failure)) {
+        ACSChunkRef table;
+        if (!table.LoadFromFile("", path.string().c_str(), "txt", true)) {
+            error = "cannot read the asset table " + path.string();
+            return false;
+        }
+        tableFileBytes_ = fs::file_size(path, failure);
+        ReadTableLocked(table);
     }
+    TableJournal::Contents changes;
+    if (!journal_.Read(generation_, changes, error)) return false;
+    for (const std::string& text : changes.entries) ApplyChangeLocked(SoupOf(text));
+    // A journal with stale or cut-off entries is folded into a new table file, so later
+    // entries never follow a damaged one.
+    if (!changes.extra) return true;
+    std::string cause;
+    if (SaveAllLocked(cause)) return true;
+    error = "cannot save the asset table: " + cause;
+    return false;
+}
+
+void AssetTable::ReadTableLocked(const ACSChunkRef& table) {
     localUser_ = table.GetNamedTagAsInt(Name("localuser"), -1);
     nextContent_ = table.GetNamedTagAsInt(Name("nextcontent"), 1);
+    generation_ = static_cast<uint64_t>(std::max(table.GetNamedTagAsInt(Name("generation"), 0), 0));
     buildList_ = Text(table, "builds");
     const ACSChunkRef assets = table.GetNamedSoup(Name("assets"));
-    for (int32_t i = 0; i < assets.CountTags(); ++i) {
-        AssetRecord record = RecordOf(assets.GetIndexedSoup(i));
-        if (IsUsable(record)) records_.push_back(std::move(record));
+    Kiv::PString name;
+    ACSChunkRef child;
+    for (int32_t i = 0; !assets.IsNull() && assets->GetIndexedChild(i, name, child); ++i) {
+        AssetRecord record = RecordOf(child);
+        if (IsUsable(record) && !FindLocked(record.kuid)) InsertLocked(std::move(record));
     }
     const ACSChunkRef settings = table.GetNamedSoup(Name("settings"));
     for (int32_t i = 0; i < settings.CountTags(); ++i) {
@@ -226,5 +330,4 @@ bool AssetTable::LoadLocked(std::string& error) {
         urls_[Text(soup, "url")] = {Text(soup, "file"), soup.GetNamedTagAsInt(Name("status"), 0),
                                     Text(soup, "text")};
     }
-    return true;
 }

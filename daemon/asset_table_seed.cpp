@@ -71,30 +71,39 @@ bool SeedAsset(AssetTable& table, const ACSChunkRef& asset, const std::string& p
     return true;
 }
 
-void SeedTables(AssetTable& table, const ACSChunkRef& script) {
+// The values besides the assets; false with the cause when the table cannot be saved.
+bool SeedTables(AssetTable& table, const ACSChunkRef& script, std::string& error) {
+    bool saved = true;
     const ACSChunkRef settings = script.GetNamedSoup(Name("settings"));
-    for (int32_t i = 0; i < settings.CountTags(); ++i) {
-        table.SetSettings(std::string(settings.GetIndexedTagName(i).View()),
-                          settings.GetIndexedSoup(i));
+    for (int32_t i = 0; saved && i < settings.CountTags(); ++i) {
+        saved = table.SetSettings(std::string(settings.GetIndexedTagName(i).View()),
+                                  settings.GetIndexedSoup(i), &error);
     }
     const ACSChunkRef authors = script.GetNamedSoup(Name("authors"));
-    for (int32_t i = 0; i < authors.CountTags(); ++i) {
+    for (int32_t i = 0; saved && i < authors.CountTags(); ++i) {
         const ACSChunkRef author = authors.GetIndexedSoup(i);
-        table.SetAuthor(author.GetNamedTagAsInt(Name("id"), 0),
-                        {author.GetNamedTagAsInt(Name("account"), -1), Text(author, "name")});
+        saved = table.SetAuthor(author.GetNamedTagAsInt(Name("id"), 0),
+                                {author.GetNamedTagAsInt(Name("account"), -1), Text(author, "name")},
+                                &error);
     }
     const ACSChunkRef urls = script.GetNamedSoup(Name("urls"));
-    for (int32_t i = 0; i < urls.CountTags(); ++i) {
+    for (int32_t i = 0; saved && i < urls.CountTags(); ++i) {
         const ACSChunkRef url = urls.GetIndexedSoup(i);
-        table.SetUrl(Text(url, "url"), {Text(url, "file"), url.GetNamedTagAsInt(Name("status"), 0),
-                                        Text(url, "text")});
+        saved = table.SetUrl(Text(url, "url"),
+                             {Text(url, "file"), url.GetNamedTagAsInt(Name("status"), 0),
+                              Text(url, "text")},
+                             &error);
     }
-    if (script.HasTag(Name("builds"))) table.SetBuildList(Text(script, "builds"));
+    if (saved && script.HasTag(Name("builds"))) {
+        saved = table.SetBuildList(Text(script, "builds"), &error);
+    }
     const ACSChunkRef user = script.GetNamedSoup(Name("localuser"));
-    if (user.HasTag(Name("user"))) {
-        table.SetLocalUser(user.GetNamedTagAsInt(Name("user"), -1),
-                           user.GetNamedTagAsInt(Name("next"), 1));
+    if (saved && user.HasTag(Name("user"))) {
+        saved = table.SetLocalUser(user.GetNamedTagAsInt(Name("user"), -1),
+                                   user.GetNamedTagAsInt(Name("next"), 1), &error);
     }
+    if (!saved) error = "cannot save the asset table: " + error;
+    return saved;
 }
 
 } // namespace
@@ -107,6 +116,5 @@ bool SeedAssetTable(AssetTable& table, const ACSChunkRef& script, std::string& e
         if (asset.IsNull()) return Fail(error, place, "an asset is a container");
         if (!SeedAsset(table, asset, place, error)) return false;
     }
-    SeedTables(table, script);
-    return true;
+    return SeedTables(table, script, error);
 }

@@ -52,6 +52,12 @@ void DaemonConnection::CloseAfterFlush() {
     queue_.Close();
 }
 
+void DaemonConnection::EndAfterRequest() {
+    std::lock_guard<std::mutex> hold(serveLock_);
+    ending_ = true;
+    if (!serving_) CloseAfterFlush();
+}
+
 void DaemonConnection::Abort() {
     closing_.store(true);
     queue_.Discard();
@@ -123,11 +129,18 @@ bool DaemonConnection::ServeRequest() {
             " tid=" + std::to_string(request.transactionId) +
             DaemonRecord::Payload(request.payload, DaemonRecord::IsMasked(request.id)));
     }
+    {
+        std::lock_guard<std::mutex> hold(serveLock_);
+        if (ending_) return false;
+        serving_ = true;
+    }
     DaemonResponse response;
     host_.Dispatcher().Dispatch(request, response);
     Answer(request, response);
     if (response.endDaemon) host_.OnEndRequested();
-    return response.fault != DaemonFault::kDropLink;
+    std::lock_guard<std::mutex> hold(serveLock_);
+    serving_ = false;
+    return !ending_ && response.fault != DaemonFault::kDropLink;
 }
 
 bool DaemonConnection::ReadRequest(DaemonRequest& request) {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <atomic>
+#include <mutex>
 #include <cstdint>
 #include <string>
 #include <thread>
@@ -55,6 +56,9 @@ public:
     bool SendNote(const DaemonNote& note);
     // Sends what is queued, then closes the link.
     void CloseAfterFlush();
+    // Closes the link as CloseAfterFlush does, but a request being served is answered
+    // first (an install stopped by request 270 still sends what it did).
+    void EndAfterRequest();
     // Closes the link at once, dropping what is queued.
     void Abort();
 
@@ -84,6 +88,9 @@ private:
     std::atomic<bool> ready_{false};
     std::atomic<bool> closing_{false};  // set by whichever side began to close the link
     std::atomic<int> running_{0};
+    std::mutex serveLock_; // serving_ and ending_
+    bool serving_ = false;
+    bool ending_ = false;
     std::thread reader_;
     std::thread writer_;
 };

@@ -99,6 +99,7 @@ DaemonExit DaemonServer::WaitForExit() {
 }
 
 void DaemonServer::Stop() {
+    dispatcher_.StopInstalls();
     {
         std::lock_guard<std::mutex> hold(lock_);
         if (!started_) return;
@@ -252,7 +253,7 @@ void DaemonServer::CloseListener() {
 
 void DaemonServer::CloseLinks() {
     std::unique_lock<std::mutex> hold(lock_);
-    for (const auto& connection : connections_) connection->CloseAfterFlush();
+    for (const auto& connection : connections_) connection->EndAfterRequest();
     changed_.wait_for(hold, kFlushTime, [this] {
         return std::all_of(connections_.begin(), connections_.end(),
                            [](const auto& c) { return c->IsFinished(); });

@@ -107,7 +107,12 @@ void RequestDispatcher::AnswerQuestionAnswer(const DaemonRequest& request, Daemo
 }
 
 void RequestDispatcher::AnswerCloseDaemon(const DaemonRequest&, DaemonResponse& response) {
+    StopInstalls();
     response.endDaemon = true;
+}
+
+void RequestDispatcher::StopInstalls() {
+    if (std::shared_ptr<AssetInstaller> installer = Installer()) installer->Stop();
 }
 
 DaemonHook RequestDispatcher::FindHook(int32_t id) {

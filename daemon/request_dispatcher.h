@@ -42,6 +42,8 @@ public:
     // staging folders of killed daemons and repairs "local" (AssetTable::RecoverLocalFolders),
     // one record line ("recover ...") and one line on standard error for each change.
     void Recover();
+    // Long installs stop before their next asset (AssetInstaller::Stop): the daemon ends.
+    void StopInstalls();
     // The answer expected to the question asked in transaction tid of client.
     void ExpectAnswer(int client, uint32_t transactionId, int32_t answer);
 

@@ -13,6 +13,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "asset_install_test_support.h"
@@ -439,7 +440,8 @@ TEST_F(AssetInstallTest, ArchiveFileNamesCannotLeaveTheAssetFolder) {
     for (const std::string& entry : added) {
         EXPECT_TRUE(entry.rfind("inst/UserData/local/kuid_12_22_0", 0) == 0 ||
                     entry.rfind("inst/UserData/installing", 0) == 0 ||
-                    entry == "inst/UserData/kavtable.txt" || entry == "record.txt")
+                    entry == "inst/UserData/kavtable.txt" ||
+                    entry == "inst/UserData/kavtable.changes" || entry == "record.txt")
             << entry;
     }
 }
@@ -508,6 +510,50 @@ TEST_F(AssetInstallTest, ArchiveOfInstalledAssetsAsksOnceAndTheAnswerDecidesForA
                                 " answer=3 replaced=2 kept=0 failed=0"));
     EXPECT_EQ(table_->Find(KUID(12, 1, 0))->name, "One");
     EXPECT_EQ(table_->Find(KUID(12, 11, 0))->name, "Eleven");
+}
+
+// Request 270 from another client while an archive of many assets installs: the install
+// stops before its next asset and answers how many it settled, the rest reported as not
+// installed; the daemon ends, and the table read again knows exactly the installed assets.
+TEST_F(AssetInstallTest, ACloseRequestStopsALongArchiveInstallBetweenAssets) {
+    constexpr int kAssets = 400;
+    constexpr int kFirst = 1000;
+    std::vector<ACSChunkRef> assets;
+    for (int i = 0; i < kAssets; ++i) {
+        assets.push_back(
+            install_test::ArchivedAsset(KUID(12, kFirst + i, 0), "Bulk", {{"a.txt", "a"}}));
+    }
+    const std::string archive = folder_.Path("bulk.cdp");
+    ASSERT_EQ(install_test::SaveArchive(archive, assets), "");
+
+    Exchange exchange;
+    std::thread installing([&] { exchange = Send(40, InstallPayload(archive, false)); });
+    while (!table_->Find(KUID(12, kFirst, 0))) std::this_thread::yield();
+    RawClient closer(server_->Port());
+    ASSERT_EQ(closer.Handshake(), kHandshakeReply);
+    ASSERT_TRUE(closer.Send(RequestBytes(270, 1)));
+    installing.join();
+    EXPECT_EQ(server_->WaitForExit(), DaemonExit::kCloseRequest);
+
+    ASSERT_TRUE(exchange.replied);
+    ASSERT_EQ(exchange.reply.size(), 5u);
+    const uint32_t settled = LoadLe32(exchange.reply, 0);
+    EXPECT_GE(settled, 1u);
+    EXPECT_LT(settled, static_cast<uint32_t>(kAssets));
+    EXPECT_EQ(exchange.reply[4], '\0');
+    const std::vector<std::string> entries = exchange.Entries();
+    ASSERT_FALSE(entries.empty());
+    EXPECT_EQ(entries.back().substr(entries.back().find(' ', 2) + 1),
+              "The asset database is closing: " + std::to_string(kAssets - settled) +
+                  " of the archive's 400 assets were not installed.");
+
+    AssetTable reopened(folder_.Path("inst"));
+    std::string error;
+    ASSERT_TRUE(reopened.Open(error)) << error;
+    uint32_t known = 0;
+    for (int i = 0; i < kAssets; ++i) known += reopened.Find(KUID(12, kFirst + i, 0)) ? 1 : 0;
+    EXPECT_EQ(known, settled);
+    EXPECT_TRUE(reopened.Find(KUID(12, kFirst + static_cast<int>(settled) - 1, 0)));
 }
 
 } // namespace

@@ -244,6 +244,55 @@ TEST(AssetTableFile, RecordsLeadingOutsideUserDataAreDropped) {
     EXPECT_EQ(folder.ReadFile("inst/victim/keep.txt"), "keep");
 }
 
+// Changes of records go to the journal beside the table file. A journal entry a crash cut
+// short, and entries left from before the table file was last written whole, are ignored;
+// the next start folds what is whole into a new table file, so later changes are kept.
+TEST(AssetTableFile, AJournalCutShortKeepsEveryWholeChange) {
+    TempFolder folder;
+    const auto asset = [&folder](int content, const std::string& folderName) {
+        folder.MakeFolder("inst/UserData/local/" + folderName);
+        folder.WriteFile("inst/UserData/local/" + folderName + "/config.txt",
+                         "kuid <kuid:12:" + std::to_string(content) + ">\nusername \"Asset " +
+                             std::to_string(content) + "\"\n");
+        return folder.Path("inst/UserData/local/" + folderName);
+    };
+    std::string error;
+    {
+        AssetTable table(folder.Path("inst"));
+        ASSERT_TRUE(table.Open(error)) << error;
+        ASSERT_TRUE(table.SetBuildList("3.5", &error)) << error; // the table file, whole
+        for (int content = 1; content <= 3; ++content) {
+            ASSERT_TRUE(table.Install(asset(content, "a" + std::to_string(content)), nullptr,
+                                      error))
+                << error;
+        }
+        ASSERT_TRUE(table.Delete(KUID(12, 2, 0)));
+        ASSERT_TRUE(table.SetRating(KUID(12, 3, 0), 5));
+    }
+    const std::string journal = folder.ReadFile("inst/UserData/kavtable.changes");
+    ASSERT_FALSE(journal.empty());
+    // A whole entry of the older table file (its hash is FNV-1a 64 of the text), then a
+    // torn one.
+    folder.WriteFile("inst/UserData/kavtable.changes",
+                     "@change 0 19 b88382bb0e28f773\nforget <kuid:12:1>\n" + journal +
+                         "@change 1 900 12ab\nput\n{\n");
+    {
+        AssetTable table(folder.Path("inst"));
+        ASSERT_TRUE(table.Open(error)) << error;
+        EXPECT_TRUE(table.Find(KUID(12, 1, 0)));
+        EXPECT_FALSE(table.Find(KUID(12, 2, 0)));
+        ASSERT_TRUE(table.Find(KUID(12, 3, 0)));
+        EXPECT_EQ(table.Find(KUID(12, 3, 0))->rating, 5);
+        EXPECT_EQ(table.BuildList(), "3.5");
+        ASSERT_TRUE(table.Install(asset(4, "a4"), nullptr, error)) << error;
+    }
+    AssetTable table(folder.Path("inst"));
+    ASSERT_TRUE(table.Open(error)) << error;
+    EXPECT_EQ(table.All().size(), 3u);
+    EXPECT_TRUE(table.Find(KUID(12, 4, 0)));
+    EXPECT_EQ(table.Find(KUID(12, 3, 0))->rating, 5);
+}
+
 TEST(AssetTableSeed, RefusesScriptsItCannotUse) {
     const struct {
         const char* asset;

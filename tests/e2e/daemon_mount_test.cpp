@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "tool_process.h"
 
@@ -125,6 +126,54 @@ TEST_F(DaemonMountE2E, AReadOnlyLocalFolderRefusesCommitAndDelete) {
     EXPECT_NE(install_.Run({"status", "<kuid:12:1>"}).out.find(": EI"), std::string::npos);
     EXPECT_TRUE(fs::exists(UserData("editing/kuid_12_1_0/mesh.pm")));
     EXPECT_FALSE(fs::exists(UserData("trash/kuid_12_1_0")));
+}
+
+// A full disk under "UserData": the commit cannot save the asset table, so it fails with
+// the cause, the edit copy and the installed folder stay as they were, and a daemon started
+// afterwards on the same files still knows every asset installed before. The asset's long
+// description makes the saved record larger than a page, so it needs new space to be saved.
+TEST_F(DaemonMountE2E, ACommitOnAFullDiskFailsAndLosesNothing) {
+    const std::string description(6000, 'd');
+    std::vector<fs::path> sources;
+    for (int content = 1; content <= 3; ++content) {
+        const fs::path source = install_.FilesFolder() / ("Asset" + std::to_string(content));
+        Write(source / "config.txt", "kuid <kuid:12:" + std::to_string(content) +
+                                         ">\nkind \"scenery\"\nusername \"Asset " +
+                                         std::to_string(content) + "\"\ndescription \"" +
+                                         description + "\"\n");
+        sources.push_back(source);
+    }
+    const fs::path kept = install_.FilesFolder() / "kept";
+    fs::create_directories(kept);
+    std::string script = "mount -t tmpfs -o size=2m tmpfs " + Quoted("") + " || exit 90\n";
+    for (const fs::path& source : sources)
+        script += "\"$0\" installfrompath '" + source.string() + "' >/dev/null || exit 91\n";
+    script += "\"$0\" edit '<kuid:12:1>' >/dev/null || exit 92\n"
+              "dd if=/dev/zero of=" + Quoted("filler") + " bs=4096 2>/dev/null\n"
+              "\"$0\" commit '<kuid:12:1>'\n"
+              "echo \"commit exit $?\"\n"
+              "rm " + Quoted("filler") + "\n"
+              "cp -a " + Quoted("") + "/. '" + kept.string() + "'\n";
+    ASSERT_TRUE(install_.StopDaemon());
+    const ToolResult result =
+        install_.RunProgram(kUnshare, {"-m", "/bin/sh", "-c", script, install_.Tool().string()});
+    ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
+    EXPECT_NE(result.out.find("- <kuid:12:1> : Cannot save the asset table: cannot write "),
+              std::string::npos)
+        << result.out;
+    EXPECT_NE(result.out.find("No space left on device"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("commit exit 255"), std::string::npos) << result.out;
+
+    // The daemon of the mount namespace is gone; a new one reads what it left.
+    ASSERT_TRUE(install_.StopDaemon());
+    fs::copy(kept, UserData(""), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    EXPECT_NE(install_.Run({"status", "<kuid:12:1>"}).out.find(": EI"), std::string::npos);
+    for (const char* kuid : {"<kuid:12:2>", "<kuid:12:3>"}) {
+        EXPECT_EQ(install_.Run({"status", kuid}).out.rfind(std::string("+ ") + kuid, 0), 0u)
+            << kuid;
+    }
+    EXPECT_TRUE(fs::exists(UserData("editing/kuid_12_1_0/config.txt")));
+    EXPECT_TRUE(fs::exists(UserData("local/kuid_12_1_0/config.txt")));
 }
 
 } // namespace
