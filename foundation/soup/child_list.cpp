@@ -20,8 +20,8 @@ constexpr uint32_t kHoleSlack = 64;
 ChildList::~ChildList() {
     std::vector<ACSChildEntry> gone;
     gone.swap(entries_);
-    byName_.clear();
-    byNode_.clear();
+    byName_.Clear();
+    byNode_.Clear();
     live_ = 0;
 }
 
@@ -44,8 +44,8 @@ ACSChunkRef ChildList::FindNameUnlocked(const Kiv::PString& name) const {
     uint32_t slot = static_cast<uint32_t>(entries_.size());
     if (!indexed_) {
         slot = Scan(0, name.Identity(), NameKey);
-    } else if (const auto found = byName_.find(name.Identity()); found != byName_.end()) {
-        slot = found->second.first;
+    } else if (const IdentityIndex::Holders* found = byName_.Find(name.Identity())) {
+        slot = found->first;
     }
     return slot < entries_.size() ? entries_[slot].chunk : ACSChunkRef();
 }
@@ -53,19 +53,23 @@ ACSChunkRef ChildList::FindNameUnlocked(const Kiv::PString& name) const {
 void ChildList::Append(const Kiv::PString& name, const ACSChunkRef& chunk) {
     entries_.push_back(ACSChildEntry{name, chunk});
     ++live_;
-    if (indexed_)
-        Index(static_cast<uint32_t>(entries_.size() - 1));
-    else if (entries_.size() > kIndexedFrom)
-        RebuildIndexes();
+    const auto slot = static_cast<uint32_t>(entries_.size() - 1);
+    if (!indexed_) {
+        if (entries_.size() > kIndexedFrom) RebuildIndexes();
+        return;
+    }
+    Index(byName_, entries_[slot], slot, NameKey);
+    if (nodesIndexed_) Index(byNode_, entries_[slot], slot, NodeKey);
 }
 
 ACSChunkRef ChildList::RemoveFirstHolding(const ACSChunk* node) {
     if (!node) return ACSChunkRef();
     uint32_t slot = static_cast<uint32_t>(entries_.size());
+    if (indexed_ && !nodesIndexed_) IndexNodes();
     if (!indexed_) {
         slot = Scan(0, node, NodeKey);
-    } else if (const auto found = byNode_.find(node); found != byNode_.end()) {
-        slot = found->second.first;
+    } else if (const IdentityIndex::Holders* found = byNode_.Find(node)) {
+        slot = found->first;
     }
     if (slot >= entries_.size()) return ACSChunkRef();
     ACSChildEntry& entry = entries_[slot];
@@ -124,29 +128,36 @@ template <class Key> uint32_t ChildList::Scan(uint32_t from, const void* key, Ke
     return size;
 }
 
-void ChildList::Index(uint32_t slot) const {
-    const ACSChildEntry& entry = entries_[slot];
-    ++byName_.try_emplace(NameKey(entry), Holders{slot, 0}).first->second.count;
-    ++byNode_.try_emplace(NodeKey(entry), Holders{slot, 0}).first->second.count;
+template <class Key>
+void ChildList::Index(IdentityIndex& index, const ACSChildEntry& entry, uint32_t slot, Key keyOf) {
+    index.Add(keyOf(entry), slot);
 }
 
 template <class Key>
-void ChildList::Unindex(IndexMap& index, uint32_t slot, const void* key, Key keyOf) {
-    const auto found = index.find(key);
-    if (found == index.end()) return;
-    Holders& holders = found->second;
-    if (--holders.count == 0)
-        index.erase(found);
-    else if (holders.first == slot)
-        holders.first = Scan(slot + 1, key, keyOf);
+void ChildList::Unindex(IdentityIndex& index, uint32_t slot, const void* key, Key keyOf) {
+    IdentityIndex::Holders* holders = index.Find(key);
+    if (!holders) return;
+    if (holders->count == 1) {
+        index.Erase(key);
+        return;
+    }
+    --holders->count;
+    if (holders->first == slot) holders->first = Scan(slot + 1, key, keyOf);
 }
 
 void ChildList::RebuildIndexes() const {
-    byName_.clear();
-    byNode_.clear();
+    byName_.Clear();
     for (uint32_t slot = 0; slot < entries_.size(); ++slot)
-        if (entries_[slot].chunk.Get()) Index(slot);
+        if (entries_[slot].chunk.Get()) Index(byName_, entries_[slot], slot, NameKey);
     indexed_ = true;
+    if (nodesIndexed_) IndexNodes();
+}
+
+void ChildList::IndexNodes() const {
+    byNode_.Clear();
+    for (uint32_t slot = 0; slot < entries_.size(); ++slot)
+        if (entries_[slot].chunk.Get()) Index(byNode_, entries_[slot], slot, NodeKey);
+    nodesIndexed_ = true;
 }
 
 void ChildList::Compact() const {
