@@ -1,28 +1,34 @@
 // The "dsid" checksum: word sums over blobs, combined over a files tree in child order.
+// Each child is looked up once by its name, through the container's index of names, so a
+// folder of any size costs one pass.
 #include "foundation/cdp/chunk_checksum.h"
 
+#include "foundation/soup/chunk.h"
 #include "foundation/soup/raw_data.h"
+#include "foundation/soup/soup_depth.h"
 
 namespace {
-
-constexpr int kMaxTreeDepth = 512;
 
 uint32_t WordAt(const uint8_t* bytes) {
     return uint32_t{bytes[0]} | uint32_t{bytes[1]} << 8 | uint32_t{bytes[2]} << 16 |
            uint32_t{bytes[3]} << 24;
 }
 
-ChunkChecksum OfTreeAt(const ACSChunkRef& container, int depth) {
+// The container's children lie at level. Each counts as the first child of its name.
+ChunkChecksum OfTreeAt(const ACSChunkRef& container, int level) {
     ChunkChecksum sum;
-    if (depth >= kMaxTreeDepth) return sum;
-    const int32_t count = container.CountTags();
+    if (!container.Get() || level > kMaxSoupDepth) return sum;
+    const int32_t count = container->CountChildren();
     for (int32_t i = 0; i < count; ++i) {
-        const Kiv::PString name = container.GetIndexedTagName(i);
-        const ACSTagType type = container.GetNamedTagType(name);
+        Kiv::PString name;
+        ACSChunkRef child;
+        container->GetIndexedChild(i, name, child);
+        const ACSChunkRef first = container->GetNamedChunkConst(name);
+        const ACSTagType type = first.Get() ? first->GetType() : ACSTagType::Null;
         if (type == ACSTagType::Container) {
-            sum = ChunkChecksum::Combine(sum, OfTreeAt(container.GetNamedSoup(name), depth + 1));
+            sum = ChunkChecksum::Combine(sum, OfTreeAt(first, level + 1));
         } else if (type == ACSTagType::Blob) {
-            const ACSRawDataRef data = container.GetNamedTagData(name);
+            const ACSRawDataRef data = ACSChunk::GetRawData(first);
             sum = ChunkChecksum::Combine(sum, ChunkChecksum::OfBytes(data.Size(), data.Data()));
         }
     }

@@ -19,7 +19,8 @@ struct ChunkChecksum {
     // Lengths add; hashes add, a sum of 0 becoming 1.
     static ChunkChecksum Combine(const ChunkChecksum& a, const ChunkChecksum& b);
     // Every blob of the tree, sub-folders first where they come; children are taken by
-    // name (the first child of each name). Trees deeper than 512 levels are cut there.
+    // name (the first child of each name). Tags more than kMaxSoupDepth containers below
+    // the root are left out.
     static ChunkChecksum OfTree(const ACSChunkRef& container);
     // "length:hash".
     Kiv::String ToString() const;

@@ -1,14 +1,17 @@
 // Parsing the text soup format: one level of tags at a time, each stored with the handle's
 // setters, so a later tag of a name replaces the earlier one and moves to the end. A number
 // the scan cannot read (a lone minus sign, an integer beyond 32 bits, a list without one
-// float) is kept as its text rather than lost. A container nested deeper than kMaxDepth
-// levels is kept empty and ends the reading, as the end of the data would.
+// float) is kept as its text rather than lost. A container at the deepest level the soup
+// nesting limit allows is kept empty: its contents are read past up to its closing brace,
+// and the reading goes on after it.
 #include <cstring>
 #include <string_view>
 
-#include "foundation/text/code_pages.h"
+#include "foundation/console/log_message.h"
 #include "foundation/kuid/kuid.h"
 #include "foundation/soup/acs_text.h"
+#include "foundation/soup/soup_depth.h"
+#include "foundation/text/code_pages.h"
 #include "foundation/text/text_helpers.h"
 
 namespace {
@@ -67,6 +70,11 @@ bool ACSText::Parse(ACSChunkRef& handle, TStream& stream, bool utf8) {
     if (reader.Position() == 0 && reader.ReadByteOrderMark()) utf8 = true;
     reader.ParseLevel(handle, utf8, 0);
     reader.LeaveStream();
+    if (reader.skippedBodies_ > 0)
+        LogMessage("ACSText::Parse> Skipped tags nested more than %d containers deep (%d "
+                   "container(s), the first at byte %lld)",
+                   kMaxSoupDepth, reader.skippedBodies_,
+                   static_cast<long long>(reader.firstSkipped_));
     return true;
 }
 
@@ -84,12 +92,33 @@ void ACSText::ParseLevel(ACSChunkRef& handle, bool utf8, int depth) {
 void ACSText::ParseContainer(ACSChunkRef& handle, const Kiv::PString& name, bool utf8,
                              int depth) {
     ACSChunkRef body;
-    if (depth + 1 < kMaxDepth)
+    if (depth < kMaxSoupDepth) {
         ParseLevel(body, utf8, depth + 1);
-    else
-        stopped_ = true;
+    } else {
+        const int64_t start = Position();
+        if (SkipContainerBody() && skippedBodies_++ == 0) firstSkipped_ = start;
+    }
     handle.SetNamedSoup(name, body);
     ExpectCloseBrace();
+}
+
+bool ACSText::SkipContainerBody() {
+    bool skipped = false;
+    size_t length = 0;
+    for (int64_t open = 0;;) {
+        if (!ScanTagName(length)) {
+            if (open == 0 || SkipBlanks(true) != '}') return skipped;
+            NextByte();
+            --open;
+            continue;
+        }
+        skipped = true;
+        const ValueKind kind = ClassifyValue();
+        if (kind == ValueKind::Container)
+            ++open;
+        else if (kind != ValueKind::Empty)
+            SkipValue();
+    }
 }
 
 void ACSText::StoreValue(ACSChunkRef& handle, const Kiv::PString& name, ValueKind kind,

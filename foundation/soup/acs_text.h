@@ -1,9 +1,11 @@
 // ACSText: the text form of a config soup ("config.txt"): a byte-order mark, then one tag per
 // line (a name, spaces up to column 40, a value whose kind the reader guesses from its
 // characters), containers in braces, CR LF line ends. Parse never fails on malformed text:
-// it ends up as strings, empty tags or cut containers. Both directions stop nesting at
-// kMaxDepth levels, so neither hostile text nor a soup that holds itself exhausts the stack.
-// The reader works byte by byte on a window of the stream's bytes and steps back in it.
+// it ends up as strings, empty tags or cut containers. Both directions keep the soup nesting
+// limit (soup_depth.h): the reader skips what lies deeper and reads on, the writer leaves it
+// out and reports an error, so neither hostile text nor a soup that holds itself exhausts
+// the stack. The reader
+// works byte by byte on a window of the stream's bytes and steps back in it.
 #pragma once
 
 #include <cstddef>
@@ -18,8 +20,6 @@
 
 class ACSText {
   public:
-    // Nesting levels read or written; the top level's tags are level 0.
-    static constexpr int kMaxDepth = 512;
     // Values start at this column, after at least one space.
     static constexpr size_t kValueColumn = 40;
     // Bytes of a name that reading keeps (the rest is read and dropped) and writing keeps.
@@ -29,10 +29,13 @@ class ACSText {
     // Releases the handle, then fills it with the tags read from the stream's position (a
     // byte-order mark at position 0 sets the UTF-8 flag). Without the flag, text values
     // holding bytes of 0x80 and above are taken as ANSI and converted to UTF-8. A stream
-    // holding no tag leaves the handle null. False only when the stream is not open.
+    // holding no tag leaves the handle null. The contents of a container at the deepest
+    // level are skipped up to its closing brace, with one warning logged for the parse.
+    // False only when the stream is not open.
     static bool Parse(ACSChunkRef& handle, TStream& stream, bool utf8);
     // The byte-order mark, CR LF and the root's children; nothing for a null root. Write
-    // problems are left in the stream's error.
+    // problems are left in the stream's error. A container at the deepest level, or one
+    // that holds itself, is written with an empty body and sets the stream's error 1.
     static void Write(const ACSChunkRef& root, TStream& stream);
 
   private:
@@ -48,9 +51,9 @@ class ACSText {
     static constexpr size_t kWindowLookBehind = 4096;
 
     // The next byte, 0 at the end of the data. A zero byte counts as the end of the data and
-    // is never consumed; so is everything after the reading stopped at the depth limit.
+    // is never consumed.
     uint8_t NextByte() {
-        if (stopped_ || (cursor_ == windowLength_ && !Refill())) return 0;
+        if (cursor_ == windowLength_ && !Refill()) return 0;
         const uint8_t byte = window_[cursor_];
         if (byte != 0) ++cursor_;
         return byte;
@@ -68,11 +71,15 @@ class ACSText {
     bool ReadByteOrderMark();
     // False at "}" (left unread) or the end of the data: the level ends.
     bool ReadTagName(Kiv::PString& name);
+    // The same into name_, without interning; the length kept goes to length.
+    bool ScanTagName(size_t& length);
     // A "{" is consumed; for any other kind the position is back where it was.
     ValueKind ClassifyValue();
     ValueKind LookAtValue();
     // Into text_, which grows as needed.
     void ReadStringValue();
+    // Reads a value as ReadStringValue does and drops it.
+    void SkipValue();
     // Into a fixed buffer of size bytes, zero-terminated: characters beyond size - 1 are
     // read and dropped. Returns the length kept.
     size_t ReadToken(char* buffer, size_t size);
@@ -89,6 +96,10 @@ class ACSText {
     // Parsing (acs_text.cpp).
     void ParseLevel(ACSChunkRef& handle, bool utf8, int depth);
     void ParseContainer(ACSChunkRef& handle, const Kiv::PString& name, bool utf8, int depth);
+    // Reads the body of a container, after its "{", as parsing would, up to the "}" that
+    // closes it (left unread) or the end of the data, and keeps nothing. Open containers
+    // are counted, not recursed into. True when a tag was skipped.
+    bool SkipContainerBody();
     void StoreValue(ACSChunkRef& handle, const Kiv::PString& name, ValueKind kind, bool utf8);
     // False when the kind is no number or the scan found none: the value is then text.
     bool StoreNumber(ACSChunkRef& handle, const Kiv::PString& name, ValueKind kind);
@@ -111,7 +122,9 @@ class ACSText {
     static size_t NormaliseTagName(std::string_view name, std::string& out);
 
     TStream& stream_;
-    bool stopped_ = false;
+    // Reading: the containers whose contents were skipped, and where the first one was.
+    int32_t skippedBodies_ = 0;
+    int64_t firstSkipped_ = 0;
     std::vector<uint8_t> window_;
     int64_t windowStart_ = 0; // the stream position of window_[0]
     size_t windowLength_ = 0;

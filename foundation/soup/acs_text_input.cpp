@@ -30,7 +30,12 @@ bool IsListByte(uint8_t c) {
     return IsDigit(c) || IsBlank(c) || c == ',' || c == '-' || c == '.';
 }
 
-// Where a value's text goes: the growing text of a string value.
+// Where a value's text goes: nowhere, for a value that is skipped...
+struct DroppingSink {
+    void Put(uint8_t) {}
+};
+
+// ... the growing text of a string value...
 struct GrowingSink {
     std::string& text;
     void Put(uint8_t c) { text.push_back(static_cast<char>(c)); }
@@ -115,9 +120,16 @@ bool ACSText::ReadByteOrderMark() {
 }
 
 bool ACSText::ReadTagName(Kiv::PString& name) {
+    size_t length = 0;
+    if (!ScanTagName(length)) return false;
+    name = Kiv::PString(name_, length);
+    return true;
+}
+
+bool ACSText::ScanTagName(size_t& length) {
     const uint8_t first = SkipBlanks(true);
     if (first == 0 || first == '}') return false;
-    size_t length = 0;
+    length = 0;
     for (uint8_t c = NextByte();; c = NextByte()) {
         if (c == 0) break;
         if (IsBlank(c) || IsLineEnd(c) || c == '}') {
@@ -126,7 +138,6 @@ bool ACSText::ReadTagName(Kiv::PString& name) {
         }
         if (length < kReadNameLength) name_[length++] = Kiv::Ascii::ToLower(static_cast<char>(c));
     }
-    name = Kiv::PString(name_, length);
     return true;
 }
 
@@ -208,6 +219,11 @@ template <class Sink> void ACSText::ReadValueText(Sink& sink) {
 void ACSText::ReadStringValue() {
     text_.clear();
     GrowingSink sink{text_};
+    ReadValueText(sink);
+}
+
+void ACSText::SkipValue() {
+    DroppingSink sink;
     ReadValueText(sink);
 }
 

@@ -1,13 +1,15 @@
 // Writing the text soup format. Lines are assembled in memory and handed to the stream in
-// large pieces, so a file stream sees few writes. Values are their text conversion; a
-// container nested kMaxDepth levels deep, or one that holds itself, is written with an
-// empty body, so a cyclic soup ends instead of growing without bound.
+// large pieces, so a file stream sees few writes. Values are their text conversion. A
+// container at the deepest level the soup nesting limit allows, or one that holds itself, is
+// written with an empty body, so a cyclic soup ends instead of growing without bound; when
+// that leaves children out, the stream's error says so.
 #include <algorithm>
 
 #include "foundation/soup/acs_text.h"
 #include "engine/ascii.h"
 #include "foundation/soup/chunk.h"
 #include "foundation/soup/converter.h"
+#include "foundation/soup/soup_depth.h"
 
 namespace {
 
@@ -69,10 +71,12 @@ void ACSText::WriteTag(const ACSChunkRef& chunk, const Kiv::PString& name, int d
         text_.append("{").append(kLineEnd);
         const bool recurs =
             std::find(ancestors_.begin(), ancestors_.end(), chunk.Get()) != ancestors_.end();
-        if (depth + 1 < kMaxDepth && !recurs) {
+        if (depth < kMaxSoupDepth && !recurs) {
             ancestors_.push_back(chunk.Get());
             WriteChildren(chunk, depth + 1);
             ancestors_.pop_back();
+        } else if (chunk->CountChildren() > 0) {
+            stream_.SetError(TStream::kErrorIO);
         }
         WriteIndent(depth);
         text_.append("}");

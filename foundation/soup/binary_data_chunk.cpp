@@ -1,6 +1,6 @@
 // Data nodes of a binary body: the value of each file type. Version-0 files
-// stored strings in the system ANSI code page: those are converted to UTF-8 on access, into
-// a block of their own. Aligned blobs skip to the next 16-byte body offset; the body block
+// stored strings in the system ANSI code page: those are copied on access into a block of
+// their own, converted to UTF-8, with a zero byte appended. Aligned blobs skip to the next 16-byte body offset; the body block
 // itself is 16-byte aligned, so the skip is the same in memory.
 #include "foundation/soup/binary_data_chunk.h"
 
@@ -19,24 +19,26 @@ TDBDataChunk::TDBDataChunk(TDBBinaryFile* file, const BinaryPayload& payload, AC
 
 namespace {
 
-// The text before the first zero byte, converted from the ANSI code page when a byte of
-// 0x80 or above occurs in it, then one zero byte. A failed conversion gives the empty text.
+// A copy of the whole payload with one zero byte appended. When a byte of 0x80 or above
+// occurs before the first zero byte, the copy is first converted in place from the ANSI code
+// page to UTF-8 (grown to the size the conversion needs): the converted text and its zero
+// byte overwrite the start, and stored bytes past them stay. A failed conversion gives the
+// empty text.
 ACSRawDataRef AnsiStringValue(std::string_view stored) {
-    std::string text(stored.substr(0, stored.find('\0')));
+    std::string copy(stored);
+    const std::string_view text = stored.substr(0, stored.find('\0'));
     const bool plain = std::none_of(text.begin(), text.end(),
                                     [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
     if (!plain) {
-        std::string buffer = text;
-        buffer.push_back('\0');
-        int result = ConvertAnsiToUTF8(buffer.data(), buffer.size());
+        int result = ConvertAnsiToUTF8(copy.data(), copy.size());
         if (result > 0) {
-            buffer.assign(text);
-            buffer.resize(static_cast<size_t>(result), '\0');
-            result = ConvertAnsiToUTF8(buffer.data(), buffer.size());
+            copy.resize(static_cast<size_t>(result), '\0');
+            result = ConvertAnsiToUTF8(copy.data(), copy.size());
         }
-        text = result == 0 ? std::string(buffer.c_str()) : std::string();
+        if (result != 0) copy.clear();
     }
-    return ACSRawDataRef::CopyBytes(static_cast<uint32_t>(text.size() + 1), text.c_str());
+    copy.push_back('\0');
+    return ACSRawDataRef::CopyBytes(static_cast<uint32_t>(copy.size()), copy.data());
 }
 
 ACSRawDataRef ValueOf(const TDBBinaryFile& file, const BinaryPayload& payload) {

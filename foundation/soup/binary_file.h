@@ -27,7 +27,8 @@ class TDBBinaryFile : public ACSFile {
     // this form's or a body size the stream cannot hold.
     static bool ReadSoup(ACSChunkRef& handle, TStream& stream);
     // Writes the soup in this form. A child named with 255 bytes or more is left out with
-    // its subtree. A tree nested deeper than 512 containers, or too large for the form's
+    // its subtree. A tree holding a tag more than kMaxSoupDepth containers below the root
+    // (a cycle does), or too large for the form's
     // 32-bit lengths, is not written at all and sets the stream's error 1; other write
     // problems are left in the stream's error too.
     static void WriteSoup(TStream& stream, const ACSChunkRef& root);
@@ -40,7 +41,8 @@ class TDBBinaryFile : public ACSFile {
     // A view over the whole body; the null chunk without a body or for a version other
     // than 0 and 1.
     ACSChunkRef GetRoot() override;
-    // Every entry of the region fits it, container payloads too, nested at most 512 deep.
+    // Every entry of the region fits it, container payloads too, and none lies more than
+    // kMaxSoupDepth containers below the root.
     bool Validate(uint32_t region, uint32_t size) const;
 
     int32_t Version() const { return version_; }
@@ -67,7 +69,8 @@ class TDBBinaryFile : public ACSFile {
     uint64_t OverlayGeneration() const { return overlay_.Generation(); }
 
   private:
-    bool ValidateAt(uint32_t region, uint32_t size, int depth) const;
+    // The region's entries lie at that level (the root's at 0).
+    bool ValidateAt(uint32_t region, uint32_t size, int level) const;
     // The added child of a record: its node, or the live node of its payload (made anew
     // when none lives).
     ACSChunkRef ChunkOf(const ACSOverlayRecord& record);

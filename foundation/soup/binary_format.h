@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "foundation/soup/soup_depth.h"
 #include "foundation/soup/tag_type.h"
 
 namespace BinarySoupFormat {
@@ -19,8 +20,8 @@ constexpr uint32_t kEntryOverhead = 6;
 constexpr uint32_t kIgnoredTail = 5;
 // Names are stored with their zero byte behind a length byte, so 254 bytes at most.
 constexpr uint32_t kMaxNameLength = 254;
-// Containers nested deeper than this are malformed, for the reader and the writer alike.
-constexpr int kMaxDepth = 512;
+// The soup nesting limit (soup_depth.h), as this form's reader and writer apply it.
+constexpr int kMaxDepth = kMaxSoupDepth;
 // Payloads of the aligned blob type start at the next multiple of this body offset.
 constexpr uint32_t kBlobAlignment = 16;
 

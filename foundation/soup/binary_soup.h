@@ -2,11 +2,18 @@
 // afresh on every access. Children are the live packed entries in file order (those the
 // overlay has not removed), then the children added to this region, in overlay order. What
 // a view caches (its counts, where its last indexed entry lies) is stamped with the overlay
-// generation, so an edit made through any view of the region is seen by all of them.
+// generation, so an edit made through any view of the region is seen by all of them. A
+// view asked for names more than once indexes its region's names, so a walk that looks every
+// child up by name reads the region once; views may be read from several threads, so the
+// index is built and read under a lock of its own.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <string_view>
+#include <unordered_map>
 
 #include "foundation/soup/binary_node.h"
 
@@ -43,6 +50,14 @@ class TDBBinarySoup : public TDBBinaryNode {
     // returns true; false when none did or the region is damaged.
     template <class Found> bool Scan(BinaryEntryWalk& walk, int32_t liveIndex, Found found) const;
     int32_t CountLivePacked() const;
+    // The first live entry of each name and the overlay generation it was taken at.
+    struct NameIndex {
+        uint64_t generation = 0;
+        std::unordered_map<std::string_view, uint32_t> firstOffset;
+    };
+    // The offset of the first live entry of that name through the index, brought up to the
+    // overlay's generation first; false when there is none.
+    bool FindIndexedName(std::string_view name, uint32_t& offset) const;
     // Brings the cached counts up to the overlay's generation.
     void RefreshCounts() const;
 
@@ -57,4 +72,8 @@ class TDBBinarySoup : public TDBBinaryNode {
     mutable int32_t cursorIndex_ = -1;
     mutable uint64_t cursorGeneration_ = 0;
     mutable uint32_t cursorOffset_ = 0;
+    // Lookups by name so far, and the index that the second one builds.
+    mutable std::atomic<uint32_t> namedLookups_{0};
+    mutable std::mutex nameIndexLock_;
+    mutable std::unique_ptr<NameIndex> nameIndex_;
 };

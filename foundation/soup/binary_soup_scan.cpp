@@ -1,8 +1,16 @@
 // The view's walks over its packed entries. Entries the overlay removed from this region
 // are skipped (the lookup is made only once the file was edited). Indexed lookups resume
-// from the last entry found, so reading the children in order costs one walk.
+// from the last entry found, so reading the children in order costs one walk; name lookups
+// after the first go through an index of the region's names, made in one walk.
 #include "foundation/soup/binary_file.h"
 #include "foundation/soup/binary_soup.h"
+
+namespace {
+
+// Regions smaller than this are scanned for every name: an index would cost more.
+constexpr uint32_t kIndexedRegionSize = 512;
+
+} // namespace
 
 template <class Found>
 bool TDBBinarySoup::Scan(BinaryEntryWalk& walk, int32_t liveIndex, Found found) const {
@@ -49,11 +57,38 @@ bool TDBBinarySoup::FindEntryByIndex(int32_t index, BinaryEntry& entry) const {
 
 bool TDBBinarySoup::FindEntryByName(std::string_view name, BinaryEntry& entry) const {
     BinaryEntryWalk walk(file_->Body(), RegionStart(), RegionSize());
+    const bool indexed = RegionSize() >= kIndexedRegionSize &&
+                         namedLookups_.fetch_add(1, std::memory_order_relaxed) > 0;
+    if (indexed) {
+        uint32_t offset = 0;
+        if (!FindIndexedName(name, offset)) return false;
+        walk.Resume(offset);
+        return walk.Next(entry);
+    }
     return Scan(walk, 0, [&](const BinaryEntry& candidate, int32_t) {
         if (candidate.name != name) return false;
         entry = candidate;
         return true;
     });
+}
+
+bool TDBBinarySoup::FindIndexedName(std::string_view name, uint32_t& offset) const {
+    const uint64_t generation = file_->OverlayGeneration();
+    const std::lock_guard<std::mutex> guard(nameIndexLock_);
+    if (!nameIndex_ || nameIndex_->generation != generation) {
+        auto index = std::make_unique<NameIndex>();
+        index->generation = generation;
+        BinaryEntryWalk walk(file_->Body(), RegionStart(), RegionSize());
+        Scan(walk, 0, [&index](const BinaryEntry& candidate, int32_t) {
+            index->firstOffset.try_emplace(candidate.name, candidate.offset);
+            return false;
+        });
+        nameIndex_ = std::move(index);
+    }
+    const auto found = nameIndex_->firstOffset.find(name);
+    if (found == nameIndex_->firstOffset.end()) return false;
+    offset = found->second;
+    return true;
 }
 
 bool TDBBinarySoup::FindEntryByData(uint32_t payloadOffset, BinaryEntry& entry) const {

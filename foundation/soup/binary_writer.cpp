@@ -6,6 +6,7 @@
 
 #include "foundation/soup/binary_file.h"
 #include "foundation/soup/binary_format.h"
+#include "foundation/soup/soup_depth.h"
 #include "foundation/streams/little_endian.h"
 
 bool BinarySoupWriter::Build(const ACSChunkRef& root) {
@@ -18,18 +19,18 @@ bool BinarySoupWriter::Build(const ACSChunkRef& root) {
     return EndLength(bodySize);
 }
 
-bool BinarySoupWriter::WriteChildren(const ACSChunk& container, int depth) {
+bool BinarySoupWriter::WriteChildren(const ACSChunk& container, int level) {
     const int32_t count = container.CountChildren();
     for (int32_t i = 0; i < count; ++i) {
         Kiv::PString name;
         ACSChunkRef child;
         if (!container.GetIndexedChild(i, name, child)) continue;
-        if (!WriteEntry(child, name, depth)) return false;
+        if (level > kMaxSoupDepth || !WriteEntry(child, name, level)) return false;
     }
     return true;
 }
 
-bool BinarySoupWriter::WriteEntry(const ACSChunkRef& chunk, const Kiv::PString& name, int depth) {
+bool BinarySoupWriter::WriteEntry(const ACSChunkRef& chunk, const Kiv::PString& name, int level) {
     const size_t nameLength = name.Length();
     if (nameLength > BinarySoupFormat::kMaxNameLength) return true;
     const size_t length = BeginLength();
@@ -43,8 +44,7 @@ bool BinarySoupWriter::WriteEntry(const ACSChunkRef& chunk, const Kiv::PString& 
     const auto fileType = static_cast<uint8_t>(FileTagTypeFor(type));
     PutBytes(&fileType, 1);
     if (type == ACSTagType::Container) {
-        if (depth >= BinarySoupFormat::kMaxDepth) return false;
-        if (!WriteChildren(*chunk.Get(), depth + 1)) return false;
+        if (!WriteChildren(*chunk.Get(), level + 1)) return false;
     } else if (type != ACSTagType::Null) {
         PutBytes(chunk->GetData(), chunk->GetDataSize());
     }

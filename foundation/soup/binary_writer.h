@@ -14,16 +14,16 @@
 class BinarySoupWriter {
   public:
     // The header and the entries of the root's children. False, with the bytes unusable,
-    // when containers nest deeper than 512 levels (a cycle does) or a length passes the
-    // form's 32 bits.
+    // when a tag lies more than kMaxSoupDepth containers below the root (a cycle does) or
+    // a length passes the form's 32 bits.
     bool Build(const ACSChunkRef& root);
     const std::vector<uint8_t>& Bytes() const { return bytes_; }
 
   private:
-    // The children of container, nested depth containers below the root, as entries.
-    bool WriteChildren(const ACSChunk& container, int depth);
+    // The children of container, which lie at level (the root's children at 0), as entries.
+    bool WriteChildren(const ACSChunk& container, int level);
     // One entry; a name of 255 bytes or more leaves the entry and its subtree out.
-    bool WriteEntry(const ACSChunkRef& chunk, const Kiv::PString& name, int depth);
+    bool WriteEntry(const ACSChunkRef& chunk, const Kiv::PString& name, int level);
 
     void PutInt32(int32_t value);
     void PutBytes(const void* source, size_t size);

@@ -2,6 +2,8 @@
 // every soup copy goes through.
 #include "foundation/soup/chunk.h"
 
+#include "foundation/soup/soup_depth.h"
+
 ACSChunkRef ACSChunk::GetNamedChunkConst(const Kiv::PString&) const {
     return NullChunk();
 }
@@ -85,11 +87,12 @@ void RemoveAllChildren(ACSChunk& node) {
     }
 }
 
-void CopyTree(ACSChunk& destination, const ACSChunkRef& source, int depth) {
+// Copies source's children, which lie at level, and their subtrees.
+void CopyTree(ACSChunk& destination, const ACSChunkRef& source, int level) {
     if (source->GetType() != ACSTagType::Null)
         destination.SetData(source->GetType(), ACSChunk::GetRawData(source));
     RemoveAllChildren(destination);
-    if (depth >= ACSChunk::kMaxCopyDepth) return;
+    if (level > kMaxSoupDepth) return;
     const int32_t count = source->CountChildren();
     for (int32_t i = 0; i < count; ++i) {
         Kiv::PString name;
@@ -97,7 +100,7 @@ void CopyTree(ACSChunk& destination, const ACSChunkRef& source, int depth) {
         if (!source->GetIndexedChild(i, name, child)) continue;
         ACSChunkRef copy = destination.CreateTag(child->GetType(), ACSChunk::GetRawData(child));
         if (!copy.Get() || copy.Get() == NullInstance()) continue;
-        CopyTree(*copy.Get(), child, depth + 1);
+        CopyTree(*copy.Get(), child, level + 1);
         destination.AddChild(name, copy);
     }
 }

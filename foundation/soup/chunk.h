@@ -45,8 +45,7 @@ class ACSChunk : public ReferenceCountMP {
     // The node's bytes as a value that keeps the node alive.
     static ACSRawDataRef GetRawData(const ACSChunkRef& chunk);
     // Makes destination an independent copy of source's tree: new nodes, shared values.
-    // Trees deeper than kMaxCopyDepth levels are cut there (only a cycle gets so deep).
+    // Tags more than kMaxSoupDepth containers below the source are left out (only a cycle
+    // gets so deep).
     static void DeepCopyInto(const ACSChunkRef& destination, const ACSChunkRef& source);
-
-    static constexpr int kMaxCopyDepth = 512;
 };

@@ -1,16 +1,11 @@
-// The in-memory container. Sorting moves the entries out into a vector and back, since a
-// block array has no random access.
+// The in-memory container: the node interface over its child list.
 #include "foundation/soup/container_tag.h"
-
-#include <algorithm>
-#include <utility>
-#include <vector>
 
 #include "foundation/soup/data_tag.h"
 
 ACSChunkRef TDBContainerTag::GetNamedChunkConst(const Kiv::PString& name) const {
-    auto at = children_.FindIf([&name](const ACSChildEntry& entry) { return entry.name == name; });
-    return at.IsEnd() ? NullChunk() : at->chunk;
+    ACSChunkRef chunk = children_.FindName(name);
+    return chunk.Get() ? chunk : NullChunk();
 }
 
 ACSChunkRef TDBContainerTag::GetNamedChunk(const Kiv::PString& name) {
@@ -22,50 +17,27 @@ int32_t TDBContainerTag::CountChildren() const {
 }
 
 bool TDBContainerTag::GetIndexedChild(int32_t index, Kiv::PString& name, ACSChunkRef& chunk) const {
-    auto at = index < 0 ? children_.End() : children_.At(index);
-    if (at.IsEnd()) return ACSChunk::GetIndexedChild(index, name, chunk);
-    name = at->name;
-    chunk = at->chunk;
-    return true;
+    if (children_.At(index, name, chunk)) return true;
+    return ACSChunk::GetIndexedChild(index, name, chunk);
 }
 
 void TDBContainerTag::SortChildren() {
     if (children_.Count() < 2) return;
-    std::vector<ACSChildEntry> entries;
-    for (ACSChildEntry& entry : children_)
-        entries.push_back(std::move(entry));
-    children_.Clear();
-    std::stable_sort(entries.begin(), entries.end(),
-                     [](const ACSChildEntry& a, const ACSChildEntry& b) {
-                         return a.name.View() < b.name.View();
-                     });
-    for (ACSChildEntry& entry : entries)
-        children_.PushBack(std::move(entry));
+    children_.SortByName();
 }
 
 void TDBContainerTag::SwapChildren(const ACSChunkRef& a, const ACSChunkRef& b) {
-    ACSChildEntry* holdsA = nullptr;
-    ACSChildEntry* holdsB = nullptr;
-    for (ACSChildEntry& entry : children_) {
-        if (entry.chunk.IsSameNode(a))
-            holdsA = &entry;
-        else if (entry.chunk.IsSameNode(b))
-            holdsB = &entry;
-    }
-    if (holdsA && holdsB) std::swap(holdsA->chunk, holdsB->chunk);
+    children_.SwapChunks(a.Get(), b.Get());
 }
 
 void TDBContainerTag::AddChild(const Kiv::PString& name, const ACSChunkRef& chunk) {
     if (!chunk.Get()) return;
-    children_.PushBack(ACSChildEntry{name, chunk});
+    children_.Append(name, chunk);
 }
 
 void TDBContainerTag::RemoveChild(const ACSChunkRef& chunk) {
-    auto at = children_.FindIf(
-        [&chunk](const ACSChildEntry& entry) { return entry.chunk.IsSameNode(chunk); });
-    // The child may be the last reference to a subtree: it goes once the array is whole.
-    ACSChunkRef removed = at.IsEnd() ? ACSChunkRef() : at->chunk;
-    children_.Erase(at);
+    // The child may be the last reference to a subtree: it goes once the list is whole.
+    const ACSChunkRef removed = children_.RemoveFirstHolding(chunk.Get());
 }
 
 ACSChunkRef TDBContainerTag::CreateTag(ACSTagType type, const ACSRawDataRef& data) {

@@ -1,15 +1,11 @@
-// TDBContainerTag: the in-memory container node. Children keep insertion order in a block
-// array of (name, chunk) entries; names are interned, so a lookup compares identities and
-// takes the first entry of the name, and nothing stops a name from repeating.
+// TDBContainerTag: the in-memory container node. Children keep insertion order; names are
+// interned, so a lookup compares identities and takes the first child of the name, and
+// nothing stops a name from repeating. The child list indexes names and nodes, so looking up,
+// replacing and reading children by index cost the same in a container of any size.
 #pragma once
 
-#include "foundation/containers/block_array.h"
+#include "foundation/soup/child_list.h"
 #include "foundation/soup/chunk.h"
-
-struct ACSChildEntry {
-    Kiv::PString name;
-    ACSChunkRef chunk; // declared last: released before the name
-};
 
 class TDBContainerTag : public ACSChunk {
   public:
@@ -27,5 +23,5 @@ class TDBContainerTag : public ACSChunk {
     ACSTagType GetType() const override { return ACSTagType::Container; }
 
   private:
-    BlockArray<ACSChildEntry, 13> children_;
+    ChildList children_;
 };

@@ -1,14 +1,14 @@
 // KUID walks over a soup: collecting the KUIDs it names into an ordered set, and the reverse,
-// a soup of numbered KUID tags made from a set. Sub-soups deeper than 512 levels are not
-// walked (only a soup that holds itself gets so deep).
+// a soup of numbered KUID tags made from a set. Tags more than kMaxSoupDepth containers
+// below the root are not walked (only a soup that holds itself gets so deep).
 #include "foundation/soup/chunk.h"
 #include "foundation/soup/chunk_ref.h"
+#include "foundation/soup/soup_depth.h"
 
 namespace {
 
-constexpr int kMaxWalkDepth = 512;
-
-void CollectFrom(const ACSChunkRef& soup, KUIDList& set, int depth) {
+// The soup's children lie at level.
+void CollectFrom(const ACSChunkRef& soup, KUIDList& set, int level) {
     const int32_t count = soup.CountTags();
     for (int32_t i = 0; i < count; ++i) {
         const Kiv::PString name = soup.GetIndexedTagName(i);
@@ -20,7 +20,7 @@ void CollectFrom(const ACSChunkRef& soup, KUIDList& set, int depth) {
             AddUnique(set, soup.GetNamedTagAsKUID(name, KUID::Null()));
             break;
         case ACSTagType::Container:
-            if (depth + 1 < kMaxWalkDepth) CollectFrom(soup.GetNamedSoup(name), set, depth + 1);
+            if (level < kMaxSoupDepth) CollectFrom(soup.GetNamedSoup(name), set, level + 1);
             break;
         default:
             break;

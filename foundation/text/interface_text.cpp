@@ -1,5 +1,5 @@
-// The interface text table: the language choice, loading with the ".txt" fallback, and the
-// lookups. Whether the table is loaded is read without the lock first, so a loaded table
+// The interface text table: the language choice, loading with the ".txt" fallback, the
+// sub-soups taken from each loaded file, and the lookups. Whether the table is loaded is read without the lock first, so a loaded table
 // costs two atomic reads; loads run only under the exclusive resource lock. A compiled file
 // that opens but does not read as a soup counts as unreadable, so the text form still gets
 // its turn.
@@ -166,6 +166,8 @@ void InterfaceTextDB::Load() {
         if (!LoadForm(root_, TextFormName(name.View()).c_str()))
             LogMessage("InterfaceTextDB> Unable to read interface file '%s'", name.c_str());
     }
+    pelmoMapText_ = root_.GetNamedSoup(Kiv::PString("pelmo_map_text"));
+    pelmoSpecText_ = root_.GetNamedSoup(Kiv::PString("pelmo_spec_text"));
     scenarioText_ = root_.GetNamedSoup(Kiv::PString("scenario_text"));
 }
 

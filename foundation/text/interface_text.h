@@ -41,9 +41,16 @@ class InterfaceTextDB {
     // The text of key in the "scenario_text" part of the file; empty when missing.
     Kiv::PString GetScenarioString(const Kiv::PString& key) const;
 
+    // The file's "pelmo_map_text" and "pelmo_spec_text" containers (shared, not copied),
+    // or empty handles when the loaded file has none.
+    const ACSChunkRef& PelmoMapText() const { return pelmoMapText_; }
+    const ACSChunkRef& PelmoSpecText() const { return pelmoSpecText_; }
+
   private:
-    ACSChunkRef root_;         // the whole file
-    ACSChunkRef scenarioText_; // its "scenario_text" container, or empty
+    ACSChunkRef root_;          // the whole file
+    ACSChunkRef pelmoMapText_;  // its "pelmo_map_text" container, or empty
+    ACSChunkRef pelmoSpecText_; // its "pelmo_spec_text" container, or empty
+    ACSChunkRef scenarioText_;  // its "scenario_text" container, or empty
 };
 
 // The text of key from the loaded table, misses logged.

@@ -220,6 +220,36 @@ TEST_F(InterfaceTextTest, LookupsGiveTheTextTheKeyOrNothing) {
     EXPECT_EQ(GetInterfaceText("$absent"), "$absent");
 }
 
+// Each load takes the three named containers of the new file, shared with the root; a
+// file without one, or with a value of that name, leaves that handle empty.
+TEST_F(InterfaceTextTest, EachLoadTakesTheSubSoupsOfTheNewFile) {
+    WriteRaw("interfacetext.txt", "pelmo_map_text\r\n{\r\n$m \"Map\"\r\n}\r\n"
+                                  "pelmo_spec_text\r\n{\r\n$p \"Spec\"\r\n}\r\n"
+                                  "scenario_text\r\n{\r\n$s \"Scene\"\r\n}\r\n");
+    {
+        const InterfaceTextDB& table = InterfaceTextDB::Instance();
+        EXPECT_EQ(table.PelmoMapText().GetNamedTag("$m"), "Map");
+        EXPECT_EQ(table.PelmoSpecText().GetNamedTag("$p"), "Spec");
+        EXPECT_EQ(table.GetScenarioString("$s").View(), "Scene");
+        EXPECT_EQ(table.PelmoMapText().CountTags(), 1);
+        EXPECT_EQ(table.PelmoSpecText().GetNamedTag("$m"), "");
+    }
+
+    WriteRaw("interfacetext.txt", "pelmo_map_text \"a value, no container\"\r\n"
+                                  "pelmo_spec_text\r\n{\r\n$q \"New spec\"\r\n}\r\n");
+    InterfaceTextDB::Invalidate();
+    const InterfaceTextDB& table = InterfaceTextDB::Instance();
+    EXPECT_TRUE(table.PelmoMapText().IsNull());
+    EXPECT_EQ(table.PelmoMapText().Get(), nullptr);
+    EXPECT_EQ(table.PelmoSpecText().GetNamedTag("$q"), "New spec");
+    EXPECT_EQ(table.PelmoSpecText().GetNamedTag("$p"), "");
+    EXPECT_EQ(table.GetScenarioString("$s").View(), "");
+
+    Remove("interfacetext.txt");
+    InterfaceTextDB::Invalidate();
+    EXPECT_EQ(InterfaceTextDB::Instance().PelmoSpecText().Get(), nullptr);
+}
+
 TEST_F(InterfaceTextTest, AtMostTenMissesAreLoggedInAProcess) {
     WriteRaw("interfacetext.txt", "$greeting \"Hello\"\r\n");
     const int32_t loggedBefore = InterfaceTextDB::LoggedMisses();

@@ -258,10 +258,16 @@ TEST(SoupBinaryFormat, VersionZeroStringsAreConvertedFromTheAnsiCodePage) {
         const char* stored;
         const char* version0;
     } cases[] = {
-        {"63 61 66 E9 00", "63 61 66 C3 A9 00"}, // an accented letter
-        {"80 00", "E2 82 AC 00"},                // the euro sign of the 0x80-0x9F table
-        {"61 62 00", "61 62 00"},
-        {"61 E9", "61 C3 A9 00"}, // no zero byte stored: one is added
+        // The whole payload is copied and one zero byte appended; a text with a byte of
+        // 0x80 or above is converted in place first, in a buffer grown when it must be.
+        {"63 61 66 E9 00", "63 61 66 C3 A9 00 00"}, // an accented letter
+        {"80 00", "E2 82 AC 00 00"},                // the euro sign of the 0x80-0x9F table
+        {"61 62 00", "61 62 00 00"},
+        {"61 E9", "61 C3 A9 00 00"},             // no zero byte stored
+        {"61 62 00 63 64 00", "61 62 00 63 64 00 00"}, // bytes after the first zero stay
+        {"61 00 E9", "61 00 E9 00"},             // a high byte after the text is no text
+        // The converted text fits the copy: it and its zero byte overwrite the start.
+        {"E9 00 78 79 7A", "C3 A9 00 79 7A 00"},
     };
     for (const Case& c : cases) {
         for (int32_t version : {0, 1}) {
@@ -286,12 +292,14 @@ TEST(SoupBinaryFormat, AVersionZeroStringCanBeReplaced) {
     EXPECT_EQ(back.soup.GetIndexedTagName(1).View(), "s");
 }
 
-TEST(SoupBinaryFormat, ContainersNest512DeepAndNoDeeper) {
-    const ReadResult deepest = Read(File(NestedEntries(512)));
+// The limit lets a tag lie 512 containers below the root: the 513th container is kept when
+// it is empty. The full table across the limit, with the text form, is in its own tests.
+TEST(SoupBinaryFormat, AnEmptyContainerAtTheDeepestLevelIsKeptAndNothingDeeper) {
+    const ReadResult deepest = Read(File(NestedEntries(513)));
     ASSERT_NE(deepest.soup.Get(), nullptr);
-    EXPECT_EQ(DepthOf(deepest.soup), 512);
+    EXPECT_EQ(DepthOf(deepest.soup), 513);
 
-    const ReadResult deeper = Read(File(NestedEntries(513)));
+    const ReadResult deeper = Read(File(NestedEntries(514)));
     EXPECT_TRUE(deeper.read);
     EXPECT_EQ(deeper.soup.Get(), nullptr);
 
@@ -300,11 +308,11 @@ TEST(SoupBinaryFormat, ContainersNest512DeepAndNoDeeper) {
     EXPECT_EQ(hostile.soup.Get(), nullptr);
 }
 
-TEST(SoupBinaryFormat, TheWriterRefusesTreesDeeperThan512AndCycles) {
-    EXPECT_EQ(DepthOf(Read(Written(NestedContainers(512))).soup), 512);
+TEST(SoupBinaryFormat, TheWriterRefusesTreesBeyondTheLimitAndCycles) {
+    EXPECT_EQ(DepthOf(Read(Written(NestedContainers(513))).soup), 513);
 
     MemoryStream deeper;
-    TDBBinaryFile::WriteSoup(deeper.Stream(), NestedContainers(513));
+    TDBBinaryFile::WriteSoup(deeper.Stream(), NestedContainers(514));
     EXPECT_EQ(deeper.Stream().GetError(), TStream::kErrorIO);
     EXPECT_TRUE(Contents(deeper.Stream()).empty());
 

@@ -9,6 +9,7 @@
 
 #include "foundation/soup/container_tag.h"
 #include "foundation/soup/data_tag.h"
+#include "foundation/soup/soup_depth.h"
 #include "soup_test_support.h"
 
 namespace {
@@ -241,7 +242,9 @@ TEST(SoupDeepCopy, ASoupThatHoldsItselfCopiesToABoundedDepth) {
     int depth = 0;
     for (ACSChunkRef node = copy; node->CountChildren() > 0; node = node->GetNamedChunk("self"))
         ++depth;
-    EXPECT_EQ(depth, ACSChunk::kMaxCopyDepth);
+    // The copy's root and the containers at levels 0 to 511 hold one child each: the
+    // deepest copied tag lies kMaxSoupDepth containers below the root.
+    EXPECT_EQ(depth, kMaxSoupDepth + 1);
 }
 
 TEST(SoupDeepCopy, ADataTagDestinationTakesTheSourcesTypeAndValueButNoChildren) {

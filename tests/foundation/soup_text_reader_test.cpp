@@ -1,6 +1,6 @@
 // The text soup reader: how a value's characters decide its kind, how text values are read,
-// names, containers and their ends, the byte-order mark and the ANSI conversion, and the
-// nesting limit.
+// names, containers and their ends, the byte-order mark and the ANSI conversion. The
+// nesting limit has tests of its own, with the binary form.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -204,45 +204,6 @@ TEST(SoupTextReader, TheStreamIsLeftAtTheBraceThatEndedTheReading) {
     ACSChunkRef soup;
     ACSText::Parse(soup, stream, false);
     EXPECT_EQ(stream.Tell(), 5);
-}
-
-// Text of n nested containers named "c" around "x 1", then "after 2" at the top level.
-std::string Nested(int n) {
-    std::string text;
-    for (int i = 0; i < n; ++i)
-        text += "c {\r\n";
-    text += "x 1\r\n";
-    for (int i = 0; i < n; ++i)
-        text += "}\r\n";
-    return text + "after 2\r\n";
-}
-
-// The number of containers on the path of "c" below soup.
-int Depth(ACSChunkRef soup) {
-    int depth = 0;
-    for (soup = soup.GetNamedSoup("c"); soup.Get(); soup = soup.GetNamedSoup("c"))
-        ++depth;
-    return depth;
-}
-
-TEST(SoupTextReader, NestingBeyond512LevelsEndsTheReadingThere) {
-    const ACSChunkRef full = Parse(Nested(511)); // "x" at level 511, the deepest read
-    EXPECT_EQ(Depth(full), 511);
-    EXPECT_EQ(full.GetNamedTagAsInt("after", 0), 2);
-
-    const ACSChunkRef cut = Parse(Nested(512));
-    EXPECT_EQ(Depth(cut), 512);
-    EXPECT_FALSE(cut.HasTag("after"));
-
-    // Lines of "{" alone nest as containers named "{": far too deep for the stack.
-    std::string hostile = "a\r\n";
-    for (int i = 0; i < 200000; ++i)
-        hostile += "{\r\n";
-    ACSChunkRef soup = Parse(hostile);
-    int depth = 0;
-    for (soup = soup.GetNamedSoup("a"); soup.Get(); soup = soup.GetNamedSoup("{"))
-        ++depth;
-    EXPECT_EQ(depth, 512);
 }
 
 } // namespace

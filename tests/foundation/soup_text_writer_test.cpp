@@ -183,9 +183,9 @@ std::vector<std::string> DeepestLines(const std::string& text) {
     return deepest;
 }
 
-TEST(SoupTextWriter, ContainersBeyond512LevelsAreWrittenEmpty) {
-    const std::string bottom = Spaces(2 * 511); // level 511, the deepest written
-    EXPECT_EQ(DeepestLines(Write(Chain(511))),
+TEST(SoupTextWriter, ContainersAtTheDeepestLevelAreWrittenEmpty) {
+    const std::string bottom = Spaces(2 * 512); // level 512, the deepest written
+    EXPECT_EQ(DeepestLines(Write(Chain(512))),
               (std::vector<std::string>{bottom + "x" + Spaces(1) + "1"}));
     EXPECT_EQ(DeepestLines(Write(Chain(600))),
               (std::vector<std::string>{bottom + "c", bottom + "{", bottom + "}"}));
@@ -205,6 +205,10 @@ TEST(SoupTextWriter, AContainerThatHoldsItselfIsWrittenEmptyWhereItRecurs) {
                                  "\r\n" +                     //
                                  "b\r\n{\r\n}\r\n";
     EXPECT_EQ(Write(soup), expected);
+    Kiv::DynamicBuffer memory;
+    TBuffer stream(&memory, false);
+    ACSText::Write(soup, stream);
+    EXPECT_EQ(stream.GetError(), TStream::kErrorIO); // what the empty bodies left out
     soup.RemoveNamedTag("a"); // break the cycle, so the soup can be freed
     soup.RemoveNamedTag("b");
 }
