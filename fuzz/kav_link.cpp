@@ -16,6 +16,7 @@
 #include "client/kav/kav_client_environment.h"
 #include "client/kav/kav_client_start_options.h"
 #include "client/kav/kav_daemon_launch.h"
+#include "client/net/net_resolver.h"
 #include "foundation/streams/buffer_stream.h"
 #include "fuzz_support.h"
 
@@ -104,6 +105,7 @@ void Serve(int fd, const fuzz::Bytes& handshake, fuzz::Bytes frames) {
 const Listener& TheListener() {
     static const Listener* listener = [] {
         auto* made = new Listener;
+        NetResolver::AddUser();
         KAVClientEnvironment environment;
         environment.databasePath = [] { return Kiv::File::Path("/kav/userdata/assets.tdx"); };
         const uint16_t port = made->Port();
