@@ -16,6 +16,8 @@
 #include "engine/pstring.h"
 #include "foundation/soup/chunk.h"
 #include "foundation/soup/chunk_ref.h"
+#include "foundation/soup/converter.h"
+#include "foundation/soup/raw_data.h"
 #include "foundation/streams/buffer_stream.h"
 
 namespace fuzz {
@@ -96,6 +98,38 @@ inline void Describe(const ACSChunkRef& soup, std::string& out, int maxDepth = 6
 inline std::string Describe(const ACSChunkRef& soup) {
     std::string out;
     Describe(soup, out);
+    return out;
+}
+
+// The tree as the text form sees it: per child its name and its value converted to text,
+// containers in braces. Types do not show: the text form does not keep them (a float 5
+// reads back as the integer 5, a float list in exponent form as a string).
+inline void DescribeText(const ACSChunkRef& soup, std::string& out, int maxDepth = 600) {
+    if (!soup.Get() || maxDepth == 0) return;
+    const int32_t count = soup->CountChildren();
+    for (int32_t i = 0; i < count; ++i) {
+        Kiv::PString name;
+        ACSChunkRef child;
+        if (!soup->GetIndexedChild(i, name, child) || !child.Get()) continue;
+        out += name.View();
+        const ACSTagType type = child->GetType();
+        if (type == ACSTagType::Container) {
+            out += '{';
+            DescribeText(child, out, maxDepth - 1);
+            out += '}';
+            continue;
+        }
+        ACSRawDataRef text;
+        ACSConverter::Convert(type, ACSChunk::GetRawData(child), ACSTagType::String, text);
+        out += '=';
+        out += text.Text();
+        out += ';';
+    }
+}
+
+inline std::string DescribeText(const ACSChunkRef& soup) {
+    std::string out;
+    DescribeText(soup, out);
     return out;
 }
 
