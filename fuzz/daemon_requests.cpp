@@ -1,6 +1,7 @@
 // The stand-in daemon's request readers: the first byte chooses the request id (every id
 // the daemon answers, and one it does not), the rest is the payload, fed through the
-// request dispatcher to the asset table of a seeded installation in a scratch folder.
+// request dispatcher to the asset table of a seeded installation in a scratch folder (the
+// seeded assets put back now and then, as requests delete them).
 // Filters (request 2) and every asset request payload are read here.
 #include <iterator>
 #include <memory>
@@ -31,21 +32,40 @@ settings { internet { language "en" } }
 authors { 0 { id 5 account 7 name "ann" } }
 )";
 
-RequestDispatcher& Dispatcher() {
-    static RequestDispatcher* dispatcher = [] {
+constexpr int kReseedEvery = 256;
+
+std::shared_ptr<AssetTable>& Table() {
+    static auto* table = [] {
         const std::filesystem::path installation = fuzz::ScratchFolder() / "inst";
         std::filesystem::create_directories(installation / "bin");
-        auto table = std::make_shared<AssetTable>(installation);
+        auto* made = new std::shared_ptr<AssetTable>(std::make_shared<AssetTable>(installation));
         std::string error;
-        fuzz::Require(table->Open(error), "asset table opens");
-        fuzz::InputStream seedText(reinterpret_cast<const uint8_t*>(kSeed), sizeof kSeed - 1);
-        ACSChunkRef seed;
-        ACSText::Parse(seed, seedText.Stream(), false);
-        fuzz::Require(SeedAssetTable(*table, seed, error), "asset table seeds");
-        auto* made = new RequestDispatcher(*new DaemonRecord);
-        made->SetAssetTable(table);
+        fuzz::Require((*made)->Open(error), "asset table opens");
         return made;
     }();
+    return *table;
+}
+
+// Puts back the seeded assets that requests deleted; the others stay as they are.
+void Seed() {
+    static const ACSChunkRef seed = [] {
+        fuzz::InputStream text(reinterpret_cast<const uint8_t*>(kSeed), sizeof kSeed - 1);
+        ACSChunkRef parsed;
+        ACSText::Parse(parsed, text.Stream(), false);
+        return parsed;
+    }();
+    std::string error;
+    fuzz::Require(SeedAssetTable(*Table(), seed, error), "asset table seeds");
+}
+
+RequestDispatcher& Dispatcher() {
+    static RequestDispatcher* dispatcher = [] {
+        auto* made = new RequestDispatcher(*new DaemonRecord);
+        made->SetAssetTable(Table());
+        return made;
+    }();
+    static int inputs = 0;
+    if (inputs++ % kReseedEvery == 0) Seed();
     return *dispatcher;
 }
 
