@@ -53,7 +53,9 @@ void InstallDaemonScript(const DaemonScript& script, DaemonServer& server) {
         if (!scripted) scripted = std::make_shared<ScriptedRequest>();
         scripted->Add(answer);
     }
-    for (const auto& [id, scripted] : requests) {
+    // The pointer is copied by name: clang 14 cannot capture a structured binding.
+    for (const auto& [id, entry] : requests) {
+        const std::shared_ptr<ScriptedRequest> scripted = entry;
         server.SetHook(id, [scripted](const DaemonRequest& request, DaemonResponse& response) {
             scripted->Answer(request, response);
         });
