@@ -1,6 +1,8 @@
-// The display-less blocking screen and its hooks into the resource lock's wait.
+// The display-less blocking screen and its hooks into the resource lock's wait, together
+// with the wait's purge of the current resource system's unused resources.
 #include "content3d/blocking_screen.h"
 
+#include "engine/resource_system.h"
 #include "foundation/jobs/resource_lock.h"
 
 BlockingScreen& BlockingScreen::Instance() {
@@ -13,6 +15,10 @@ void BlockingScreen::InstallResourceLockHooks() {
     hooks.showBlockingScreen = [] { Instance().Show(); };
     hooks.updateBlockingScreen = [] { Instance().Update(); };
     hooks.hideBlockingScreen = [] { Instance().Hide(); };
+    hooks.dumpUnusedResources = [] {
+        if (Kiv::ResourceSystem* system = Kiv::ResourceSystem::Current())
+            system->DumpUnusedResourcesFromCache();
+    };
     ResourceLock::SetWaitHooks(hooks);
 }
 

@@ -2,7 +2,8 @@
 // lock. This is its least form: the program has no display, so Show, Update and Hide draw
 // nothing and only count their calls, which lets tests watch the lock's wait drive it.
 // InstallResourceLockHooks connects it to the lock's wait, which sits in a lower layer and
-// reaches it only through hooks; start-up calls it once.
+// reaches it only through hooks; start-up calls it once. The same call gives the wait its
+// purge of unused resources (the current resource system's DumpUnusedResourcesFromCache).
 #pragma once
 
 #include <atomic>

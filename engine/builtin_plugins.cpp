@@ -1,7 +1,9 @@
 // The engine's own plug-ins: the table of what is made, and the bitmap codec place holder.
 #include "engine/builtin_plugins.h"
 
+#include "engine/ascii_texture_resource.h"
 #include "engine/plugin_base.h"
+#include "engine/resource_type.h"
 
 namespace Kiv {
 
@@ -16,7 +18,9 @@ public:
 }  // namespace
 
 std::vector<PluginBase*> MakeBuiltinPlugins() {
-    return {new BitmapCodecPlugin};
+    return {new BitmapCodecPlugin,
+            new ResourceType<AsciiTextureResource>(PString(kAsciiTextureTypeName),
+                                                   kAsciiTextureTypeUId, kResourceFamilyUId)};
 }
 
 }  // namespace Kiv

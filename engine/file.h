@@ -83,9 +83,11 @@ public:
     static Result Prune(const char* path);
     static String GetCwd();
     // Registers the location name for target ("scripts" -> "<install>/scripts/"); a null
-    // or empty target removes it. An archive target (isFolder false) is registered the
-    // same way; its contents are not readable through this layer.
-    static void Subst(const char* name, const char* target = nullptr, bool isFolder = true);
+    // or empty target removes it. An archive target (isFolder false) is a ".ka" resource
+    // archive, mounted under name (engine/resource_archive.h): its entries are read through
+    // the resource database, not through File. False, and nothing left registered under
+    // name, when the archive cannot be read.
+    static bool Subst(const char* name, const char* target = nullptr, bool isFolder = true);
 
 private:
     int handle_ = -1;

@@ -1,6 +1,7 @@
 // The file-system statics of Kiv::File: existence, removal, renaming without replacing,
 // folder creation with parents, tree removal (descriptor-relative, never following a link,
-// at most 512 levels deep), the working folder and location substitutions.
+// at most 512 levels deep), the working folder and location substitutions (folders through
+// the path policy, archives through the archive mount table).
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,6 +13,7 @@
 
 #include "engine/file.h"
 #include "engine/path_policy.h"
+#include "engine/resource_archive.h"
 
 namespace Kiv {
 
@@ -140,9 +142,19 @@ String File::GetCwd() {
     return String(buffer.data());
 }
 
-void File::Subst(const char* name, const char* target, bool) {
-    if (!name) return;
-    PathPolicy::SetLocation(name, target ? target : "");
+bool File::Subst(const char* name, const char* target, bool isFolder) {
+    if (!name) return false;
+    ResourceArchive::Unmount(name);
+    if (!target || !*target || isFolder) {
+        PathPolicy::SetLocation(name, target ? target : "");
+        return true;
+    }
+    PathPolicy::SetLocation(name, "");
+    std::string error;
+    std::shared_ptr<const ResourceArchive> archive = ResourceArchive::Open(target, error);
+    if (!archive) return false;
+    ResourceArchive::Mount(name, std::move(archive));
+    return true;
 }
 
 }  // namespace Kiv

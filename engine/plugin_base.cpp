@@ -52,6 +52,18 @@ PluginBase* PluginBase::LookupPluginType(const UId& family, const PString& name)
     return found->second;
 }
 
+std::vector<PluginBase*> PluginBase::ListPlugins(const UId& family) {
+    PluginRegistry& registry = Registry();
+    const std::lock_guard<std::mutex> hold(registry.lock);
+    std::vector<PluginBase*> found;
+    for (const auto& [key, plugin] : registry.plugins) {
+        if (plugin->family_ != family) continue;
+        plugin->AddReference();
+        found.push_back(plugin);
+    }
+    return found;
+}
+
 bool PluginBase::RegisterPlugin(PluginBase* plugin) {
     if (!plugin) return false;
     PluginRegistry& registry = Registry();

@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <vector>
 
 #include "engine/pstring.h"
 #include "engine/uid.h"
@@ -32,6 +33,8 @@ public:
     // The registered plug-in of that family and name (exact name) with one reference added,
     // or null.
     static PluginBase* LookupPluginType(const UId& family, const PString& name);
+    // Every registered plug-in of family, each with one reference added.
+    static std::vector<PluginBase*> ListPlugins(const UId& family);
     // Files plugin under its family and name; the registry takes over the reference its
     // creator holds. False, and that reference released, when the place is taken or the
     // plug-in is null.
