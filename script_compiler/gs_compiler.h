@@ -5,7 +5,9 @@
 // nothing.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "script_compiler/gs_node.h"
 
@@ -40,6 +42,35 @@ public:
     // Raises the error and/or warning count, then logs "<file>(<line>) : <text>".
     static void ReportError(CompileArena& arena, bool error, bool warning, int line,
                             const char* format, ...) __attribute__((format(printf, 5, 6)));
+
+    // ReportError with the file name given instead of the arena's.
+    static void ReportErrorAt(CompileArena& arena, bool error, bool warning, const char* fileName,
+                              int line, const char* format, ...) __attribute__((format(printf, 6, 7)));
+
+    // Signatures. A function's key is "::Name(types)" with its parameter types' names
+    // (a class by its name, an array of a class by its name and "[]"); its linkage name is
+    // "$", the return type's name, "@", the class name and the key. classNames false names
+    // object parameters "object". False for a node that is no function or prototype, or a
+    // signature longer than capacity - 1 characters.
+    static bool BuildSignature(const char* className, const GSCNode* function, char* destination,
+                               size_t capacity, bool withReturn, bool classNames);
+    // The name of a type node's type as a signature writes it.
+    static void TypeNodeName(const GSCNode* type, bool className, char* destination, size_t capacity);
+    // The part of a key between "::" and "(" (cut to capacity - 1 characters).
+    static void PlainFunctionName(char* destination, size_t capacity, const char* key);
+    // The key's parameter type names one at a time: the first (or the one after cursor) goes
+    // to type; the answer is the cursor for the next call, null when there is none.
+    static const char* FirstParameterType(const char* key, char* type, size_t capacity);
+    static const char* NextParameterType(const char* cursor, char* type, size_t capacity);
+    // A type name back to its code; a class-array name loses its "[]" (code 11), any other
+    // unknown name is a class (code 5).
+    static int32_t TypeCodeOfName(char* name);
+    // "public " ... "define " for the specifier bits that are set, in their fixed order.
+    static std::string FlagsText(uint32_t flags);
+    // Equal codes, or null against object either way; two objects also need the same class
+    // name (both absent counts as the same).
+    static bool SameType(int32_t type1, const char* class1, int32_t type2, const char* class2);
+    static bool SameNodeType(const GSCNode* a, const GSCNode* b);
 
     // The arena and scanner of the load in progress (null outside LoadAndParse).
     static CompileArena* CurrentArena();
