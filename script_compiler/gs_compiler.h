@@ -13,6 +13,21 @@
 
 class CompileArena;
 class GSScanner;
+class GSClassSymbol;
+class GSFunctionSymbol;
+class GSSymbol;
+class GSSymbolTable;
+
+// The state of one semantic walk (shared by the nested walks over declarators).
+struct GSAnalyseState {
+    bool abort = false;    // a failure after which the walk stops at once
+    bool include = false;  // the source is an include: declarations outside bodies only
+    bool skip = false;     // the node just visited asks that its children not be walked
+    GSFunctionSymbol* function = nullptr;
+    GSClassSymbol* currentClass = nullptr;
+    CompileArena* arena = nullptr;
+    GSSymbolTable* table = nullptr;
+};
 
 class GSCompiler {
 public:
@@ -71,6 +86,35 @@ public:
     // name (both absent counts as the same).
     static bool SameType(int32_t type1, const char* class1, int32_t type2, const char* class2);
     static bool SameNodeType(const GSCNode* a, const GSCNode* b);
+
+    // The semantic pass over a source's tree: declares classes, functions and variables,
+    // types and folds expressions, links labels and jumps, inserts conversions and reports
+    // every error of the language. True when no check failed.
+    static bool AnalyseTree(GSAnalyseState& state, GSCNode* first, CompileArena& arena);
+    static bool PreVisit(GSAnalyseState& state, GSCNode* node);
+    static bool PostVisit(GSAnalyseState& state, GSCNode* node);
+    static bool DeclareClass(GSAnalyseState& state, GSCNode* node);
+    static bool DeclareFunction(GSAnalyseState& state, GSCNode* node);
+    static bool DeclareVariables(GSAnalyseState& state, GSCNode* node);
+    static bool CheckTypeNode(GSAnalyseState& state, GSCNode* type);
+    static bool CheckDeclarator(GSAnalyseState& state, GSCNode* node);
+    static bool CheckIdentifier(GSAnalyseState& state, GSCNode* node);
+    static bool CheckMe(GSAnalyseState& state, GSCNode* node);
+    static bool CheckOperator(GSAnalyseState& state, GSCNode* node);
+    static bool CheckMemberAccess(GSAnalyseState& state, GSCNode* node);
+    static bool CheckCall(GSAnalyseState& state, GSCNode* node);
+    static bool CheckStatement(GSAnalyseState& state, GSCNode* node);
+    // The assignment table, then for two classes the source deriving from the target.
+    static bool CheckAssignable(GSAnalyseState& state, GSCNode* target, GSCNode* source);
+    // Whether a value of the source type may be cast or passed as the target type, and
+    // whether that needs a conversion.
+    static bool CanConvert(GSAnalyseState& state, int32_t targetType, const char* targetClass,
+                           int32_t sourceType, const char* sourceClass, bool& needed);
+    // Wraps *link (an argument) in a cast node to the type; false when no node can be had.
+    static bool InsertCast(GSAnalyseState& state, GSCNode** link, int32_t type, const char* className);
+    // Turn an operator node with constant operands into a constant; false when it stays.
+    static bool FoldBinary(GSCNode* node);
+    static bool FoldUnary(GSCNode* node);
 
     // The arena and scanner of the load in progress (null outside LoadAndParse).
     static CompileArena* CurrentArena();
