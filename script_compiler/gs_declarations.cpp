@@ -207,12 +207,13 @@ bool GSCompiler::DeclareVariables(GSAnalyseState& state, GSCNode* node) {
         if (!state.include && variable->index >= 0) state.currentClass->GetSlot(*variable, slot);
         name->slot = static_cast<int16_t>(slot);
     }
+    if (!state.include || define) {
+        const bool include = state.include;
+        state.include = false;
+        passed = AnalyseTree(state, node->child[1], *state.arena) && passed;
+        state.include = include;
+    }
     state.skip = true;
-    if (state.include && !define) return passed;
-    const bool include = state.include;
-    state.include = false;
-    passed = AnalyseTree(state, node->child[1], *state.arena) && passed;
-    state.include = include;
     return passed;
 }
 
