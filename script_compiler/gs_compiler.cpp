@@ -67,6 +67,7 @@ GSCNode* GSCompiler::NewNode(CompileArena& arena, int32_t category, int32_t kind
     node->line = line;
     node->sub = sub;
     node->valueType = GS_TYPE_NONE;
+    node->slot = -1;
     return node;
 }
 
@@ -80,15 +81,32 @@ void GSCompiler::Message(CompileArena& arena, const char* format, ...) {
     arena.log->Append(text);
 }
 
-void GSCompiler::ReportError(CompileArena& arena, bool error, bool warning, int line,
-                             const char* format, ...) {
+namespace {
+
+void Report(CompileArena& arena, bool error, bool warning, const char* fileName, int line,
+            const char* format, va_list arguments) {
     if (error) ++arena.errorCount;
     if (warning) ++arena.warningCount;
     if (!arena.log) return;
     char text[kMessageChars];
+    std::vsnprintf(text, sizeof text, format, arguments);
+    arena.log->Append((std::string(fileName) + "(" + std::to_string(line) + ") : " + text).c_str());
+}
+
+}  // namespace
+
+void GSCompiler::ReportError(CompileArena& arena, bool error, bool warning, int line,
+                             const char* format, ...) {
     va_list arguments;
     va_start(arguments, format);
-    std::vsnprintf(text, sizeof text, format, arguments);
+    Report(arena, error, warning, arena.fileName, line, format, arguments);
     va_end(arguments);
-    arena.log->Append((std::string(arena.fileName) + "(" + std::to_string(line) + ") : " + text).c_str());
+}
+
+void GSCompiler::ReportErrorAt(CompileArena& arena, bool error, bool warning, const char* fileName,
+                               int line, const char* format, ...) {
+    va_list arguments;
+    va_start(arguments, format);
+    Report(arena, error, warning, fileName ? fileName : "", line, format, arguments);
+    va_end(arguments);
 }

@@ -5,12 +5,29 @@
 // nothing.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "script_compiler/gs_node.h"
 
 class CompileArena;
 class GSScanner;
+class GSClassSymbol;
+class GSFunctionSymbol;
+class GSSymbol;
+class GSSymbolTable;
+
+// The state of one semantic walk (shared by the nested walks over declarators).
+struct GSAnalyseState {
+    bool abort = false;    // a failure after which the walk stops at once
+    bool include = false;  // the source is an include: declarations outside bodies only
+    bool skip = false;     // the node just visited asks that its children not be walked
+    GSFunctionSymbol* function = nullptr;
+    GSClassSymbol* currentClass = nullptr;
+    CompileArena* arena = nullptr;
+    GSSymbolTable* table = nullptr;
+};
 
 class GSCompiler {
 public:
@@ -40,6 +57,64 @@ public:
     // Raises the error and/or warning count, then logs "<file>(<line>) : <text>".
     static void ReportError(CompileArena& arena, bool error, bool warning, int line,
                             const char* format, ...) __attribute__((format(printf, 5, 6)));
+
+    // ReportError with the file name given instead of the arena's.
+    static void ReportErrorAt(CompileArena& arena, bool error, bool warning, const char* fileName,
+                              int line, const char* format, ...) __attribute__((format(printf, 6, 7)));
+
+    // Signatures. A function's key is "::Name(types)" with its parameter types' names
+    // (a class by its name, an array of a class by its name and "[]"); its linkage name is
+    // "$", the return type's name, "@", the class name and the key. classNames false names
+    // object parameters "object". False for a node that is no function or prototype, or a
+    // signature longer than capacity - 1 characters.
+    static bool BuildSignature(const char* className, const GSCNode* function, char* destination,
+                               size_t capacity, bool withReturn, bool classNames);
+    // The name of a type node's type as a signature writes it.
+    static void TypeNodeName(const GSCNode* type, bool className, char* destination, size_t capacity);
+    // The part of a key between "::" and "(" (cut to capacity - 1 characters).
+    static void PlainFunctionName(char* destination, size_t capacity, const char* key);
+    // The key's parameter type names one at a time: the first (or the one after cursor) goes
+    // to type; the answer is the cursor for the next call, null when there is none.
+    static const char* FirstParameterType(const char* key, char* type, size_t capacity);
+    static const char* NextParameterType(const char* cursor, char* type, size_t capacity);
+    // A type name back to its code; a class-array name loses its "[]" (code 11), any other
+    // unknown name is a class (code 5).
+    static int32_t TypeCodeOfName(char* name);
+    // "public " ... "define " for the specifier bits that are set, in their fixed order.
+    static std::string FlagsText(uint32_t flags);
+    // Equal codes, or null against object either way; two objects also need the same class
+    // name (both absent counts as the same).
+    static bool SameType(int32_t type1, const char* class1, int32_t type2, const char* class2);
+    static bool SameNodeType(const GSCNode* a, const GSCNode* b);
+
+    // The semantic pass over a source's tree: declares classes, functions and variables,
+    // types and folds expressions, links labels and jumps, inserts conversions and reports
+    // every error of the language. True when no check failed.
+    static bool AnalyseTree(GSAnalyseState& state, GSCNode* first, CompileArena& arena);
+    static bool PreVisit(GSAnalyseState& state, GSCNode* node);
+    static bool PostVisit(GSAnalyseState& state, GSCNode* node);
+    static bool DeclareClass(GSAnalyseState& state, GSCNode* node);
+    static bool DeclareFunction(GSAnalyseState& state, GSCNode* node);
+    static bool DeclareVariables(GSAnalyseState& state, GSCNode* node);
+    static bool CheckTypeNode(GSAnalyseState& state, GSCNode* type);
+    static bool CheckDeclarator(GSAnalyseState& state, GSCNode* node);
+    static bool CheckIdentifier(GSAnalyseState& state, GSCNode* node);
+    static bool CheckMe(GSAnalyseState& state, GSCNode* node);
+    static bool CheckOperator(GSAnalyseState& state, GSCNode* node);
+    static bool CheckMemberAccess(GSAnalyseState& state, GSCNode* node);
+    static bool CheckCall(GSAnalyseState& state, GSCNode* node);
+    static bool CheckStatement(GSAnalyseState& state, GSCNode* node);
+    // The assignment table, then for two classes the source deriving from the target.
+    static bool CheckAssignable(GSAnalyseState& state, GSCNode* target, GSCNode* source);
+    // Whether a value of the source type may be cast or passed as the target type, and
+    // whether that needs a conversion.
+    static bool CanConvert(GSAnalyseState& state, int32_t targetType, const char* targetClass,
+                           int32_t sourceType, const char* sourceClass, bool& needed);
+    // Wraps *link (an argument) in a cast node to the type; false when no node can be had.
+    static bool InsertCast(GSAnalyseState& state, GSCNode** link, int32_t type, const char* className);
+    // Turn an operator node with constant operands into a constant; false when it stays.
+    static bool FoldBinary(GSCNode* node);
+    static bool FoldUnary(GSCNode* node);
 
     // The arena and scanner of the load in progress (null outside LoadAndParse).
     static CompileArena* CurrentArena();

@@ -69,7 +69,8 @@ enum GSOperator : int32_t {
     GS_OP_NEW,
 };
 
-// Flags: declaration specifiers, and the parser's marks on lists, bodies and expressions.
+// Flags: declaration specifiers, the parser's marks on lists, bodies and expressions, and
+// the marks the checks leave for code generation.
 enum GSNodeFlag : uint32_t {
     GS_FLAG_PUBLIC = 0x1,
     GS_FLAG_NATIVE = 0x2,
@@ -79,9 +80,12 @@ enum GSNodeFlag : uint32_t {
     GS_FLAG_GAME = 0x40,
     GS_FLAG_DEFINE = 0x80,
     GS_FLAG_SECURED = 0x100,
+    GS_FLAG_HAS_DEFAULT = 1u << 22,  // switch that has a default label
     GS_FLAG_MEMBER = 1u << 26,   // variable list that declares class members
     GS_FLAG_BODY = 1u << 27,     // block that is a function body
     GS_FLAG_DISCARD = 1u << 28,  // expression whose value is not used
+    GS_FLAG_MEMBER_CALL = 1u << 29,  // call whose callee is reached through "."
+    GS_FLAG_LVALUE = 1u << 30,       // expression that can be assigned to
 };
 
 union GSCValue {
@@ -93,7 +97,7 @@ union GSCValue {
 struct GSCNode {
     GSCNode* child[4];
     GSCNode* next;
-    uintptr_t reserved;  // zero from the parser; the checks use it
+    GSCNode* backLink;  // set by the checks: the node the walk came from (parent or previous)
     int32_t category;
     GSCValue value;
     int32_t kind;
@@ -103,6 +107,13 @@ struct GSCNode {
     // Set by the semantic checks: the value type and, for object types, the class name.
     int32_t valueType;
     const char* className;
+    // A variable's slot, an argument slot or a called function's method-table index; -1 none.
+    int16_t slot;
+    int32_t argumentSlots;  // calls: the callee's argument slots (arguments plus one)
+    // break and continue: the statement they leave; case, default and on: their switch or wait.
+    GSCNode* jumpTarget;
+    // switch and wait: their newest label; a label: the label linked before it.
+    GSCNode* labelChain;
 };
 
 // "void" ... "null" for codes 0 to 13, "illegal type" for any other.

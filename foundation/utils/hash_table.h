@@ -53,6 +53,17 @@ class HashTable {
         return found;
     }
 
+    // Unlinks this very node (not merely one comparing equal); false when it is not here.
+    bool Remove(IHashNode* node) {
+        if (chains_.BucketCount() == 0 || !node) return false;
+        bool found = false;
+        const uint32_t b = Bucket(*node);
+        IHashNode** slot = chains_.Locate(b, SameAs{node}, found);
+        if (!found) return false;
+        Iterator it = chains_.IteratorAt(slot, b);
+        return chains_.UnlinkAt(it) != nullptr;
+    }
+
     bool Begin(Iterator& it) const { return chains_.Begin(it); }
     uint32_t BucketCount() const { return chains_.BucketCount(); }
     uint32_t EntryCount() const { return chains_.EntryCount(); }
@@ -62,6 +73,11 @@ class HashTable {
     struct OrderOf {
         const IHashNode& key;
         int32_t operator()(const IHashNode* entry) const { return key.Compare(*entry); }
+    };
+
+    struct SameAs {
+        const IHashNode* node;
+        int32_t operator()(const IHashNode* entry) const { return entry == node ? 0 : 1; }
     };
 
     HashChains<IHashNode> chains_;

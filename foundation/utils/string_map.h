@@ -1,0 +1,52 @@
+// Utils::StringMap: a hash map from texts to signed 32-bit values (the library string table,
+// the runtime's name maps). Keys are the caller's text pointers and are not copied. A key
+// hashes as h = h * 3 + c over its bytes taken as signed chars, in 32-bit unsigned
+// arithmetic; each bucket's chain stays in ascending strcmp order, so iteration order is
+// bucket by bucket, then by key, and a lookup stops at the first larger key.
+#pragma once
+
+#include <cstdint>
+
+#include "foundation/utils/hash_chains.h"
+
+namespace Utils {
+
+struct StringMapEntry {
+    const char* key;
+    int32_t value;
+    StringMapEntry* next;
+};
+
+class StringMap {
+  public:
+    using Iterator = HashChains<StringMapEntry>::Iterator;
+
+    StringMap() = default;
+    ~StringMap() { Release(); }
+    StringMap(const StringMap&) = delete;
+    StringMap& operator=(const StringMap&) = delete;
+
+    static uint32_t Hash(const char* key);
+
+    // Frees any entries, then makes `bucketCount` empty buckets; false when they cannot be had.
+    bool Init(uint32_t bucketCount);
+    // False, with the map unchanged, for a key already present, a map without buckets or an
+    // entry that cannot be had.
+    bool Insert(const char* key, int32_t value);
+    // True with `it` on the key's entry.
+    bool Find(const char* key, Iterator& it);
+    bool Begin(Iterator& it) const { return chains_.Begin(it); }
+
+    // Frees every entry (the keys are the caller's).
+    void Clear();
+    // Clear, then the buckets freed.
+    void Release();
+
+    uint32_t BucketCount() const { return chains_.BucketCount(); }
+    uint32_t EntryCount() const { return chains_.EntryCount(); }
+
+  private:
+    HashChains<StringMapEntry> chains_;
+};
+
+}  // namespace Utils
