@@ -47,9 +47,10 @@ public:
         return true;
     }
 
-    // As LZSSDecodeOutput::Match, over the history in the buffer.
+    // As LZSSDecodeOutput::Match, over the history in the buffer. The distance is checked
+    // after the room is made, against the history that remains.
     [[gnu::always_inline]] bool Match(size_t distance, size_t length) {
-        if (distance == 0 || distance > size_ || !Room(length)) return false;
+        if (distance == 0 || !Room(length) || distance > size_) return false;
         CopyLZSSMatch(data_ + size_, distance, length);
         size_ += length;
         return true;
