@@ -190,12 +190,12 @@ bool KAVUserData::MakeRelativePath(const Kiv::File::Path& base, const Kiv::File:
     Kiv::File::Path path = full;
     CanonicalisePath(folder);
     CanonicalisePath(path);
-    const std::string_view base = folder.View();
+    const std::string_view above = folder.View();
     const std::string_view whole = path.View();
-    if (!Kiv::Ascii::EqualsIgnoreCase(whole.substr(0, base.size()), base)) return false;
+    if (!Kiv::Ascii::EqualsIgnoreCase(whole.substr(0, above.size()), above)) return false;
     out = Kiv::File::Path();
-    if (whole.size() == base.size()) return true;
-    if (whole[base.size()] != '\\') return false;
+    if (whole.size() == above.size()) return true;
+    if (whole[above.size()] != '\\') return false;
     if (!folder.MakeRelativeTo(path.c_str())) return false;
     out = std::move(folder);
     return true;

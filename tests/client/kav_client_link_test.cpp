@@ -112,18 +112,19 @@ TEST_F(KAVClientTest, SilentDaemonFailsTheHandshakeWithinTheConnectTimeOut) {
     EXPECT_TRUE(closedByClient) << "the client waited on past the peer's deadline";
 
     KAVStartSchedule::SetWaitMs(1);
+    const int lookUpsBefore = lookUps_.load();
     EXPECT_FALSE(KAVClient::Start(StartupOptions()));
-    EXPECT_EQ(lookUps_.load(), 11);
+    EXPECT_EQ(lookUps_.load() - lookUpsBefore, 11);
     EXPECT_EQ(launches_.load(), 1);
 }
 
 // Only the handshake is bounded: a reply that takes several connect time-outs still arrives.
 TEST_F(KAVClientTest, RequestWaitsOutlastTheConnectTimeOut) {
-    NetTimeouts::SetConnectMs(10);
+    NetTimeouts::SetConnectMs(100);
     ASSERT_TRUE(StartClient());
     PeerScript script([&] {
         const PeerRequest request = peer_.ReadRequest();
-        std::this_thread::sleep_for(std::chrono::milliseconds(60));
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
         peer_.Reply(request.transactionId, {0x01});
     });
     BufferStream request;

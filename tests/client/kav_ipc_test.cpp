@@ -17,6 +17,7 @@
 #include <string>
 
 #include "client/kav/kav_user_data.h"
+#include "engine/ascii.h"
 #include "engine/log.h"
 #include "engine/options.h"
 #include "kav_test_installation.h"
