@@ -19,7 +19,7 @@
 #include "daemon/asset_install.h"
 #include "daemon/asset_table.h"
 #include "daemon/daemon_record.h"
-#include "foundation/cdp/cdp_archive.h"
+#include "foundation/cdp/cdp_asset.h"
 #include "foundation/soup/chunk.h"
 #include "foundation/soup/container_tag.h"
 #include "foundation/streams/buffer_stream.h"
@@ -84,12 +84,28 @@ ACSChunkRef ArchivedAsset(int content) {
     return config;
 }
 
+// The archive is put together child by child in the archive layout (the asset configs
+// under "assets", their KUIDs in "contents-table"), since adding assets one at a time
+// through CDPArchive checks each against all before it.
 bool MakeArchive(const fs::path& path, int count) {
-    CDPArchive archive;
+    ACSChunkRef root;
+    root.SetNamedTagString("kind", "archive");
+    root.SetNamedTagInt("package-version", 1);
+    ACSChunkRef assets;
+    assets.EnsureContainer();
+    ACSChunkRef contents;
+    contents.EnsureContainer();
     for (int i = 1; i <= count; ++i) {
-        if (!archive.AddAsset(ArchivedAsset(i)).IsEmpty()) return false;
+        const KUID kuid(12, i, 0);
+        assets->AddChild(kuid.ToTag(), ArchivedAsset(i));
+        ACSChunkRef holder;
+        holder.SetNamedTagKUID("kuid", kuid);
+        contents->AddChild(Kiv::PString(std::to_string(i - 1)),
+                           holder->GetNamedChunk(Kiv::PString("kuid")));
     }
-    return archive.Save(path.c_str()).IsEmpty();
+    root.SetNamedSoup("assets", assets);
+    root.SetNamedSoup("contents-table", contents);
+    return root.SaveToFile(nullptr, path.c_str(), nullptr);
 }
 
 // The payload of requests 39 and 40: the path, the mode, no question handler.
@@ -172,42 +188,50 @@ void InstallArchive(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * count);
 }
 
-// Keeps each run's rate for the summary.
+// Keeps each run's seconds per iteration, wall clock and CPU, for the summary.
 class SummaryReporter : public benchmark::ConsoleReporter {
   public:
+    struct Seconds {
+        double real = 0;
+        double cpu = 0;
+    };
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
-            const auto rate = run.counters.find("items_per_second");
-            if (rate != run.counters.end()) rates_[run.benchmark_name()] = rate->second.value;
+            if (run.iterations <= 0 || run.error_occurred) continue;
+            const double iterations = static_cast<double>(run.iterations);
+            seconds_[run.benchmark_name()] = {run.real_accumulated_time / iterations,
+                                              run.cpu_accumulated_time / iterations};
         }
     }
-    // Assets per second; the median of repeated runs when there is one.
-    double Rate(const std::string& name) const {
-        auto found = rates_.find(name + "_median");
-        if (found == rates_.end()) found = rates_.find(name);
-        return found == rates_.end() ? 0 : found->second;
+    Seconds Of(const std::string& name) const {
+        auto found = seconds_.find(name);
+        return found == seconds_.end() ? Seconds{} : found->second;
     }
 
   private:
-    std::map<std::string, double> rates_;
+    std::map<std::string, Seconds> seconds_;
 };
 
 std::string Name(const char* kind, int count) {
     return std::string(kind) + "/" + std::to_string(count) + "/iterations:1/real_time";
 }
 
+// The wall clock decides (the installs flush every asset to disk); the CPU time, which
+// leaves the disk's waits out, is shown beside it.
 void PrintSummary(const SummaryReporter& reporter) {
     std::printf("\nTime per asset at %d assets as a multiple of the time at %d (same run)\n",
                 kLarge, kSmall);
     for (const char* kind : {"folders", "archive"}) {
-        const double small = reporter.Rate(Name(kind, kSmall));
-        const double large = reporter.Rate(Name(kind, kLarge));
-        if (small <= 0 || large <= 0) continue;
-        const double growth = small / large;
-        std::printf("%-8s %8.3f ms/asset at %5d, %8.3f ms/asset at %5d: %5.2fx (limit %.2fx) %s\n",
-                    kind, 1000 / small, kSmall, 1000 / large, kLarge, growth, kAllowedGrowth,
-                    growth <= kAllowedGrowth ? "met" : "MISSED");
+        const SummaryReporter::Seconds small = reporter.Of(Name(kind, kSmall));
+        const SummaryReporter::Seconds large = reporter.Of(Name(kind, kLarge));
+        if (small.real <= 0 || large.real <= 0 || small.cpu <= 0) continue;
+        const double growth = (large.real / kLarge) / (small.real / kSmall);
+        const double cpuGrowth = (large.cpu / kLarge) / (small.cpu / kSmall);
+        std::printf("%-8s %7.3f ms/asset at %5d, %7.3f ms/asset at %5d: %5.2fx (CPU %5.2fx; "
+                    "limit %.2fx) %s\n",
+                    kind, 1000 * small.real / kSmall, kSmall, 1000 * large.real / kLarge, kLarge,
+                    growth, cpuGrowth, kAllowedGrowth, growth <= kAllowedGrowth ? "met" : "MISSED");
     }
 }
 
