@@ -1,6 +1,6 @@
-// The child list of an in-memory container: entries, holes and the two indexes. Small lists
-// erase in place; indexed ones leave holes, except at the end, so that replacing the last
-// tag (a name set again and again) leaves none.
+// The child list of an in-memory container: entries, holes and the two indexes. Short lists
+// erase in place; long ones leave holes, except at the end, so that replacing the last tag
+// (a name set again and again) leaves none.
 #include "foundation/soup/child_list.h"
 
 #include <algorithm>
@@ -10,7 +10,7 @@
 
 namespace {
 
-// Lists longer than this keep their indexes.
+// Lists longer than this keep indexes.
 constexpr size_t kIndexedFrom = 8;
 // Holes beyond the live entries by this many are closed up by the next removal.
 constexpr uint32_t kHoleSlack = 64;
@@ -20,14 +20,13 @@ constexpr uint32_t kHoleSlack = 64;
 ChildList::~ChildList() {
     std::vector<ACSChildEntry> gone;
     gone.swap(entries_);
-    byName_.Clear();
-    byNode_.Clear();
+    indexes_.reset();
     live_ = 0;
 }
 
 bool ChildList::At(int32_t index, Kiv::PString& name, ACSChunkRef& chunk) const {
     if (index < 0 || index >= live_) return false;
-    if (holes_.load(std::memory_order_acquire) != 0) Settle();
+    if (HasHoles()) Settle();
     const ACSChildEntry& entry = entries_[static_cast<size_t>(index)];
     name = entry.name;
     chunk = entry.chunk;
@@ -35,16 +34,16 @@ bool ChildList::At(int32_t index, Kiv::PString& name, ACSChunkRef& chunk) const 
 }
 
 ACSChunkRef ChildList::FindName(const Kiv::PString& name) const {
-    if (holes_.load(std::memory_order_acquire) == 0) return FindNameUnlocked(name);
-    const std::lock_guard<std::mutex> guard(settling_);
+    if (!HasHoles()) return FindNameUnlocked(name);
+    const std::lock_guard<std::mutex> guard(indexes_->settling);
     return FindNameUnlocked(name);
 }
 
 ACSChunkRef ChildList::FindNameUnlocked(const Kiv::PString& name) const {
-    uint32_t slot = static_cast<uint32_t>(entries_.size());
-    if (!indexed_) {
+    auto slot = static_cast<uint32_t>(entries_.size());
+    if (!indexes_) {
         slot = Scan(0, name.Identity(), NameKey);
-    } else if (const IdentityIndex::Holders* found = byName_.Find(name.Identity())) {
+    } else if (const IdentityIndex::Holders* found = indexes_->byName.Find(name.Identity())) {
         slot = found->first;
     }
     return slot < entries_.size() ? entries_[slot].chunk : ACSChunkRef();
@@ -54,45 +53,47 @@ void ChildList::Append(const Kiv::PString& name, const ACSChunkRef& chunk) {
     entries_.push_back(ACSChildEntry{name, chunk});
     ++live_;
     const auto slot = static_cast<uint32_t>(entries_.size() - 1);
-    if (!indexed_) {
+    if (!indexes_) {
         if (entries_.size() > kIndexedFrom) RebuildIndexes();
         return;
     }
-    Index(byName_, entries_[slot], slot, NameKey);
-    if (nodesIndexed_) Index(byNode_, entries_[slot], slot, NodeKey);
+    indexes_->byName.Add(name.Identity(), slot);
+    if (indexes_->nodesIndexed) indexes_->byNode.Add(chunk.Get(), slot);
 }
 
 ACSChunkRef ChildList::RemoveFirstHolding(const ACSChunk* node) {
     if (!node) return ACSChunkRef();
-    uint32_t slot = static_cast<uint32_t>(entries_.size());
-    if (indexed_ && !nodesIndexed_) IndexNodes();
-    if (!indexed_) {
-        slot = Scan(0, node, NodeKey);
-    } else if (const IdentityIndex::Holders* found = byNode_.Find(node)) {
-        slot = found->first;
-    }
-    if (slot >= entries_.size()) return ACSChunkRef();
-    ACSChildEntry& entry = entries_[slot];
-    ACSChunkRef removed = entry.chunk;
-    --live_;
-    if (!indexed_) {
+    if (!indexes_) {
+        const uint32_t slot = Scan(0, node, NodeKey);
+        if (slot >= entries_.size()) return ACSChunkRef();
+        ACSChunkRef removed = std::move(entries_[slot].chunk);
         entries_.erase(entries_.begin() + slot);
+        --live_;
         return removed;
     }
-    Unindex(byName_, slot, NameKey(entry), NameKey);
-    Unindex(byNode_, slot, node, NodeKey);
-    entry.chunk.Release();
+    if (!indexes_->nodesIndexed) IndexNodes();
+    const IdentityIndex::Holders* found = indexes_->byNode.Find(node);
+    return found ? RemoveAt(found->first) : ACSChunkRef();
+}
+
+ACSChunkRef ChildList::RemoveAt(uint32_t slot) {
+    ACSChildEntry& entry = entries_[slot];
+    Unindex(indexes_->byName, slot, NameKey(entry), NameKey);
+    Unindex(indexes_->byNode, slot, NodeKey(entry), NodeKey);
+    ACSChunkRef removed = std::move(entry.chunk);
     entry.name = Kiv::PString();
+    --live_;
+    std::atomic<uint32_t>& holes = indexes_->holes;
     if (slot + 1 < entries_.size()) {
-        holes_.fetch_add(1, std::memory_order_relaxed);
+        holes.fetch_add(1, std::memory_order_relaxed);
     } else {
         entries_.pop_back();
         while (!entries_.empty() && !entries_.back().chunk.Get()) {
             entries_.pop_back();
-            holes_.fetch_sub(1, std::memory_order_relaxed);
+            holes.fetch_sub(1, std::memory_order_relaxed);
         }
     }
-    if (holes_.load(std::memory_order_relaxed) > static_cast<uint32_t>(live_) + kHoleSlack)
+    if (holes.load(std::memory_order_relaxed) > static_cast<uint32_t>(live_) + kHoleSlack)
         Compact();
     return removed;
 }
@@ -109,7 +110,7 @@ void ChildList::SwapChunks(const ACSChunk* a, const ACSChunk* b) {
     }
     if (!holdsA || !holdsB) return;
     std::swap(holdsA->chunk, holdsB->chunk);
-    if (indexed_) RebuildIndexes();
+    if (indexes_) RebuildIndexes();
 }
 
 void ChildList::SortByName() {
@@ -118,7 +119,7 @@ void ChildList::SortByName() {
                      [](const ACSChildEntry& a, const ACSChildEntry& b) {
                          return a.name.View() < b.name.View();
                      });
-    if (indexed_) RebuildIndexes();
+    if (indexes_) RebuildIndexes();
 }
 
 template <class Key> uint32_t ChildList::Scan(uint32_t from, const void* key, Key keyOf) const {
@@ -126,11 +127,6 @@ template <class Key> uint32_t ChildList::Scan(uint32_t from, const void* key, Ke
     for (uint32_t slot = from; slot < size; ++slot)
         if (entries_[slot].chunk.Get() && keyOf(entries_[slot]) == key) return slot;
     return size;
-}
-
-template <class Key>
-void ChildList::Index(IdentityIndex& index, const ACSChildEntry& entry, uint32_t slot, Key keyOf) {
-    index.Add(keyOf(entry), slot);
 }
 
 template <class Key>
@@ -146,28 +142,28 @@ void ChildList::Unindex(IdentityIndex& index, uint32_t slot, const void* key, Ke
 }
 
 void ChildList::RebuildIndexes() const {
-    byName_.Clear();
+    if (!indexes_) indexes_ = std::make_unique<Indexes>();
+    indexes_->byName.Clear();
     for (uint32_t slot = 0; slot < entries_.size(); ++slot)
-        if (entries_[slot].chunk.Get()) Index(byName_, entries_[slot], slot, NameKey);
-    indexed_ = true;
-    if (nodesIndexed_) IndexNodes();
+        if (entries_[slot].chunk.Get()) indexes_->byName.Add(NameKey(entries_[slot]), slot);
+    if (indexes_->nodesIndexed) IndexNodes();
 }
 
 void ChildList::IndexNodes() const {
-    byNode_.Clear();
+    indexes_->byNode.Clear();
     for (uint32_t slot = 0; slot < entries_.size(); ++slot)
-        if (entries_[slot].chunk.Get()) Index(byNode_, entries_[slot], slot, NodeKey);
-    nodesIndexed_ = true;
+        if (entries_[slot].chunk.Get()) indexes_->byNode.Add(NodeKey(entries_[slot]), slot);
+    indexes_->nodesIndexed = true;
 }
 
 void ChildList::Compact() const {
-    if (holes_.load(std::memory_order_relaxed) == 0) return;
+    if (!HasHoles()) return;
     std::erase_if(entries_, [](const ACSChildEntry& entry) { return !entry.chunk.Get(); });
-    if (indexed_) RebuildIndexes();
-    holes_.store(0, std::memory_order_release);
+    RebuildIndexes();
+    indexes_->holes.store(0, std::memory_order_release);
 }
 
 void ChildList::Settle() const {
-    const std::lock_guard<std::mutex> guard(settling_);
+    const std::lock_guard<std::mutex> guard(indexes_->settling);
     Compact();
 }
