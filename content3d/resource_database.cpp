@@ -72,6 +72,7 @@ KodrinResourceDatabase* KodrinResourceDatabase::Make(const Kiv::PString& folderN
         return nullptr;
     }
     database->substitutedName_ = folderName;
+    database->basePath_ = basePath ? basePath : "";
     return database;
 }
 

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "engine/pstring.h"
 #include "engine/resource_database.h"
@@ -38,6 +39,8 @@ class KodrinResourceDatabase : public Kiv::ResourceDatabase {
     static int32_t GetUserCount(const KodrinResourceDatabase* database);
 
     bool IsArchiveBacked() const { return isArchive_; }
+    // The base path of the Open that made the database.
+    const char* GetBasePath() const { return basePath_.c_str(); }
 
   private:
     friend struct ResourceDatabaseRegistry;
@@ -50,5 +53,6 @@ class KodrinResourceDatabase : public Kiv::ResourceDatabase {
     static KodrinResourceDatabase* Make(const Kiv::PString& folderName, const char* basePath);
 
     Kiv::PString substitutedName_;
+    std::string basePath_;
     bool isArchive_;
 };
