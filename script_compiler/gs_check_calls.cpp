@@ -53,7 +53,7 @@ bool ConvertArguments(GSAnalyseState& state, GSCNode* call, const char* key) {
     return true;
 }
 
-void TakeFunction(GSAnalyseState& state, GSCNode* call, GSClassSymbol* inClass, GSFunctionSymbol* function) {
+void TakeFunction(GSCNode* call, GSClassSymbol* inClass, GSFunctionSymbol* function) {
     int32_t slot = -1;
     if (inClass->GetSlot(*function, slot)) call->slot = static_cast<int16_t>(slot);
     call->argumentSlots = function->argumentCount;
@@ -61,7 +61,6 @@ void TakeFunction(GSAnalyseState& state, GSCNode* call, GSClassSymbol* inClass, 
     if (inClass->flags & (GS_FLAG_STATIC | GS_FLAG_FINAL)) call->flags |= GS_FLAG_FINAL;
     call->valueType = function->typeCode;
     call->className = function->returnClassName;
-    state.table->NumberReference(function);
 }
 
 bool CheckInherited(GSAnalyseState& state, GSCNode* call, bool memberCall) {
@@ -72,7 +71,7 @@ bool CheckInherited(GSAnalyseState& state, GSCNode* call, bool memberCall) {
         return GSCheck::Fail(state, call, "internal compiler error while parsing 'inherited', line %d.", call->line);
     if (function->flags & (GS_FLAG_NATIVE | GS_FLAG_THREAD))
         return GSCheck::Fail(state, call, "'inherited' can not be used on native or thread function, line %d.", call->line);
-    TakeFunction(state, call, state.currentClass, function);
+    TakeFunction(call, state.currentClass, function);
     return ConvertArguments(state, call, function->name);
 }
 
@@ -115,7 +114,7 @@ bool GSCompiler::CheckCall(GSAnalyseState& state, GSCNode* node) {
     }
     bool passed = true;
     if (exact > 1) passed = GSCheck::Fail(state, node, "function call %s is ambiguous, line %d.", name, node->line);
-    TakeFunction(state, node, inClass, best);
+    TakeFunction(node, inClass, best);
     if (memberCall && !(best->flags & GS_FLAG_PUBLIC) && best->owner != state.currentClass)
         passed = GSCheck::Fail(state, node, "function %s not public in object %s, line %d.", name, inClass->name, node->line);
     if (fewest > 0) passed = ConvertArguments(state, node, best->name) && passed;

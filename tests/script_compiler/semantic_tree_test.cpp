@@ -199,6 +199,18 @@ TEST(SemanticTree, AnIncludeDeclaresWithoutCheckingBodiesAndResolvesParentsOnFir
     EXPECT_EQ(assign->child[1]->kind, GS_EXPR_CONSTANT);
 }
 
+TEST(SemanticTree, ReferenceNumbersFollowTheTopSourcesLookupsAfterItsIncludes) {
+    auto analysed = Analyse("class X { public int v; public void f() {} }; class Y { public void g() {} }; class Z {};", true);
+    ASSERT_TRUE(analysed->passed);
+    std::unique_ptr<ParsedText> top;
+    ASSERT_TRUE(AnalyseMore(*analysed, top, "class T { void h() { Y y; X x; x.v = 1; Y w; } };"));
+    auto number = [&](const char* name) { return analysed->table.FindGlobal(name)->referenceNumber; };
+    EXPECT_EQ(number("Y"), 0);
+    EXPECT_EQ(number("X"), 1);
+    EXPECT_EQ(number("Z"), -1) << "never looked up";
+    EXPECT_EQ(analysed->table.classReferenceCount, 2);
+}
+
 std::string NestedBlocks(int depth) {
     return "class A { void f() { " + std::string(depth, '{') + std::string(depth, '}') + " } };";
 }
