@@ -105,7 +105,7 @@ void AlignedByteBuffer::ReadUInt32(uint32_t& value) {
         flags_ |= kReadPastEnd;
         return;
     }
-    uint8_t bytes[4];
+    uint8_t bytes[4] = {};
     ReadBytes(bytes, 4);
     value = uint32_t{bytes[0]} | uint32_t{bytes[1]} << 8 | uint32_t{bytes[2]} << 16 |
             uint32_t{bytes[3]} << 24;
