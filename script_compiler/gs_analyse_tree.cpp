@@ -34,10 +34,16 @@ class Walk {
     int count_ = 0;
 };
 
-bool Overflow(CompileArena& arena) {
-    GSCompiler::Message(arena, "Stack overflow; code nested too deep.");
-    ++arena.errorCount;
+// An ended walk closes the scopes it opened, so the next source starts at its own level.
+bool Abandon(GSAnalyseState& state, int32_t level) {
+    while (state.table->Level() > level) state.table->CloseScope();
     return false;
+}
+
+bool Overflow(GSAnalyseState& state, int32_t level) {
+    GSCompiler::Message(*state.arena, "Stack overflow; code nested too deep.");
+    ++state.arena->errorCount;
+    return Abandon(state, level);
 }
 
 // Post state and children 3, 2, 1, 0 (child 0 on top); false when the stack is full.
@@ -53,6 +59,7 @@ bool PushChildren(Walk& walk, GSCNode* node) {
 bool GSCompiler::AnalyseTree(GSAnalyseState& state, GSCNode* first, CompileArena& arena) {
     state.arena = &arena;
     state.table = arena.owner;
+    const int32_t level = state.table->Level();
     bool passed = true;
     Walk walk;
     walk.Push(first, false, first ? first->backLink : nullptr);
@@ -66,13 +73,13 @@ bool GSCompiler::AnalyseTree(GSAnalyseState& state, GSCNode* first, CompileArena
                 state.skip = false;
                 walk.Push(node->next, false, node);
             } else if (!PushChildren(walk, node)) {
-                return Overflow(arena);
+                return Overflow(state, level);
             }
         } else {
             if (!state.include && !PostVisit(state, node)) passed = false;
             walk.Push(node->next, false, node);
         }
-        if (state.abort) return false;
+        if (state.abort) return Abandon(state, level);
     }
     return passed;
 }

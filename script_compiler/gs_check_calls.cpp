@@ -13,6 +13,12 @@ namespace {
 constexpr int32_t kMaxCandidates = 1024;
 constexpr size_t kTypeChars = 256;
 
+// The class a parameter type names, none for the built-in types and plain objects.
+const char* ParameterClass(int32_t code, const char* type) {
+    if (code != GS_TYPE_OBJECT && code != GS_TYPE_OBJECT + GS_TYPE_ARRAY) return nullptr;
+    return std::strcmp(type, "object") == 0 || std::strcmp(type, "object[]") == 0 ? nullptr : type;
+}
+
 bool IsMemberCallee(const GSCNode* callee) {
     return callee->category == GS_EXPRESSION && callee->kind == GS_EXPR_OPERATOR && callee->sub == GS_OP_MEMBER;
 }
@@ -26,7 +32,7 @@ int32_t Conversions(GSAnalyseState& state, const char* key, GSCNode* arguments) 
     GSCNode* argument = arguments;
     for (; cursor && argument; cursor = GSCompiler::NextParameterType(cursor, type, sizeof type), argument = argument->next) {
         const int32_t code = GSCompiler::TypeCodeOfName(type);
-        const char* className = code == GS_TYPE_OBJECT || code == GS_TYPE_OBJECT + GS_TYPE_ARRAY ? type : nullptr;
+        const char* className = ParameterClass(code, type);
         bool needed = false;
         if (!GSCompiler::CanConvert(state, code, className, argument->valueType, argument->className, needed)) return -1;
         conversions += needed ? 1 : 0;
@@ -42,7 +48,7 @@ bool ConvertArguments(GSAnalyseState& state, GSCNode* call, const char* key) {
     for (; cursor || *link; link = &(*link)->next) {
         if (!cursor || !*link) return GSCheck::Fail(state, call, "Error in expression, line %d.", call->line);
         const int32_t code = GSCompiler::TypeCodeOfName(type);
-        const char* className = code == GS_TYPE_OBJECT || code == GS_TYPE_OBJECT + GS_TYPE_ARRAY ? type : nullptr;
+        const char* className = ParameterClass(code, type);
         bool needed = false;
         if (!GSCompiler::CanConvert(state, code, className, (*link)->valueType, (*link)->className, needed))
             return GSCheck::Fail(state, call, "Error in expression, line %d.", call->line);
@@ -53,7 +59,7 @@ bool ConvertArguments(GSAnalyseState& state, GSCNode* call, const char* key) {
     return true;
 }
 
-void TakeFunction(GSAnalyseState& state, GSCNode* call, GSClassSymbol* inClass, GSFunctionSymbol* function) {
+void TakeFunction(GSCNode* call, GSClassSymbol* inClass, GSFunctionSymbol* function) {
     int32_t slot = -1;
     if (inClass->GetSlot(*function, slot)) call->slot = static_cast<int16_t>(slot);
     call->argumentSlots = function->argumentCount;
@@ -61,7 +67,6 @@ void TakeFunction(GSAnalyseState& state, GSCNode* call, GSClassSymbol* inClass, 
     if (inClass->flags & (GS_FLAG_STATIC | GS_FLAG_FINAL)) call->flags |= GS_FLAG_FINAL;
     call->valueType = function->typeCode;
     call->className = function->returnClassName;
-    state.table->NumberReference(function);
 }
 
 bool CheckInherited(GSAnalyseState& state, GSCNode* call, bool memberCall) {
@@ -72,7 +77,7 @@ bool CheckInherited(GSAnalyseState& state, GSCNode* call, bool memberCall) {
         return GSCheck::Fail(state, call, "internal compiler error while parsing 'inherited', line %d.", call->line);
     if (function->flags & (GS_FLAG_NATIVE | GS_FLAG_THREAD))
         return GSCheck::Fail(state, call, "'inherited' can not be used on native or thread function, line %d.", call->line);
-    TakeFunction(state, call, state.currentClass, function);
+    TakeFunction(call, state.currentClass, function);
     return ConvertArguments(state, call, function->name);
 }
 
@@ -81,6 +86,9 @@ bool CheckInherited(GSAnalyseState& state, GSCNode* call, bool memberCall) {
 bool GSCompiler::CheckCall(GSAnalyseState& state, GSCNode* node) {
     GSCNode* callee = node->child[0];
     const bool memberCall = IsMemberCallee(callee);
+    const bool named = callee->category == GS_EXPRESSION && callee->kind == GS_EXPR_IDENTIFIER;
+    // Only a name or a member can be called; the grammar also lets "1(2)" or "f()()" through.
+    if (!memberCall && !named) return GSCheck::Fail(state, node, "Internal compiler error.");
     const char* name = memberCall ? callee->child[1]->value.text : callee->value.text;
     GSClassSymbol* inClass = state.currentClass;
     if (memberCall) {
@@ -115,7 +123,7 @@ bool GSCompiler::CheckCall(GSAnalyseState& state, GSCNode* node) {
     }
     bool passed = true;
     if (exact > 1) passed = GSCheck::Fail(state, node, "function call %s is ambiguous, line %d.", name, node->line);
-    TakeFunction(state, node, inClass, best);
+    TakeFunction(node, inClass, best);
     if (memberCall && !(best->flags & GS_FLAG_PUBLIC) && best->owner != state.currentClass)
         passed = GSCheck::Fail(state, node, "function %s not public in object %s, line %d.", name, inClass->name, node->line);
     if (fewest > 0) passed = ConvertArguments(state, node, best->name) && passed;

@@ -1,8 +1,9 @@
 // GSCompiler: the script compiler's entry points and the services its passes share:
-// loading and parsing one source into its arena, syntax-tree nodes, literal unquoting and
-// the compile log's message forms. The command-line driver, the checks, the code
-// generator and the library writer are not built yet: Main answers one error and writes
-// nothing.
+// loading and parsing one source into its arena, syntax-tree nodes, literal unquoting, the
+// compile log's message forms, function signatures, and the semantic pass that declares,
+// types and checks a parsed tree (gs_analyse_tree.cpp and the gs_check_*.cpp files). The
+// command-line driver, the code generator and the library writer are not built yet: Main
+// answers one error and writes nothing.
 #pragma once
 
 #include <cstddef>

@@ -121,6 +121,7 @@ TEST(SemanticMessages, Calls) {
     const Case cases[] = {
         Body("B b; b.nothing();", {"function nothing not declared in class B or derivative, line 3."}),
         Body("nothing();", {"function nothing not declared, line 3."}),
+        Body("1(2);", {"Internal compiler error."}),
         Body("B b; b.g();", {"function g not public in object B, line 3."}),
         Body("B b; b.inherited();", {"'inherited' can only be used on current function, line 3."}),
         Whole("class P { void f(int a) {} }; class Q { void f(int a) {} }; class D isclass P, Q { void g() { f(1); } };",

@@ -73,6 +73,8 @@ TEST(SemanticTree, OverloadsPreferNoConversionAndInsertCastsOtherwise) {
         {"void f(string s) {} void f(B b) {}", "B b; f(b);", 1, -1},
         {"void f(string s) {}", "f(2.5);", 0, GS_TYPE_STRING},
         {"void f(B b) {}", "f(null);", 0, GS_TYPE_OBJECT},
+        {"void f(object[] a) {}", "object[] o; f(o);", 0, -1},
+        {"void f(object o) {}", "B b; f(b);", 0, GS_TYPE_OBJECT},
     };
     for (const Case& c : cases) {
         auto analysed = Analyse(std::string("class B {}; class A { ") + c.declarations + " void g() { " + c.call + " } };");
@@ -199,6 +201,18 @@ TEST(SemanticTree, AnIncludeDeclaresWithoutCheckingBodiesAndResolvesParentsOnFir
     EXPECT_EQ(assign->child[1]->kind, GS_EXPR_CONSTANT);
 }
 
+TEST(SemanticTree, ReferenceNumbersFollowTheTopSourcesLookupsAfterItsIncludes) {
+    auto analysed = Analyse("class X { public int v; public void f() {} }; class Y { public void g() {} }; class Z {};", true);
+    ASSERT_TRUE(analysed->passed);
+    std::unique_ptr<ParsedText> top;
+    ASSERT_TRUE(AnalyseMore(*analysed, top, "class T { void h() { Y y; X x; x.v = 1; Y w; } };"));
+    auto number = [&](const char* name) { return analysed->table.FindGlobal(name)->referenceNumber; };
+    EXPECT_EQ(number("Y"), 0);
+    EXPECT_EQ(number("X"), 1);
+    EXPECT_EQ(number("Z"), -1) << "never looked up";
+    EXPECT_EQ(analysed->table.classReferenceCount, 2);
+}
+
 std::string NestedBlocks(int depth) {
     return "class A { void f() { " + std::string(depth, '{') + std::string(depth, '}') + " } };";
 }
@@ -212,6 +226,7 @@ TEST(SemanticTree, BlocksNestedBeyondTheSixtyThirdLevelAreRefused) {
     EXPECT_FALSE(refused->passed);
     EXPECT_EQ(refused->messages, std::vector<std::string>{"test.gs(1) : Stack overflow; code nested too deep."});
     EXPECT_EQ(refused->parsed->arena->errorCount, 1);
+    EXPECT_EQ(refused->table.Level(), 0) << "an ended walk closes its scopes";
 }
 
 std::string NestedSum(int depth) {
@@ -232,6 +247,7 @@ TEST(SemanticTree, TheWalkOverflowsAtOneHundredAndTwentyEightPendingEntries) {
     EXPECT_FALSE(overflow->passed);
     EXPECT_EQ(overflow->messages, std::vector<std::string>{"Stack overflow; code nested too deep."});
     EXPECT_EQ(overflow->parsed->arena->errorCount, 1);
+    EXPECT_EQ(overflow->table.Level(), 0);
 }
 
 }  // namespace
