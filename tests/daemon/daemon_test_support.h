@@ -33,7 +33,7 @@ public:
     bool Send(const std::string& bytes);
     // Ends the client's sending half (the daemon reads the end of the stream).
     void ShutdownSending();
-    // Up to size bytes: fewer when the daemon closed the link or nothing came for 5 s.
+    // Up to size bytes: fewer when the daemon closed the link or nothing came for a minute.
     std::string Read(size_t size);
     // Whether the daemon closed the link (within 5 s) without sending anything more.
     bool SeesEnd();
