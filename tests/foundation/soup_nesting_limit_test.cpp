@@ -206,7 +206,8 @@ TEST_F(SoupNestingLimit, TheTextReaderSkipsATooDeepBodyToItsClosingBrace) {
     EXPECT_EQ(Logged().size(), logged);
 }
 
-TEST_F(SoupNestingLimit, HostileNestingEndsWithinTheLimit) {
+// (The binary form's hostile nesting is among the format's own tests.)
+TEST_F(SoupNestingLimit, HostileTextNestingEndsWithinTheLimit) {
     // Lines of "{" alone nest as containers named "{": far too deep for any stack.
     std::string hostile = "a\r\n";
     for (int i = 0; i < 200000; ++i)
@@ -216,10 +217,6 @@ TEST_F(SoupNestingLimit, HostileNestingEndsWithinTheLimit) {
     for (soup = soup.GetNamedSoup("a"); soup.Get(); soup = soup.GetNamedSoup("{"))
         ++containers;
     EXPECT_EQ(containers, kMaxSoupDepth + 1);
-
-    const ReadResult binary = Read(File(NestedBody(100000)));
-    EXPECT_TRUE(binary.read);
-    EXPECT_EQ(binary.soup.Get(), nullptr);
 }
 
 } // namespace
