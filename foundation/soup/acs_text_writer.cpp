@@ -101,6 +101,8 @@ size_t ACSText::NormaliseTagName(std::string_view name, std::string& out) {
     const size_t length = std::min(name.size(), kWrittenNameLength);
     for (size_t i = 0; i < length; ++i)
         out.push_back(NameByte(name[i]));
+    // After a tag with an empty value, a line that begins with "{" opens that tag's body.
+    if (name.front() == '{') out[out.size() - length] = '_';
     return length;
 }
 

@@ -77,6 +77,16 @@ TEST(SoupTextRoundTrip, NamesComeBackNormalisedAndRepeatedNamesCollapse) {
     EXPECT_EQ(Describe(ReadBack(soup)), "mesh_table=i:1 b=i:3 a=i:4");
 }
 
+// A name that begins with "{" after a tag with an empty value would read back as that tag's
+// body: its first byte is written as "_".
+TEST(SoupTextRoundTrip, ANameOpeningWithABraceStaysATag) {
+    ACSChunkRef soup = soup_test::NewContainer();
+    soup->AddChild("empty", Leaf(ACSTagType::Null, ACSRawDataRef()));
+    soup->AddChild("{g", Leaf(ACSTagType::String, soup_test::Text("g { g")));
+    soup->AddChild("last", Leaf(ACSTagType::IntArray, soup_test::Ints({1})));
+    EXPECT_EQ(Describe(ReadBack(soup)), "empty=e: _g=s:g { g last=i:1");
+}
+
 TEST(SoupTextRoundTrip, NestedSoupsSurvive) {
     const std::string text = "\xEF\xBB\xBF\r\n"
                              "kuid <kuid:1:2>\r\n"

@@ -135,6 +135,8 @@ TEST(SoupTextWriter, NamesAreLowerCasedWithUnderscoresForBytesTheReaderWouldMisr
         {"Mesh Table", "mesh_table"},
         {"a\tb\x01\x7f\x80\xff", "a_b_\x7f__"},
         {"end}of", "end_of"},
+        {"{open", "_open"},
+        {"a{b", "a{b"},
         {"", "_"},
         {std::string(1030, 'N'), std::string(1024, 'n')},
     };
