@@ -31,6 +31,25 @@ Bytes PixelsOf(const Kiv::Bitmap& bitmap) {
     return Bytes(bitmap.GetPixels(), bitmap.GetPixels() + bitmap.GetByteCount());
 }
 
+// A file written by hand and the bitmap it must decode to.
+struct DecodeCase {
+    const char* what;
+    std::string file;
+    Kiv::Bitmap::Format format;
+    uint32_t width, height;
+    std::string pixels;
+};
+
+void ExpectDecodes(const DecodeCase& c, const char* name) {
+    SCOPED_TRACE(c.what);
+    auto bitmap = Decode(Of(c.file), name);
+    ASSERT_NE(bitmap, nullptr);
+    EXPECT_EQ(bitmap->GetFormat(), c.format);
+    EXPECT_EQ(bitmap->GetWidth(), c.width);
+    EXPECT_EQ(bitmap->GetHeight(), c.height);
+    EXPECT_EQ(PixelsOf(*bitmap), Of(c.pixels));
+}
+
 // 2 x 2, type 2, 32 bits, top-down with 8 alpha bits.
 const std::string kTgaTopDown = "\0\0\x02"s + "\0\0\0\0\0"s + "\0\0\0\0"s + "\x02\0\x02\0"s + "\x20\x28"s +
                                 "\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0A\x0B\x0C\x0D\x0E\x0F\x10"s;
@@ -39,13 +58,7 @@ const std::string kTgaRunLength = "\0\0\x0A"s + "\0\0\0\0\0"s + "\0\0\0\0"s + "\
                                   "\x82\x10\x20\x30"s + "\x02\x01\x02\x03\x04\x05\x06\x07\x08\x09"s;
 
 TEST(BitmapTga, DecodesToTheExpectedPixels) {
-    const struct {
-        const char* what;
-        std::string file;
-        Kiv::Bitmap::Format format;
-        uint32_t width, height;
-        std::string pixels;
-    } cases[] = {
+    const DecodeCase cases[] = {
         {"top-down with alpha", kTgaTopDown, Kiv::Bitmap::kFormatBGRA, 2, 2,
          "\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0A\x0B\x0C\x0D\x0E\x0F\x10"s},
         {"run-length bottom-up", kTgaRunLength, Kiv::Bitmap::kFormatBGRX, 3, 2,
@@ -58,14 +71,7 @@ TEST(BitmapTga, DecodesToTheExpectedPixels) {
                                            "\x01\x02\x03\x00"s,
          Kiv::Bitmap::kFormatBGRX, 1, 1, "\x01\x02\x03\xFF"s},
     };
-    for (const auto& c : cases) {
-        auto bitmap = Decode(Of(c.file), "Picture.TGA");
-        ASSERT_NE(bitmap, nullptr) << c.what;
-        EXPECT_EQ(bitmap->GetFormat(), c.format) << c.what;
-        EXPECT_EQ(bitmap->GetWidth(), c.width) << c.what;
-        EXPECT_EQ(bitmap->GetHeight(), c.height) << c.what;
-        EXPECT_EQ(PixelsOf(*bitmap), Of(c.pixels)) << c.what;
-    }
+    for (const DecodeCase& c : cases) ExpectDecodes(c, "Picture.TGA");
 }
 
 TEST(BitmapTga, DamagedAndOversizedFilesFail) {
@@ -113,13 +119,7 @@ std::string BmpHeader(int32_t width, int32_t height, uint16_t bits, uint32_t col
 }
 
 TEST(BitmapBmp, DecodesToTheExpectedPixels) {
-    const struct {
-        const char* what;
-        std::string file;
-        Kiv::Bitmap::Format format;
-        uint32_t width, height;
-        std::string pixels;
-    } cases[] = {
+    const DecodeCase cases[] = {
         {"24 bits bottom-up", kBmp24, Kiv::Bitmap::kFormatBGRX, 2, 2,
          "\x07\x08\x09\xFF\x0A\x0B\x0C\xFF\x01\x02\x03\xFF\x04\x05\x06\xFF"s},
         {"8-bit palette top-down", BmpHeader(3, -1, 8, 2, 62) + "\x11\x22\x33\0\x44\x55\x66\0"s + "\x01\0\x01\0"s,
@@ -129,14 +129,7 @@ TEST(BitmapBmp, DecodesToTheExpectedPixels) {
         {"32 bits, alpha all 0", BmpHeader(1, 1, 32, 0, 54) + "\x01\x02\x03\x00"s, Kiv::Bitmap::kFormatBGRX, 1, 1,
          "\x01\x02\x03\xFF"s},
     };
-    for (const auto& c : cases) {
-        auto bitmap = Decode(Of(c.file), "image.bmp");
-        ASSERT_NE(bitmap, nullptr) << c.what;
-        EXPECT_EQ(bitmap->GetFormat(), c.format) << c.what;
-        EXPECT_EQ(bitmap->GetWidth(), c.width) << c.what;
-        EXPECT_EQ(bitmap->GetHeight(), c.height) << c.what;
-        EXPECT_EQ(PixelsOf(*bitmap), Of(c.pixels)) << c.what;
-    }
+    for (const DecodeCase& c : cases) ExpectDecodes(c, "image.bmp");
 }
 
 TEST(BitmapBmp, DamagedAndOversizedFilesFail) {
