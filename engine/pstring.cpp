@@ -1,4 +1,5 @@
-// The intern table behind Kiv::PString: a hash set of nodes keyed by text under one mutex.
+// The intern table behind Kiv::PString: an open-addressed set of nodes keyed by text (see
+// engine/intern_table.h) under one mutex.
 // Reference counts are atomics, so copying and releasing a handle take no lock; interning
 // and garbage collection take the mutex, which is what keeps a collected node from being
 // handed out again.
@@ -6,6 +7,7 @@
 
 #include "engine/ascii.h"
 #include "engine/format.h"
+#include "engine/intern_table.h"
 
 #include <atomic>
 #include <cstdarg>
@@ -14,7 +16,6 @@
 #include <mutex>
 #include <new>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 namespace Kiv {
@@ -28,23 +29,9 @@ struct PStringNode {
 
 namespace {
 
-struct NodeHash {
-    using is_transparent = void;
-    size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
-    size_t operator()(PStringNode* node) const { return (*this)(node->View()); }
-};
-
-struct NodeEqual {
-    using is_transparent = void;
-    static std::string_view V(std::string_view s) { return s; }
-    static std::string_view V(PStringNode* n) { return n->View(); }
-    template <class A, class B>
-    bool operator()(const A& a, const B& b) const { return V(a) == V(b); }
-};
-
 struct Table {
     std::mutex mutex;
-    std::unordered_set<PStringNode*, NodeHash, NodeEqual> nodes;
+    InternTable<PStringNode> nodes;
 };
 
 // Never destroyed: handles held by static objects may be released after main returns.
@@ -70,13 +57,13 @@ PStringNode* Intern(std::string_view text) {
     if (text.empty()) return nullptr;
     Table& table = TheTable();
     std::lock_guard<std::mutex> lock(table.mutex);
-    auto found = table.nodes.find(text);
-    if (found != table.nodes.end()) {
-        (*found)->references.fetch_add(1, std::memory_order_relaxed);
-        return *found;
+    const size_t hash = InternTable<PStringNode>::Hash(text);
+    if (PStringNode* found = table.nodes.Find(text, hash)) {
+        found->references.fetch_add(1, std::memory_order_relaxed);
+        return found;
     }
     PStringNode* node = NewNode(text);
-    table.nodes.insert(node);
+    table.nodes.Insert(node, hash);
     return node;
 }
 
@@ -179,20 +166,20 @@ void PStringCache::Destroy(PStringNode* node) {
 size_t PStringCache::CollectGarbage() {
     Table& table = TheTable();
     std::lock_guard<std::mutex> lock(table.mutex);
-    std::vector<PStringNode*> dead;
-    for (PStringNode* node : table.nodes)
-        if (node->references.load(std::memory_order_acquire) <= 0) dead.push_back(node);
-    for (PStringNode* node : dead) {
-        table.nodes.erase(node);
-        FreeNode(node);
-    }
-    return dead.size();
+    size_t freed = 0;
+    table.nodes.Filter(
+        [](PStringNode* node) { return node->references.load(std::memory_order_acquire) > 0; },
+        [&freed](PStringNode* node) {
+            FreeNode(node);
+            ++freed;
+        });
+    return freed;
 }
 
 size_t PStringCache::Count() {
     Table& table = TheTable();
     std::lock_guard<std::mutex> lock(table.mutex);
-    return table.nodes.size();
+    return table.nodes.Count();
 }
 
 }  // namespace Kiv

@@ -76,9 +76,14 @@ class IdentityIndex {
         ++used_;
     }
 
+    // Keys are addresses, and a container's names and children are mostly allocated one
+    // after another. Keys within one aligned 1 KiB of addresses share one scattering mask,
+    // so they land in one 64-cell block of the table in their own order (neighbours share
+    // cache lines, never a home); the blocks are scattered by a hash of their address.
     size_t Home(const void* key) const {
         const uint64_t bits = reinterpret_cast<uintptr_t>(key) >> 4;
-        return static_cast<size_t>((bits * 0x9E3779B97F4A7C15ull) >> 32) & (cells_.size() - 1);
+        const uint64_t scatter = ((bits >> 6) * 0x9E3779B97F4A7C15ull) >> 32;
+        return static_cast<size_t>(bits ^ (scatter << 6)) & (cells_.size() - 1);
     }
     size_t Next(size_t at) const { return (at + 1) & (cells_.size() - 1); }
 

@@ -84,4 +84,32 @@ TEST(PStringCache, UnreferencedNodesStayUntilCollected) {
     EXPECT_EQ(PStringCache::Count(), baseline);
 }
 
+TEST(PStringCache, ManyTextsSurviveGrowthAndCollectionOfTheOthers) {
+    PStringCache::CollectGarbage();
+    const size_t baseline = PStringCache::Count();
+    constexpr int kTexts = 50000;
+    std::vector<PString> kept;
+    std::vector<const void*> identities;
+    for (int i = 0; i < kTexts; ++i) {
+        PString text(("kiv-cache-many-" + std::to_string(i)).c_str());
+        if (i % 2 == 0) continue;
+        identities.push_back(text.Identity());
+        kept.push_back(text);
+    }
+    EXPECT_EQ(PStringCache::Count(), baseline + kTexts);
+    EXPECT_EQ(PStringCache::CollectGarbage(), static_cast<size_t>(kTexts / 2));
+    EXPECT_EQ(PStringCache::Count(), baseline + kTexts / 2);
+    for (int i = 0; i < kTexts; ++i) {
+        const std::string text = "kiv-cache-many-" + std::to_string(i);
+        PString again(text.c_str());
+        EXPECT_EQ(again.View(), text);
+        if (i % 2 == 1) {
+            EXPECT_EQ(again.Identity(), identities[static_cast<size_t>(i / 2)]) << i;
+        }
+    }
+    kept.clear();
+    EXPECT_EQ(PStringCache::CollectGarbage(), static_cast<size_t>(kTexts));
+    EXPECT_EQ(PStringCache::Count(), baseline);
+}
+
 }  // namespace
