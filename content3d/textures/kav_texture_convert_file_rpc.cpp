@@ -9,6 +9,7 @@
 #include "content3d/resource_database_holder.h"
 #include "content3d/textures/compress_ascii_resource.h"
 #include "engine/file.h"
+#include "engine/resource_system.h"
 #include "foundation/files/file_paths.h"
 #include "foundation/results/results_log.h"
 #include "foundation/text/interface_text.h"
@@ -184,7 +185,14 @@ void KAVTextureConvertFileRPC::ReleaseHeld() {
         texture_->Unlock();
         mipsLocked_ = false;
     }
-    if (texture_) texture_->Release();
+    if (texture_) {
+        // The converting resource is not left cached: a later conversion of the same name
+        // must read the description and its options afresh.
+        const Kiv::PString name = texture_->GetName();
+        texture_->Release();
+        if (Kiv::ResourceSystem* system = Kiv::ResourceSystem::Current())
+            system->DumpUnusedResource(database_, name.View());
+    }
     texture_ = nullptr;
     KodrinResourceDatabase::Release(database_);
     database_ = nullptr;

@@ -3,7 +3,8 @@
 // road) and through the path splitter (the command's road), the old ".texture" deleted and
 // every description back under its own name whatever failed, and the faults: a path in no
 // location, a description that cannot be moved aside, a resource of the wrong class (a
-// failure, never a success), an empty folder and a folder that cannot be searched.
+// failure, never a success), a second run after a failed one, an empty folder and a folder
+// that cannot be searched.
 #include "content3d/compress_texture_command.h"
 
 #include <gtest/gtest.h>
@@ -216,6 +217,17 @@ TEST_F(TextureJobsTest, AResourceOfAnotherClassFailsTheJob) {
         KeyError("$kavtexture_incorrect_resource", "tex/a.convert-tex")};
     EXPECT_EQ(Texts(log), expected);
     EXPECT_TRUE(Exists("tex/a.texture.txt"));
+}
+
+TEST_F(TextureJobsTest, ARunAfterAFailedOneReadsTheDescriptionAfresh) {
+    Write("tex/a.texture.txt", "Primary=a.tga");
+    EXPECT_EQ(CompressTexturesUnderPath(Kiv::PString(kLocation), "tex", log), 0);
+    Write("tex/a.tga", texture_test::Tga(8, 8, 255));
+    ResultsLog second;
+    EXPECT_EQ(CompressTexturesUnderPath(Kiv::PString(kLocation), "tex", second), 2);
+    EXPECT_TRUE(Texts(second).empty());
+    EXPECT_TRUE(Exists("tex/a.texture"));
+    EXPECT_EQ(system.GetCacheSize(), 0u);
 }
 
 TEST_F(TextureJobsTest, AFolderThatCannotBeSearchedFails) {
