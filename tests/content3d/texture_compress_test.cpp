@@ -2,9 +2,13 @@
 // of output (DXT1, uncompressed, DXT5), the uncompressed levels handed out as 32-bit
 // bitmaps, opaque output making only non-zero pixels opaque, and the failures: an empty
 // image with nvtt's own text, unsupported formats and a pixel count that does not match.
+// The output handler refuses a block past its level and frees a level it was still
+// filling when the compression ends without it (the sanitizer run sees any leak).
 #include "content3d/textures/texture_compress.h"
 
 #include <gtest/gtest.h>
+
+#include "content3d/textures/nvtt_handlers.h"
 
 #include <vector>
 
@@ -106,6 +110,29 @@ TEST(TextureCompress, FailuresSayWhyWhenNvttDoes) {
         EXPECT_FALSE(compressed.Compress(c.image, Settings(c.format))) << c.what;
         EXPECT_EQ(compressed.GetLevelCount(), 0u) << c.what;
     }
+}
+
+TEST(OurOutputHandler, RefusesBlocksPastTheLevelAndFreesAnUnfinishedOne) {
+    TextureCompress target;
+    {
+        OurOutputHandler handler(target);
+        const uint8_t block[16] = {};
+        handler.beginImage(8, 4, 4, 1, 0, 0);
+        EXPECT_TRUE(handler.writeData(block, 8));
+        EXPECT_FALSE(handler.HasFailed());
+        EXPECT_FALSE(handler.writeData(block, 1));  // past the level's 8 bytes
+        EXPECT_TRUE(handler.HasFailed());
+        handler.beginImage(8, 2, 2, 1, 0, 1);  // the first level is handed over
+        EXPECT_TRUE(handler.writeData(block, 8));
+    }  // the second level was never taken: the handler frees it
+    EXPECT_EQ(target.GetLevelCount(), 1u);
+
+    TextureCompress none;
+    OurOutputHandler refused(none);
+    const uint8_t byte = 0;
+    EXPECT_FALSE(refused.writeData(&byte, 1));  // no level begun
+    refused.beginImage(0, 1, 1, 1, 0, 0);
+    EXPECT_TRUE(refused.HasFailed());
 }
 
 }  // namespace
