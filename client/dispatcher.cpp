@@ -60,7 +60,7 @@ const CommandWord kCommandWords[] = {
     {"delete", 0, kMissingAssetID, CommandDelete},
     {"generatekuid", 0, nullptr, CommandGenerateKUID},
     {"repairdatabase", 0, nullptr, CommandUnbuiltRoad},
-    {"compresstexture", 0, kMissingAssetID, CommandUnbuiltRoad},
+    {"compresstexture", 0, kMissingAssetID, CommandCompressTexture},
     {"authors", 0, nullptr, CommandAuthors},
     {"searchbycategory", 0, nullptr, CommandSearchByCategory},
     {"status", 0, kMissingAssetID, CommandStatus},

@@ -28,6 +28,7 @@ const StartupStep kStartupSteps[] = {
     {"render kernel", CreateRenderKernel},
     {"engine OS initialisation", InitOS},
     {"log, resource system and random seed", StartLogAndResources},
+    {"program plug-ins", RegisterContentPlugins},
     {"render kernel initialisation", InitRenderKernel},
     {"validation scene", InitValidationScene},
     {"network", StartNetwork},

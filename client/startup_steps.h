@@ -35,7 +35,8 @@ std::span<const StartupStep> StartupSteps();
 int RunStartupSteps(StartupRun& run, size_t count);
 
 // The steps, in their files: validation library (startup_validation.cpp), program folder
-// and switches (startup_folder.cpp), engine (startup_engine.cpp), network, user data,
+// and switches (startup_folder.cpp), engine (startup_engine.cpp), the program's plug-ins
+// (startup_content.cpp), network, user data,
 // daemon client, language and plug-in (startup_client.cpp).
 bool CreateErrorHandler(StartupRun& run);
 bool EnterProgramFolder(StartupRun& run);
@@ -46,6 +47,7 @@ bool CreateResourceSystem(StartupRun& run);
 bool CreateRenderKernel(StartupRun& run);
 bool InitOS(StartupRun& run);
 bool StartLogAndResources(StartupRun& run);
+bool RegisterContentPlugins(StartupRun& run);
 bool InitRenderKernel(StartupRun& run);
 bool InitValidationScene(StartupRun& run);
 bool StartNetwork(StartupRun& run);

@@ -103,6 +103,21 @@ size_t ResourceSystem::DumpUnusedResourcesFromCache() {
     }
 }
 
+bool ResourceSystem::DumpUnusedResource(const ResourceDatabase* database, std::string_view name) {
+    Resource* unused = nullptr;
+    {
+        const std::lock_guard<std::mutex> hold(lock_);
+        auto found = cache_.find(KeyOf(database, name));
+        if (found == cache_.end()) return false;
+        Resource* resource = found->second;
+        if (resource->GetReferenceCount() != 1 || resource->GetLockCount() != 0) return false;
+        unused = resource;
+        cache_.erase(found);
+    }
+    unused->Release();
+    return true;
+}
+
 size_t ResourceSystem::GetCacheSize() const {
     const std::lock_guard<std::mutex> hold(lock_);
     return cache_.size();

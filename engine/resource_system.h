@@ -46,6 +46,9 @@ public:
     // Deletes the cached resources no one else references or locks (again, while a pass
     // frees any); returns how many went.
     size_t DumpUnusedResourcesFromCache();
+    // The same for the one resource of database and name (either separator, any case);
+    // true when it went.
+    bool DumpUnusedResource(const ResourceDatabase* database, std::string_view name);
     size_t GetCacheSize() const;
 
 private:

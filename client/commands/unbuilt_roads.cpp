@@ -22,7 +22,6 @@ const UnbuiltRoad kUnbuiltRoads[] = {
     {"importkeywords", "Keyword import"},
     {"repairdatabase", "Database repair"},
     {"compile", "The script compiler"},
-    {"compresstexture", "Texture conversion"},
 };
 
 }  // namespace

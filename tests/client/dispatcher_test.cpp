@@ -76,6 +76,10 @@ TEST_F(DispatcherTest, ArgumentChecksAddTheirMessageAndSendNothing) {
         {{"revert"}, -1, "", {"- <NULL> : Missing AssetID parameter."}},
         {{"delete"}, -1, "", {"- <NULL> : Missing AssetID parameter."}},
         {{"compresstexture"}, -1, "", {"- <NULL> : Missing AssetID parameter."}},
+        {{"compresstexture", "/nonexistent/Textures"},
+         -1,
+         "",
+         {"- <NULL> : Unable to search path: '/nonexistent/Textures'"}},
         {{"searchbycategory", "-a"}, -1, "", {"- <NULL> : Missing category parameter."}},
         {{"searchbycategory", "-A", ""}, -1, "", {"- <NULL> : Missing category parameter."}},
         {{"status"}, -1, "", {"- <NULL> : Missing AssetID parameter."}},
@@ -150,7 +154,6 @@ TEST_F(DispatcherTest, UnbuiltRoadsSayWhatIsNotAvailableAndFail) {
         {{"importkeywords"}, "Keyword import"},
         {{"repairdatabase"}, "Database repair"},
         {{"compile", "script.gs"}, "The script compiler"},
-        {{"compresstexture", "/srv/textures"}, "Texture conversion"},
     };
     for (const auto& [words, what] : cases) {
         EXPECT_EQ(Run(words), -1) << words[0];

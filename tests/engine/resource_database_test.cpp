@@ -212,6 +212,20 @@ TEST_F(ResourceDatabaseTest, TheCacheSharesResourcesAndDumpsOnlyUnheldOnes) {
     EXPECT_EQ(g_probe.live, 0);
 }
 
+TEST_F(ResourceDatabaseTest, OneUnusedResourceCanBeDumpedByName) {
+    temp.WriteFile("asset/one.probe", "1");
+    temp.WriteFile("asset/two.probe", "2");
+    Kiv::ResourceDatabase database(Kiv::PString("kivtestasset"));
+    Kiv::Resource* one = database.Get(Kiv::PString("one.probe"));
+    database.Get(Kiv::PString("two.probe"))->Release();
+    EXPECT_FALSE(system.DumpUnusedResource(&database, "one.probe"));  // still held
+    one->Release();
+    EXPECT_TRUE(system.DumpUnusedResource(&database, "ONE.probe"));
+    EXPECT_FALSE(system.DumpUnusedResource(&database, "one.probe"));  // gone already
+    EXPECT_EQ(g_probe.live, 1);
+    EXPECT_EQ(system.GetCacheSize(), 1u);
+}
+
 TEST_F(ResourceDatabaseTest, ADatabaseThatGoesDetachesTheResourcesStillHeld) {
     temp.WriteFile("asset/held.probe", "1");
     Kiv::Resource* held = nullptr;

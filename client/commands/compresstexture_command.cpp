@@ -1,0 +1,27 @@
+// `compresstexture`: converts every texture description below a folder. The folder is the
+// argument as typed when absolute, else taken below the program's folder (the working
+// folder while a command runs); the conversion's resource databases are opened under the
+// installation folder.
+#include "client/commands/install_commands.h"
+#include "client/commands/road_commands.h"
+#include "client/kav/kav_user_data.h"
+#include "content3d/compress_texture_command.h"
+#include "content3d/resource_database_holder.h"
+
+namespace KodrinUtil {
+
+namespace {
+
+constexpr int32_t kEveryTextureConverted = 2;
+
+}  // namespace
+
+int CommandCompressTexture(CommandContext& context) {
+    ResourceDatabaseHolder::SetInstallFolder(KAVUserData::GetInstallFolder().c_str());
+    Kiv::File::Path folder = AbsoluteArgumentPath(context.Element(2));
+    folder.Normalize();
+    const int32_t result = CompressTextureCommand(Kiv::PString(), folder.c_str(), context.log);
+    return result == kEveryTextureConverted ? 0 : -1;
+}
+
+}  // namespace KodrinUtil

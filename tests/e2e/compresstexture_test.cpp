@@ -1,0 +1,93 @@
+// compresstexture end to end: the installed tool converts a folder tree that the test made
+// in its installation's "data" folder. One description in a subfolder fails (its image is
+// missing): the good ones are converted, the failing one's old ".texture" is gone, every
+// description is back under its own name, the one error line is exact and the exit status
+// is 255 (-1). An empty folder, given relative to the program folder, succeeds with 0.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "tool_process.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A top-down 32-bit TGA, every pixel the same opaque grey-blue.
+std::string Tga(uint16_t width, uint16_t height) {
+    std::string file(18, '\0');
+    file[2] = 2;
+    file[12] = static_cast<char>(width & 0xFF);
+    file[13] = static_cast<char>(width >> 8);
+    file[14] = static_cast<char>(height & 0xFF);
+    file[15] = static_cast<char>(height >> 8);
+    file[16] = 32;
+    file[17] = 0x28;
+    for (uint32_t i = 0; i < uint32_t{width} * height; ++i) file += std::string("\x90\x60\x30\xFF", 4);
+    return file;
+}
+
+std::string Read(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+uint32_t U32(const std::string& bytes, size_t at) {
+    uint32_t value = 0;
+    std::memcpy(&value, bytes.data() + at, 4);
+    return value;
+}
+
+TEST(CompressTextureE2E, ConvertsTheTreeAndReportsTheOneThatFailed) {
+    e2e::Installation install;
+    install.WriteFile("data/textures/a.texture.txt", "Primary=a.tga\nAlphaHint=none\n");
+    install.WriteFile("data/textures/a.tga", Tga(128, 128));
+    install.WriteFile("data/textures/texture.txt", "Primary=a.tga\n");
+    install.WriteFile("data/textures/sub/b.texture.txt", "Primary=b.tga\nHint=3\n");
+    install.WriteFile("data/textures/sub/b.tga", Tga(64, 64));
+    install.WriteFile("data/textures/sub/bad.texture.txt", "Primary=missing.tga\n");
+    install.WriteFile("data/textures/sub/bad.texture", "old");
+    const fs::path folder = install.Root() / "data" / "textures";
+
+    const e2e::ToolResult result = install.Run({"compresstexture", folder.string()});
+    EXPECT_EQ(result.out,
+              "- <NULL> : Cannot load the texture description 'textures\\sub\\bad.convert-tex' in "
+              "'data' or the images it names.\nOK (1 Errors, 0 Warnings)\n");
+    EXPECT_EQ(result.exitCode, 255);
+
+    for (const char* description : {"a.texture.txt", "texture.txt", "sub/b.texture.txt", "sub/bad.texture.txt"})
+        EXPECT_TRUE(fs::exists(folder / description)) << description;
+    for (const char* gone : {"sub/bad.texture", "texture", "a.convert-tex.txt", "sub/bad.convert-tex.txt"})
+        EXPECT_FALSE(fs::exists(folder / gone)) << gone;
+    EXPECT_TRUE(fs::exists(folder / "sub" / "b.texture"));
+
+    // 128 x 128 without alpha: DXT1 (8 bytes a 4 x 4 block), 8 levels of 12-byte heads.
+    const std::string converted = Read(folder / "a.texture");
+    const size_t levelBytes = 8192 + 2048 + 512 + 128 + 32 + 8 + 8 + 8;
+    ASSERT_EQ(converted.size(), 12 + 28 + 8 * 12 + levelBytes);
+    EXPECT_EQ(converted.substr(0, 4), "KIRF");
+    EXPECT_EQ(converted.substr(8, 4), "MMTF");
+    EXPECT_EQ(U32(converted, 16), 10u);
+    EXPECT_EQ(U32(converted, 20), 128u);
+    EXPECT_EQ(U32(converted, 24), 128u);
+    EXPECT_EQ(U32(converted, 32), 8u);
+}
+
+TEST(CompressTextureE2E, AnEmptyFolderBelowTheProgramFolderSucceeds) {
+    e2e::Installation install;
+    fs::create_directories(install.Root() / "data" / "empty");
+    const e2e::ToolResult empty = install.Run({"compresstexture", "data/empty"});
+    EXPECT_EQ(empty.out, "OK (0 Errors, 0 Warnings)\n");
+    EXPECT_EQ(empty.exitCode, 0);
+
+    const e2e::ToolResult missing = install.Run({"compresstexture", "data/missing"});
+    EXPECT_EQ(missing.out, "- <NULL> : Unable to search path: '" + (install.Root() / "data/missing").string() +
+                               "'\nOK (1 Errors, 0 Warnings)\n");
+    EXPECT_EQ(missing.exitCode, 255);
+}
+
+}  // namespace
