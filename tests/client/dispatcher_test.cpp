@@ -149,7 +149,6 @@ TEST_F(DispatcherTest, UnbuiltRoadsSayWhatIsNotAvailableAndFail) {
         {{"backupkeywords", "mine.dat"}, "Keyword backup"},
         {{"importkeywords"}, "Keyword import"},
         {{"repairdatabase"}, "Database repair"},
-        {{"compile", "script.gs"}, "The script compiler"},
         {{"compresstexture", "/srv/textures"}, "Texture conversion"},
     };
     for (const auto& [words, what] : cases) {
