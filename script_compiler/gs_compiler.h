@@ -21,6 +21,9 @@ class GSClassSymbol;
 class GSFunctionSymbol;
 class GSSymbol;
 class GSSymbolTable;
+namespace Utils {
+class AlignedByteBuffer;
+}
 
 // The state of one semantic walk (shared by the nested walks over declarators).
 struct GSAnalyseState {
@@ -135,6 +138,20 @@ public:
     // Turn an operator node with constant operands into a constant; false when it stays.
     static bool FoldBinary(GSCNode* node);
     static bool FoldUnary(GSCNode* node);
+
+    // Code generation (gs_codegen_*.cpp) for the context's top source, parsed and checked
+    // without errors: one GSCClass record per class, in source order, in the context's class
+    // list. False when the arena has no tree or errors, or when generation failed (its
+    // messages are in the arena's log).
+    static bool GenerateCode(GSCompileContext& context);
+    // The ".gsl" image of the generated classes (gs_library_writer.cpp), written into output
+    // (its length is then the image's length); sourceName is the name the image carries. False
+    // when a class cannot be written or a buffer could not grow; log may be null.
+    static bool WriteLibrary(Utils::AlignedByteBuffer& output, GSCompileContext& context, GSCompileLog* log,
+                             const char* sourceName);
+    // The string index of text in the library string table, added under the next free index
+    // when it is not there; -1 when it cannot be stored.
+    static int32_t InternLibraryString(const char* text, GSCompileContext& context);
 
     // The arena and scanner of the load in progress (null outside LoadAndParse).
     static CompileArena* CurrentArena();
