@@ -1,5 +1,5 @@
 // The compiler's manual: the reference of the script language and its compiler that
-// "-d" prints, one built-in text of kManualLength characters in a fixed order of sections.
+// "-d" prints, one built-in text of kGSCompilerManualLength characters in a fixed order of sections.
 #pragma once
 
 #include <cstddef>
