@@ -2,6 +2,8 @@
 // the include search order, dependency numbering and what a failed compile leaves behind.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -163,8 +165,7 @@ TEST_F(CompilerDriverTest, IncludesAreSearchedBesideTheSourceThenInDashIOrder) {
         RunMain(arguments);
         return ReadText(folder_.Path("order.log"));
     };
-    EXPECT_EQ(messages({source, "-i" + folder_.Path("one"), "-i" + folder_.Path("two")})
-                  .find(undeclared), std::string::npos);
+    EXPECT_EQ(messages({source, "-i" + folder_.Path("one"), "-i" + folder_.Path("two")}), "");
     EXPECT_NE(messages({source, "-i" + folder_.Path("two"), "-i" + folder_.Path("one")})
                   .find(undeclared), std::string::npos);
     folder_.Write("src/x.gs", "class Three { };");
@@ -246,6 +247,85 @@ TEST_F(CompilerDriverTest, ACompileWithErrorsWritesNoLibrary) {
     }
     for (const auto& entry : std::filesystem::directory_iterator(folder_.Path()))
         EXPECT_NE(entry.path().extension(), ".gsl") << entry.path();
+}
+
+}  // namespace
+
+namespace {
+
+class CompiledLibraryTest : public CompilerDriverTest {
+protected:
+    bool Contains(const std::string& name, const std::vector<uint32_t>& words) const {
+        const Bytes image = folder_.Read(name);
+        Bytes wanted;
+        for (uint32_t word : words)
+            for (int shift = 0; shift < 32; shift += 8) wanted.push_back(static_cast<uint8_t>(word >> shift));
+        return std::search(image.begin(), image.end(), wanted.begin(), wanted.end()) != image.end();
+    }
+};
+
+// A class deriving from an included class, compiled end to end: the library is written
+// beside the source, named after it, and lists its own id pair, then the include's.
+TEST_F(CompiledLibraryTest, TwoClassesAcrossAnIncludeMakeOneLibrary) {
+    const std::string base = "class Base { public int Value() { return 1; } };\n";
+    const std::string top = "include \"base.gs\"\nclass Top isclass Base { int Twice() { return Value() * 2; } };\n";
+    folder_.Write("lib/base.gs", base);
+    const std::string source = folder_.Write("Top.gs", top);
+    const MainRun run = RunMain({"gsc", source, "-i" + folder_.Path("lib")});
+    EXPECT_EQ(run.out, "");
+    ASSERT_EQ(run.result, 0);
+    EXPECT_TRUE(Contains("Top.gsl", {2, ComputeCrc32(top.data(), top.size()), ComputeCrc32LowerCase("top.gs"),
+                                     ComputeCrc32(base.data(), base.size()), ComputeCrc32LowerCase("base.gs")}));
+}
+
+// "-p" names a file: its folder takes the library. A ".gse" source gives a ".gsl" named
+// after it. An output folder that does not exist cannot be opened.
+TEST_F(CompiledLibraryTest, TheOutputGoesToTheFolderOfTheDashPValue) {
+    const std::string source = folder_.Write("src/Unit.gs", "class U { };");
+    std::filesystem::create_directories(folder_.Path("out"));
+    struct Case {
+        std::string output;  // the "-p" value, empty for none
+        std::string library;
+    };
+    const Case cases[] = {
+        {"", "src/Unit.gsl"},
+        {folder_.Path("out/"), "out/Unit.gsl"},
+        {folder_.Path("out"), "Unit.gsl"},
+        {folder_.Path("out/ignored.name"), "out/Unit.gsl"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> arguments = {"gsc", source, "-onamed.gsl"};
+        if (!c.output.empty()) arguments.push_back("-p" + c.output);
+        EXPECT_EQ(RunMain(arguments).result, 0) << c.output;
+        EXPECT_TRUE(std::filesystem::exists(folder_.Path(c.library))) << c.library;
+        std::filesystem::remove(folder_.Path(c.library));
+    }
+    EXPECT_FALSE(std::filesystem::exists(folder_.Path("out/named.gsl")));
+
+    ScriptFile file;
+    ASSERT_TRUE(file.Load(nullptr, source.c_str()));
+    std::filesystem::create_directories(folder_.Path("sealed"));
+    ASSERT_TRUE(file.Save(nullptr, folder_.Path("sealed/Unit.gse").c_str()));
+    EXPECT_EQ(RunMain({"gsc", folder_.Path("sealed/Unit.gse")}).result, 0);
+    EXPECT_TRUE(std::filesystem::exists(folder_.Path("sealed/Unit.gsl")));
+
+    const MainRun unwritable = RunMain({"gsc", source, "-p" + folder_.Path("none/")});
+    EXPECT_EQ(unwritable.result, 1);
+    EXPECT_EQ(unwritable.out, "Unable to open output file.\n\n");
+}
+
+TEST_F(CompiledLibraryTest, CompileToPathChecksOrWritesWhereItIsTold) {
+    folder_.Write("p.gs", "class P { };");
+    GSIncludeList::PushBack(GSIncludePath(Kiv::File::Path(folder_.Path().c_str()), Kiv::PString()));
+    GSCompileLog log;
+    EXPECT_EQ(GSCompiler::CompileToPath(&log, nullptr, nullptr), 0);
+    EXPECT_EQ(GSCompiler::CompileToPath(&log, "p.gs", nullptr), 0);
+    EXPECT_EQ(GSCompiler::CompileToPath(&log, "p.gs", folder_.Path("made.gsl").c_str()), 0);
+    EXPECT_TRUE(std::filesystem::exists(folder_.Path("made.gsl")));
+    EXPECT_TRUE(log.IsEmpty());
+    const std::string missing = folder_.Path("no/where.gsl");
+    EXPECT_EQ(GSCompiler::CompileToPath(&log, "p.gs", missing.c_str()), 1);
+    EXPECT_EQ(std::string(log.Take()), "Unable to open output file: '" + missing + "'.\n");
 }
 
 }  // namespace
