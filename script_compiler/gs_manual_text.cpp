@@ -317,8 +317,8 @@ The condition may be of any type but void.
 include
 -------
 Names another source file at the start of a file. Its classes become known to this file.
-The name is a string; it is found first beside the including source, then in each include
-folder given with -i, in order.
+The name is a string. It is searched in the folder of the source named on the command
+line, then in each -i folder given.
 
     include "vehicle.gs"
 
@@ -1221,7 +1221,7 @@ in any order, before or after the source name.
     -bfile      Append the compile messages to the file, creating it when needed.
     -ppath      Write the library into the folder of path. The last part of path is
                 taken as a file name, so end a folder with a separator: -pout/ writes
-                into out, while -pout writes beside the source.
+                into out, while -pout writes into out's parent.
     -ipath      Search the folder for includes, after the source's own folder. May be
                 given several times; the folders are searched in order.
     -ofile      Accepted, for compatibility; the library is always named after the source.
