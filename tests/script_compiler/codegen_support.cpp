@@ -12,14 +12,31 @@
 
 namespace {
 
-// Enters the parsed source as dependency 0, checks it and generates its code.
-void CheckAndGenerate(CompiledText& compiled, const std::string& fileName) {
-    GSCompileContext& context = compiled.context;
+// Enters a parsed source as the next dependency.
+GSDependentSymbol* EnterDependency(GSCompileContext& context, const CompileArena& arena, const std::string& fileName) {
     GSDependentSymbol* dependency = context.table.NewDependency(fileName.c_str());
     context.table.Add(nullptr, dependency, false);
     dependency->index = context.nextDependency++;
-    dependency->id1 = context.arena.id1;
-    dependency->id2 = context.arena.id2;
+    dependency->id1 = arena.id1;
+    dependency->id2 = arena.id2;
+    return dependency;
+}
+
+// Declares an include's classes (its bodies unchecked) as the next dependency.
+void AnalyseInclude(CompiledText& compiled, const std::string& includeName) {
+    GSCompileContext& context = compiled.context;
+    CompileArena include;
+    include.Reset(&context.table, &compiled.log);
+    ASSERT_EQ(GSCompiler::LoadAndParse(includeName.c_str(), include), 0) << includeName;
+    context.table.currentDependency = EnterDependency(context, include, includeName);
+    GSAnalyseState state;
+    state.include = true;
+    EXPECT_TRUE(GSCompiler::AnalyseTree(state, include.root, include));
+}
+
+// Checks the top source (entered as dependency 0 before any include) and generates its code.
+void CheckAndGenerate(CompiledText& compiled, GSDependentSymbol* dependency) {
+    GSCompileContext& context = compiled.context;
     context.table.currentDependency = dependency;
     context.table.ResetReferenceNumbers();
     GSAnalyseState state;
@@ -46,14 +63,16 @@ std::unique_ptr<CompiledText> CompileText(const std::string& text, const std::st
     arena.fileName = arena.CopyText(fileName.c_str());
     std::istringstream input(text);
     EXPECT_EQ(GSScanAndParse(arena, input), 0) << text;
-    CheckAndGenerate(*compiled, fileName);
+    CheckAndGenerate(*compiled, EnterDependency(compiled->context, arena, fileName));
     return compiled;
 }
 
-std::unique_ptr<CompiledText> CompileFile(const std::string& name) {
+std::unique_ptr<CompiledText> CompileFile(const std::string& name, const std::vector<std::string>& includes) {
     auto compiled = NewCompile();
     EXPECT_EQ(GSCompiler::LoadAndParse(name.c_str(), compiled->context.arena), 0) << name;
-    CheckAndGenerate(*compiled, name);
+    GSDependentSymbol* top = EnterDependency(compiled->context, compiled->context.arena, name);
+    for (const std::string& include : includes) AnalyseInclude(*compiled, include);
+    CheckAndGenerate(*compiled, top);
     return compiled;
 }
 

@@ -27,8 +27,9 @@ struct CompiledText {
 // Parses text as fileName, checks it (which must pass) and generates its code.
 std::unique_ptr<CompiledText> CompileText(const std::string& text, const std::string& fileName = "test.gs");
 
-// Loads name along the include list (its id pair from its bytes), then as CompileText.
-std::unique_ptr<CompiledText> CompileFile(const std::string& name);
+// Loads name along the include list (its id pair from its bytes) as dependency 0, declares
+// each include (loaded the same way) as the next dependency, then checks and generates name.
+std::unique_ptr<CompiledText> CompileFile(const std::string& name, const std::vector<std::string>& includes = {});
 
 std::string Disassembly(const GSCodeEmitter& emitter);
 // The object-typed slots of a record, in order.

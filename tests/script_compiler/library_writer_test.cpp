@@ -88,6 +88,50 @@ TEST(LibraryWriter, AnEmptyClassGivesTheWholeImage) {
     EXPECT_EQ(image, expected.bytes);
 }
 
+TEST(LibraryWriter, AClassDerivedFromAnIncludedClassGivesTheWholeImage) {
+    ScriptFolder folder;
+    folder.Write("a.gs", "include \"b.gs\"\nclass A isclass B {\n  int F() { return G(); }\n};\n");
+    folder.Write("b.gs", "class B { int G() { return 1; } };");
+    GSIncludeList::Clear();
+    GSIncludeList::PushBack(GSIncludePath(Kiv::File::Path(folder.Path().c_str()), Kiv::PString()));
+    const auto compiled = CompileFile("a.gs", {"b.gs"});
+    GSIncludeList::Clear();
+    ASSERT_TRUE(compiled->generated);
+    bool written = false;
+    const Bytes image = Write(*compiled, "a.gs", &written);
+    ASSERT_TRUE(written);
+
+    Image expected;
+    expected.Words({496, 0xF762575D, 0x3F828F5C, 0x6F00C90A, 0x73BDF976, 5}).Text("a.gs");
+    // Dependency 0 is a.gs itself, dependency 1 the include b.gs.
+    expected.Words({28, 2, 2, 0x6F00C90A, 0x73BDF976, 0xB39D66BC, 0x61085698});
+    // Strings by index: "B" 0, "A" 1 (section 4), "$int@B::G()" 2, "$int@A::F()" 3 (section
+    // 5), "::A()" 4; stored by bucket: "A" (4), "B" (5), "$int@A::F()" (49), "::A()" (56),
+    // "$int@B::G()" (57); 34 bytes from 89 to 123, one zero to 124.
+    expected.Words({67, 3, 5, 2, 0, 22, 4, 16});
+    expected.Text("A").Text("B").Text("$int@A::F()").Text("::A()").Text("$int@B::G()").Raw({0});
+    // B (numbered when A took it as parent) comes from dependency 1; A was numbered second.
+    expected.Words({28, 4, 2, 1, 0, 0, 1});
+    // B::G at slot 0 of B; A::F at slot 1 (A's function base 1).
+    expected.Words({36, 5, 2, 0, 2, 0, 1, 3, 1});
+    expected.Words({308, 6, 1});
+    // Class A: name 1, flags 0, one ancestor: B (class ref 0) at variable offset 2, direct.
+    expected.Words({296, 7, 1, 0, 1, 0, 2, 1});
+    expected.Words({168, 8, 2});
+    // A::F: me, the call of G (k 0, entry 0), return; D 1; 9 bytes and three pad bytes;
+    // one line pair at line 3.
+    expected.Words({92, 9, 3, 2, kNone, 0, 1, 4, 0, 1, 5, 1, 0, 0, 0, 9});
+    expected.Raw({32, 0, 0, 94, 0, 0, 0, 0, 110, 0xFF, 0xFF, 0xFF});
+    expected.Words({0x6462676C, 1, 0, 3});
+    expected.Words({64, 9, 4, 0, kNone, 0x20, kNone, 4, 0, 1, 4, 1, 0, 0, 0, 0});
+    expected.Words({12, 10, 0});
+    // Method table: B::G from B's part at offset 2, then A::F.
+    expected.Words({28, 11, 2, 0, 2, 1, 0});
+    // Layout: 7 slots; B's subobject at 2 with its part of the table at 0; then {1, 1, 0}.
+    expected.Words({56, 12, 7, 3, 0, 2, 0xFFFFFFFE, 1, 3, 0, 1, 1, 0, 0});
+    EXPECT_EQ(image, expected.bytes);
+}
+
 TEST(LibraryWriter, AFunctionChunkCarriesItsFrameCodePadAndLines) {
     const auto compiled = CompileText("class B { public int F(int a) { return a + 1; } string s = \"t\"; };");
     ASSERT_TRUE(compiled->generated);
@@ -143,6 +187,21 @@ TEST(LibraryWriter, AnOverrideKeepsTheInheritedIndexAndIsAppendedAgain) {
     // ({0, 2, -2}, {1, 3, 0}),
     // then {1, 1, 0}.
     EXPECT_TRUE(Contains(image, Image().Words({56, 12, 7, 3, 0, 2, 0xFFFFFFFE, 1, 3, 0, 1, 1, 0, 0}).bytes));
+}
+
+TEST(LibraryWriter, OwnFunctionsStandAtTheirSlotsNotInMemberTableOrder) {
+    // G is declared first (index 0) but "::F()" hashes to an earlier bucket (18 against 27)
+    // of the class's member table.
+    const auto compiled = CompileText("class P { int G() { return 2; } int F() { return G(); } };");
+    ASSERT_TRUE(compiled->generated);
+    GSClassSymbol* p = compiled->Class("P")->symbol;
+    GSMethodTable table;
+    ASSERT_TRUE(GSLibraryWriter::BuildMethodTable(p, p, table, nullptr));
+    ASSERT_EQ(table.size(), 2u);
+    EXPECT_STREQ(table[0].function->name, "::G()");
+    EXPECT_STREQ(table[1].function->name, "::F()");
+    // F calls entry 0, which must be G.
+    EXPECT_EQ(Disassembly(*compiled->Function("P", "::F()")), "0 OP_LocalLoadObject 0\n3 OP_Call 0 0\n8 OP_ReturnValue\n");
 }
 
 TEST(LibraryWriter, AnOverrideWithAnotherReturnTypeFails) {
