@@ -3,7 +3,11 @@
 // failure it causes.
 #include <gtest/gtest.h>
 
+#include <functional>
+
+#include "analyse_support.h"
 #include "codegen_support.h"
+#include "parse_support.h"
 #include "script_compiler/gs_compiler.h"
 #include "script_compiler/gs_symbol.h"
 
@@ -95,6 +99,36 @@ TEST_P(CodeGenerationMessages, FailTheGeneration) {
 
 INSTANTIATE_TEST_SUITE_P(Failures, CodeGenerationMessages, testing::ValuesIn(kMessageCases),
                          [](const testing::TestParamInfo<MessageCase>& info) { return std::string(info.param.name); });
+
+// Values the checks never let through, made by changing a checked tree: the generator still
+// refuses them with its own message.
+struct TamperCase {
+    const char* source;  // of class C, whose first function's first statement is changed
+    std::function<void(GSCNode*)> change;
+    std::vector<std::string> messages;
+};
+
+TEST(CodeRecords, ValuesTheChecksExcludeStillFailWithTheirMessage) {
+    const TamperCase cases[] = {
+        {"class C { int F(int a) { return -a; } };",
+         [](GSCNode* statement) { statement->child[0]->child[0]->valueType = GS_TYPE_BOOL; }, {"Compiler error GEOUM"}},
+        {"class C { string F(int a) { return (string)a; } };",
+         [](GSCNode* statement) { statement->child[0]->child[0]->valueType = GS_TYPE_OBJECT; }, {"Compiler error GECTS"}},
+        {"class C {\n void F() {\n  while (true) break;\n }\n};",
+         [](GSCNode* statement) { statement->child[1]->jumpTarget = statement->child[0]; }, {"test.gs(3) : Break, line 3"}},
+        {"class C {\n void F() {\n  while (true) continue;\n }\n};",
+         [](GSCNode* statement) { statement->child[1]->jumpTarget = statement->child[0]; },
+         {"test.gs(3) : Continue, line 3"}},
+    };
+    for (const TamperCase& c : cases) {
+        const auto compiled = CompileText(c.source);
+        ASSERT_TRUE(compiled->generated) << c.source;
+        compiled->context.DeleteClasses();
+        c.change(FirstStatement(Member(ClassNode(compiled->context.arena.root, "C"), 0)));
+        EXPECT_FALSE(GSCompiler::GenerateCode(compiled->context)) << c.source;
+        EXPECT_EQ(TakeMessages(compiled->log), c.messages) << c.source;
+    }
+}
 
 TEST(CodeRecords, GenerationRefusesASourceWithErrorsOrWithoutATree) {
     auto compiled = CompileText("class C { void F() { } };");
