@@ -46,6 +46,11 @@ const CodeCase kCases[] = {
      "0 OP_LocalLoad 1\n3 OP_Switch 3 1:47 2:60 3:34 default:73\n34 OP_PushInt 30\n39 OP_LocalStore 2\n42 OP_Jump 77\n"
      "47 OP_PushInt 10\n52 OP_LocalStore 2\n55 OP_Jump 77\n60 OP_PushInt 20\n65 OP_LocalStore 2\n68 OP_Jump 77\n"
      "73 OP_PushZero\n74 OP_LocalStore 2\n77 OP_Return\n"},
+    // A case at the default's own value is no duplicate of the default, in either order.
+    {"SwitchCaseAtTheDefaultsValue",
+     "void F(int x) { int y; switch (x) { default: y = 0; break; case 2147483647: y = 1; } }", "::F(int)",
+     "0 OP_LocalLoad 1\n3 OP_Switch 1 2147483647:27 default:18\n18 OP_PushZero\n19 OP_LocalStore 2\n"
+     "22 OP_Jump 31\n27 OP_PushOne\n28 OP_LocalStore 2\n31 OP_Return\n"},
     {"GotoAndLabel", "void F() { int i; again: i = i + 1; if (i < 5) goto again; }", "::F()",
      "0 OP_LocalLoad 1\n3 OP_PushOne\n4 OP_IntAdd\n5 OP_LocalStore 1\n8 OP_LocalLoad 1\n11 OP_PushInt 5\n"
      "16 OP_IntCompare\n17 OP_IsNegative\n18 OP_JumpIfZero 28\n23 OP_Jump 0\n28 OP_Return\n"},
@@ -82,6 +87,9 @@ const CodeCase kCases[] = {
     {"MemberStoresAndAStringCopy", "int m; string s; void F(string t) { m = 1; s = t; s = \"x\"; }", "::F(string)",
      "0 OP_PushOne\n1 OP_SelfStore 2\n4 OP_LocalLoadObject 1\n7 OP_StringCopy\n8 OP_SelfStoreObject 3\n"
      "11 OP_StringConst 0\n14 OP_SelfStoreObject 3\n17 OP_Return\n"},
+    // A declared string starts as a copy too, so writing into it never changes the source.
+    {"StringInitialisedFromAVariableIsCopied", "void F(string t) { string s = t; }", "::F(string)",
+     "0 OP_LocalLoadObject 1\n3 OP_StringCopy\n4 OP_LocalStoreObject 2\n7 OP_Return\n"},
     {"ElementAndRangeStores", "void F(string s, object[] a) { s[1] = 65; a[0] = null; s[1,] = \"ab\"; }",
      "::F(string,object[])",
      "0 OP_LocalLoadObject 1\n3 OP_PushOne\n4 OP_PushInt 65\n9 OP_StringSetChar\n10 OP_LocalLoadObject 2\n"
@@ -97,6 +105,9 @@ const CodeCase kCases[] = {
      "9 OP_JumpIfZeroKeep 23\n14 OP_Pop\n15 OP_LocalLoadObject 3\n18 OP_StringConst 0\n21 OP_StringCompare\n"
      "22 OP_IntNot\n23 OP_JumpIfNotZeroKeep 35\n28 OP_Pop\n29 OP_LocalLoadObject 4\n32 OP_PushZero\n"
      "33 OP_ObjectCompare\n34 OP_IntToBool\n35 OP_ReturnValue\n"},
+    // References compare as references whichever side null stands on.
+    {"NullComparedWithAnObject", "bool F(object o) { return null == o; }", "::F(object)",
+     "0 OP_PushZero\n1 OP_LocalLoadObject 1\n4 OP_ObjectCompare\n5 OP_IntNot\n6 OP_ReturnValue\n"},
     {"UnaryOperators", "int F(int a, object o, float f) { bool b = !o; b = !f; return -a + ~a; }", "::F(int,object,float)",
      "0 OP_LocalLoadObject 2\n3 OP_ObjectIsNull\n4 OP_LocalStore 4\n7 OP_LocalLoad 3\n10 OP_FloatNot\n"
      "11 OP_LocalStore 4\n14 OP_LocalLoad 1\n17 OP_IntNeg\n18 OP_LocalLoad 1\n21 OP_IntComplement\n22 OP_IntAdd\n"
