@@ -79,8 +79,7 @@ bool GSCodeGenerator::GenerateBody(GSCFunction* record, GSCNode* body) {
     function_ = record;
     out_ = record;
     record->RecordLines();
-    bool passed = GenerateList(body);
-    passed = ResolveJumps() && passed;
+    const bool passed = GenerateList(body) && ResolveJumps();
     ClearFunctionState();
     function_ = nullptr;
     out_ = &class_->initialiser;
