@@ -51,7 +51,7 @@ const CommandWord kCommandWords[] = {
     {"importconsists", 0, kMissingPath, CommandImportConsists},
     {"edit", 0, kMissingAssetID, CommandEdit},
     {"printconfig", 0, kMissingAssetID, CommandPrintConfig},
-    {"compile", 0, kInvalidFilePath, CommandUnbuiltRoad},
+    {"compile", 0, kInvalidFilePath, CommandCompile},
     {"kavcommandhost", 0, nullptr, CommandUnbuiltRoad},
     {"encrypt", 0, kInvalidFilePath, CommandEncrypt},
     {"listbuilds", 0, "Missing path parameter.", CommandListBuilds},

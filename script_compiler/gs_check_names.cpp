@@ -45,6 +45,7 @@ bool GSCompiler::CheckIdentifier(GSAnalyseState& state, GSCNode* node) {
             return true;
         }
         node->flags |= GS_FLAG_LVALUE;
+        if (symbol->level > 0) node->flags |= GS_FLAG_LOCAL;
         int32_t slot = -1;
         if (state.currentClass && state.currentClass->GetSlot(*symbol, slot)) node->slot = static_cast<int16_t>(slot);
         return true;

@@ -1,12 +1,11 @@
 // GSCompiler's shared services: nodes, literal unquoting and the two message forms of the
-// compile log. The command-line entry waits for the rest of the compiler: one error, no
-// output.
+// compile log. Both forms are bounded: the text is cut to 255 characters and the composed
+// "file(line) : text" line to kLineChars - 1, however long the file name.
 #include "script_compiler/gs_compiler.h"
 
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
-#include <string>
 
 #include "script_compiler/compile_arena.h"
 #include "script_compiler/gs_compile_log.h"
@@ -14,6 +13,7 @@
 namespace {
 
 constexpr size_t kMessageChars = 256;
+constexpr size_t kLineChars = 2048;
 
 char Unescaped(char c) {
     switch (c) {
@@ -30,10 +30,6 @@ char Unescaped(char c) {
 }
 
 }  // namespace
-
-int GSCompiler::Main(int, char**) {
-    return 1;
-}
 
 void GSCompiler::UnquoteLiteral(char* destination, const char* text, bool decode) {
     char token[kLiteralChars];
@@ -90,7 +86,9 @@ void Report(CompileArena& arena, bool error, bool warning, const char* fileName,
     if (!arena.log) return;
     char text[kMessageChars];
     std::vsnprintf(text, sizeof text, format, arguments);
-    arena.log->Append((std::string(fileName) + "(" + std::to_string(line) + ") : " + text).c_str());
+    char composed[kLineChars];
+    std::snprintf(composed, sizeof composed, "%s(%d) : %s", fileName, line, text);
+    arena.log->Append(composed);
 }
 
 }  // namespace

@@ -1,23 +1,29 @@
 // GSCompiler: the script compiler's entry points and the services its passes share:
 // loading and parsing one source into its arena, syntax-tree nodes, literal unquoting, the
-// compile log's message forms, function signatures, and the semantic pass that declares,
-// types and checks a parsed tree (gs_analyse_tree.cpp and the gs_check_*.cpp files). The
-// command-line driver, the code generator and the library writer are not built yet: Main
-// answers one error and writes nothing.
+// compile log's message forms, function signatures, the semantic pass that declares,
+// types and checks a parsed tree (gs_analyse_tree.cpp and the gs_check_*.cpp files), and
+// the driver that compiles a source with its includes into a ".gsl" library
+// (gs_compiler_main.cpp for the command line, gs_compile_driver.cpp for the rest).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "script_compiler/gs_node.h"
 
 class CompileArena;
+class GSCompileContext;
+class GSCompileLog;
 class GSScanner;
 class GSClassSymbol;
 class GSFunctionSymbol;
 class GSSymbol;
 class GSSymbolTable;
+namespace Utils {
+class AlignedByteBuffer;
+}
 
 // The state of one semantic walk (shared by the nested walks over declarators).
 struct GSAnalyseState {
@@ -35,9 +41,25 @@ public:
     static constexpr int kLiteralChars = 2048;
 
     // The compiler's own command line (element 0 the program name, options and the source
-    // after it). Answers the number of errors, 0 meaning success. Not built yet: every
-    // call answers one error and writes nothing.
+    // after it). Answers the number of errors, 0 meaning success; 1 after the usage, 0
+    // after the manual ("-d").
     static int Main(int argc, char** argv);
+
+    // Compiles source into "<output folder>/<source name>.gsl": the folder of output (a
+    // path whose last component is a file name) when given, else the source's. The include
+    // list is rebuilt: the source's folder, then includes in order. The number of errors.
+    static int CompileToFolder(const char* source, const char* output,
+                               const std::vector<std::string>& includes, GSCompileLog* log);
+    // Compiles source along the include list as the caller left it and writes the library
+    // to output; a null output only checks. A null source answers 0. The number of errors.
+    static int CompileToPath(GSCompileLog* log, const char* source, const char* output);
+    // One compile into a fresh context: the source (a name ending in "e" loses it) with
+    // every include it reaches, then code generation. The number of errors.
+    static int Compile(const char* name, GSCompileContext& context, GSCompileLog* log);
+    // One source and, first, every include not compiled yet, depth first; each source gets
+    // its dependency number when it is first met. The number of errors.
+    static int CompileFile(GSCompileContext& context, const char* name, CompileArena& arena,
+                           bool top);
 
     // Finds name along GSIncludeList (".gs" before ".gse" in each folder), loads, scans and
     // parses it into the arena's tree and sets the arena's id pair. 0 on success, 1 on any
@@ -116,6 +138,20 @@ public:
     // Turn an operator node with constant operands into a constant; false when it stays.
     static bool FoldBinary(GSCNode* node);
     static bool FoldUnary(GSCNode* node);
+
+    // Code generation (gs_codegen_*.cpp) for the context's top source, parsed and checked
+    // without errors: one GSCClass record per class, in source order, in the context's class
+    // list. False when the arena has no tree or errors, or when generation failed (its
+    // messages are in the arena's log).
+    static bool GenerateCode(GSCompileContext& context);
+    // The ".gsl" image of the generated classes (gs_library_writer.cpp), written into output
+    // (its length is then the image's length); sourceName is the name the image carries. False
+    // when a class cannot be written or a buffer could not grow; log may be null.
+    static bool WriteLibrary(Utils::AlignedByteBuffer& output, GSCompileContext& context, GSCompileLog* log,
+                             const char* sourceName);
+    // The string index of text in the library string table, added under the next free index
+    // when it is not there; -1 when it cannot be stored.
+    static int32_t InternLibraryString(const char* text, GSCompileContext& context);
 
     // The arena and scanner of the load in progress (null outside LoadAndParse).
     static CompileArena* CurrentArena();

@@ -1,7 +1,42 @@
 // GSIncludeList: the one search list of the process.
 #include "script_compiler/gs_include_list.h"
 
-std::vector<GSIncludePath>& GSIncludeList::Entries() {
-    static std::vector<GSIncludePath> entries;
-    return entries;
+#include <new>
+
+
+namespace {
+
+GSIncludePath* Copy(const GSIncludePath& entry) {
+    return new (std::nothrow) GSIncludePath(entry);
+}
+
+// The list, whose entries go with it when the process ends normally.
+struct OwningList {
+    ~OwningList() { list.ClearDeletingValues<GSIncludePath>(); }
+    Utils::PtrList list;
+};
+
+}  // namespace
+
+Utils::PtrList& GSIncludeList::Entries() {
+    static OwningList entries;
+    return entries.list;
+}
+
+void GSIncludeList::Clear() {
+    Entries().ClearDeletingValues<GSIncludePath>();
+}
+
+bool GSIncludeList::PushBack(const GSIncludePath& entry) {
+    GSIncludePath* copy = Copy(entry);
+    if (copy && Entries().PushBack(copy)) return true;
+    delete copy;
+    return false;
+}
+
+bool GSIncludeList::PushFront(const GSIncludePath& entry) {
+    GSIncludePath* copy = Copy(entry);
+    if (copy && Entries().PushFront(copy)) return true;
+    delete copy;
+    return false;
 }

@@ -86,6 +86,7 @@ enum GSNodeFlag : uint32_t {
     GS_FLAG_DISCARD = 1u << 28,  // expression whose value is not used
     GS_FLAG_MEMBER_CALL = 1u << 29,  // call whose callee is reached through "."
     GS_FLAG_LVALUE = 1u << 30,       // expression that can be assigned to
+    GS_FLAG_LOCAL = 1u << 31,        // identifier of a parameter or local (a frame slot)
 };
 
 union GSCValue {

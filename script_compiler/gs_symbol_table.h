@@ -62,6 +62,8 @@ class GSSymbolTable : public GSSymbol {
     // Releases the current level's symbols and goes one level up (never below 0).
     void CloseScope();
     int32_t Level() const { return level_; }
+    // The global scope (dependencies and classes), for the library writer's walks.
+    const Utils::HashTable& Globals() const { return globals_; }
 
     GSFunctionSymbol* currentFunction = nullptr;
     GSDependentSymbol* currentDependency = nullptr;

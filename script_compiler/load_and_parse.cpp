@@ -23,7 +23,9 @@ GSScanner* currentScanner = nullptr;
 // ".gse"; empty when none does. archive is the archive of the last folder tried.
 Kiv::File::Path FindSource(const char* name, const char*& archive) {
     archive = nullptr;
-    for (const GSIncludePath& entry : GSIncludeList::Entries()) {
+    const Utils::PtrList& list = GSIncludeList::List();
+    for (const Utils::PtrList::Node* node = list.Begin(); node != list.End(); node = node->next) {
+        const GSIncludePath& entry = GSIncludeList::At(node);
         archive = entry.archive.Text();
         if (archive && *archive) continue;  // archives are not readable through the file layer
         Kiv::File::Path candidate = entry.path;

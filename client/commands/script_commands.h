@@ -1,5 +1,5 @@
-// `encrypt`: the ".gs" to ".gse" conversion, run in the working folder the process started
-// in. (`compile` waits for the compiler: unbuilt_roads.h.) Encrypt reaches the
+// `compile` and `encrypt`: the script compiler's command line and the ".gs" to ".gse"
+// conversion, both run in the working folder the process started in. Encrypt reaches the
 // script file through EncryptScriptFile, so its decisions can be tested apart from the
 // file forms.
 #pragma once
@@ -9,6 +9,8 @@
 
 namespace KodrinUtil {
 
+// The compiler's result 0 gives 0, any error count -1 (the compiler prints its own log).
+int CommandCompile(CommandContext& context);
 int CommandEncrypt(CommandContext& context);
 
 // The script-file operations encrypt needs. The command's own goes to ScriptFile.

@@ -21,7 +21,6 @@ const UnbuiltRoad kUnbuiltRoads[] = {
     {"backupkeywords", "Keyword backup"},
     {"importkeywords", "Keyword import"},
     {"repairdatabase", "Database repair"},
-    {"compile", "The script compiler"},
 };
 
 }  // namespace

@@ -1,7 +1,8 @@
 // The dispatcher against the in-process stand-in daemon: words in any case, the
 // build-identity words, every argument check with its exact message and no request sent,
 // the invalid-argument answer as printed, the KUID argument reaching the daemon strictly
-// parsed, the working-folder scope, and the words whose roads are not built.
+// parsed, the working-folder scope (compile runs in it), and the words whose roads are
+// not built.
 #include <unistd.h>
 
 #include <fstream>
@@ -153,7 +154,6 @@ TEST_F(DispatcherTest, UnbuiltRoadsSayWhatIsNotAvailableAndFail) {
         {{"backupkeywords", "mine.dat"}, "Keyword backup"},
         {{"importkeywords"}, "Keyword import"},
         {{"repairdatabase"}, "Database repair"},
-        {{"compile", "script.gs"}, "The script compiler"},
     };
     for (const auto& [words, what] : cases) {
         EXPECT_EQ(Run(words), -1) << words[0];
@@ -198,6 +198,28 @@ TEST_F(StartupFolderTest, ScopeRunsInTheStartFolderAndComesBack) {
         EXPECT_EQ(CurrentFolder(), startFolder_.Path());
     }
     EXPECT_EQ(CurrentFolder(), programFolder_.Path());
+}
+
+// compile takes its paths from the start folder, leaves the caller's vector as it was and
+// goes back; the compiler's error count becomes -1 with no entry of its own (the compiler
+// prints its log).
+TEST_F(StartupFolderTest, CompileRunsTheCompilerInTheStartFolder) {
+    KodrinUtil::GetStartupState().startupWorkingFolder = startFolder_.Path();
+    std::ofstream(startFolder_.Path("good.gs")) << "class Good { };";
+    std::ofstream(startFolder_.Path("bad.gs")) << "class Bad {";
+    const std::pair<const char*, int> cases[] = {{"good.gs", 0}, {"bad.gs", -1}};
+    for (const auto& [name, result] : cases) {
+        std::string words[] = {"KodrinUtil", "compile", "-s", name};
+        char* argv[] = {words[0].data(), words[1].data(), words[2].data(), words[3].data(), nullptr};
+        ResultsLog log;
+        KodrinUtil::StartupRecord record;
+        EXPECT_EQ(KodrinUtil::RunCommand(log, record, 4, argv), result) << name;
+        EXPECT_STREQ(argv[1], "compile");
+        EXPECT_TRUE(log.Entries().IsEmpty()) << name;
+        EXPECT_EQ(CurrentFolder(), programFolder_.Path());
+    }
+    EXPECT_TRUE(std::filesystem::exists(startFolder_.Path("good.gsl")));
+    EXPECT_FALSE(std::filesystem::exists(startFolder_.Path("bad.gsl")));
 }
 
 TEST_F(StartupFolderTest, ScopeStaysWithoutAStartFolderOrWhenItIsGone) {
