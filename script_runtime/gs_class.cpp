@@ -213,20 +213,34 @@ bool GSClass::LoadLayout(GSImageReader& reader, uint32_t end) {
     return reader.CloseChunk(chunk);
 }
 
+// The layout must set up exactly the views the ancestor entries name: for each ancestor its
+// distance word and its method-table word, then the whole object's method-table word. A
+// view without both words would send the reference arithmetic outside the instance.
 bool GSClass::CheckSlots() const {
     const int32_t memberEnd = instanceSlotCount_ - kSpareSlots;
-    for (const GSAncestor& ancestor : ancestors_)
-        if (ancestor.offset < kHeaderSlots || ancestor.offset > memberEnd - kHeaderSlots) return false;
+    if (layout_.size() != 2 * ancestors_.size() + 1) return false;
+    for (size_t i = 0; i < ancestors_.size(); ++i) {
+        const int32_t offset = ancestors_[i].offset;
+        if (offset < kHeaderSlots || offset > memberEnd - kHeaderSlots) return false;
+        const GSLayoutTriple& distance = layout_[2 * i];
+        const GSLayoutTriple& methods = layout_[2 * i + 1];
+        if (distance.kind != 0 || distance.slot != offset) return false;
+        if (methods.kind != 1 || methods.slot != offset + 1) return false;
+    }
+    const GSLayoutTriple& own = layout_.back();
+    if (own.kind != 1 || own.slot != 1) return false;
     for (const GSMember& member : members_)
         if (member.slot < kHeaderSlots || member.slot >= memberEnd) return false;
     return true;
 }
 
 bool GSClass::VerifyCode() const {
+    std::vector<int32_t> viewOffsets;
+    for (const GSAncestor& ancestor : ancestors_) viewOffsets.push_back(ancestor.offset);
     for (const GSFunction& function : functions_) {
         const GSCodeLimits limits{static_cast<uint32_t>(function.FrameSlotCount()), library_->StringCount(),
                                   static_cast<uint32_t>(library_->ClassRefs().size()),
-                                  static_cast<uint32_t>(instanceSlotCount_ - kSpareSlots)};
+                                  static_cast<uint32_t>(instanceSlotCount_ - kSpareSlots), viewOffsets};
         if (!VerifyGSCode(function.code, limits)) return false;
     }
     return true;

@@ -50,7 +50,11 @@ class Checker {
 
     bool Member(GSOpcode opcode, uint16_t slot) const {
         if (slot < kFirstMemberSlot) return false;
-        return !IsReceiverMember(opcode) || slot < limits_.receiverSlots;
+        if (!IsReceiverMember(opcode)) return true;
+        if (slot >= limits_.receiverSlots) return false;
+        for (int32_t offset : limits_.viewOffsets)
+            if (slot == offset || slot == offset + 1) return false;
+        return true;
     }
 
     bool Wait(std::span<const uint8_t> operands, size_t cases) const {

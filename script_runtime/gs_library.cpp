@@ -198,18 +198,21 @@ int GSLibrary::ResolveClassRefs() {
     return result;
 }
 
+// Like the class references, every missing function is named before the load fails.
 int GSLibrary::ResolveFunctionRefs() {
+    int result = GS_LOAD_OK;
     for (GSFunctionRef& ref : functionRefs_) {
         ref.gsClass = classRefs_[ref.classRef].gsClass;
         ref.name = strings_[ref.nameIndex];
         const int index = ref.gsClass->FindFunctionIndex(ref.name);
         if (index < 0) {
             GSLog("GS Link error: Unable to link function '%s'", ref.name);
-            return GS_LOAD_LINK_ERROR;
+            result = GS_LOAD_LINK_ERROR;
+            continue;
         }
         ref.function = &ref.gsClass->Functions()[static_cast<size_t>(index)];
     }
-    return GS_LOAD_OK;
+    return result;
 }
 
 int GSLibrary::LinkClasses() {
