@@ -43,7 +43,7 @@ class GSObjectReference {
     int32_t referenceKind_;
 };
 
-class GSScriptInstance : public GSTrackedObject {
+class GSScriptInstance final : public GSTrackedObject {
   public:
     GSScriptInstance(GSTrackedObjectRegistry* registry, GSObjectReference* nativeObject,
                      GSClass* gsClass)
