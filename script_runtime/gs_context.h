@@ -17,6 +17,7 @@ class GSClass;
 class GSLibrary;
 class GSObject;
 class GSScriptInstance;
+class GSStack;
 union GSSlot;
 
 class GSContext {
@@ -52,6 +53,9 @@ class GSContext {
     static GSContext* Current();
     static void SetCurrent(GSContext* context);
     static const std::set<GSContext*>& LiveContexts();
+
+    // The body every Router native is bound to until the router exists: it does nothing.
+    void PendingRouterNative(GSStack* stack);
 
   private:
     GSTrackedObjectRegistry registry_;

@@ -10,6 +10,7 @@
 #include "engine/file_find.h"
 #include "engine/file_path.h"
 #include "foundation/streams/little_endian.h"
+#include "script_runtime/gs_builtin_natives.h"
 #include "script_runtime/gs_library.h"
 #include "script_runtime/gs_log.h"
 #include "script_runtime/gs_native_function.h"
@@ -61,6 +62,7 @@ void GSMachine::Init() {
     nameTargets_.clear();
     frame_.Release();
     frame_.Init(kNameChunkSize);
+    RegisterGSBuiltinNatives(*this);
     initialised_ = true;
 }
 

@@ -51,6 +51,8 @@ class GSMachine {
     GSMachine(const GSMachine&) = delete;
     GSMachine& operator=(const GSMachine&) = delete;
 
+    // Empty link table and name map, then the built-in natives. The static thread and the
+    // Str and Math natives join Init with the interpreter and those natives.
     void Init();
     bool IsInitialised() const { return initialised_; }
     void Shutdown();

@@ -10,6 +10,8 @@
 #include "gs_runtime_test_support.h"
 #include "gsl_image_builder.h"
 #include "script_runtime/gs_class.h"
+#include "script_runtime/gs_context.h"
+#include "script_runtime/gs_game_object.h"
 #include "script_runtime/gs_library.h"
 #include "script_runtime/gs_native_function.h"
 
@@ -262,6 +264,64 @@ TEST_F(GSMachineTest, NativesBindByExactClassAndSignatureNewestFirst) {
     EXPECT_FALSE(newer->Call(&plain, nullptr));
     EXPECT_TRUE(older->Call(&plain, nullptr));
     EXPECT_FALSE(older->Call(nullptr, nullptr));
+}
+
+TEST_F(GSMachineTest, BuiltinNativesAreRegisteredWithTheirKinds) {
+    struct Expected {
+        const char* signature;
+        const char* className;
+        int kind;  // 0 plain, 1 game-object member, 2 context member
+    };
+    const Expected builtins[] = {
+        {"$string@GSObject::GetGSClassName()", "GSObject", 0},
+        {"$void@GameObject::SendMessage(GameObject,string,string)", "GameObject", 1},
+        {"$void@GameObject::PostMessage(GameObject,string,string,float)", "GameObject", 1},
+        {"$void@GameObject::ClearMessages(string,string)", "GameObject", 1},
+        {"$void@GameObject::AddHandler(GameObject,string,string,string)", "GameObject", 1},
+        {"$void@GameObject::Sniff(GameObject,string,string,bool)", "GameObject", 1},
+        {"$void@GameObject::Sleep(float)", "GameObject", 1},
+        {"$int@GameObject::GetId()", "GameObject", 1},
+        {"$string@GameObject::GetName()", "GameObject", 1},
+        {"$void@GameObject::Exception(string)", "GameObject", 1},
+        {"$GameObject@Router::GetGameObject(int)", "Router", 2},
+        {"$GameObject@Router::GetForeignGameObject(int)", "Router", 2},
+        {"$GameObject@Router::GetGameObject(string)", "Router", 2},
+        {"$void@Router::Info()", "Router", 2},
+        {"$void@Router::PostMessage(int,int,string,string,float)", "Router", 2},
+    };
+    GSContext context;
+    GSObject plain;
+    GSGameObject game;
+    GSObject inContext;
+    inContext.SetScript(nullptr, &context);
+    for (const Expected& e : builtins) {
+        GSNativeFunction* binding = machine_.FindNative(Kiv::PString(e.signature), Kiv::PString(e.className));
+        ASSERT_NE(binding, nullptr) << e.signature;
+        EXPECT_EQ(dynamic_cast<GSCNativeFunction*>(binding) != nullptr, e.kind == 0) << e.signature;
+        EXPECT_EQ(dynamic_cast<GSCPPNativeFunction<GSGameObject>*>(binding) != nullptr, e.kind == 1) << e.signature;
+        EXPECT_EQ(dynamic_cast<GSCPPContextNativeFunction<GSContext>*>(binding) != nullptr, e.kind == 2)
+            << e.signature;
+        // A member of a native class refuses another class; a context member refuses an object
+        // that was never attached in a context.
+        EXPECT_EQ(binding->Call(&plain, nullptr), e.kind == 0) << e.signature;
+        EXPECT_EQ(binding->Call(&game, nullptr), e.kind != 2) << e.signature;
+        EXPECT_EQ(binding->Call(&inContext, nullptr), e.kind != 1) << e.signature;
+    }
+    EXPECT_EQ(machine_.FindNative(Kiv::PString("$int@GameObject::GetId()"), Kiv::PString("Router")), nullptr);
+
+    // A library that declares built-in natives links without a word.
+    gsl::Image image = OneClass(1, 2, "GameObject");
+    gsl::Function getId;
+    getId.name = "$int@GameObject::GetId()";
+    getId.flags = 0x3;
+    getId.code.clear();
+    image.classes[0].functions = {getId};
+    Write("gs.gsl", image);
+    ASSERT_TRUE(Add("gs.gsl"));
+    GSLibrary* library = machine_.GetLibrary(1, 2);
+    ASSERT_NE(library, nullptr);
+    EXPECT_NE(library->FindClass("GameObject")->Functions()[0].native, nullptr);
+    EXPECT_TRUE(LogLines().empty());
 }
 
 }  // namespace
