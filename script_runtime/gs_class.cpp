@@ -228,7 +228,7 @@ bool GSClass::CheckSlots() const {
         if (methods.kind != 1 || methods.slot != offset + 1) return false;
     }
     const GSLayoutTriple& own = layout_.back();
-    if (own.kind != 1 || own.slot != 1) return false;
+    if (own.kind != 1 || own.slot != 1 || own.value != 0) return false;
     for (const GSMember& member : members_)
         if (member.slot < kHeaderSlots || member.slot >= memberEnd) return false;
     return true;
@@ -336,7 +336,9 @@ void GSClass::LinkFunction(GSFunction& function) {
 }
 
 // Each ancestor's whole object fits inside this class's member slots at its offset, so
-// every view, member and object slot the ancestor's code reaches lies inside the instance.
+// every view, member and object slot the ancestor's code reaches lies inside the instance;
+// and the ancestor's part of the method table fits inside this class's table, so every
+// entry a call through the ancestor's view can name exists.
 bool GSClass::LayoutFitsAncestors() const {
     const int32_t memberEnd = instanceSlotCount_ - kSpareSlots;
     for (size_t i = 0; i < ancestors_.size(); ++i) {
@@ -344,6 +346,8 @@ bool GSClass::LayoutFitsAncestors() const {
         if (!ancestor) return false;
         const int64_t ancestorEnd = int64_t{ancestors_[i].offset} + ancestor->instanceSlotCount_ - kSpareSlots;
         if (ancestorEnd > memberEnd) return false;
+        const int64_t tableEnd = int64_t{layout_[2 * i + 1].value} + static_cast<int64_t>(ancestor->methodTable_.size());
+        if (tableEnd > static_cast<int64_t>(methodTable_.size())) return false;
     }
     return true;
 }

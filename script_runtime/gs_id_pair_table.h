@@ -36,14 +36,7 @@ class GSIdPairTable {
         return true;
     }
 
-    // Every value, bucket by bucket from the last, each chain in order.
-    template <class Visit>
-    void ForEach(Visit visit) const {
-        for (uint32_t b = kBuckets; b-- > 0;)
-            for (Node* node = buckets_[b]; node; node = node->next) visit(*node->value);
-    }
-
-    // Deletes every value and node in ForEach's order.
+    // Deletes every value and node, bucket by bucket from the last, each chain in order.
     void Clear() {
         for (uint32_t b = kBuckets; b-- > 0;) {
             while (Node* node = buckets_[b]) {

@@ -13,8 +13,6 @@ GSLogFunction g_hook = nullptr;
 
 void SetGSLogHook(GSLogFunction hook) { g_hook = hook; }
 
-GSLogFunction GetGSLogHook() { return g_hook; }
-
 void GSLog(const char* format, ...) {
     if (!g_hook) return;
     va_list arguments;

@@ -6,6 +6,5 @@
 using GSLogFunction = void (*)(const char* format, ...);
 
 void SetGSLogHook(GSLogFunction hook);
-GSLogFunction GetGSLogHook();
 // Formats and passes one message to the hook, if there is one.
 void GSLog(const char* format, ...) __attribute__((format(printf, 1, 2)));

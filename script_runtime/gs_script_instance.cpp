@@ -21,11 +21,6 @@ GSScriptInstance* GSInstanceOf(GSSlot* reference) {
     return reinterpret_cast<GSScriptInstance*>(GSWholeObject(reference)) - 1;
 }
 
-GSObjectReference* GSNativeObjectOf(GSSlot* reference) {
-    GSScriptInstance* instance = GSInstanceOf(reference);
-    return instance ? instance->NativeObject() : nullptr;
-}
-
 GSScriptInstance* GSAddReference(GSSlot* reference) {
     GSScriptInstance* instance = GSInstanceOf(reference);
     if (instance) instance->AddReference();

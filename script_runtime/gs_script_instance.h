@@ -93,7 +93,6 @@ static_assert(sizeof(GSScriptInstance) % alignof(GSSlot) == 0,
 // design's are.
 GSSlot* GSWholeObject(GSSlot* reference);
 GSScriptInstance* GSInstanceOf(GSSlot* reference);
-GSObjectReference* GSNativeObjectOf(GSSlot* reference);
 GSScriptInstance* GSAddReference(GSSlot* reference); // null for null
 void GSReleaseReference(GSSlot* reference);           // nothing for null
 // The context an object belongs to, or null (no context, or null reference).

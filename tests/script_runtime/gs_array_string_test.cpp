@@ -173,6 +173,23 @@ TEST_F(ArraysAndStrings, StoresAcrossContextsFollowTheOtherContextsFlag) {
     made_.erase(made_.end() - 2, made_.end());
 }
 
+TEST_F(ArraysAndStrings, EmptyAndCopiedStringsJoinTheCurrentContext) {
+    EXPECT_EQ(GSContext::LiveContexts().count(&context_), 1u);
+    GSContext::SetCurrent(&context_);
+    auto* empty = new GSString();
+    made_.push_back(empty->GetReference());
+    auto* copy = new GSString(String("text", nullptr));
+    made_.push_back(copy->GetReference());
+    GSContext::SetCurrent(nullptr);
+    auto* loose = new GSString(static_cast<const GSString*>(nullptr));
+    made_.push_back(loose->GetReference());
+    EXPECT_EQ(empty->Header().GetContext(), &context_);
+    EXPECT_EQ(copy->Header().GetContext(), &context_);
+    EXPECT_EQ(copy->View(), "text");
+    EXPECT_EQ(loose->Header().GetContext(), nullptr);
+    EXPECT_EQ(loose->Length(), 0);
+}
+
 TEST_F(ArraysAndStrings, StringRangesTable) {
     struct Case {
         const char* text;

@@ -152,6 +152,39 @@ TEST_F(GSMachineTest, MutuallyDependentLibrariesLoadAndLink) {
     EXPECT_TRUE(LogLines().empty());
 }
 
+TEST_F(GSMachineTest, ALayoutThatDoesNotHoldItsAncestorsIsALinkError) {
+    struct Case {
+        const char* what;
+        int32_t instanceSlots;
+        int32_t ancestorTableStart;
+        size_t methods;
+    };
+    // A holds B's view (two header slots and one member) at slot 2, and B's one-entry part
+    // of the method table.
+    const Case cases[] = {
+        {"sound", 8, 0, 1},
+        {"instance too small for B's view", 7, 0, 1},
+        {"B's table part past the end", 8, 1, 1},
+        {"no room for B's table part", 8, 0, 0},
+    };
+    for (const Case& c : cases) {
+        gsl::Image a, b;
+        MutualPair(a, b);
+        a.classes[0].instanceSlots = c.instanceSlots;
+        a.classes[0].triples[1][2] = c.ancestorTableStart;
+        a.classes[0].methods.resize(c.methods);
+        Write("a.gsl", a);
+        Write("b.gsl", b);
+        GSMachine machine;
+        machine.Init();
+        ASSERT_TRUE(machine.AddLibraryFolder(Kiv::PString(folder_.Path().c_str())));
+        LogLines().clear();
+        const bool sound = std::string(c.what) == "sound";
+        EXPECT_EQ(machine.GetLibrary(0xA1, 0xA2) != nullptr, sound) << c.what;
+        EXPECT_EQ(Logged("GS Link error: Unable to link 'A'"), !sound) << c.what;
+    }
+}
+
 TEST_F(GSMachineTest, AFailedLoadInACycleUnloadsWhatResolvedIntoIt) {
     gsl::Image a, b;
     MutualPair(a, b);
