@@ -62,6 +62,14 @@ TEST_F(GSMachineTest, RegistrationReadsOnlyTheHeaderAndLoadsOnFirstUse) {
     EXPECT_TRUE(LogLines().empty());
 }
 
+TEST_F(GSMachineTest, TheVersionWordIsKeptNotCompared) {
+    gsl::Image image = OneClass(1, 2, "Lib");
+    image.versionBits = 0xFFFFFFFF;
+    Write("lib.gsl", image);
+    ASSERT_TRUE(Add("lib.gsl"));
+    EXPECT_NE(machine_.GetLibrary(1, 2), nullptr);
+}
+
 TEST_F(GSMachineTest, FilesThatAreNoLibrariesAreSkippedSilently) {
     folder_.Write("short.gsl", {1, 2, 3});
     folder_.Write("magic.gsl", std::vector<uint8_t>(20, 0));
