@@ -1,0 +1,47 @@
+// GSFunction: the record of one compiled function of a script class, as its function chunk
+// gives it. Names and code point into the library's image, which lives as long as the
+// library. The frame counts are those of the chunk, checked against each other at load.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+class GSClass;
+class GSLibrary;
+class GSNativeFunction;
+
+enum GSFunctionFlags : uint32_t {
+    GS_FUNCTION_PUBLIC = 0x1,
+    GS_FUNCTION_NATIVE = 0x2,
+    GS_FUNCTION_FINAL = 0x8,
+    GS_FUNCTION_THREAD = 0x10,
+    GS_FUNCTION_INITIALISER = 0x20,
+};
+
+struct GSFunction {
+    GSClass* gsClass = nullptr;
+    GSLibrary* library = nullptr;
+    const char* name = nullptr;  // the mangled name
+    uint32_t returnType = 0;
+    int32_t returnClassRef = -1;
+    uint32_t flags = 0;
+    int32_t slot = -1;
+    int32_t frameAdvance = 0;
+    int32_t argumentBase = 0;
+    int32_t frameRecord = 0;
+    int32_t stackNeed = 0;
+    int32_t argumentSlots = 0;
+    std::vector<uint32_t> objectSlots;   // from the argument base; `me` not listed
+    uint32_t lineCount = 0;
+    const uint8_t* lines = nullptr;      // lineCount pairs {code offset, line}
+    std::span<const uint8_t> code;       // empty when the length is 0
+    GSNativeFunction* native = nullptr;  // for native functions, set at link
+    const GSFunction* inherited = nullptr;
+    int32_t inheritedOffset = 0;
+
+    // Frame slots addressable from the argument base: arguments, locals and temporaries.
+    int32_t FrameSlotCount() const { return argumentSlots + frameAdvance - 4; }
+    // The source line of a code offset; -1 without line pairs.
+    int32_t LineOf(int32_t codeOffset) const;
+};

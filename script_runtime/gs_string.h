@@ -1,0 +1,42 @@
+// GSString: a script string, a reference object holding owned bytes. Positions and lengths
+// count bytes; the range rule is the arrays' (negative start 0, negative or too-large end the
+// length, end below start fails). An edit that cannot get its storage fails like a bad range:
+// false, with the string as it was.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "engine/pstring.h"
+#include "engine/string.h"
+#include "script_runtime/gs_script_instance.h"
+
+class GSContext;
+
+class GSString : public GSObjectReference {
+  public:
+    // Empty, in the current context.
+    GSString();
+    GSString(GSContext* context, const char* text);
+    GSString(GSContext* context, const Kiv::String& text);
+    GSString(GSContext* context, const Kiv::PString& text);
+    // A copy of other's text (empty for null), in the current context.
+    explicit GSString(const GSString* other);
+    ~GSString() override = default;
+
+    GSSlot* GetReference() override { return &embedded_.reference; }
+    GSScriptInstance& Header() { return embedded_.header; }
+
+    const Kiv::String& Text() const { return text_; }
+    std::string_view View() const { return text_.View(); }
+    int32_t Length() const { return static_cast<int32_t>(text_.Length()); }
+
+    static bool Substring(GSString& destination, const GSString& source, int32_t start, int32_t end);
+    static bool ReplaceRange(GSString& string, int32_t start, int32_t end, const GSString* other);
+
+  private:
+    GSString(GSContext* context, std::string_view text);
+
+    Kiv::String text_;
+    GSEmbeddedInstance embedded_;
+};
