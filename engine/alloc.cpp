@@ -29,5 +29,11 @@ void* Raw(size_t size) {
 
 void FreeRaw(void* memory) { std::free(memory); }
 
+void* ResizeRaw(void* memory, size_t size) {
+    void* resized = std::realloc(memory, size ? size : 1);
+    if (!resized) throw std::bad_alloc();
+    return resized;
+}
+
 }  // namespace Alloc
 }  // namespace Kiv

@@ -33,6 +33,9 @@ template <class T>
 void Delete(T* object) { delete object; }
 void* Raw(size_t size);       // uninitialised bytes, freed with FreeRaw
 void FreeRaw(void* memory);
+// A Raw block at a new size, its bytes kept up to the smaller size; it may move. On
+// failure std::bad_alloc is thrown and the old block stays as it was.
+void* ResizeRaw(void* memory, size_t size);
 }  // namespace Alloc
 
 class ProtectedLong {

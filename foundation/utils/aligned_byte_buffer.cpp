@@ -43,6 +43,21 @@ bool AlignedByteBuffer::Allocate(uint32_t capacity) {
     return true;
 }
 
+// Resizing in place where the allocator can (a large block is remapped, not copied), so
+// a buffer that grows by a small increment does not copy its whole image at every step.
+bool AlignedByteBuffer::Regrow(uint32_t capacity) {
+    const size_t offset = static_cast<size_t>(data_ - static_cast<uint8_t*>(raw_));
+    void* raw = ResizeRaw(raw_, size_t{capacity} + kAlignSlack);
+    if (!raw) return false;
+    uint8_t* data = Aligned(raw);
+    if (data != static_cast<uint8_t*>(raw) + offset)
+        std::memmove(data, static_cast<uint8_t*>(raw) + offset, length_);
+    raw_ = raw;
+    data_ = data;
+    capacity_ = capacity;
+    return true;
+}
+
 void AlignedByteBuffer::Release() {
     FreeRaw(raw_);
     raw_ = nullptr;
@@ -57,16 +72,10 @@ void AlignedByteBuffer::Reserve(uint32_t n) {
     }
     if (n >= capacity_) {
         const uint64_t capacity = uint64_t{n} + increment_;
-        void* raw = capacity > UINT32_MAX ? nullptr : AllocRaw(capacity + kAlignSlack);
-        if (!raw) {
+        if (capacity > UINT32_MAX || !Regrow(static_cast<uint32_t>(capacity))) {
             flags_ |= kAllocFailed;
             return;
         }
-        std::memcpy(Aligned(raw), data_, length_);
-        FreeRaw(raw_);
-        raw_ = raw;
-        data_ = Aligned(raw);
-        capacity_ = static_cast<uint32_t>(capacity);
     }
     // Bytes a length takes in before they are written read as zero, never as old heap.
     if (n > length_) {

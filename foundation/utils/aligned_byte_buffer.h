@@ -52,6 +52,7 @@ class AlignedByteBuffer {
 
   private:
     bool Allocate(uint32_t capacity);
+    bool Regrow(uint32_t capacity);
     bool ReserveAtCursor(size_t count);
 
     uint32_t flags_ = 0;

@@ -18,4 +18,12 @@ void* AllocRaw(size_t size) {
 
 void FreeRaw(void* memory) { Kiv::Alloc::FreeRaw(memory); }
 
+void* ResizeRaw(void* memory, size_t size) {
+    try {
+        return Kiv::Alloc::ResizeRaw(memory, size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
 }  // namespace Utils

@@ -12,5 +12,8 @@ namespace Utils {
 void* AllocRaw(size_t size);
 // Gives back what AllocRaw handed out; null is allowed.
 void FreeRaw(void* memory);
+// An AllocRaw block at a new size (it may move; its bytes are kept up to the smaller size),
+// or null with the old block untouched when the size cannot be had.
+void* ResizeRaw(void* memory, size_t size);
 
 }  // namespace Utils

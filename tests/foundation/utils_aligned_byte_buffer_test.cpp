@@ -102,6 +102,23 @@ TEST(AlignedByteBuffer, Flag2IsStickyAndCoversBytesAndSeeks) {
     EXPECT_EQ(buffer.Capacity(), 16u);
 }
 
+TEST(AlignedByteBuffer, GrowingInSmallStepsFarBeyondTheIncrementKeepsEveryWord) {
+    // The library writer's case: increment 1024, an image of megabytes.
+    Buffer buffer;
+    ASSERT_TRUE(buffer.Init(1024));
+    constexpr uint32_t kWords = 1u << 20;
+    for (uint32_t i = 0; i < kWords; ++i) buffer.AppendUInt32(i * 2654435761u);
+    ASSERT_EQ(buffer.Flags(), 0u);
+    ASSERT_EQ(buffer.Length(), 4 * kWords);
+    EXPECT_EQ(buffer.Capacity() % 1024, 0u);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(buffer.Data()) % 4, 0u);
+    for (uint32_t i = 0; i < kWords; ++i) {
+        uint32_t word = 0;
+        std::memcpy(&word, buffer.Data() + 4 * i, 4);
+        ASSERT_EQ(word, i * 2654435761u) << "word " << i;
+    }
+}
+
 TEST(AlignedByteBuffer, Flag1IsStickyAndLaterAppendsWriteNothing) {
     Buffer buffer;
     buffer.AppendUInt32(1);
