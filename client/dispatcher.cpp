@@ -8,6 +8,7 @@
 
 #include "client/command_context.h"
 #include "client/commands/asset_commands.h"
+#include "client/commands/database_commands.h"
 #include "client/commands/install_commands.h"
 #include "client/commands/road_commands.h"
 #include "client/commands/script_commands.h"
@@ -59,7 +60,7 @@ const CommandWord kCommandWords[] = {
     {"revert", 0, kMissingAssetID, CommandRevert},
     {"delete", 0, kMissingAssetID, CommandDelete},
     {"generatekuid", 0, nullptr, CommandGenerateKUID},
-    {"repairdatabase", 0, nullptr, CommandUnbuiltRoad},
+    {"repairdatabase", 0, nullptr, CommandRepairDatabase},
     {"compresstexture", 0, kMissingAssetID, CommandUnbuiltRoad},
     {"authors", 0, nullptr, CommandAuthors},
     {"searchbycategory", 0, nullptr, CommandSearchByCategory},

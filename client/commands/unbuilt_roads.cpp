@@ -20,7 +20,6 @@ const UnbuiltRoad kUnbuiltRoads[] = {
     {"importconsists", "Consist import"},
     {"backupkeywords", "Keyword backup"},
     {"importkeywords", "Keyword import"},
-    {"repairdatabase", "Database repair"},
     {"compile", "The script compiler"},
     {"compresstexture", "Texture conversion"},
 };

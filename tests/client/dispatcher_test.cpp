@@ -148,7 +148,6 @@ TEST_F(DispatcherTest, UnbuiltRoadsSayWhatIsNotAvailableAndFail) {
         {{"backupkeywords"}, "Keyword backup"},
         {{"backupkeywords", "mine.dat"}, "Keyword backup"},
         {{"importkeywords"}, "Keyword import"},
-        {{"repairdatabase"}, "Database repair"},
         {{"compile", "script.gs"}, "The script compiler"},
         {{"compresstexture", "/srv/textures"}, "Texture conversion"},
     };

@@ -60,7 +60,6 @@ TEST(ArgumentChecksE2E, UnbuiltRoadsSayWhatIsMissingAndExit255) {
     const Check unbuilt[] = {
         {{"installfromfpx", "<kuid:1234:56>"}, "Installing from the download service"},
         {{"kavcommandhost"}, "The command host"},
-        {{"repairdatabase"}, "Database repair"},
         {{"compile", "/tmp/script.gs"}, "The script compiler"},
     };
     for (const Check& check : unbuilt) {
