@@ -69,8 +69,8 @@ const CommandWord kCommandWords[] = {
     {"createcdp", 0, "Missing output path parameter.", CommandCreateCDP},
     {"fpxparse", 0, "Missing CDP filepath.", CommandUnbuiltRoad},
     {"fpxdeleteall", 0, nullptr, CommandUnbuiltRoad},
-    {"backupkeywords", 0, nullptr, CommandUnbuiltRoad},
-    {"importkeywords", 0, nullptr, CommandUnbuiltRoad},
+    {"backupkeywords", 0, nullptr, CommandBackupKeywords},
+    {"importkeywords", 0, nullptr, CommandImportKeywords},
 };
 
 Kiv::PString LowerElement(int argc, char** argv, int index) {

@@ -17,9 +17,6 @@ const UnbuiltRoad kUnbuiltRoads[] = {
     {"fpxparse", "Parsing a download-service archive"},
     {"fpxdeleteall", "Deleting the download-service assets"},
     {"kavcommandhost", "The command host"},
-    {"importconsists", "Consist import"},
-    {"backupkeywords", "Keyword backup"},
-    {"importkeywords", "Keyword import"},
     {"compile", "The script compiler"},
     {"compresstexture", "Texture conversion"},
 };

@@ -136,18 +136,11 @@ TEST_F(DispatcherTest, KuidArgumentsReachTheDaemonStrictlyParsed) {
 // fails, without a request to the daemon.
 TEST_F(DispatcherTest, UnbuiltRoadsSayWhatIsNotAvailableAndFail) {
     RecordOnly(kAllRequests);
-    TemporaryFolder folder;
-    const std::string consists = folder.Path("consists.txt");
-    std::ofstream(consists) << "trains\n{\n}\n";
     const std::pair<std::vector<const char*>, const char*> cases[] = {
         {{"installfromfpx", "<kuid:1234:56>"}, "Installing from the download service"},
         {{"FPXParse", "/tmp/a.cdp"}, "Parsing a download-service archive"},
         {{"fpxdeleteall"}, "Deleting the download-service assets"},
         {{"kavcommandhost"}, "The command host"},
-        {{"importconsists", consists.c_str()}, "Consist import"},
-        {{"backupkeywords"}, "Keyword backup"},
-        {{"backupkeywords", "mine.dat"}, "Keyword backup"},
-        {{"importkeywords"}, "Keyword import"},
         {{"compile", "script.gs"}, "The script compiler"},
         {{"compresstexture", "/srv/textures"}, "Texture conversion"},
     };
