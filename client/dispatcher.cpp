@@ -9,6 +9,7 @@
 #include "client/command_context.h"
 #include "client/commands/asset_commands.h"
 #include "client/commands/database_commands.h"
+#include "client/commands/fpx_commands.h"
 #include "client/commands/install_commands.h"
 #include "client/commands/road_commands.h"
 #include "client/commands/script_commands.h"
@@ -68,7 +69,7 @@ const CommandWord kCommandWords[] = {
     {"validate", 0, kMissingAssetID, CommandValidate},
     {"createcdp", 0, "Missing output path parameter.", CommandCreateCDP},
     {"fpxparse", 0, "Missing CDP filepath.", CommandUnbuiltRoad},
-    {"fpxdeleteall", 0, nullptr, CommandUnbuiltRoad},
+    {"fpxdeleteall", 0, nullptr, CommandFPXDeleteAll},
     {"backupkeywords", 0, nullptr, CommandBackupKeywords},
     {"importkeywords", 0, nullptr, CommandImportKeywords},
 };

@@ -15,7 +15,6 @@ struct UnbuiltRoad {
 const UnbuiltRoad kUnbuiltRoads[] = {
     {"installfromfpx", "Installing from the download service"},
     {"fpxparse", "Parsing a download-service archive"},
-    {"fpxdeleteall", "Deleting the download-service assets"},
     {"kavcommandhost", "The command host"},
     {"compile", "The script compiler"},
     {"compresstexture", "Texture conversion"},

@@ -139,7 +139,6 @@ TEST_F(DispatcherTest, UnbuiltRoadsSayWhatIsNotAvailableAndFail) {
     const std::pair<std::vector<const char*>, const char*> cases[] = {
         {{"installfromfpx", "<kuid:1234:56>"}, "Installing from the download service"},
         {{"FPXParse", "/tmp/a.cdp"}, "Parsing a download-service archive"},
-        {{"fpxdeleteall"}, "Deleting the download-service assets"},
         {{"kavcommandhost"}, "The command host"},
         {{"compile", "script.gs"}, "The script compiler"},
         {{"compresstexture", "/srv/textures"}, "Texture conversion"},
