@@ -12,6 +12,9 @@
 namespace {
 
 constexpr int32_t kMaxPolls = 100000;
+// Repairs kept at once; clients that leave in the middle of one cannot grow the books
+// without end.
+constexpr size_t kMaxRepairs = 1024;
 
 bool Fail(std::string& error, const std::string& place, const std::string& what) {
     error = place + ": " + what;
@@ -103,6 +106,8 @@ void RepairRequests::SetPlan(RepairPlan plan) {
 bool RepairRequests::Answer(const DaemonRequest& request, DaemonResponse& response) {
     if (request.id == kRequestStartRepair) {
         std::lock_guard<std::mutex> hold(lock_);
+        if (clients_.size() >= kMaxRepairs && clients_.count(request.client) == 0)
+            clients_.erase(clients_.begin());
         clients_[request.client] = ClientRepair{request.transactionId, 0, false};
         return true;
     }

@@ -1,8 +1,9 @@
 // RequestDispatcher: finds what answers a request id. A hook set for the id (library mode,
 // script entries) comes first; else, or when the hook passes the request on, the daemon's
 // own table of handlers; an id in neither gets an empty reply and an "unknown" record line.
-// The repair (3, 4, repair_requests.h) follows the table; the asset requests come after it, answered by AssetRequests over the asset table
-// when one is set, the installs (39, 40) by AssetInstaller. It also keeps the
+// The repair (3, 4, repair_requests.h; its late entries go with any other request) follows
+// the table; the asset requests come after it, answered by AssetRequests over the
+// asset table when one is set, the installs (39, 40) by AssetInstaller. It also keeps the
 // answers expected to questions the daemon asked, and checks request 150 against them.
 #pragma once
 
