@@ -23,13 +23,16 @@ KAVTaskThread::FreeSpaceQuery g_freeSpaceQuery = StatvfsFreeSpace;
 }  // namespace
 
 KAVTask::~KAVTask() {
-    if (thread_ != nullptr) {
-        RequestCancel();
-        thread_->Wait();
-        delete thread_;
-        thread_ = nullptr;
-    }
+    FinishThread();
     KAVClientTransaction::ReleaseLog(this);
+}
+
+void KAVTask::FinishThread() {
+    if (thread_ == nullptr) return;
+    RequestCancel();
+    thread_->Wait();
+    delete thread_;
+    thread_ = nullptr;
 }
 
 KAVTaskThread::KAVTaskThread() : Kiv::Thread(ThreadProc, this, true) {}

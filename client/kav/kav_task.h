@@ -4,7 +4,8 @@
 // on the calling thread (RunHere) or on an engine thread of its own (RunOnThread). A task
 // owns the thread attached to it and outlives it: deleting the task asks the job to cancel
 // and waits for its thread first. The plain task drops progress and status reports; a task
-// that shows them overrides the report operations.
+// that shows them overrides the report operations, and calls FinishThread in its own
+// destructor, so the job never reports into a part of the task that is already gone.
 #pragma once
 
 #include <atomic>
@@ -32,6 +33,11 @@ public:
     bool CancelRequested() const { return cancelRequested_.load(); }
     void RequestCancel() { cancelRequested_.store(true); }
     bool ThreadRunning() const { return threadRunning_.load(); }
+
+protected:
+    // Asks an attached thread's job to cancel, waits for it and deletes it; nothing without
+    // one.
+    void FinishThread();
 
 private:
     friend class KAVTaskThread;

@@ -31,6 +31,7 @@ RepairEntry Entry(int32_t kind, const std::string& text, int32_t poll, bool late
 // A task that keeps what the job reports.
 class RecordingTask : public KAVTask {
 public:
+    ~RecordingTask() override { FinishThread(); }
     void ReportProgress(float progress) override {
         std::lock_guard<std::mutex> hold(lock_);
         progress_.push_back(progress);
