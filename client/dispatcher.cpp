@@ -8,6 +8,8 @@
 
 #include "client/command_context.h"
 #include "client/commands/asset_commands.h"
+#include "client/commands/database_commands.h"
+#include "client/commands/fpx_commands.h"
 #include "client/commands/install_commands.h"
 #include "client/commands/road_commands.h"
 #include "client/commands/script_commands.h"
@@ -59,7 +61,7 @@ const CommandWord kCommandWords[] = {
     {"revert", 0, kMissingAssetID, CommandRevert},
     {"delete", 0, kMissingAssetID, CommandDelete},
     {"generatekuid", 0, nullptr, CommandGenerateKUID},
-    {"repairdatabase", 0, nullptr, CommandUnbuiltRoad},
+    {"repairdatabase", 0, nullptr, CommandRepairDatabase},
     {"compresstexture", 0, kMissingAssetID, CommandCompressTexture},
     {"authors", 0, nullptr, CommandAuthors},
     {"searchbycategory", 0, nullptr, CommandSearchByCategory},
@@ -67,9 +69,9 @@ const CommandWord kCommandWords[] = {
     {"validate", 0, kMissingAssetID, CommandValidate},
     {"createcdp", 0, "Missing output path parameter.", CommandCreateCDP},
     {"fpxparse", 0, "Missing CDP filepath.", CommandUnbuiltRoad},
-    {"fpxdeleteall", 0, nullptr, CommandUnbuiltRoad},
-    {"backupkeywords", 0, nullptr, CommandUnbuiltRoad},
-    {"importkeywords", 0, nullptr, CommandUnbuiltRoad},
+    {"fpxdeleteall", 0, nullptr, CommandFPXDeleteAll},
+    {"backupkeywords", 0, nullptr, CommandBackupKeywords},
+    {"importkeywords", 0, nullptr, CommandImportKeywords},
 };
 
 Kiv::PString LowerElement(int argc, char** argv, int index) {

@@ -12,7 +12,7 @@ struct AssetAnswerEntry {
 };
 
 const AssetAnswerEntry kAssetAnswers[] = {
-    {2, AnswerQueryAssets},      {3, AnswerNothing},           {4, AnswerRepairPoll},
+    {2, AnswerQueryAssets},
     {20, AnswerAssetConfig},     {21, AnswerAssetInfo},        {23, AnswerLocateAsset},
     {26, AnswerResolveKUID},     {27, AnswerResolveLatest},    {28, AnswerDescription},
     {29, AnswerLocateAssetFile}, {30, AnswerOpenAsset},        {31, AnswerCloseHandle},

@@ -42,11 +42,10 @@ void AnswerStartUrlFetch(AssetRequests& assets, AssetCall& call);   // 230
 void AnswerReleaseUrlFetch(AssetRequests& assets, AssetCall& call); // 231
 void AnswerPollUrlFetch(AssetRequests& assets, AssetCall& call);    // 232
 void AnswerBuildList(AssetRequests& assets, AssetCall& call);       // 253
-void AnswerRepairPoll(AssetRequests& assets, AssetCall& call);      // 4
 void AnswerCudaDisabled(AssetRequests& assets, AssetCall& call);    // 181
 void AnswerOnlineProfile(AssetRequests& assets, AssetCall& call);   // 240
 void AnswerLoginCredential(AssetRequests& assets, AssetCall& call); // 242
-void AnswerNothing(AssetRequests& assets, AssetCall& call);         // 3, 41, 47, 241, 256
+void AnswerNothing(AssetRequests& assets, AssetCall& call);         // 41, 47, 241, 256
 
 // Shared reply pieces.
 void WriteKUIDList(TStream& out, const std::vector<KUID>& kuids);

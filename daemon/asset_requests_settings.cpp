@@ -103,12 +103,6 @@ void AnswerBuildList(AssetRequests& assets, AssetCall& call) {
     call.Out().WritePString(Kiv::PString(assets.Table().BuildList()));
 }
 
-void AnswerRepairPoll(AssetRequests&, AssetCall& call) {
-    call.Out().WriteBool(false);
-    call.Out().WriteFloat(1.0f);
-    call.Out().WriteString(Kiv::String());
-}
-
 void AnswerCudaDisabled(AssetRequests&, AssetCall& call) {
     call.Out().WriteBool(true);
 }

@@ -43,6 +43,8 @@ void ReadAssetConfig(const ACSChunkRef& config, AssetRecord& record) {
     if (record.name.empty()) record.name = Text(config, "name");
     if (record.name.empty()) record.name = Text(config, "asset-filename");
     record.category = Text(config, "category-class");
+    // Consists carry no category of their own; the daemon files them under "CN".
+    if (record.category.empty() && Text(config, "kind") == "consist") record.category = "CN";
     record.region = Text(config, "category-region");
     record.era = Text(config, "category-era");
     record.keywords = Text(config, "category-keyword");

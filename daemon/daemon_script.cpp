@@ -182,11 +182,12 @@ bool ReadDaemonScript(const ACSChunkRef& soup, DaemonScript& out, std::string& e
     out = DaemonScript();
     if (!CheckTagNames(soup,
                        {"handshake", "requests", "assets", "settings", "localuser", "authors",
-                        "urls", "builds"},
+                        "urls", "builds", "repair"},
                        "script", error)) {
         return false;
     }
     out.seed = soup;
+    if (!ReadRepairPlan(soup, out.repair, error)) return false;
     const Kiv::PString handshake("handshake");
     if (soup.HasTag(handshake) && !ReadHandshake(soup.GetNamedSoup(handshake), out, error)) {
         return false;

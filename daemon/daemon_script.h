@@ -29,6 +29,7 @@
 //     }
 //   }
 //
+//   repair                            how repairs look to clients (repair_requests.h)
 //   assets, settings, localuser, authors, urls, builds    seed the asset table
 //                                     (asset_table_seed.h); read when the table opens
 //
@@ -43,6 +44,7 @@
 #include <vector>
 
 #include "daemon/daemon_request.h"
+#include "daemon/repair_requests.h"
 #include "foundation/kuid/kuid.h"
 #include "foundation/soup/chunk_ref.h"
 
@@ -70,6 +72,7 @@ struct ScriptAnswer {
 struct DaemonScript {
     int32_t handshakeFaults = 0;  // as DaemonServer::SetHandshakeFaults takes it
     std::vector<ScriptAnswer> answers;
+    RepairPlan repair;  // the "repair" section (repair_requests.h)
     // The script itself, for the seeding sections (asset_table_seed.h).
     ACSChunkRef seed;
 };

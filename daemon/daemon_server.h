@@ -57,6 +57,7 @@ public:
     void SetAssetTable(std::shared_ptr<AssetTable> table) {
         dispatcher_.SetAssetTable(std::move(table));
     }
+    void SetRepairPlan(RepairPlan plan) { dispatcher_.SetRepairPlan(std::move(plan)); }
 
     // kOtherDaemon: another daemon already serves the database (nothing started).
     DaemonStart Start();

@@ -51,6 +51,7 @@ void RequestDispatcher::Recover() {
 }
 
 void RequestDispatcher::Dispatch(const DaemonRequest& request, DaemonResponse& response) {
+    repairs_.AddLateNotes(request, response);
     if (DaemonHook hook = FindHook(request.id)) {
         hook(request, response);
         if (!response.passOn) return;
@@ -59,6 +60,7 @@ void RequestDispatcher::Dispatch(const DaemonRequest& request, DaemonResponse& r
         (this->*builtIn->handler)(request, response);
         return;
     }
+    if (repairs_.Answer(request, response)) return;
     if (std::shared_ptr<AssetInstaller> installer = Installer()) {
         if (installer->Answer(request, response)) return;
     }

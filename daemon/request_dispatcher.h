@@ -1,8 +1,9 @@
 // RequestDispatcher: finds what answers a request id. A hook set for the id (library mode,
 // script entries) comes first; else, or when the hook passes the request on, the daemon's
 // own table of handlers; an id in neither gets an empty reply and an "unknown" record line.
-// The asset requests come after the table, answered by AssetRequests over the asset table
-// when one is set, the installs (39, 40) by AssetInstaller. It also keeps the
+// The repair (3, 4, repair_requests.h; its late entries go with any other request) follows
+// the table; the asset requests come after it, answered by AssetRequests over the
+// asset table when one is set, the installs (39, 40) by AssetInstaller. It also keeps the
 // answers expected to questions the daemon asked, and checks request 150 against them.
 #pragma once
 
@@ -17,6 +18,7 @@
 #include "daemon/asset_requests.h"
 #include "daemon/daemon_record.h"
 #include "daemon/daemon_request.h"
+#include "daemon/repair_requests.h"
 
 using DaemonHook = std::function<void(const DaemonRequest&, DaemonResponse&)>;
 
@@ -37,6 +39,8 @@ public:
     void SetHook(int32_t id, DaemonHook hook);
     // The asset table whose requests the daemon answers for real; none: empty replies.
     void SetAssetTable(std::shared_ptr<AssetTable> table);
+    // How the repairs (requests 3 and 4) look to the clients (repair_requests.h).
+    void SetRepairPlan(RepairPlan plan) { repairs_.SetPlan(std::move(plan)); }
     void Dispatch(const DaemonRequest& request, DaemonResponse& response);
     // Once the daemon serves the installation alone, before any client: removes the
     // staging folders of killed daemons and repairs "local" (AssetTable::RecoverLocalFolders),
@@ -71,4 +75,5 @@ private:
     std::shared_ptr<AssetRequests> assets_;
     std::shared_ptr<AssetInstaller> installer_;
     std::map<std::pair<int, uint32_t>, int32_t> expectedAnswers_;
+    RepairRequests repairs_;
 };

@@ -168,6 +168,11 @@ void KAVClientTransaction::ReadLogNote(uint32_t id, TStream& stream) {
     discarded.Read(stream);
 }
 
+void KAVClientTransaction::ReleaseLog(const ResultsLog* log) {
+    Kiv::SingleLock hold(Registry().lock);
+    ResultsLog::UnregisterAll(log);
+}
+
 void KAVClientTransaction::SetNextId(uint32_t id) {
     Kiv::SingleLock hold(Registry().lock);
     Registry().nextId = id == 0 ? 1 : id;

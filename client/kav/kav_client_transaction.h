@@ -65,6 +65,9 @@ public:
     // temporary one that is dropped. Under the registry's lock, so a requester cannot
     // destroy the log meanwhile.
     static void ReadLogNote(uint32_t id, TStream& stream);
+    // Removes every registration of log under the registry's lock: once it returns, no note
+    // is being read into log and none will be.
+    static void ReleaseLog(const ResultsLog* log);
 
     // The id the next Register takes (tests start it near the wrap).
     static void SetNextId(uint32_t id);

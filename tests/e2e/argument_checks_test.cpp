@@ -60,7 +60,6 @@ TEST(ArgumentChecksE2E, UnbuiltRoadsSayWhatIsMissingAndExit255) {
     const Check unbuilt[] = {
         {{"installfromfpx", "<kuid:1234:56>"}, "Installing from the download service"},
         {{"kavcommandhost"}, "The command host"},
-        {{"repairdatabase"}, "Database repair"},
     };
     for (const Check& check : unbuilt) {
         SCOPED_TRACE(check.args[0]);
