@@ -13,10 +13,8 @@ struct UnbuiltRoad {
 };
 
 const UnbuiltRoad kUnbuiltRoads[] = {
-    {"installfromfpx", "Installing from the download service"},
     {"fpxparse", "Parsing a download-service archive"},
     {"fpxdeleteall", "Deleting the download-service assets"},
-    {"kavcommandhost", "The command host"},
     {"importconsists", "Consist import"},
     {"backupkeywords", "Keyword backup"},
     {"importkeywords", "Keyword import"},

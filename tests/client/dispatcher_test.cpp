@@ -140,10 +140,8 @@ TEST_F(DispatcherTest, UnbuiltRoadsSayWhatIsNotAvailableAndFail) {
     const std::string consists = folder.Path("consists.txt");
     std::ofstream(consists) << "trains\n{\n}\n";
     const std::pair<std::vector<const char*>, const char*> cases[] = {
-        {{"installfromfpx", "<kuid:1234:56>"}, "Installing from the download service"},
         {{"FPXParse", "/tmp/a.cdp"}, "Parsing a download-service archive"},
         {{"fpxdeleteall"}, "Deleting the download-service assets"},
-        {{"kavcommandhost"}, "The command host"},
         {{"importconsists", consists.c_str()}, "Consist import"},
         {{"backupkeywords"}, "Keyword backup"},
         {{"backupkeywords", "mine.dat"}, "Keyword backup"},

@@ -58,8 +58,6 @@ TEST(ArgumentChecksE2E, EachMissingOrWrongArgumentGivesItsErrorAndExit255) {
 TEST(ArgumentChecksE2E, UnbuiltRoadsSayWhatIsMissingAndExit255) {
     e2e::Installation install;
     const Check unbuilt[] = {
-        {{"installfromfpx", "<kuid:1234:56>"}, "Installing from the download service"},
-        {{"kavcommandhost"}, "The command host"},
         {{"repairdatabase"}, "Database repair"},
         {{"compile", "/tmp/script.gs"}, "The script compiler"},
     };
