@@ -29,6 +29,11 @@
 //     }
 //   }
 //
+//   jobs                              command-host jobs, pushed in order to the first
+//   {                                 client that registers as command host (request
+//     0 { data "00000000..." }        140), each after the answer (141) to the one before:
+//   }                                 the job's payload in hex
+//
 //   assets, settings, localuser, authors, urls, builds    seed the asset table
 //                                     (asset_table_seed.h); read when the table opens
 //
@@ -70,6 +75,7 @@ struct ScriptAnswer {
 struct DaemonScript {
     int32_t handshakeFaults = 0;  // as DaemonServer::SetHandshakeFaults takes it
     std::vector<ScriptAnswer> answers;
+    std::vector<WireBytes> jobs;  // command-host job payloads
     // The script itself, for the seeding sections (asset_table_seed.h).
     ACSChunkRef seed;
 };

@@ -61,4 +61,5 @@ void InstallDaemonScript(const DaemonScript& script, DaemonServer& server) {
         });
     }
     server.SetHandshakeFaults(script.handshakeFaults);
+    server.SetScriptedJobs(script.jobs);
 }
