@@ -36,7 +36,7 @@ struct CommandHostWaits {
 };
 
 class CommandHostRequests {
-public:
+  public:
     using NoteSender = std::function<bool(int client, const DaemonNote& note)>;
     using Launcher = std::function<bool()>;
 
@@ -59,7 +59,7 @@ public:
     // The daemon is ending: waiting relays fail at once, and no more are made.
     void Stop();
 
-private:
+  private:
     struct Relay {
         std::optional<WireBytes> answer;
         bool failed = false;

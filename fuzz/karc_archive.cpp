@@ -10,7 +10,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 4) return 0;
     int32_t tag = 0;
-    for (int i = 3; i >= 0; --i) tag = static_cast<int32_t>(static_cast<uint32_t>(tag) << 8 | data[i]);
+    for (int i = 3; i >= 0; --i)
+        tag = static_cast<int32_t>(static_cast<uint32_t>(tag) << 8 | data[i]);
     fuzz::InputStream input(data + 4, size - 4);
     const int64_t fileSize = static_cast<int64_t>(size - 4);
     size_t visits = 0;

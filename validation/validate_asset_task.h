@@ -10,7 +10,7 @@
 class ResultsLog;
 
 class ValidateAssetTask {
-public:
+  public:
     // Validates the asset at path (of the folder folderName) into log; the truth value.
     static bool Execute(const Kiv::PString& folderName, const Kiv::File::Path& path,
                         ResultsLog& log);

@@ -13,7 +13,7 @@
 #include "foundation/soup/chunk_ref.h"
 
 struct FPXQueryItem {
-    KUID required;             // "requires"
+    KUID required; // "requires"
     KUID latestVersion;
     UrlRecord downloadLocation; // "latest-version-path"
     int32_t downloadSize = 0;   // "latest-version-size"
@@ -25,7 +25,7 @@ struct FPXQueryItem {
 using FPXQueryResultList = BlockArray<FPXQueryItem, 13>;
 
 class FPXQuery {
-public:
+  public:
     // Appends the result's items to out.
     static void ParseResult(const ACSChunkRef& soup, FPXQueryResultList& out);
 };

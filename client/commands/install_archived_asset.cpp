@@ -1,9 +1,10 @@
 // Installing one asset of an archive: the tool writes the asset's files itself into the
 // folder the daemon gives for an open (or new) asset, writes its config and, with option 2,
 // commits it. Every path after the handle was obtained lets the handle go once; a failure
-// before or while writing files reverts the asset, so nothing half-written stays open. A
-// handle whose folder the daemon does not name is refused like a missing handle: writing
-// into an empty path would fill the working folder.
+// before or while writing files or the config reverts the asset, so nothing half-written
+// stays open (an asset without its config would be committed broken). A handle whose
+// folder the daemon does not name is refused like a missing handle: writing into an empty
+// path would fill the working folder.
 #include "client/commands/install_archived_asset.h"
 
 #include "client/kav/kav_client.h"
@@ -67,8 +68,8 @@ bool MayReplace(const KAVAssetInfo& info, const KUID& kuid, ResultsLog& log,
 
 } // namespace
 
-KUID InstallArchivedAsset(const CDPAsset& asset, ResultsLog& log, int32_t options,
-                          bool& committed, ConflictQuestionHandler* handler) {
+KUID InstallArchivedAsset(const CDPAsset& asset, ResultsLog& log, int32_t options, bool& committed,
+                          ConflictQuestionHandler* handler) {
     const ACSChunkRef files = asset.GetFiles();
     options = asset.VerifyChecksum() ? options | kInstallChecksumVerified
                                      : options & ~kInstallChecksumVerified;
@@ -102,16 +103,15 @@ KUID InstallArchivedAsset(const CDPAsset& asset, ResultsLog& log, int32_t option
         MakeDirectoryUnder(Kiv::PString(), folder);
     }
 
-    const Kiv::PString failure = CDPArchive::ExtractFiles(files, Kiv::PString(folder.View()),
-                                                          Kiv::File::Path(), asset.GetCompression());
-    if (!failure.IsEmpty()) {
+    const bool commit = (options & kInstallCommitted) != 0;
+    const Kiv::PString failure = CDPArchive::ExtractFiles(
+        files, Kiv::PString(folder.View()), Kiv::File::Path(), asset.GetCompression());
+    if (!failure.IsEmpty() ||
+        !config.SaveToFile(folder.c_str(), commit ? "config.chump" : "config.txt", nullptr)) {
         AddAssetEntry(log, ResultsLogKind::Error, kuid, "$kav_failed_install");
         KAVClient::RevertAsset(handle, nullptr);
         return KUID::Null();
     }
-
-    const bool commit = (options & kInstallCommitted) != 0;
-    config.SaveToFile(folder.c_str(), commit ? "config.chump" : "config.txt", nullptr);
     if (commit && !KAVClient::CommitAsset(handle, CommitFlags(options), &log, committed)) {
         return KUID::Null();
     }

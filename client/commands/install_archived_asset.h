@@ -15,9 +15,9 @@ class ResultsLog;
 namespace KodrinUtil {
 
 // Install options.
-constexpr int32_t kInstallCommitted = 2;         // "config.chump" and commit; else "config.txt", open
-constexpr int32_t kInstallChecksumVerified = 4;  // set or cleared by the installer from "dsid"
-constexpr int32_t kInstallCommitPassOn = 8;      // passed on to the commit (flag 8)
+constexpr int32_t kInstallCommitted = 2; // "config.chump" and commit; else "config.txt", open
+constexpr int32_t kInstallChecksumVerified = 4; // set or cleared by the installer from "dsid"
+constexpr int32_t kInstallCommitPassOn = 8;     // passed on to the commit (flag 8)
 
 // The KUID installed, or the null KUID (the reason is in the log, or the handler's answer
 // kept the installed asset). committed receives the commit's second answer.

@@ -9,4 +9,4 @@ int CommandKAVCommandHost(CommandContext&) {
     return 0;
 }
 
-}  // namespace KodrinUtil
+} // namespace KodrinUtil

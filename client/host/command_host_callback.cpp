@@ -85,7 +85,8 @@ JobRun RunArchiveSave(TBuffer& job, TBuffer& reply) {
     file.Open(request.path.c_str(), TFile::kModeCreate);
     bool written = false;
     if (!file.IsOpen()) {
-        const std::string text = "Cannot create the archive " + std::string(request.path.View()) + ".";
+        const std::string text =
+            "Cannot create the archive " + std::string(request.path.View()) + ".";
         AddError(log, text.c_str());
     } else {
         const int64_t endOffset = KAVArchive::WriteHeader(file, request.tag);
@@ -106,7 +107,8 @@ JobRun RunArchiveInstall(TBuffer& job, TBuffer& reply) {
     KAVArchive::InstallFromFile(request.tag, request.kuids, request.path.c_str(), log);
     log.Write(reply, 0);
     reply.WriteInt32(request.kuids.Count());
-    for (const KUID& kuid : request.kuids) kuid.WriteBinary(reply);
+    for (const KUID& kuid : request.kuids)
+        kuid.WriteBinary(reply);
     return JobRun::kReplied;
 }
 

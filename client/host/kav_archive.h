@@ -12,7 +12,7 @@ class ResultsLog;
 class TStream;
 
 class KAVArchive {
-public:
+  public:
     // Magic, version 1, build 3.3, the end-offset placeholder and the tag; answers the
     // placeholder's position, to be patched with the file's size once it is complete.
     static int64_t WriteHeader(TStream& stream, int32_t tag);

@@ -4,7 +4,8 @@
 // a damaged file can neither loop nor send the walk outside the archive.
 //
 //     KAVArchiveHeader header;
-//     KAVArchiveRead read = ReadKAVArchive(stream, tag, header, [](const KUID& kuid, TStream& at) {...});
+//     KAVArchiveRead read = ReadKAVArchive(stream, tag, header, [](const KUID& kuid, TStream& at)
+//     {...});
 #pragma once
 
 #include <cstdint>

@@ -14,7 +14,7 @@ struct KAVCommandHostTiming {
 };
 
 class KAVCommandHost {
-public:
+  public:
     // Serves jobs until the link ends or the console is closed, then finishes the queued
     // work; always false.
     static bool Run();

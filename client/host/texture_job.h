@@ -12,7 +12,6 @@ class ResultsLog;
 
 namespace KodrinUtil {
 
-int32_t RunTextureJob(const Kiv::PString& folderName, const Kiv::File::Path& path,
-                      ResultsLog& log);
+int32_t RunTextureJob(const Kiv::PString& folderName, const Kiv::File::Path& path, ResultsLog& log);
 
 } // namespace KodrinUtil

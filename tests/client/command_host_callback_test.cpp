@@ -46,7 +46,7 @@ constexpr const char* kSeed = R"(assets
 struct Reply {
     bool sent = false;
     std::vector<std::string> entries; // "<kind> <subject>"
-    BufferStream rest;                 // after the log
+    BufferStream rest;                // after the log
 };
 
 // Job 2 or 3: int32 id, int32 tag, PString path, int32 count, the KUIDs.
@@ -56,11 +56,12 @@ void WriteArchiveJob(TStream& job, int32_t id, int32_t tag, const std::string& p
     job.WriteInt32(tag);
     job.WritePString(Kiv::PString(path.c_str()));
     job.WriteInt32(count);
-    for (const KUID& kuid : kuids) kuid.WriteBinary(job);
+    for (const KUID& kuid : kuids)
+        kuid.WriteBinary(job);
 }
 
 class CommandHostCallbackTest : public HostDaemonTest {
-protected:
+  protected:
     void SetUp() override {
         HostDaemonTest::SetUp();
         StartDaemon(kSeed);
@@ -95,7 +96,8 @@ protected:
     static std::vector<KUID> Left(Reply& reply) {
         const int32_t count = Int(reply);
         std::vector<KUID> kuids;
-        for (int32_t i = 0; i < count; ++i) kuids.push_back(KUID::ReadBinary(reply.rest.Stream()));
+        for (int32_t i = 0; i < count; ++i)
+            kuids.push_back(KUID::ReadBinary(reply.rest.Stream()));
         return kuids;
     }
     std::string WriteArchive(const std::string& name, const Bytes& bytes) {
@@ -163,7 +165,8 @@ TEST_F(CommandHostCallbackTest, InstallTakesTheListedEntriesAndRepliesTheOnesLef
     const KUID unlisted(12, 61, 0);
     const KUID missing(12, 62, 0);
     const std::string path = WriteArchive(
-        "in.karc", Archive(0, 0.0f, 9, {{fresh, AssetWithNotes(fresh)}, {unlisted, AssetWithNotes(unlisted)}}));
+        "in.karc", Archive(0, 0.0f, 9,
+                           {{fresh, AssetWithNotes(fresh)}, {unlisted, AssetWithNotes(unlisted)}}));
     const size_t mark = Mark();
     Reply reply;
     RunArchiveJob(3, 9, path, {fresh, missing}, reply);

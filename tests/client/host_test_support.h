@@ -18,7 +18,7 @@
 #include "kav_client_test_peer.h"
 
 class HostDaemonTest : public KAVClientTest {
-protected:
+  protected:
     void StartDaemon(const std::string& seed) {
         folder_.MakeFolder("inst/bin");
         folder_.WriteFile("script.txt", seed);
@@ -46,7 +46,8 @@ protected:
     std::vector<std::string> RecordLines() const {
         std::ifstream in(folder_.Path("record.txt"));
         std::vector<std::string> lines;
-        for (std::string line; std::getline(in, line);) lines.push_back(line);
+        for (std::string line; std::getline(in, line);)
+            lines.push_back(line);
         return lines;
     }
     // A mark for RequestIdsSince: the record's length now.
@@ -85,9 +86,7 @@ protected:
         }
         return lines;
     }
-    std::string Inst(const std::string& relative) const {
-        return folder_.Path("inst/" + relative);
-    }
+    std::string Inst(const std::string& relative) const { return folder_.Path("inst/" + relative); }
 
     TempFolder folder_;
     std::shared_ptr<AssetTable> table_;

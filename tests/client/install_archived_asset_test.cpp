@@ -86,24 +86,26 @@ CDPAsset ArchivedAsset(const KUID& kuid, const char* compression, const std::str
 }
 
 class FixedAnswer : public KodrinUtil::ConflictQuestionHandler {
-public:
+  public:
     explicit FixedAnswer(int32_t answer) : answer_(answer) {}
     std::vector<std::string> prompts;
 
-protected:
+  protected:
     int32_t AskUser(const Kiv::String& prompt, const KUID&) override {
         prompts.push_back(prompt.Std());
         return answer_;
     }
 
-private:
+  private:
     int32_t answer_;
 };
 
-std::string Text(const char* key) { return GetInterfaceText(Kiv::PString(key)).Std(); }
+std::string Text(const char* key) {
+    return GetInterfaceText(Kiv::PString(key)).Std();
+}
 
 class InstallArchivedAssetTest : public HostDaemonTest {
-protected:
+  protected:
     void SetUp() override {
         HostDaemonTest::SetUp();
         folder_.MakeFolder("inst/UserData/local/bridge");
@@ -140,7 +142,8 @@ protected:
 };
 
 TEST_F(InstallArchivedAssetTest, ANewAssetIsCreatedFilledCommittedAndMarkedFavourite) {
-    const Outcome outcome = Install(ArchivedAsset(kNew, "", "first"), KodrinUtil::kInstallCommitted);
+    const Outcome outcome =
+        Install(ArchivedAsset(kNew, "", "first"), KodrinUtil::kInstallCommitted);
     EXPECT_EQ(outcome.installed, kNew);
     // record, create (the handle names the folder), commit, favourite, close.
     EXPECT_EQ(outcome.requests, (std::vector<int>{21, 35, 34, 50, 31}));
@@ -221,13 +224,29 @@ TEST_F(InstallArchivedAssetTest, FilesThatCannotBeWrittenRevertTheAsset) {
     EXPECT_FALSE(table_->Find(kBroken));
 }
 
+// A config that cannot be written (a folder of the archive takes its name) is a failed
+// install too: the asset must not be committed without its config.
+TEST_F(InstallArchivedAssetTest, AConfigThatCannotBeWrittenRevertsTheAsset) {
+    CDPAsset asset = ArchivedAsset(kBroken, "", "fifth");
+    ACSChunkRef files = asset.GetFiles();
+    ACSChunkRef blocker;
+    AddBlob(blocker, "inside.txt", "x");
+    files.SetNamedSoup("config.chump", blocker);
+    const Outcome outcome = Install(asset, KodrinUtil::kInstallCommitted);
+    EXPECT_TRUE(outcome.installed.IsNull());
+    EXPECT_EQ(outcome.requests, (std::vector<int>{21, 35, 33, 31}));
+    EXPECT_EQ(outcome.entries, (std::vector<std::string>{"3 <kuid:12:51>"}));
+    EXPECT_FALSE(table_->Find(kBroken));
+}
+
 // The daemon gives no handle (a KUID of another user cannot be created here): nothing is
 // written, and the error names the asset.
 TEST_F(InstallArchivedAssetTest, NoHandleIsAWriteError) {
     server_->SetHook(35, [](const DaemonRequest&, DaemonResponse& response) {
         response.reply.assign(8, 0xFF); // the "none" handle
     });
-    const Outcome outcome = Install(ArchivedAsset(kNew, "", "first"), KodrinUtil::kInstallCommitted);
+    const Outcome outcome =
+        Install(ArchivedAsset(kNew, "", "first"), KodrinUtil::kInstallCommitted);
     EXPECT_TRUE(outcome.installed.IsNull());
     EXPECT_EQ(outcome.requests, (std::vector<int>{21, 35}));
     EXPECT_EQ(outcome.entries, (std::vector<std::string>{"3 <kuid:12:50>"}));

@@ -5,7 +5,9 @@
 // sends nothing after its check; failed fetches are named in the log.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "client/commands/fpx_query.h"
@@ -65,11 +67,12 @@ std::string Seed(const std::string& searchFile, const std::string& downloadFile)
                 "\" status 200 }\n";
     }
     return "assets { 0 { folder \"coal_wagon\" config { kuid <kuid:12:1> username \"Coal\" } } }\n"
-           "urls {\n" + urls + "}\n";
+           "urls {\n" +
+           urls + "}\n";
 }
 
 class InstallFromFPXTest : public HostDaemonTest {
-protected:
+  protected:
     void SetUp() override {
         HostDaemonTest::SetUp();
         KodrinUtil::CreateDownloadServiceMarker();
@@ -80,7 +83,8 @@ protected:
     }
     std::string Messages(const ResultsLog& log) {
         std::string text;
-        for (const ResultsLogEntry& entry : log.Entries()) text += entry.text.Std() + "\n";
+        for (const ResultsLogEntry& entry : log.Entries())
+            text += entry.text.Std() + "\n";
         return text;
     }
 };
@@ -135,9 +139,9 @@ TEST_F(InstallFromFPXTest, EachMissingLatestVersionIsDownloadedOnceAndInstalled)
     EXPECT_EQ(PayloadsSince(mark, 230).size(), 2u); // the search, one download
     std::lock_guard<std::mutex> hold(lock);
     const std::string path = folder_.Path("wagon.cdp");
-    EXPECT_EQ(installs, std::vector<Bytes>{Concat({Le32(static_cast<uint32_t>(path.size())),
-                                                   Bytes(path.begin(), path.end()), Le32(6),
-                                                   Bytes{0}})});
+    EXPECT_EQ(installs,
+              std::vector<Bytes>{Concat({Le32(static_cast<uint32_t>(path.size())),
+                                         Bytes(path.begin(), path.end()), Le32(6), Bytes{0}})});
 }
 
 TEST_F(InstallFromFPXTest, ADownloadThatFailsIsNamedAndSkipped) {
@@ -146,6 +150,25 @@ TEST_F(InstallFromFPXTest, ADownloadThatFailsIsNamedAndSkipped) {
     ResultsLog log;
     EXPECT_FALSE(InstallFromFPX(KUID(12, 80, 0), &log));
     EXPECT_EQ(Messages(log), "Failed to resolve download path for <kuid:12:81>\n");
+}
+
+// A fetch is waited for without a time-out, but not past the end of the link: a daemon
+// gone before it reported the search done leaves a failed search, not a hang.
+TEST_F(InstallFromFPXTest, TheWaitForAFetchEndsWithTheLink) {
+    StartDaemon(Seed("", ""));
+    std::atomic<int> polls{0};
+    server_->SetHook(232, [&](const DaemonRequest&, DaemonResponse& response) {
+        polls.fetch_add(1);
+        response.reply = Concat({Bytes{0}, Le32(0), Le32(0), Le32(0), Le32(0), Le32(0)});
+    });
+    std::thread stopper([&] {
+        WaitUntil([&] { return polls.load() >= 2; });
+        server_->Stop();
+    });
+    ResultsLog log;
+    EXPECT_FALSE(InstallFromFPX(KUID(12, 80, 0), &log));
+    stopper.join();
+    EXPECT_EQ(Messages(log), "Failed to query FPX for <kuid:12:80>\n");
 }
 
 TEST_F(InstallFromFPXTest, ASearchThatFoundNothingYieldsNoItem) {

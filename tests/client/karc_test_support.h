@@ -18,7 +18,9 @@ inline Bytes Le32(uint32_t value) {
     return {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
             static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
 }
-inline void Append(Bytes& to, const Bytes& more) { to.insert(to.end(), more.begin(), more.end()); }
+inline void Append(Bytes& to, const Bytes& more) {
+    to.insert(to.end(), more.begin(), more.end());
+}
 // The KUID's stream form: content id, then version << 25 | user id.
 inline Bytes KuidBytes(const KUID& kuid) {
     Bytes bytes = Le32(static_cast<uint32_t>(kuid.contentId));
@@ -68,7 +70,8 @@ inline Bytes Archive(int32_t version, float build, int32_t tag, const std::vecto
         const size_t nextAt = bytes.size();
         Append(bytes, Le32(0));
         Append(bytes, SoupBytes(entry.soup));
-        Patch(bytes, nextAt, static_cast<uint32_t>(static_cast<int32_t>(bytes.size()) + entry.nextShift));
+        Patch(bytes, nextAt,
+              static_cast<uint32_t>(static_cast<int32_t>(bytes.size()) + entry.nextShift));
     }
     if (terminator) Append(bytes, Bytes(8, 0xFF)); // the null KUID
     Patch(bytes, endAt, static_cast<uint32_t>(bytes.size()));

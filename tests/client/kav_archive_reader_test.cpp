@@ -40,15 +40,14 @@ Walk Read(const Bytes& bytes, int32_t tag) {
     stream.Stream().WriteBytes(bytes.data(), bytes.size());
     stream.Stream().Rewind();
     Walk walk;
-    walk.read = ReadKAVArchive(stream.Stream(), tag, walk.header,
-                               [&](const KUID& kuid, TStream& entry) {
-                                   ACSChunkRef soup;
-                                   TDBBinaryFile::ReadSoup(soup, entry);
-                                   const KUID inside =
-                                       soup.GetNamedTagAsKUID("kuid", KUID::Null());
-                                   walk.visited.push_back(std::string(kuid.ToTag().View()) +
-                                                          (inside == kuid ? "" : " mismatch"));
-                               });
+    walk.read =
+        ReadKAVArchive(stream.Stream(), tag, walk.header, [&](const KUID& kuid, TStream& entry) {
+            ACSChunkRef soup;
+            TDBBinaryFile::ReadSoup(soup, entry);
+            const KUID inside = soup.GetNamedTagAsKUID("kuid", KUID::Null());
+            walk.visited.push_back(std::string(kuid.ToTag().View()) +
+                                   (inside == kuid ? "" : " mismatch"));
+        });
     return walk;
 }
 
@@ -57,10 +56,10 @@ TEST(KAVArchiveTest, TheHeaderIsMagicVersionBuildPlaceholderAndTag) {
     EXPECT_EQ(KAVArchive::WriteHeader(stream.Stream(), 0x12345678), 12);
     const uint8_t* data = stream.Buffer().GetData();
     EXPECT_EQ(Bytes(data, data + stream.Stream().Tell()),
-              (Bytes{0x63, 0x72, 0x61, 0x6B,   // "crak"
-                     0x01, 0x00, 0x00, 0x00,   // version 1
-                     0x33, 0x33, 0x53, 0x40,   // 3.3f
-                     0xEB, 0xCE, 0xED, 0xFE,   // end offset, patched later
+              (Bytes{0x63, 0x72, 0x61, 0x6B, // "crak"
+                     0x01, 0x00, 0x00, 0x00, // version 1
+                     0x33, 0x33, 0x53, 0x40, // 3.3f
+                     0xEB, 0xCE, 0xED, 0xFE, // end offset, patched later
                      0x78, 0x56, 0x34, 0x12}));
 }
 
@@ -114,7 +113,8 @@ TEST(KAVArchiveTest, DamagedArchivesAreRefusedWithoutWalkingPastTheDamage) {
 TEST(KAVArchiveTest, EveryPrefixIsRefused) {
     const Bytes good = Archive(1, 3.3f, 5, {{1, 0}, {2, 0}});
     for (size_t size = 0; size < good.size(); ++size) {
-        const Walk walk = Read(Bytes(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(size)), 5);
+        const Walk walk =
+            Read(Bytes(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(size)), 5);
         EXPECT_NE(walk.read, KAVArchiveRead::kComplete) << size;
     }
 }

@@ -12,14 +12,16 @@
 namespace {
 
 class KAVCommandHostTest : public KAVRequestsTest {
-protected:
+  protected:
     void TearDown() override {
         KAVCommandHost::ResetTiming();
         KAVRequestsTest::TearDown();
     }
 };
 
-DaemonNote Job(const Bytes& payload) { return DaemonNote{kNoteCommandJob, payload, {}}; }
+DaemonNote Job(const Bytes& payload) {
+    return DaemonNote{kNoteCommandJob, payload, {}};
+}
 
 TEST_F(KAVCommandHostTest, ServesPushedJobsKeepsAliveEveryHundredPassesAndEndsWithTheLink) {
     KAVCommandHost::SetTiming({1, 100, 1});

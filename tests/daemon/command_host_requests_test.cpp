@@ -42,7 +42,7 @@ std::string OneErrorLog() {
 }
 
 class CommandHostRequestsTest : public ::testing::Test {
-protected:
+  protected:
     DaemonServer& Start(std::chrono::milliseconds idle = 0ms) {
         DaemonOptions options;
         options.recordPath = folder_.Path("record.txt");

@@ -48,7 +48,8 @@ std::vector<std::string> Lines(const std::string& record, const std::string& pre
     std::istringstream in(record);
     std::vector<std::string> lines;
     for (std::string line; std::getline(in, line);) {
-        if (line.rfind(prefix, 0) == 0 && line.find(part) != std::string::npos) lines.push_back(line);
+        if (line.rfind(prefix, 0) == 0 && line.find(part) != std::string::npos)
+            lines.push_back(line);
     }
     return lines;
 }
@@ -57,8 +58,7 @@ std::string DataOf(const std::string& line) {
     return at == std::string::npos ? "" : line.substr(at + 6);
 }
 
-template <typename Condition>
-bool WaitFor(Condition condition) {
+template <typename Condition> bool WaitFor(Condition condition) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (!condition()) {
         if (std::chrono::steady_clock::now() > deadline) return false;
@@ -77,19 +77,19 @@ TEST(CommandHostE2E, ServesTheScriptsJobsInTurnAndEndsWithTheDaemon) {
                                   std::string(8, '\xFF');
         std::ofstream(archive, std::ios::binary) << bytes;
     }
-    const std::string install3 = Le32Hex(3) + Le32Hex(5) + PStringHex(archive.string()) +
-                                 Le32Hex(1) + "010000000c000000";
-    const std::string validate0 = Le32Hex(0) + PStringHex("local/coal_wagon") +
-                                  PStringHex((install.Root() / "UserData/local/coal_wagon").string());
+    const std::string install3 =
+        Le32Hex(3) + Le32Hex(5) + PStringHex(archive.string()) + Le32Hex(1) + "010000000c000000";
+    const std::string validate0 =
+        Le32Hex(0) + PStringHex("local/coal_wagon") +
+        PStringHex((install.Root() / "UserData/local/coal_wagon").string());
     install.SetDaemonScript(kSeed + "jobs {\n 0 { data \"" + install3 + "\" }\n 1 { data \"" +
                             validate0 + "\" }\n 2 { data \"07000000\" }\n}\n");
     install.RecordDaemon();
 
     ToolResult host;
     std::thread hostRun([&] { host = install.Run({"kavcommandhost"}); });
-    const bool served = WaitFor([&] {
-        return Lines(install.DaemonRecord(), "note ", " kind=1 ").size() == 3;
-    });
+    const bool served =
+        WaitFor([&] { return Lines(install.DaemonRecord(), "note ", " kind=1 ").size() == 3; });
     const ToolResult close = install.Run({"closekavdaemon"});
     hostRun.join();
     ASSERT_TRUE(served) << install.DaemonRecord();
@@ -101,13 +101,16 @@ TEST(CommandHostE2E, ServesTheScriptsJobsInTurnAndEndsWithTheDaemon) {
     const std::vector<std::string> answers = Lines(record, "request ", " id=141 ");
     ASSERT_EQ(answers.size(), 2u) << record; // the unknown job got none
     // The install: one error naming the version, then the list of one KUID left.
-    EXPECT_NE(DataOf(answers[0]).find(Hex("The archive has version 2, which this tool cannot read.")),
-              std::string::npos)
+    EXPECT_NE(
+        DataOf(answers[0]).find(Hex("The archive has version 2, which this tool cannot read.")),
+        std::string::npos)
         << answers[0];
-    EXPECT_EQ(DataOf(answers[0]).substr(DataOf(answers[0]).size() - 24),
-              "01000000" "010000000c000000");
+    EXPECT_EQ(DataOf(answers[0]).substr(DataOf(answers[0]).size() - 24), "01000000"
+                                                                         "010000000c000000");
     // The validation: an empty log (version 0, no entry), then true.
-    EXPECT_EQ(DataOf(answers[1]), "00000000" "00000000" "01");
+    EXPECT_EQ(DataOf(answers[1]), "00000000"
+                                  "00000000"
+                                  "01");
     EXPECT_EQ(Lines(record, "host ", " registered").size(), 1u);
 }
 
