@@ -83,11 +83,6 @@ void CommandHostRequests::SetScriptedJobs(std::vector<WireBytes> jobs) {
     nextScriptedJob_ = 0;
 }
 
-void CommandHostRequests::SetWaits(const CommandHostWaits& waits) {
-    std::lock_guard<std::mutex> hold(lock_);
-    waits_ = waits;
-}
-
 bool CommandHostRequests::Answer(const DaemonRequest& request, DaemonResponse& response) {
     switch (request.id) {
     case kRequestRegisterHost:
@@ -162,7 +157,7 @@ std::optional<int> CommandHostRequests::FindOrStartHost(std::unique_lock<std::mu
         launching_ = false;
         if (!started) return std::nullopt;
     }
-    changed_.wait_for(hold, waits_.hostStart, [this] { return !hosts_.empty() || stopping_; });
+    changed_.wait_for(hold, kHostStartWait, [this] { return !hosts_.empty() || stopping_; });
     if (hosts_.empty() || stopping_) return std::nullopt;
     return *hosts_.begin();
 }
@@ -195,7 +190,7 @@ bool CommandHostRequests::RelayValidation(const DaemonRequest& request, DaemonRe
     const bool sent = sender && sender(*host, DaemonNote{kNoteCommandJob, *job, {}});
     hold.lock();
     if (!sent) relay->failed = true;
-    changed_.wait_for(hold, waits_.answer,
+    changed_.wait_for(hold, kHostAnswerWait,
                       [&] { return relay->answer || relay->failed || stopping_; });
     const std::optional<WireBytes> answer = relay->answer;
     hold.unlock();

@@ -30,10 +30,8 @@ enum CommandHostRequestId : int32_t {
 };
 
 // How long a relayed validation waits: for a started host to register, and for its answer.
-struct CommandHostWaits {
-    std::chrono::milliseconds hostStart = std::chrono::seconds(30);
-    std::chrono::milliseconds answer = std::chrono::minutes(5);
-};
+inline constexpr std::chrono::seconds kHostStartWait{30};
+inline constexpr std::chrono::minutes kHostAnswerWait{5};
 
 class CommandHostRequests {
   public:
@@ -49,7 +47,6 @@ class CommandHostRequests {
     // Called (outside any lock here) when the set of command hosts changed.
     void SetHostsChanged(std::function<void()> changed);
     void SetScriptedJobs(std::vector<WireBytes> jobs);
-    void SetWaits(const CommandHostWaits& waits);
 
     // Answers 140, 141 and (when it relays) 38; false for anything else.
     bool Answer(const DaemonRequest& request, DaemonResponse& response);
@@ -84,7 +81,6 @@ class CommandHostRequests {
     NoteSender sender_;
     Launcher launcher_;
     std::function<void()> hostsChanged_;
-    CommandHostWaits waits_;
     std::set<int> hosts_;
     std::map<int, std::deque<Pending>> pending_;
     std::vector<WireBytes> scriptedJobs_;

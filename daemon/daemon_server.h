@@ -58,15 +58,14 @@ public:
     void SetAssetTable(std::shared_ptr<AssetTable> table) {
         dispatcher_.SetAssetTable(std::move(table));
     }
-    // Command hosts (command_host_requests.h): the jobs of the script, the starter of a host
-    // process for relayed validations, and how long those wait.
+    // Command hosts (command_host_requests.h): the jobs of the script, and the starter of a
+    // host process for relayed validations.
     void SetScriptedJobs(std::vector<WireBytes> jobs) {
         dispatcher_.Hosts().SetScriptedJobs(std::move(jobs));
     }
     void SetCommandHostLauncher(CommandHostRequests::Launcher launcher) {
         dispatcher_.Hosts().SetLauncher(std::move(launcher));
     }
-    void SetCommandHostWaits(const CommandHostWaits& waits) { dispatcher_.Hosts().SetWaits(waits); }
 
     // kOtherDaemon: another daemon already serves the database (nothing started).
     DaemonStart Start();
