@@ -54,7 +54,7 @@ const CommandWord kCommandWords[] = {
     {"edit", 0, kMissingAssetID, CommandEdit},
     {"printconfig", 0, kMissingAssetID, CommandPrintConfig},
     {"compile", 0, kInvalidFilePath, CommandCompile},
-    {"kavcommandhost", 0, nullptr, CommandUnbuiltRoad},
+    {"kavcommandhost", 0, nullptr, CommandKAVCommandHost},
     {"encrypt", 0, kInvalidFilePath, CommandEncrypt},
     {"listbuilds", 0, "Missing path parameter.", CommandListBuilds},
     {"commit", 0, kMissingAssetID, CommandCommit},

@@ -146,6 +146,19 @@ bool ReadAnswer(const ACSChunkRef& soup, ScriptAnswer& answer, const std::string
     return true;
 }
 
+bool ReadJobs(const ACSChunkRef& jobs, DaemonScript& out, std::string& error) {
+    for (int32_t i = 0; i < jobs.CountTags(); ++i) {
+        const std::string place = "jobs/" + std::string(jobs.GetIndexedTagName(i).View());
+        const ACSChunkRef job = jobs.GetIndexedSoup(i);
+        if (job.IsNull()) return Fail(error, place, "a job is a container");
+        if (!CheckTagNames(job, {"data"}, place, error)) return false;
+        WireBytes payload;
+        if (!ReadHexTag(job, "data", payload, place, error)) return false;
+        out.jobs.push_back(std::move(payload));
+    }
+    return true;
+}
+
 bool ReadHandshake(const ACSChunkRef& soup, DaemonScript& out, std::string& error) {
     const std::string place = "handshake";
     if (!CheckTagNames(soup, {"fault", "times"}, place, error)) return false;
@@ -181,8 +194,8 @@ DaemonNote ScriptNote::ForTransaction(uint32_t transactionId) const {
 bool ReadDaemonScript(const ACSChunkRef& soup, DaemonScript& out, std::string& error) {
     out = DaemonScript();
     if (!CheckTagNames(soup,
-                       {"handshake", "requests", "assets", "settings", "localuser", "authors",
-                        "urls", "builds", "repair"},
+                       {"handshake", "requests", "jobs", "assets", "settings", "localuser",
+                        "authors", "urls", "builds", "repair"},
                        "script", error)) {
         return false;
     }
@@ -192,6 +205,7 @@ bool ReadDaemonScript(const ACSChunkRef& soup, DaemonScript& out, std::string& e
     if (soup.HasTag(handshake) && !ReadHandshake(soup.GetNamedSoup(handshake), out, error)) {
         return false;
     }
+    if (!ReadJobs(soup.GetNamedSoup(Kiv::PString("jobs")), out, error)) return false;
     const ACSChunkRef requests = soup.GetNamedSoup(Kiv::PString("requests"));
     for (int32_t i = 0; i < requests.CountTags(); ++i) {
         ScriptAnswer answer;

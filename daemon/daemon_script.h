@@ -30,6 +30,12 @@
 //   }
 //
 //   repair                            how repairs look to clients (repair_requests.h)
+//
+//   jobs                              command-host jobs, pushed in order to the first
+//   {                                 client that registers as command host (request
+//     0 { data "00000000..." }        140), each after the answer (141) to the one before:
+//   }                                 the job's payload in hex
+//
 //   assets, settings, localuser, authors, urls, builds    seed the asset table
 //                                     (asset_table_seed.h); read when the table opens
 //
@@ -73,6 +79,7 @@ struct DaemonScript {
     int32_t handshakeFaults = 0;  // as DaemonServer::SetHandshakeFaults takes it
     std::vector<ScriptAnswer> answers;
     RepairPlan repair;  // the "repair" section (repair_requests.h)
+    std::vector<WireBytes> jobs;  // command-host job payloads
     // The script itself, for the seeding sections (asset_table_seed.h).
     ACSChunkRef seed;
 };

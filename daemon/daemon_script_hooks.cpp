@@ -62,4 +62,5 @@ void InstallDaemonScript(const DaemonScript& script, DaemonServer& server) {
     }
     server.SetHandshakeFaults(script.handshakeFaults);
     server.SetRepairPlan(script.repair);
+    server.SetScriptedJobs(script.jobs);
 }

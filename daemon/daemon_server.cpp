@@ -36,7 +36,15 @@ const char* ExitName(DaemonExit exit) {
 
 }  // namespace
 
-DaemonServer::DaemonServer(DaemonOptions options) : options_(std::move(options)) {}
+DaemonServer::DaemonServer(DaemonOptions options) : options_(std::move(options)) {
+    CommandHostRequests& hosts = dispatcher_.Hosts();
+    hosts.SetNoteSender(
+        [this](int client, const DaemonNote& note) { return SendNote(client, note) > 0; });
+    hosts.SetHostsChanged([this] {
+        std::lock_guard<std::mutex> hold(lock_);
+        changed_.notify_all();
+    });
+}
 
 DaemonServer::~DaemonServer() {
     Stop();
@@ -202,7 +210,16 @@ DaemonExit DaemonServer::WaitForEnd() {
         ReapFinished(hold);
         if (endRequested_) return DaemonExit::kCloseRequest;
         if (stopRequested_) return DaemonExit::kStopped;
-        if (!connections_.empty() || options_.idleTime.count() <= 0) {
+        if (HasOrdinaryClientLocked()) {
+            busy_ = true;
+            changed_.wait(hold);
+            continue;
+        }
+        if (busy_) {
+            busy_ = false;
+            idleSince_ = std::chrono::steady_clock::now();
+        }
+        if (options_.idleTime.count() <= 0) {
             changed_.wait(hold);
             continue;
         }
@@ -219,13 +236,21 @@ void DaemonServer::ReapFinished(std::unique_lock<std::mutex>& hold) {
     std::vector<std::unique_ptr<DaemonConnection>> ended;
     std::move(finished, connections_.end(), std::back_inserter(ended));
     connections_.erase(finished, connections_.end());
-    if (connections_.empty()) idleSince_ = std::chrono::steady_clock::now();
     hold.unlock();
+    for (const auto& connection : ended) dispatcher_.Hosts().ClientEnded(connection->Number());
     ended.clear();
     hold.lock();
 }
 
+bool DaemonServer::HasOrdinaryClientLocked() {
+    for (const auto& connection : connections_) {
+        if (!dispatcher_.Hosts().IsHost(connection->Number())) return true;
+    }
+    return false;
+}
+
 void DaemonServer::Shutdown(DaemonExit reason) {
+    dispatcher_.Hosts().Stop();
     StopListening();
     discovery_.Clear();
     CloseLinks();

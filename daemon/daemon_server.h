@@ -32,7 +32,8 @@ struct DaemonOptions {
     std::string databasePath;
     // The record file (daemon_record.h); empty: none.
     std::string recordPath;
-    // Time without any client after which the daemon ends; 0 or less: never.
+    // Time without any client after which the daemon ends (command hosts do not count);
+    // 0 or less: never.
     std::chrono::milliseconds idleTime = std::chrono::minutes(5);
 };
 
@@ -58,6 +59,14 @@ public:
         dispatcher_.SetAssetTable(std::move(table));
     }
     void SetRepairPlan(RepairPlan plan) { dispatcher_.SetRepairPlan(std::move(plan)); }
+    // Command hosts (command_host_requests.h): the jobs of the script, and the starter of a
+    // host process for relayed validations.
+    void SetScriptedJobs(std::vector<WireBytes> jobs) {
+        dispatcher_.Hosts().SetScriptedJobs(std::move(jobs));
+    }
+    void SetCommandHostLauncher(CommandHostRequests::Launcher launcher) {
+        dispatcher_.Hosts().SetLauncher(std::move(launcher));
+    }
 
     // kOtherDaemon: another daemon already serves the database (nothing started).
     DaemonStart Start();
@@ -91,6 +100,8 @@ private:
     void SuperviseLoop();
     DaemonExit WaitForEnd();
     void ReapFinished(std::unique_lock<std::mutex>& hold);
+    // A connection that is not a command host; the caller holds lock_.
+    bool HasOrdinaryClientLocked();
     void Shutdown(DaemonExit reason);
     void StopListening();
     void CloseLinks();
@@ -116,5 +127,6 @@ private:
     bool endRequested_ = false;
     bool stopRequested_ = false;
     bool ended_ = false;
+    bool busy_ = false; // an ordinary client was connected when last looked
     DaemonExit exit_ = DaemonExit::kStopped;
 };

@@ -10,6 +10,9 @@
 // The discovery folder comes from KODRIN_IPC_DIR (else XDG_RUNTIME_DIR/kodrin, else
 // /tmp/kodrin-<uid>), as for the client.
 //
+// A validation request (38) is run by a command host (`KodrinUtil kavcommandhost`); when
+// none is registered, the daemon starts one from the installation folder.
+//
 // Exit status 0 after request 270, after the idle time, on SIGTERM, SIGINT or SIGHUP, and
 // when another daemon already serves the database; 1 when the settings or the script are
 // wrong or the daemon cannot start.
@@ -28,6 +31,7 @@
 #include "daemon/daemon_server.h"
 #include "daemon/installation_paths.h"
 #include "engine/file.h"
+#include "foundation/files/process.h"
 
 namespace {
 
@@ -44,6 +48,15 @@ sigset_t HandledSignals() {
     sigemptyset(&signals);
     for (int signal : {SIGTERM, SIGINT, SIGHUP, SIGUSR1}) sigaddset(&signals, signal);
     return signals;
+}
+
+// Starts "KodrinUtil kavcommandhost" from the installation folder, in that folder, when a
+// validation finds no command host; the host finds this daemon as every client does.
+CommandHostRequests::Launcher CommandHostLauncher(const std::filesystem::path& installation) {
+    return [installation] {
+        const std::string program = (installation / "KodrinUtil").string();
+        return StartProcess(program, "kavcommandhost", installation.string(), 0) != 0;
+    };
 }
 
 // Waits for the server to end by itself or for a signal that ends it.
@@ -89,6 +102,7 @@ int main(int argc, char** argv) {
 
     DaemonServer server(options);
     InstallDaemonScript(script, server);
+    server.SetCommandHostLauncher(CommandHostLauncher(std::filesystem::current_path().parent_path()));
     server.SetAssetTable(table);
     switch (server.Start()) {
     case DaemonStart::kOtherDaemon: return 0;

@@ -8,12 +8,10 @@
 #include "daemon/asset_archive_entry.h"
 #include "daemon/wire_bytes.h"
 
-// The daemon's own answers. Columns: request id, handler. Requests 0, 140 and 141 carry
-// nothing the stand-in acts on yet: each gets its empty reply.
+// The daemon's own answers. Columns: request id, handler. The keep-alive (0) carries
+// nothing: it gets its empty reply.
 const RequestDispatcher::BuiltIn RequestDispatcher::kBuiltIns[] = {
     {kRequestKeepAlive, &RequestDispatcher::AnswerEmpty},
-    {kRequestCommandHost, &RequestDispatcher::AnswerEmpty},
-    {kRequestCommandJobReply, &RequestDispatcher::AnswerEmpty},
     {kRequestQuestionAnswer, &RequestDispatcher::AnswerQuestionAnswer},
     {kRequestCloseDaemon, &RequestDispatcher::AnswerCloseDaemon},
 };
@@ -61,6 +59,7 @@ void RequestDispatcher::Dispatch(const DaemonRequest& request, DaemonResponse& r
         return;
     }
     if (repairs_.Answer(request, response)) return;
+    if (hosts_.Answer(request, response)) return;
     if (std::shared_ptr<AssetInstaller> installer = Installer()) {
         if (installer->Answer(request, response)) return;
     }

@@ -1,8 +1,9 @@
 // RequestDispatcher: finds what answers a request id. A hook set for the id (library mode,
 // script entries) comes first; else, or when the hook passes the request on, the daemon's
 // own table of handlers; an id in neither gets an empty reply and an "unknown" record line.
-// The repair (3, 4, repair_requests.h; its late entries go with any other request) follows
-// the table; the asset requests come after it, answered by AssetRequests over the
+// The repair (3, 4, repair_requests.h; its late entries go with any other request) and the
+// command hosts (140, 141, and the validations relayed to them, 38; command_host_requests.h)
+// follow the table; the asset requests come after them, answered by AssetRequests over the
 // asset table when one is set, the installs (39, 40) by AssetInstaller. It also keeps the
 // answers expected to questions the daemon asked, and checks request 150 against them.
 #pragma once
@@ -16,6 +17,7 @@
 
 #include "daemon/asset_install.h"
 #include "daemon/asset_requests.h"
+#include "daemon/command_host_requests.h"
 #include "daemon/daemon_record.h"
 #include "daemon/daemon_request.h"
 #include "daemon/repair_requests.h"
@@ -25,8 +27,6 @@ using DaemonHook = std::function<void(const DaemonRequest&, DaemonResponse&)>;
 // Request ids the daemon answers itself.
 enum DaemonRequestId : int32_t {
     kRequestKeepAlive = 0,
-    kRequestCommandHost = 140,     // registration as command host
-    kRequestCommandJobReply = 141, // the reply to a command-host job
     kRequestQuestionAnswer = 150,  // int32 transaction id, int32 answer
     kRequestCloseDaemon = 270,
 };
@@ -50,6 +50,7 @@ public:
     void StopInstalls();
     // The answer expected to the question asked in transaction tid of client.
     void ExpectAnswer(int client, uint32_t transactionId, int32_t answer);
+    CommandHostRequests& Hosts() { return hosts_; }
 
 private:
     using Handler = void (RequestDispatcher::*)(const DaemonRequest&, DaemonResponse&);
@@ -76,4 +77,5 @@ private:
     std::shared_ptr<AssetInstaller> installer_;
     std::map<std::pair<int, uint32_t>, int32_t> expectedAnswers_;
     RepairRequests repairs_;
+    CommandHostRequests hosts_{record_};
 };

@@ -21,7 +21,7 @@ void SpecManager::Destroy() {
     g_manager.compare_exchange_strong(self, nullptr);
 }
 
-void SpecManager::Shutdown() {}
+void SpecManager::Shutdown() { shutdowns_.fetch_add(1); }
 
 GizmorixSpec* SpecManager::FindSpec(const KUID&) { return nullptr; }
 

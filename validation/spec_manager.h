@@ -4,6 +4,8 @@
 // Shutdown has nothing to delete or purge and logs no leaks, and there are no factories.
 #pragma once
 
+#include <atomic>
+
 #include "foundation/kuid/kuid.h"
 
 class GizmorixSpec;
@@ -21,6 +23,8 @@ public:
     void Destroy();
     // Drops the specs nothing uses (there are none yet).
     void Shutdown();
+    // How often Shutdown ran (the command host runs it after every job).
+    int ShutdownCount() const { return shutdowns_.load(); }
     // The live spec of kuid with one use added, or null: always null for now.
     GizmorixSpec* FindSpec(const KUID& kuid);
 
@@ -29,4 +33,5 @@ public:
 
 private:
     bool destroyed_ = false;
+    std::atomic<int> shutdowns_{0};
 };

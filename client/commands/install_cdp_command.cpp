@@ -4,17 +4,11 @@
 // refused a missing path already.
 #include <string>
 
+#include "client/commands/install_archived_asset.h"
 #include "client/commands/install_commands.h"
 #include "client/kav/kav_client.h"
 
 namespace KodrinUtil {
-
-namespace {
-
-// Save the configs as "config.chump" and commit the assets.
-constexpr int32_t kInstallCommitted = 2;
-
-} // namespace
 
 int CommandInstallCDP(CommandContext& context) {
     const Kiv::File::Path path = AbsoluteArgumentPath(context.Element(2));

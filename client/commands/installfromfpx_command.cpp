@@ -1,16 +1,19 @@
-// `installfromfpx`: the argument must be a KUID; the installation from the download
-// service is a road not built yet (unbuilt_roads.h).
+// `installfromfpx`: the argument must be a KUID; the download service's install
+// (install_from_fpx.h) then runs, and the command succeeds whatever it reports: the log
+// shows what happened.
+#include "client/commands/install_from_fpx.h"
 #include "client/commands/road_commands.h"
-#include "client/commands/unbuilt_roads.h"
 
 namespace KodrinUtil {
 
 int CommandInstallFromFPX(CommandContext& context) {
-    if (context.ArgumentKUID().IsNull()) {
+    const KUID kuid = context.ArgumentKUID();
+    if (kuid.IsNull()) {
         AddError(context.log, "Missing AssetID parameter.");
         return -1;
     }
-    return CommandUnbuiltRoad(context);
+    InstallFromFPX(kuid, &context.log);
+    return 0;
 }
 
 }  // namespace KodrinUtil

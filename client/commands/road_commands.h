@@ -1,6 +1,7 @@
 // The dispatcher's words whose work is done by a road of its own: the daemon link's close,
-// the download service, the consist import and texture conversion. These functions check the arguments and
-// translate the road's answer into the process result (0 success, -1 failure unless noted).
+// the download service, the command host, the consist import and texture conversion. These
+// functions check the arguments and translate the road's answer into the process result
+// (0 success, -1 failure unless noted).
 // The words whose roads are not built at all run CommandUnbuiltRoad (unbuilt_roads.h).
 #pragma once
 
@@ -9,7 +10,8 @@
 namespace KodrinUtil {
 
 int CommandCloseKAVDaemon(CommandContext& context);   // always 0
-int CommandInstallFromFPX(CommandContext& context);
+int CommandInstallFromFPX(CommandContext& context);   // 0 once the KUID parsed
+int CommandKAVCommandHost(CommandContext& context);   // always 0
 int CommandImportConsists(CommandContext& context);
 int CommandCompressTexture(CommandContext& context);
 

@@ -13,9 +13,7 @@ struct UnbuiltRoad {
 };
 
 const UnbuiltRoad kUnbuiltRoads[] = {
-    {"installfromfpx", "Installing from the download service"},
     {"fpxparse", "Parsing a download-service archive"},
-    {"kavcommandhost", "The command host"},
 };
 
 }  // namespace

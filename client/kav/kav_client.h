@@ -31,8 +31,9 @@ class ResultsLog;
 class TBuffer;
 class TStream;
 
-// Runs one command-host job: reads the job, writes the answer for request 141.
-using KAVCommandHostCallback = void (*)(TBuffer& job, TBuffer& reply);
+// Runs one command-host job: reads the job, writes the answer for request 141; false when
+// the job gets no answer.
+using KAVCommandHostCallback = bool (*)(TBuffer& job, TBuffer& reply);
 
 // The request wrappers of the base classes are called as KAVClient::GetAssetInfo(...).
 class KAVClient : public KAVAssetRequests, public KAVSettingsRequests {

@@ -85,12 +85,13 @@ void KAVClient::HandleIncoming(TBuffer& payload, int32_t kind) {
     }
 }
 
-// Without a command host running the job is dropped unanswered.
+// Without a command host running, or when the host has no answer, the job is dropped
+// unanswered.
 void KAVClient::HandleCommandJob(TBuffer& payload) {
     const KAVCommandHostCallback callback = ClientState().commandHostCallback.load();
     if (callback == nullptr) return;
     BufferStream answer;
-    callback(payload, answer.Stream());
+    if (!callback(payload, answer.Stream())) return;
     answer.Stream().Rewind();
     BufferStream ignored;
     Transact(KAVLink::Request::kCommandHostReply, answer.Stream(), ignored.Stream());

@@ -142,9 +142,7 @@ TEST_F(DispatcherTest, KuidArgumentsReachTheDaemonStrictlyParsed) {
 TEST_F(DispatcherTest, UnbuiltRoadsSayWhatIsNotAvailableAndFail) {
     RecordOnly(kAllRequests);
     const std::pair<std::vector<const char*>, const char*> cases[] = {
-        {{"installfromfpx", "<kuid:1234:56>"}, "Installing from the download service"},
         {{"FPXParse", "/tmp/a.cdp"}, "Parsing a download-service archive"},
-        {{"kavcommandhost"}, "The command host"},
     };
     for (const auto& [words, what] : cases) {
         EXPECT_EQ(Run(words), -1) << words[0];

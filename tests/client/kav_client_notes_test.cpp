@@ -99,6 +99,7 @@ TEST_F(KAVClientTest, CommandJobIsAnsweredWithRequest141) {
         int32_t number = 0;
         job.ReadInt32(number, 0);
         reply.WriteInt32(number * 2);
+        return true;
     });
     std::atomic<bool> answered{false};
     PeerRequest answer;

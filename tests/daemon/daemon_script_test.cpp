@@ -103,6 +103,15 @@ TEST_F(DaemonScriptTest, ReadsAnswersNotesAndFaults) {
     EXPECT_EQ(script.answers[3].fault, DaemonFault::kHoldReply);
 }
 
+TEST_F(DaemonScriptTest, CommandHostJobsAreReadInOrder) {
+    DaemonScript script;
+    std::string error;
+    ASSERT_TRUE(Load("jobs\n{\n  0\n  {\n    data \"07000000\"\n  }\n  1\n  {\n  }\n}\n",
+                     script, error))
+        << error;
+    EXPECT_EQ(script.jobs, (std::vector<WireBytes>{{7, 0, 0, 0}, {}}));
+}
+
 TEST_F(DaemonScriptTest, MistakesAreReportedWithTheirPlace) {
     const struct {
         const char* text;
@@ -130,6 +139,9 @@ TEST_F(DaemonScriptTest, MistakesAreReportedWithTheirPlace) {
          "requests/0/notes/a: \"kind\" is missing"},
         {"handshake\n{\n  fault \"drop-link\"\n}\n",
          "handshake: the only handshake fault is \"no-handshake-reply\""},
+        {"jobs\n{\n  0\n  {\n    data \"0g\"\n  }\n}\n", "jobs/0: \"data\" is not hex bytes"},
+        {"jobs\n{\n  0\n  {\n    kind 1\n  }\n}\n", "jobs/0: unknown tag \"kind\""},
+        {"jobs\n{\n  0 7\n}\n", "jobs/0: a job is a container"},
     };
     for (const auto& c : cases) {
         DaemonScript script;

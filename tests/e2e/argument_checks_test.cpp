@@ -58,8 +58,7 @@ TEST(ArgumentChecksE2E, EachMissingOrWrongArgumentGivesItsErrorAndExit255) {
 TEST(ArgumentChecksE2E, UnbuiltRoadsSayWhatIsMissingAndExit255) {
     e2e::Installation install;
     const Check unbuilt[] = {
-        {{"installfromfpx", "<kuid:1234:56>"}, "Installing from the download service"},
-        {{"kavcommandhost"}, "The command host"},
+        {{"fpxparse", "/tmp/a.cdp"}, "Parsing a download-service archive"},
     };
     for (const Check& check : unbuilt) {
         SCOPED_TRACE(check.args[0]);

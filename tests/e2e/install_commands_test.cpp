@@ -1,6 +1,7 @@
 // Installing as processes of the installed tool against its own stand-in daemon: a folder
 // tree with three nested asset folders sends one request 39 per asset folder, a tree
-// without any fails, and an archive written by createcdp installs again after a delete.
+// without any fails, an archive written by createcdp installs again after a delete, and
+// installfromfpx leaves an asset that is here alone and names a failed search.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -97,3 +98,22 @@ TEST_F(InstallCommandsE2E, AnArchiveWrittenByCreateCDPInstallsAgainAfterADelete)
 }
 
 }  // namespace
+
+// installfromfpx succeeds whatever happens: an asset already here is only looked up, and a
+// search the download service does not answer is named in the log.
+TEST(InstallFromFPXE2E, AnAssetHereIsLeftAloneAndAFailedSearchIsNamed) {
+    Installation install;
+    install.SetDaemonScript(
+        "assets { 0 { folder \"coal\" config { kuid <kuid:12:1> username \"Coal\" } } }\n");
+    install.RecordDaemon();
+    const ToolResult here = install.Run({"installfromfpx", "<kuid:12:1>"});
+    EXPECT_EQ(here.out, kNoErrors);
+    EXPECT_EQ(here.exitCode, 0);
+    EXPECT_EQ(CountRequests(install.DaemonRecord(), 230), 0);
+
+    const ToolResult absent = install.Run({"installfromfpx", "<kuid:12:80>"});
+    EXPECT_EQ(absent.out,
+              "- <NULL> : Failed to query FPX for <kuid:12:80>\nOK (1 Errors, 0 Warnings)\n");
+    EXPECT_EQ(absent.exitCode, 0);
+    EXPECT_EQ(CountRequests(install.DaemonRecord(), 231), 1);
+}

@@ -1,4 +1,4 @@
 // Nothing happens between the host loop's passes yet.
-#include "client/kav/kav_command_host_idle.h"
+#include "client/host/kav_command_host.h"
 
 void KAVCommandHost::IdleHook() {}
