@@ -7,7 +7,7 @@
 
 #include "client/command_context.h"
 #include "client/host/kav_archive.h"
-#include "client/host/texture_job.h"
+#include "content3d/compress_texture_command.h"
 #include "content3d/resource_database_holder.h"
 #include "foundation/console/log_message.h"
 #include "foundation/results/results_log.h"
@@ -48,7 +48,7 @@ JobRun RunTextureConvert(TBuffer& job, TBuffer& reply) {
     ResourceDatabaseHolder database;
     database.Open(folder.c_str());
     ResultsLog log;
-    const int32_t result = RunTextureJob(folder, Kiv::File::Path(path), log);
+    const int32_t result = CompressTexturesUnderPath(folder, path.c_str(), log);
     log.Write(reply, 0);
     reply.WriteInt32(result);
     database.Release();

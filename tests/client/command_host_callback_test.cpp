@@ -258,7 +258,9 @@ TEST_F(CommandHostCallbackTest, AnUnknownJobGetsNoReplyAndStillShutsTheSpecsDown
     EXPECT_EQ(specs->ShutdownCount(), before + 1);
 }
 
-// Validation and textures: the stand-ins' answers travel in the reply's form.
+// Validation and textures: the validation stand-in's answer, and the error of a texture
+// job whose folder cannot be searched under its location ("Unable to search path", result
+// 0), travel in the reply's form.
 TEST_F(CommandHostCallbackTest, ValidationAndTextureJobsReplyTheirLogAndResult) {
     BufferStream validate;
     validate.Stream().WriteInt32(0);
