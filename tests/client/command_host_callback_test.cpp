@@ -20,29 +20,6 @@ namespace {
 using namespace karc_test;
 using KodrinUtil::CommandHostCallback;
 
-constexpr const char* kSeed = R"(assets
-{
-  0
-  {
-    folder "coal_wagon"
-    config
-    {
-      kuid <kuid:12:1>
-      username "Coal wagon"
-    }
-  }
-  1
-  {
-    folder "box_van"
-    config
-    {
-      kuid <kuid:12:2>
-      username "Box van"
-    }
-  }
-}
-)";
-
 struct Reply {
     bool sent = false;
     std::vector<std::string> entries; // "<kind> <subject>"
@@ -64,7 +41,7 @@ class CommandHostCallbackTest : public HostDaemonTest {
   protected:
     void SetUp() override {
         HostDaemonTest::SetUp();
-        StartDaemon(kSeed);
+        StartDaemon(kTwoWagonsSeed);
     }
 
     void Run(BufferStream& job, Reply& reply) {

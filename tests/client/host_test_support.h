@@ -9,32 +9,40 @@
 #include <string>
 #include <vector>
 
-#include "daemon/asset_table_seed.h"
-#include "daemon/daemon_script.h"
-#include "daemon/daemon_script_hooks.h"
 #include "daemon/daemon_server.h"
+#include "daemon/seeded_daemon.h"
 #include "engine/temp_folder.h"
 #include "foundation/results/results_log.h"
 #include "kav_client_test_peer.h"
 
+// Two installed assets: <kuid:12:1> in folder "coal_wagon", <kuid:12:2> in "box_van".
+inline constexpr const char* kTwoWagonsSeed = R"(assets
+{
+  0
+  {
+    folder "coal_wagon"
+    config
+    {
+      kuid <kuid:12:1>
+      username "Coal wagon"
+    }
+  }
+  1
+  {
+    folder "box_van"
+    config
+    {
+      kuid <kuid:12:2>
+      username "Box van"
+    }
+  }
+}
+)";
+
 class HostDaemonTest : public KAVClientTest {
   protected:
     void StartDaemon(const std::string& seed) {
-        folder_.MakeFolder("inst/bin");
-        folder_.WriteFile("script.txt", seed);
-        DaemonScript script;
-        std::string error;
-        ASSERT_TRUE(LoadDaemonScript(folder_.Path("script.txt"), script, error)) << error;
-        table_ = std::make_shared<AssetTable>(folder_.Path("inst"));
-        ASSERT_TRUE(table_->Open(error)) << error;
-        ASSERT_TRUE(SeedAssetTable(*table_, script.seed, error)) << error;
-        DaemonOptions options;
-        options.recordPath = folder_.Path("record.txt");
-        options.idleTime = std::chrono::milliseconds(0);
-        server_ = std::make_unique<DaemonServer>(options);
-        server_->SetAssetTable(table_);
-        InstallDaemonScript(script, *server_);
-        ASSERT_EQ(server_->Start(), DaemonStart::kStarted);
+        ASSERT_NO_FATAL_FAILURE(StartSeededDaemon(folder_, seed, table_, server_));
         port_.store(server_->Port());
         ASSERT_TRUE(KAVClient::Start(StartupOptions()));
     }

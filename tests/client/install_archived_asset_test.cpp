@@ -24,29 +24,6 @@ const KUID kBuiltIn(12, 3, 0);
 const KUID kNew(12, 50, 0);
 const KUID kBroken(12, 51, 0);
 
-constexpr const char* kSeed = R"(assets
-{
-  0
-  {
-    folder "coal_wagon"
-    config
-    {
-      kuid <kuid:12:1>
-      username "Coal wagon"
-    }
-  }
-  1
-  {
-    folder "box_van"
-    config
-    {
-      kuid <kuid:12:2>
-      username "Box van"
-    }
-  }
-}
-)";
-
 // A built-in asset cannot be seeded: its table record is written before the daemon opens.
 constexpr const char* kBuiltInTable = R"(assets
 {
@@ -111,7 +88,7 @@ class InstallArchivedAssetTest : public HostDaemonTest {
         folder_.MakeFolder("inst/UserData/local/bridge");
         folder_.WriteFile("inst/UserData/local/bridge/config.txt", "kuid <kuid:12:3>\n");
         folder_.WriteFile("inst/UserData/kavtable.txt", kBuiltInTable);
-        StartDaemon(kSeed);
+        StartDaemon(kTwoWagonsSeed);
         std::string why;
         ASSERT_TRUE(table_->OpenForEdit(kEditing, &why)) << why;
     }

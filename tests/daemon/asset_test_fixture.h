@@ -8,10 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "daemon/asset_table_seed.h"
-#include "daemon/daemon_script.h"
-#include "daemon/daemon_script_hooks.h"
 #include "daemon/daemon_server.h"
+#include "daemon/seeded_daemon.h"
 #include "daemon_test_support.h"
 #include "engine/temp_folder.h"
 
@@ -31,21 +29,7 @@ class AssetDaemonTest : public ::testing::Test {
     // Seeds the table from the script text, installs its scripted answers and starts the
     // daemon with one client.
     void StartWith(const std::string& seed) {
-        folder_.MakeFolder("inst/bin");
-        folder_.WriteFile("script.txt", seed);
-        DaemonScript script;
-        std::string error;
-        ASSERT_TRUE(LoadDaemonScript(folder_.Path("script.txt"), script, error)) << error;
-        table_ = std::make_shared<AssetTable>(folder_.Path("inst"));
-        ASSERT_TRUE(table_->Open(error)) << error;
-        ASSERT_TRUE(SeedAssetTable(*table_, script.seed, error)) << error;
-        DaemonOptions options;
-        options.recordPath = folder_.Path("record.txt");
-        options.idleTime = std::chrono::milliseconds(0);
-        server_ = std::make_unique<DaemonServer>(options);
-        server_->SetAssetTable(table_);
-        InstallDaemonScript(script, *server_);
-        ASSERT_EQ(server_->Start(), DaemonStart::kStarted);
+        ASSERT_NO_FATAL_FAILURE(StartSeededDaemon(folder_, seed, table_, server_));
         client_ = std::make_unique<RawClient>(server_->Port());
         ASSERT_EQ(client_->Handshake(), kHandshakeReply);
     }
