@@ -1,0 +1,71 @@
+// GSStack: a script thread's value stack of 1024 slots with its chain of call frames.
+// A frame is entered by PushFrame and left by PopFrame or ReturnValue; the frame record is
+// four consecutive slots (function, return position, previous record, argument base), so
+// the chain lives inside the slots themselves. Natives return their results through the
+// push operations, which never write past the last slot: a push that does not fit is
+// refused and remembered, and the interpreter fails the native call with ER_StackOverflow.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "script_runtime/gs_slot.h"
+
+class GSClass;
+class GSContext;
+class GSObject;
+struct GSFunction;
+
+// The four slots of a frame record, read and written in place.
+namespace GSFrame {
+inline const GSFunction* Function(const GSSlot* record) { return static_cast<const GSFunction*>(record[0].p); }
+inline int32_t ReturnPosition(const GSSlot* record) { return record[1].i; }
+inline GSSlot* Previous(const GSSlot* record) { return static_cast<GSSlot*>(record[2].p); }
+inline GSSlot* ArgumentBase(const GSSlot* record) { return static_cast<GSSlot*>(record[3].p); }
+}  // namespace GSFrame
+
+class GSStack {
+  public:
+    static constexpr int32_t kCapacity = 1024;
+
+    GSStack();
+    virtual ~GSStack();
+    GSStack(const GSStack&) = delete;
+    GSStack& operator=(const GSStack&) = delete;
+
+    bool PushFrame(const GSFunction* function, int32_t returnPosition);
+    bool PopFrame();
+    bool ReturnValue(bool missingValue);
+    void Reset();
+    void Dump() const;
+    GSContext* GetContext() const;
+
+    int32_t ReturnPosition() const { return returnPosition_; }
+    void SetReturnPosition(int32_t position) { returnPosition_ = position; }
+    GSSlot* Top() const { return top_; }
+    void SetTop(GSSlot* top) { top_ = top; }
+    GSSlot* TopFrame() const { return topFrame_; }
+    void SetTopFrame(GSSlot* record) { topFrame_ = record; }
+    GSSlot* Slots() const { return slots_; }
+    // Slots free above the top.
+    int32_t FreeSlots() const { return static_cast<int32_t>(slots_ + kCapacity - 1 - top_); }
+
+    // Pushes for natives and the interpreter. Each returns false, pushes nothing and sets
+    // the overflow mark when the stack is full.
+    bool PushInt(int32_t value);
+    bool PushFloat(float value);
+    bool PushString(std::string_view text, GSContext* context);
+    bool PushObject(GSObject* object, GSClass* gsClass);
+    bool PushObjectNoRef(GSObject* object, GSClass* gsClass);
+    bool PushReference(GSSlot* reference, GSClass* gsClass);
+    // True when a push was refused since the mark was last cleared.
+    bool PushOverflowed() const { return pushOverflowed_; }
+    void ClearPushOverflow() { pushOverflowed_ = false; }
+
+  private:
+    int32_t returnPosition_ = 0;
+    GSSlot* top_ = nullptr;
+    GSSlot* slots_ = nullptr;
+    GSSlot* topFrame_ = nullptr;
+    bool pushOverflowed_ = false;
+};
