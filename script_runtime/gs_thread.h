@@ -45,6 +45,10 @@ class GSThread : public Utils::IDoubleLinkListNode {
     void Exception(const char* text, bool continueRunning);
     void SaveState(SavedState& record);
     void RestoreState(const SavedState& record);
+    // The message side: each wait block's major id unsubscribed from the owner's router
+    // node, then no wait blocks; every queued message freed into the router's message pool.
+    void DropWaitBlocks();
+    void FreeQueuedMessages();
 
     GSStack& Stack() { return stack_; }
     const GSStack& Stack() const { return stack_; }
