@@ -7,6 +7,7 @@
 #include "script_runtime/gs_object.h"
 
 class GSStack;
+class GSThread;
 
 class GSGameObject : public GSObject {
   public:
@@ -15,4 +16,8 @@ class GSGameObject : public GSObject {
     // The body every GameObject native is bound to until game objects and the router exist:
     // it does nothing.
     void PendingNative(GSStack* stack);
+
+    // A new thread owned by this object (flags 0), for OP_CallThread and native thread
+    // starts. The object does not keep a list of its threads yet: the caller owns the thread.
+    GSThread* NewThread();
 };
