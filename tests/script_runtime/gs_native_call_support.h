@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "gs_frame_test_support.h"
 #include "gs_runtime_test_support.h"
 #include "gsl_image_builder.h"
 #include "script_runtime/gs_class.h"
@@ -36,15 +37,13 @@ inline gsl::Image ViewsImage() {
     image.classRefs = {{0, "Base"}, {0, "Derived"}, {0, "Other"}};
     gsl::Class base;
     base.name = "Base";
-    base.instanceSlots = 2;
     gsl::Class derived;
     derived.name = "Derived";
     derived.ancestors = {{0, 2, 1}};
-    derived.instanceSlots = 4;
+    derived.instanceSlots = 7;
     derived.triples = {{0, 2, -2}, {1, 3, 0}, {1, 1, 0}};
     gsl::Class other;
     other.name = "Other";
-    other.instanceSlots = 2;
     image.classes = {base, derived, other};
     return image;
 }
@@ -97,13 +96,7 @@ class NativeTest : public MachineTest {
         GSNativeFunction* binding = machine_.FindNative(Kiv::PString(signature), Kiv::PString(className));
         EXPECT_NE(binding, nullptr) << signature;
         if (!binding) return result;
-        GSFunction function;
-        function.name = signature;
-        function.argumentSlots = static_cast<int32_t>(arguments.size()) + 1;
-        function.argumentBase = 1 - function.argumentSlots;
-        function.frameAdvance = 4;
-        function.frameRecord = 1;
-        function.stackNeed = 4;
+        GSFunction function = FrameFunction(signature, static_cast<int32_t>(arguments.size()) + 1, 0, 0, 0);
         if (filler == kFillToTop) filler = GSStack::kCapacity - function.argumentSlots - function.stackNeed;
         for (int32_t i = 0; i < filler; ++i) EXPECT_TRUE(stack_.PushInt(i));
         GSAddReference(me);
@@ -129,7 +122,9 @@ class NativeTest : public MachineTest {
         auto* reference = static_cast<GSSlot*>(result.value.p);
         const GSString* string = GSStringOf(reference);
         const std::string text = string ? std::string(string->View()) : "<null>";
-        if (string) EXPECT_EQ(GSInstanceOf(reference)->ReferenceCount(), 1) << text;
+        if (string) {
+            EXPECT_EQ(GSInstanceOf(reference)->ReferenceCount(), 1) << text;
+        }
         GSReleaseReference(reference);
         return text;
     }

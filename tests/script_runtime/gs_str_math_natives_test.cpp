@@ -171,7 +171,9 @@ TEST_F(StrMathNatives, TokensAreTheRunsBetweenSeparatorsInANewArray) {
         const NativeResult result = CallStr("$string[]@Str::Tokens(string,string)", {Arg(text), Arg(separators)});
         ASSERT_TRUE(result.pushed) << (c.text ? c.text : "null");
         EXPECT_EQ(TakeTokens(result), c.expected) << (c.text ? c.text : "null");
-        if (text) EXPECT_EQ(std::string(text->View()), c.text);
+        if (text) {
+            EXPECT_EQ(std::string(text->View()), c.text);
+        }
     }
 }
 
