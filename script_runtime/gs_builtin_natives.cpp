@@ -1,7 +1,6 @@
-// The built-in binding table. The bodies the bindings reach belong to later parts of the
-// runtime: GetGSClassName pushes onto a thread's stack, the GameObject natives work on game
-// objects, the Router natives on the context's router. None of those exists yet, so every
-// binding reaches a pending body that does nothing; the table, the kinds and the order are
+// The built-in binding table. GetGSClassName is GSObject's own. The GameObject natives work
+// on game objects, the Router natives on the context's router; neither exists yet, so those
+// bindings reach a pending body that does nothing; the table, the kinds and the order are
 // final, so libraries that declare these natives link now.
 #include "script_runtime/gs_builtin_natives.h"
 
@@ -42,14 +41,12 @@ constexpr Builtin kBuiltins[] = {
 
 static_assert(std::size(kBuiltins) == 15);
 
-void PendingPlainNative(GSContext*, GSStack*) {}
-
 GSNativeFunction* MakeBinding(const Builtin& builtin) {
     const Kiv::PString className(builtin.className);
     const Kiv::PString signature(builtin.signature);
     switch (builtin.kind) {
         case Kind::Plain:
-            return new GSCNativeFunction(className, signature, PendingPlainNative);
+            return new GSCNativeFunction(className, signature, GSObject::GetGSClassName);
         case Kind::GameObjectMember:
             return new GSCPPNativeFunction<GSGameObject>(className, signature, &GSGameObject::PendingNative);
         case Kind::ContextMember:

@@ -13,7 +13,9 @@
 #include "script_runtime/gs_builtin_natives.h"
 #include "script_runtime/gs_library.h"
 #include "script_runtime/gs_log.h"
+#include "script_runtime/gs_math_natives.h"
 #include "script_runtime/gs_native_function.h"
+#include "script_runtime/gs_str_natives.h"
 
 namespace {
 
@@ -63,6 +65,8 @@ void GSMachine::Init() {
     frame_.Release();
     frame_.Init(kNameChunkSize);
     RegisterGSBuiltinNatives(*this);
+    Str::RegisterNatives(*this);
+    Math::RegisterNatives(*this);
     initialised_ = true;
 }
 

@@ -8,6 +8,7 @@
 
 class GSClass;
 class GSContext;
+class GSStack;
 
 class GSObject : public GSObjectReference {
   public:
@@ -24,6 +25,10 @@ class GSObject : public GSObjectReference {
     virtual bool Attach(GSClass* gsClass, GSContext* context);
     // The attached instance loses its native object and one count.
     void Detach();
+
+    // The native "$string@GSObject::GetGSClassName()": pushes a new string holding the class
+    // name of `me`'s instance, or "void" when it has no class.
+    static void GetGSClassName(GSContext* context, GSStack* stack);
 
     // Set by GSClass::CreateInstance.
     void SetScript(GSSlot* reference, GSContext* context) {

@@ -30,6 +30,8 @@ class GSString : public GSObjectReference {
     const Kiv::String& Text() const { return text_; }
     std::string_view View() const { return text_.View(); }
     int32_t Length() const { return static_cast<int32_t>(text_.Length()); }
+    // Replaces the text in place (the natives that edit a string argument).
+    void SetText(std::string_view text) { text_.Std().assign(text); }
 
     static bool Substring(GSString& destination, const GSString& source, int32_t start, int32_t end);
     static bool ReplaceRange(GSString& string, int32_t start, int32_t end, const GSString* other);
