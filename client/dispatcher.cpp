@@ -13,7 +13,6 @@
 #include "client/commands/install_commands.h"
 #include "client/commands/road_commands.h"
 #include "client/commands/script_commands.h"
-#include "client/commands/unbuilt_roads.h"
 #include "client/fixed_commands.h"
 #include "foundation/results/results_log.h"
 
@@ -68,7 +67,7 @@ const CommandWord kCommandWords[] = {
     {"status", 0, kMissingAssetID, CommandStatus},
     {"validate", 0, kMissingAssetID, CommandValidate},
     {"createcdp", 0, "Missing output path parameter.", CommandCreateCDP},
-    {"fpxparse", 0, "Missing CDP filepath.", CommandUnbuiltRoad},
+    {"fpxparse", 0, "Missing CDP filepath.", CommandFPXParse},
     {"fpxdeleteall", 0, nullptr, CommandFPXDeleteAll},
     {"backupkeywords", 0, nullptr, CommandBackupKeywords},
     {"importkeywords", 0, nullptr, CommandImportKeywords},

@@ -1,13 +1,18 @@
 // Answers to the queries about assets and the small changes of their records (favourite,
 // keywords, local data). An unknown asset or a short payload gets the reply a client reads
 // as "not known": the record's defaults with the valid byte clear, empty texts, the given
-// KUID back, an empty list, no soup.
+// KUID back, an empty list, no soup. The dependency (42) and obsolete (43) lists of an
+// asset open for editing come from its edit copy's config.
+#include <algorithm>
+#include <filesystem>
 #include <string>
 
 #include "daemon/asset_requests_answers.h"
 #include "daemon/filter_reader.h"
 #include "engine/ascii.h"
 #include "foundation/soup/binary_file.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -53,6 +58,40 @@ std::optional<AssetRecord> AssetOf(AssetRequests& assets, AssetCall& call, KUID&
     return assets.Table().Find(kuid);
 }
 
+// "editing" for the edit copy, else the record's location.
+std::string LocationName(const AssetRecord& record, bool editCopy) {
+    const bool inEditing = record.editing && (editCopy || record.location.empty());
+    return inEditing ? "editing" : record.location;
+}
+
+// The record as the asset's config holds it now: an asset open for editing answers from
+// its edit copy, so one installed but not committed yet already lists what it needs.
+AssetRecord Current(AssetRequests& assets, AssetRecord record) {
+    if (!record.editing) return record;
+    const ACSChunkRef config = assets.Table().Config(record.kuid, true);
+    if (config.IsNull()) return record;
+    const KUID kuid = record.kuid;
+    ReadAssetConfig(config, record);
+    record.kuid = kuid;
+    return record;
+}
+
+// The image of the config's first thumbnail of that width, relative to the asset's folder;
+// empty when there is none or when its name would lead out of the folder.
+fs::path ThumbnailImage(const ACSChunkRef& config, int32_t width) {
+    const ACSChunkRef thumbnails = config.GetNamedSoup(Kiv::PString("thumbnails"));
+    for (int32_t i = 0; i < thumbnails.CountTags(); ++i) {
+        const ACSChunkRef entry = thumbnails.GetNamedSoup(thumbnails.GetIndexedTagName(i));
+        if (entry.GetNamedTagAsInt(Kiv::PString("width"), 0) != width) continue;
+        std::string name(entry.GetNamedTag(Kiv::PString("image")).View());
+        std::replace(name.begin(), name.end(), '\\', '/');
+        const fs::path image = fs::path(name).lexically_normal();
+        if (image.empty() || image.is_absolute() || *image.begin() == "..") return {};
+        return image;
+    }
+    return {};
+}
+
 std::string LowerKey(const Kiv::PString& key) {
     std::string text(key.View());
     for (char& c : text)
@@ -64,8 +103,7 @@ std::string LowerKey(const Kiv::PString& key) {
 
 void WriteAssetLocation(AssetRequests& assets, TStream& out, const AssetRecord& record,
                         bool editCopy) {
-    const bool inEditing = record.editing && (editCopy || record.location.empty());
-    out.WritePString(Kiv::PString(inEditing ? "editing" : record.location));
+    out.WritePString(Kiv::PString(LocationName(record, editCopy)));
     out.WriteString(Kiv::String(assets.Table().FolderOf(record, editCopy).string()));
 }
 
@@ -144,16 +182,27 @@ void AnswerDescription(AssetRequests& assets, AssetCall& call) {
     call.Out().WriteString(Kiv::String(record ? record->description : std::string()));
 }
 
+// The value 0 asks for the asset's folder, any other for its thumbnail image of that width
+// (the download service's pipeline asks for 240).
 void AnswerLocateAssetFile(AssetRequests& assets, AssetCall& call) {
     KUID kuid;
     const std::optional<AssetRecord> record = AssetOf(assets, call, kuid);
-    if (!record) {
+    int32_t width = 0;
+    call.In().ReadInt32(width, 0);
+    fs::path folder;
+    if (record) folder = assets.Table().FolderOf(*record, false);
+    if (record && width != 0) {
+        const fs::path image = ThumbnailImage(assets.Table().Config(kuid), width);
+        folder = image.empty() ? fs::path() : folder / image;
+    }
+    if (folder.empty()) {
         call.Out().WritePString(Kiv::PString());
         call.Out().WriteString(Kiv::String());
         call.Out().WriteUInt32(0);
         return;
     }
-    WriteAssetLocation(assets, call.Out(), *record, false);
+    call.Out().WritePString(Kiv::PString(LocationName(*record, false)));
+    call.Out().WriteString(Kiv::String(folder.string()));
     call.Out().WriteUInt32(1);
 }
 
@@ -167,16 +216,18 @@ void AnswerDependencyList(AssetRequests& assets, AssetCall& call) {
         const KUID kuid = KUID::ReadBinary(call.In());
         if (call.Short()) break;
         if (const std::optional<AssetRecord> record = assets.Table().Find(kuid)) {
-            found.insert(found.end(), record->dependencies.begin(), record->dependencies.end());
+            const std::vector<KUID> listed = Current(assets, *record).dependencies;
+            found.insert(found.end(), listed.begin(), listed.end());
         }
     }
     WriteKUIDList(call.Out(), found);
 }
 
+// The assets this one makes obsolete.
 void AnswerDependencies(AssetRequests& assets, AssetCall& call) {
     KUID kuid;
     const std::optional<AssetRecord> record = AssetOf(assets, call, kuid);
-    WriteKUIDList(call.Out(), record ? record->dependencies : std::vector<KUID>());
+    WriteKUIDList(call.Out(), record ? Current(assets, *record).obsoletes : std::vector<KUID>());
 }
 
 void AnswerSetFavorite(AssetRequests& assets, AssetCall& call) {

@@ -222,12 +222,12 @@ KUID AssetTable::Latest(const KUID& kuid) {
     return latest;
 }
 
-ACSChunkRef AssetTable::Config(const KUID& kuid) {
+ACSChunkRef AssetTable::Config(const KUID& kuid, bool editCopy) {
     std::lock_guard<std::mutex> hold(lock_);
     const AssetRecord* record = FindLocked(kuid);
     ACSChunkRef config;
     if (!record) return config;
-    const std::string path = (FolderOf(*record, false) / "config.txt").string();
+    const std::string path = (FolderOf(*record, editCopy) / "config.txt").string();
     if (!config.LoadFromFile("", path.c_str(), "txt", true)) config.Release();
     return config;
 }

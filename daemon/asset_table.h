@@ -107,7 +107,9 @@ class AssetTable {
     std::optional<AssetRecord> Find(const KUID& kuid);
     std::vector<AssetRecord> All();
     KUID Latest(const KUID& kuid);
-    ACSChunkRef Config(const KUID& kuid);
+    // The asset's "config.txt": from its edit copy when editCopy and it has one, else from
+    // its location.
+    ACSChunkRef Config(const KUID& kuid, bool editCopy = false);
     std::optional<AssetAuthor> Author(int32_t id);
     // The name request 90 gives an author: the known author's, the registered account's for
     // the local user, else a name made from the id, so no author of an asset goes unnamed.

@@ -2,7 +2,6 @@
 // the download service, the command host, the consist import and texture conversion. These
 // functions check the arguments and translate the road's answer into the process result
 // (0 success, -1 failure unless noted).
-// The words whose roads are not built at all run CommandUnbuiltRoad (unbuilt_roads.h).
 #pragma once
 
 #include "client/command_context.h"

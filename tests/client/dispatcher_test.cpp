@@ -1,8 +1,8 @@
 // The dispatcher against the in-process stand-in daemon: words in any case, the
 // build-identity words, every argument check with its exact message and no request sent,
 // the invalid-argument answer as printed, the KUID argument reaching the daemon strictly
-// parsed, the working-folder scope (compile runs in it), and the words whose roads are
-// not built.
+// parsed, the working-folder scope (compile runs in it), and fpxparse stopping at an
+// archive it cannot read.
 #include <unistd.h>
 
 #include <fstream>
@@ -137,20 +137,15 @@ TEST_F(DispatcherTest, KuidArgumentsReachTheDaemonStrictlyParsed) {
     EXPECT_EQ(LogLines(), Lines{"- <NULL> : Unknown AssetID."});
 }
 
-// A word whose road is not built makes its argument checks, then says what is missing and
-// fails, without a request to the daemon.
-TEST_F(DispatcherTest, UnbuiltRoadsSayWhatIsNotAvailableAndFail) {
+// The word in any case reaches fpxparse; an archive that cannot be read is one error (its
+// text, from the installation's interface text, is checked end to end) and nothing is sent
+// to the daemon.
+TEST_F(DispatcherTest, FPXParseOfAnUnreadableArchiveFailsAndSendsNothing) {
     RecordOnly(kAllRequests);
-    const std::pair<std::vector<const char*>, const char*> cases[] = {
-        {{"FPXParse", "/tmp/a.cdp"}, "Parsing a download-service archive"},
-    };
-    for (const auto& [words, what] : cases) {
-        EXPECT_EQ(Run(words), -1) << words[0];
-        EXPECT_EQ(out_, "") << words[0];
-        EXPECT_EQ(LogLines(), Lines{std::string("- <NULL> : ") + what +
-                                    " is not available in this version."})
-            << words[0];
-    }
+    EXPECT_EQ(Run({"FPXParse", "/no/Such/Delivery.cdp"}), -1);
+    EXPECT_EQ(out_, "");
+    EXPECT_EQ(log_->ErrorCount(), 1);
+    EXPECT_EQ(log_->EntryCount(), 1);
     EXPECT_EQ(RequestsSent(kAllRequests), 0u);
 }
 

@@ -54,12 +54,18 @@ inline ACSChunkRef ArchivedAsset(const KUID& kuid, const char* username,
     return config;
 }
 
-// Saves the assets as one archive; the archive code's error text, empty on success.
-inline std::string SaveArchive(const std::string& path, std::vector<ACSChunkRef> assets) {
+// Saves the assets as one archive, with a root "thumbnail" blob of those bytes when they are
+// given; the archive code's error text, empty on success.
+inline std::string SaveArchive(const std::string& path, std::vector<ACSChunkRef> assets,
+                               const std::string& thumbnail = "") {
     CDPArchive archive;
     for (ACSChunkRef& asset : assets) {
         const Kiv::PString error = archive.AddAsset(asset);
         if (!error.IsEmpty()) return std::string(error.View());
+    }
+    if (!thumbnail.empty()) {
+        ACSChunkRef root = archive.GetRoot();
+        AddBlob(root, "thumbnail", thumbnail);
     }
     return std::string(archive.Save(path.c_str()).View());
 }

@@ -60,6 +60,25 @@ assets
       {
         0 <kuid:12:7>
       }
+      obsolete-table
+      {
+        0 <kuid:12:1>
+      }
+      thumbnails
+      {
+        0
+        {
+          image "art\\thumb.jpg"
+          width 240
+          height 180
+        }
+        1
+        {
+          image "art/../../outside.jpg"
+          width 64
+          height 64
+        }
+      }
     }
   }
   1
@@ -164,7 +183,14 @@ TEST_F(AssetTableTest, LookupsOfKnownAndUnknownAssets) {
         {23, kUnknown + Bytes({0}), Le32(0) + Le32(0)},
         {29, kWagon + Le32(0), PString("local") + StringField(UserData("local/wagon")) + Le32(1)},
         {29, kUnknown + Le32(0), Le32(0) + Le32(0) + Le32(0)},
-        {43, kWagon, Le32(1) + kTender},
+        // A width asks for the thumbnail image of that width; one whose name leads out of
+        // the asset's folder is none, as is a width the config does not have.
+        {29, kWagon + Le32(240),
+         PString("local") + StringField(UserData("local/wagon/art/thumb.jpg")) + Le32(1)},
+        {29, kWagon + Le32(64), Le32(0) + Le32(0) + Le32(0)},
+        {29, kWagon + Le32(100), Le32(0) + Le32(0) + Le32(0)},
+        {29, kUnknown + Le32(240), Le32(0) + Le32(0) + Le32(0)},
+        {43, kWagon, Le32(1) + kOldWagon},
         {43, kUnknown, Le32(0)},
         {42, Le32(3) + kWagon + kUnknown + kWagon, Le32(2) + kTender + kTender},
         // A count beyond the KUIDs present reads only those.
@@ -176,6 +202,18 @@ TEST_F(AssetTableTest, LookupsOfKnownAndUnknownAssets) {
 
     EXPECT_EQ(Tag(SoupOf(Ask(20, kWagon)), "username"), "Wagon");
     EXPECT_TRUE(SoupOf(Ask(20, kUnknown)).IsNull());
+}
+
+// An asset open for editing lists what its edit copy's config names, before any commit.
+TEST_F(AssetTableTest, DependencyListsOfAnAssetOpenForEditingComeFromItsEditCopy) {
+    ASSERT_EQ(Ask(30, kWagon + Bytes({1})).substr(0, 8), Le32(1) + Le32(0));
+    folder_.WriteFile("inst/UserData/editing/wagon/config.txt",
+                      "kuid <kuid2:12:1:2>\nkuid-table\n{\n  0 <kuid:12:99>\n  1 <kuid:12:7>\n}\n"
+                      "obsolete-table\n{\n}\n");
+    EXPECT_EQ(Ask(42, Le32(1) + kWagon), Le32(2) + kUnknown + kTender);
+    EXPECT_EQ(Ask(43, kWagon), Le32(0));
+    // The installed copy still holds the seeded lists.
+    EXPECT_EQ(table_->Find(KUID(12, 1, 2))->dependencies, std::vector<KUID>{KUID(12, 7, 0)});
 }
 
 TEST_F(AssetTableTest, ChangesOutliveTheDaemon) {

@@ -95,17 +95,6 @@ size_t FindLine(const std::vector<std::string>& lines, size_t from, const std::s
     return lines.size();
 }
 
-int CountRequests(const Installation& install, int id) {
-    int count = 0;
-    for (const std::string& line : RecordLines(install)) {
-        if (line.rfind("request ", 0) == 0 &&
-            line.find(" id=" + std::to_string(id) + " ") != std::string::npos) {
-            ++count;
-        }
-    }
-    return count;
-}
-
 std::string FileText(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string((std::istreambuf_iterator<char>(in)), {});
@@ -198,8 +187,8 @@ TEST(DatabaseCommandsE2E, ConsistListImportsOnceFromTheStartFolder) {
                                               install.FilesFolder());
         EXPECT_FALSE(result.timedOut);
         EXPECT_EQ(result.exitCode, 0) << result.out << result.err;
-        EXPECT_EQ(CountRequests(install, 35), 2) << "run " << run;
-        EXPECT_EQ(CountRequests(install, 34), 2) << "run " << run;
+        EXPECT_EQ(install.DaemonRequestCount(35), 2) << "run " << run;
+        EXPECT_EQ(install.DaemonRequestCount(34), 2) << "run " << run;
     }
     const ToolResult found = install.Run({"searchbycategory", "CN"});
     EXPECT_EQ(found.out.substr(0, found.out.find('\n')), "+ 2 : assets matching the specified criteria");

@@ -6,7 +6,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "tool_process.h"
@@ -22,15 +21,6 @@ const std::string kNoErrors = "OK (0 Errors, 0 Warnings)\n";
 std::string Config(const std::string& kuid, const std::string& name) {
     return "kuid " + kuid + "\nkind \"scenery\"\nusername \"" + name +
            "\"\ncategory-class \"BD\"\n";
-}
-
-int CountRequests(const std::string& record, int id) {
-    std::istringstream lines(record);
-    const std::string mark = " id=" + std::to_string(id) + " ";
-    int count = 0;
-    for (std::string line; std::getline(lines, line);)
-        if (line.rfind("request ", 0) == 0 && line.find(mark) != std::string::npos) ++count;
-    return count;
 }
 
 class InstallCommandsE2E : public testing::Test {
@@ -62,7 +52,7 @@ TEST_F(InstallCommandsE2E, InstallFromPathSendsOneRequestPerAssetFolder) {
 
     const ToolResult result = Run({"installfrompath", tree.string()});
     EXPECT_EQ(result.exitCode, 0) << result.out << result.err;
-    EXPECT_EQ(CountRequests(install_.DaemonRecord(), 39), 3);
+    EXPECT_EQ(install_.DaemonRequestCount(39), 3);
     for (const char* kuid : {"<kuid:12:1>", "<kuid:12:2>", "<kuid:12:3>"}) {
         const ToolResult status = Run({"status", kuid});
         EXPECT_EQ(status.exitCode, 0) << kuid << status.out;
@@ -76,7 +66,7 @@ TEST_F(InstallCommandsE2E, InstallFromPathOfATreeWithoutAssetsFails) {
     install_.RecordDaemon();
     const ToolResult result = Run({"installfrompath", (install_.FilesFolder() / "Empty").string()});
     EXPECT_EQ(result.exitCode, 255);
-    EXPECT_EQ(CountRequests(install_.DaemonRecord(), 39), 0);
+    EXPECT_EQ(install_.DaemonRequestCount(39), 0);
 }
 
 TEST_F(InstallCommandsE2E, AnArchiveWrittenByCreateCDPInstallsAgainAfterADelete) {
@@ -109,11 +99,11 @@ TEST(InstallFromFPXE2E, AnAssetHereIsLeftAloneAndAFailedSearchIsNamed) {
     const ToolResult here = install.Run({"installfromfpx", "<kuid:12:1>"});
     EXPECT_EQ(here.out, kNoErrors);
     EXPECT_EQ(here.exitCode, 0);
-    EXPECT_EQ(CountRequests(install.DaemonRecord(), 230), 0);
+    EXPECT_EQ(install.DaemonRequestCount(230), 0);
 
     const ToolResult absent = install.Run({"installfromfpx", "<kuid:12:80>"});
     EXPECT_EQ(absent.out,
               "- <NULL> : Failed to query FPX for <kuid:12:80>\nOK (1 Errors, 0 Warnings)\n");
     EXPECT_EQ(absent.exitCode, 0);
-    EXPECT_EQ(CountRequests(install.DaemonRecord(), 231), 1);
+    EXPECT_EQ(install.DaemonRequestCount(231), 1);
 }

@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <stdexcept>
 
 extern char** environ;
@@ -123,6 +124,15 @@ void Installation::RecordDaemon() {
 std::string Installation::DaemonRecord() const {
     std::ifstream in(files_ / "daemon-record.txt", std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+int Installation::DaemonRequestCount(int id) const {
+    std::istringstream lines(DaemonRecord());
+    const std::string mark = " id=" + std::to_string(id) + " ";
+    int count = 0;
+    for (std::string line; std::getline(lines, line);)
+        if (line.rfind("request ", 0) == 0 && line.find(mark) != std::string::npos) ++count;
+    return count;
 }
 
 std::vector<std::string> Installation::ChildEnvironment() const {

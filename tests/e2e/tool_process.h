@@ -57,6 +57,8 @@ public:
     // The daemon started from now on writes its record; DaemonRecord reads it.
     void RecordDaemon();
     std::string DaemonRecord() const;
+    // How many requests of that id the daemon's record holds.
+    int DaemonRequestCount(int id) const;
 
     // Runs the tool with these arguments in workingFolder (the root when empty), collecting
     // both outputs; a run longer than kRunLimitSeconds is killed.
