@@ -14,6 +14,7 @@
 #include "script_runtime/gs_library.h"
 #include "script_runtime/gs_log.h"
 #include "script_runtime/gs_native_function.h"
+#include "script_runtime/gs_thread.h"
 
 namespace {
 
@@ -62,6 +63,7 @@ void GSMachine::Init() {
     nameTargets_.clear();
     frame_.Release();
     frame_.Init(kNameChunkSize);
+    staticThread_ = std::make_unique<GSThread>(nullptr, GSThread::kStaticThread);
     RegisterGSBuiltinNatives(*this);
     initialised_ = true;
 }
@@ -75,6 +77,7 @@ void GSMachine::Shutdown() {
         delete static_cast<GSLibrary*>(libraries_.PopNode(at));
     for (Utils::IDoubleLinkListNode* at = natives_.Begin(); at != natives_.End();)
         delete static_cast<GSNativeFunction*>(natives_.PopNode(at));
+    staticThread_.reset();
     initialised_ = false;
 }
 
