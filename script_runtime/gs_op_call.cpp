@@ -26,10 +26,27 @@ int32_t PositionAfter(const GSRun& run, int32_t operandBytes) {
     return static_cast<int32_t>(run.ip - run.codeBase) + operandBytes;
 }
 
+// A frame that does not fit leaves the receiver and the arguments on the stack, where the
+// error exit's reset would drop them without their counts: they are released here, the
+// receiver's and those of the callee's object-typed parameters.
+void ReleaseCallOperands(GSRun& run, const GSFunction& function) {
+    GSSlot* receiver = run.sp + 1 - function.argumentSlots;
+    for (uint32_t slot : function.objectSlots) {
+        if (slot >= static_cast<uint32_t>(function.argumentSlots)) continue;
+        GSReleaseReference(RefOf(receiver[slot]));
+        receiver[slot] = GSSlot{};
+    }
+    GSReleaseReference(RefOf(*receiver));
+    *receiver = GSSlot{};
+}
+
 // The new top frame's slot 0 becomes the callee's view; the count held for o stays.
 bool PushCalleeFrame(GSRun& run, const GSFunction* function, GSSlot* view, int32_t returnPosition) {
     run.stack->SetTop(run.sp);
-    if (!run.stack->PushFrame(function, returnPosition)) return run.Fail(ER_StackOverflow);
+    if (!run.stack->PushFrame(function, returnPosition)) {
+        ReleaseCallOperands(run, *function);
+        return run.Fail(ER_StackOverflow);
+    }
     GSFrame::ArgumentBase(run.stack->TopFrame())[0] = GSPointerSlot(view);
     return true;
 }
