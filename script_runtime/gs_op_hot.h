@@ -1,5 +1,6 @@
 // The bodies of the instructions that loops spend their time in: integer arithmetic and
-// tests, constants, frame slots, jumps, array elements and the receiver's members. Each is
+// tests, constants, frame slots (an array or string reference loaded to be indexed
+// included), jumps, array elements and the receiver's members. Each is
 // written once, here, over the few fields of GSHotState; the dispatch loop runs them inline
 // with that state in registers, and the handler table reaches the same bodies through
 // GSHotHandler. A body is entered with ip just past its opcode byte and answers false when
@@ -102,6 +103,12 @@ inline GSSlot& Local(GSHotState& s) {
 }
 inline bool LocalLoad(GSHotState& s) {
     const GSSlot value = Local(s);
+    *++s.sp = value;
+    return true;
+}
+inline bool LocalLoadObject(GSHotState& s) {
+    const GSSlot value = Local(s);
+    GSAddReference(RefOf(value));
     *++s.sp = value;
     return true;
 }
@@ -246,7 +253,8 @@ inline constexpr Body kSelfStoreKeep = SelfStore<true>;
     X(OP_IntAnd, Hot::kIntAnd) X(OP_IntOr, Hot::kIntOr) X(OP_IntXor, Hot::kIntXor)              \
     X(OP_IntComplement, Hot::kIntComplement) X(OP_IntShiftLeft, Hot::kIntShiftLeft)             \
     X(OP_IntShiftRight, Hot::kIntShiftRight) X(OP_PushInt, Hot::PushInt)                        \
-    X(OP_LocalLoad, Hot::LocalLoad) X(OP_LocalStore, Hot::LocalStore)                           \
+    X(OP_LocalLoad, Hot::LocalLoad) X(OP_LocalLoadObject, Hot::LocalLoadObject)                 \
+    X(OP_LocalStore, Hot::LocalStore)                                                           \
     X(OP_LocalStoreKeep, Hot::LocalStoreKeep) X(OP_Pop, Hot::Pop) X(OP_Dup, Hot::Dup)           \
     X(OP_Swap, Hot::Swap) X(OP_Jump, Hot::Jump) X(OP_JumpIfZero, Hot::kJumpIfZero)              \
     X(OP_JumpIfNotZero, Hot::kJumpIfNotZero) X(OP_JumpIfZeroKeep, Hot::kJumpIfZeroKeep)         \

@@ -1,6 +1,6 @@
 // Frame-slot and stack instructions on references, which move, add or release counts: the
-// object variants of the local loads and stores, PopObject, DupObject and DupPair (the plain
-// ones are hot, gs_op_hot.h).
+// object variants of the local stores, PopObject, DupObject and DupPair (the plain ones and
+// the object load are hot, gs_op_hot.h).
 #include "script_runtime/gs_interpreter.h"
 #include "script_runtime/gs_opcode.h"
 #include "script_runtime/gs_script_instance.h"
@@ -13,13 +13,6 @@ GSSlot& Local(GSRun& run) {
     GSSlot& slot = run.args[ReadU16(run.ip)];
     run.ip += 2;
     return slot;
-}
-
-bool LocalLoadObject(GSRun& run) {
-    const GSSlot value = Local(run);
-    GSAddReference(RefOf(value));
-    *++run.sp = value;
-    return true;
 }
 
 // The old reference is released first, then the stack's count moves into the slot (and,
@@ -62,7 +55,6 @@ bool DupPair(GSRun& run) {
 }  // namespace
 
 void FillStackHandlers(GSOpHandler* table) {
-    table[OP_LocalLoadObject] = LocalLoadObject;
     table[OP_LocalStoreObject] = LocalStoreObject<false>;
     table[OP_LocalStoreObjectKeep] = LocalStoreObject<true>;
     table[OP_PopObject] = PopObject;
