@@ -541,6 +541,9 @@ TEST_F(GSInterpreterBytecodeTest, InitialisersCountAgainstTheRunThatCreates) {
 TEST_F(GSInterpreterBytecodeTest, SleepingAndWaitingThreads) {
     const GSFunction& function = Snippet(Code({OP_PushInt, I32(3), OP_ReturnValue}));
     EXPECT_EQ(Run(function), ER_Done);
+    EXPECT_EQ(thread_.State(), GSThread::kStopped);
+    EXPECT_EQ(thread_.Stack().Top(), thread_.Stack().Slots()) << "the result sits where the receiver was pushed";
+    EXPECT_EQ(Top(), 3);
     const uint64_t budget = GSRunBudgetUsed();
 
     // Waiting for a message: nothing runs and nothing changes.
