@@ -578,6 +578,10 @@ TEST_F(GSInterpreterBytecodeTest, ANativeSleepResumesAfterTheCall) {
 }
 
 TEST_F(GSInterpreterBytecodeTest, NativeCalls) {
+    // Calls from native code run on the machine's static thread: no owner, flag bit 0.
+    ASSERT_NE(machine_.StaticThread(), nullptr);
+    EXPECT_EQ(machine_.StaticThread()->ThreadFlags(), GSThread::kStaticThread);
+    EXPECT_EQ(machine_.StaticThread()->Owner(), nullptr);
     GSObject* nat = New("Nat");
     ASSERT_NE(nat, nullptr);
     GSSlot result{};
@@ -612,6 +616,7 @@ TEST_F(GSInterpreterBytecodeTest, NativeCalls) {
     EXPECT_TRUE(call("$int@Nat::UseStops()") == false &&
                 gstest::LogLines().at(0) == std::string("stopped here (file ") + library_->GetSourceName().c_str() + ")");
     EXPECT_EQ(gstest::CountOf(nat), 1);
+    EXPECT_EQ(machine_.StaticThread()->Stack().TopFrame(), nullptr) << "every nested run was undone";
     GSReleaseReference(nat->GetInstance());
 }
 
