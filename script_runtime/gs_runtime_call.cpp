@@ -44,12 +44,16 @@ const GSMethodEntry* EntryOf(GSSlot* view, int32_t slot) {
     return &table[static_cast<size_t>(index)];
 }
 
+// A thread function gets a new thread of the instance's game object with its frame; the
+// thread runs at the object's next update.
 bool StartThread(const GSFunction& function, GSSlot* me, std::span<const GSSlot> arguments) {
     GSObjectReference* native = GSInstanceOf(me)->NativeObject();
-    if (!native || native->ReferenceKind() != GS_REFERENCE_GAME_OBJECT) return false;
-    GSThread* thread = static_cast<GSGameObject*>(native)->NewThread();
-    if (!thread) return false;
-    return PushCall(thread->Stack(), function, me, arguments);
+    GSThread* thread = native && native->ReferenceKind() == GS_REFERENCE_GAME_OBJECT
+                           ? static_cast<GSGameObject*>(native)->NewThread()
+                           : nullptr;
+    if (thread && PushCall(thread->Stack(), function, me, arguments)) return true;
+    ReleaseHandedOver(function, arguments);
+    return false;
 }
 
 }  // namespace

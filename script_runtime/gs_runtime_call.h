@@ -20,9 +20,9 @@ class GSRuntime {
   public:
     // `instance` is a script reference to the object's view of `gsClass`. A function with a
     // result writes it to `result` (a reference result brings its count to the caller); the
-    // argument words follow the receiver in declaration order, each reference handing its
-    // count to the call. False when the function is not found, the arguments do not match
-    // its parameters, or the run does not end with ER_Done.
+    // argument words follow the receiver in declaration order. False when the function is
+    // not found, the arguments do not match its parameters (the caller keeps the counts of
+    // its references then), or the call fails once started (the call has consumed them).
     static bool CallScriptFunction(GSContext* context, GSClass* gsClass, GSSlot* instance, const char* name,
                                    GSSlot* result, std::span<const GSSlot> arguments);
 
