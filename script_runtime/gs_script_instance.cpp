@@ -12,25 +12,6 @@ void* GSObjectReference::operator new(size_t bytes) { return GSContextHeap::Allo
 
 void GSObjectReference::operator delete(void* memory) { GSContextHeap::Free(memory); }
 
-GSSlot* GSWholeObject(GSSlot* reference) {
-    return reference ? reference + reference->i : nullptr;
-}
-
-GSScriptInstance* GSInstanceOf(GSSlot* reference) {
-    if (!reference) return nullptr;
-    return reinterpret_cast<GSScriptInstance*>(GSWholeObject(reference)) - 1;
-}
-
-GSScriptInstance* GSAddReference(GSSlot* reference) {
-    GSScriptInstance* instance = GSInstanceOf(reference);
-    if (instance) instance->AddReference();
-    return instance;
-}
-
-void GSReleaseReference(GSSlot* reference) {
-    if (reference) GSScriptInstance::Release(GSInstanceOf(reference));
-}
-
 GSContext* GSContextOf(GSSlot* reference) {
     GSScriptInstance* instance = GSInstanceOf(reference);
     return instance ? instance->GetContext() : nullptr;
@@ -43,13 +24,12 @@ bool GSMayStoreAcross(GSContext* ownerContext, GSSlot* value) {
     return valueContext->AllowsCrossContext();
 }
 
-void GSScriptInstance::Release(GSScriptInstance* instance) {
-    if (!instance || --instance->referenceCount_ != 0) return;
-    if (instance->nativeObject_) {
-        delete instance->nativeObject_;
+void GSScriptInstance::Unreferenced() {
+    if (nativeObject_) {
+        delete nativeObject_;
         return;
     }
-    if (instance->class_) Destroy(instance->class_, instance);
+    if (class_) Destroy(class_, this);
 }
 
 bool GSScriptInstance::Destroy(GSClass* gsClass, GSScriptInstance* instance) {
