@@ -6,6 +6,7 @@
 #include "script_runtime/gs_class.h"
 #include "script_runtime/gs_context.h"
 #include "script_runtime/gs_context_heap.h"
+#include "script_runtime/gs_game_object.h"
 #include "script_runtime/gs_object.h"
 
 void* GSObjectReference::operator new(size_t bytes) { return GSContextHeap::Alloc(bytes); }
@@ -43,10 +44,20 @@ bool GSMayStoreAcross(GSContext* ownerContext, GSSlot* value) {
     return valueContext->AllowsCrossContext();
 }
 
+// A game object attached to a router is not deleted here: it is asked to go, and its router
+// deletes it once it is detached or updated.
 void GSScriptInstance::Release(GSScriptInstance* instance) {
     if (!instance || --instance->referenceCount_ != 0) return;
-    if (instance->nativeObject_) {
-        delete instance->nativeObject_;
+    GSObjectReference* native = instance->nativeObject_;
+    GSGameObject* gameObject = native && native->ReferenceKind() == GS_REFERENCE_GAME_OBJECT
+                                   ? dynamic_cast<GSGameObject*>(native) : nullptr;
+    if (gameObject && gameObject->GetRouter()) {
+        gameObject->SetDestroyRequested();
+        gameObject->RequestUpdate();
+        return;
+    }
+    if (native) {
+        delete native;
         return;
     }
     if (instance->class_) Destroy(instance->class_, instance);
