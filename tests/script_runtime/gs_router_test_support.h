@@ -31,7 +31,7 @@ inline const char* const kGsSource =
     "  public native void PostMessage(GameObject dst, string major, string minor, float seconds);\n"
     "  public native void ClearMessages(string major, string minor);\n"
     "  public native void AddHandler(GameObject target, string major, string minor, string handler);\n"
-    "  public native void Sniff(GameObject target, string major, string minor, bool on);\n"
+    "  public native void Sniff(GameObject target, string major, string minor, bool enable);\n"
     "  public native void Sleep(float seconds);\n"
     "  public native int GetId();\n"
     "  public native string GetName();\n"
@@ -66,8 +66,7 @@ class RouterWorld : public MachineTest {
     explicit RouterWorld(const std::string& script = "include \"gs.gs\"\nclass Thing isclass GameObject { };\n") {
         EXPECT_EQ(Compile("gs.gs", kGsSource), 0);
         EXPECT_EQ(Compile("world.gs", script), 0);
-        EXPECT_TRUE(machine_.AddLibrary(Kiv::PString(), folder_.Path().c_str(), "gs.gsl"));
-        EXPECT_TRUE(machine_.AddLibrary(Kiv::PString(), folder_.Path().c_str(), "world.gsl"));
+        EXPECT_TRUE(machine_.AddLibraryFolder(Kiv::PString(folder_.Path().c_str())));
         world_ = machine_.GetLibraryByName("world.gsl");
         EXPECT_NE(world_, nullptr);
         context_ = NewContext();
