@@ -48,6 +48,7 @@ class GSGameObject : public GSObject, public GSNode {
     // threads or without a script instance with a class.
     GSThread* NewThread();
     void DumpThreadStacks();
+    void DeleteThreadsAndHandlers();
 
     const Utils::DoubleLinkList& Threads() const { return threads_; }
     const Utils::DoubleLinkList& Handlers() const { return handlers_; }
@@ -76,7 +77,6 @@ class GSGameObject : public GSObject, public GSNode {
     void ExceptionNative(GSStack* stack);
 
   private:
-    void DeleteThreadsAndHandlers();
     void RemoveHandlers(int32_t nodeId, uint16_t major, uint16_t minor, bool sniff);
     void ForwardToSniffer(int32_t sniffer, GSMessage* message);
     bool RunMethodHandler(int32_t nodeId, int32_t ancestorOffset, int32_t methodIndex, GSMessage* message);

@@ -101,14 +101,13 @@ GSSlot* GSScriptInstance::CastTo(GSClass* gsClass, GSScriptInstance* instance) {
 
 void GSScriptInstance::Pin() { referenceCount_ += 2; }
 
+// A game object stays attached here, so that the discard pass still finds and deletes it;
+// its threads and handlers go now, while every object their stacks hold is still pinned.
 void GSScriptInstance::DropReferences() {
     const int32_t kind = nativeObject_ ? nativeObject_->ReferenceKind() : 0;
     if (kind == GS_REFERENCE_STRING) return;
     if (kind == GS_REFERENCE_ARRAY) static_cast<GSArray*>(nativeObject_)->Resize(0);
-    if (kind == GS_REFERENCE_GAME_OBJECT) {
-        ++referenceCount_;
-        static_cast<GSObject*>(nativeObject_)->Detach();
-    }
+    if (kind == GS_REFERENCE_GAME_OBJECT) static_cast<GSGameObject*>(nativeObject_)->DeleteThreadsAndHandlers();
     ReleaseMembers();
 }
 

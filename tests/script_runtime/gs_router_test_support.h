@@ -99,7 +99,9 @@ class RouterWorld : public MachineTest {
         context = context ? context : context_.get();
         auto* object = new GSGameObject();
         EXPECT_TRUE(object->Attach(WorldClass(className), context)) << className;
-        if (attach) EXPECT_TRUE(context->GetRouter()->AddNode(object));
+        if (attach) {
+            EXPECT_TRUE(context->GetRouter()->AddNode(object));
+        }
         return object;
     }
 
