@@ -54,7 +54,7 @@ bool GSArray::Resize(int32_t n) {
     return true;
 }
 
-bool GSArray::SetInt(int32_t index, int32_t value) {
+bool GSArray::SetIntGrowing(int32_t index, int32_t value) {
     if (index < 0) return false;
     if (index >= count_ && (index == INT32_MAX || !Resize(index + 1))) return false;
     elements_[index] = GSIntSlot(value);

@@ -29,7 +29,11 @@ class GSArray : public GSObjectReference {
     // n < 1 empties the array; n above the count grows it with zero cells; otherwise nothing.
     // False, the array unchanged, when the storage cannot be had.
     bool Resize(int32_t n);
-    bool SetInt(int32_t index, int32_t value);
+    bool SetInt(int32_t index, int32_t value) {
+        if (static_cast<uint32_t>(index) >= static_cast<uint32_t>(count_)) return SetIntGrowing(index, value);
+        elements_[index] = GSIntSlot(value);
+        return true;
+    }
     bool GetInt(int32_t index, int32_t& value) const;
     // With keep set the caller keeps its count and the array takes one of its own; with
     // keep clear the caller's count passes to the array (or is released on a failure).
@@ -44,6 +48,7 @@ class GSArray : public GSObjectReference {
     void ReleaseReferences(int32_t count, int32_t index);
 
   private:
+    bool SetIntGrowing(int32_t index, int32_t value);
     void FreeCells();
     void AddCellReferences(const GSSlot* cells, int32_t count) const;
 

@@ -11,6 +11,12 @@ constexpr uint32_t kFirstMemberSlot = 2;
 
 bool IsReceiverMember(GSOpcode opcode) { return opcode >= OP_SelfLoad && opcode <= OP_SelfStoreObjectKeep; }
 
+// Instructions after which execution never continues with the next byte.
+bool EndsFlow(GSOpcode opcode) {
+    return opcode == OP_Jump || opcode == OP_Return || opcode == OP_ReturnValue || opcode == OP_ReturnObject ||
+           opcode == OP_Switch || opcode == OP_Wait;
+}
+
 class Checker {
   public:
     Checker(std::span<const uint8_t> code, const GSCodeLimits& limits, const std::vector<bool>& starts)
@@ -89,6 +95,8 @@ bool VerifyGSCode(std::span<const uint8_t> code, const GSCodeLimits& limits) {
         offset += instruction.length;
         instructions.push_back(instruction);
     }
+    // Execution must never run off the end of the code.
+    if (!instructions.empty() && !EndsFlow(instructions.back().info->opcode)) return false;
     const Checker checker(code, limits, starts);
     for (const GSInstruction& instruction : instructions)
         if (!checker.Check(instruction)) return false;

@@ -4,8 +4,9 @@
 // on instruction starts inside the function, frame slots inside the frame, string and
 // class-reference indices inside the library's tables, member slots past the two header
 // slots (and, for the receiver, inside the declaring class's instance and off the header
-// slots of every ancestor view in it), call receivers at or below the top. Code the
-// compiler writes always passes.
+// slots of every ancestor view in it), call receivers at or below the top, and a last
+// instruction after which execution cannot run on past the end of the code (a jump, a
+// return, a switch or a wait). Code the compiler writes always passes.
 #pragma once
 
 #include <cstdint>

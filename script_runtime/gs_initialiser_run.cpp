@@ -1,17 +1,29 @@
-// The initialiser run: the reference held for `me` around the run, and the stub runner.
+// The initialiser run: the reference held for `me` around the run, and the runner on the
+// static thread.
 #include "script_runtime/gs_initialiser_run.h"
 
+#include "script_runtime/gs_function.h"
+#include "script_runtime/gs_library.h"
+#include "script_runtime/gs_machine.h"
+#include "script_runtime/gs_runtime_call.h"
 #include "script_runtime/gs_script_instance.h"
 
 namespace {
 
-GSInitialiserRunner g_runner = RunInitialiserStub;
+GSInitialiserRunner g_runner = RunInitialiserOnStaticThread;
 
 }  // namespace
 
-int RunInitialiserStub(const GSFunction&, GSSlot*) { return kGSExecDone; }
+int RunInitialiserOnStaticThread(const GSFunction& initialiser, GSSlot* me) {
+    GSMachine* machine = initialiser.library ? initialiser.library->Machine() : nullptr;
+    GSThread* thread = machine ? machine->StaticThread() : nullptr;
+    if (!thread) return ER_ThreadError;
+    return GSRuntime::RunNested(*thread, initialiser, me, {}, nullptr);
+}
 
-void SetGSInitialiserRunner(GSInitialiserRunner runner) { g_runner = runner ? runner : RunInitialiserStub; }
+void SetGSInitialiserRunner(GSInitialiserRunner runner) {
+    g_runner = runner ? runner : RunInitialiserOnStaticThread;
+}
 
 int RunGSInitialiser(const GSFunction& initialiser, GSSlot* me) {
     GSAddReference(me);

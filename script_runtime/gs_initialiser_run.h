@@ -1,10 +1,7 @@
-// The run of a class's member initialiser while an instance is created. The design runs it
-// on the machine's static thread: save the thread's state, push `me` (one reference added),
-// push a frame for the initialiser, execute to the end, restore the state.
-// The interpreter and its threads do not exist yet, so the run is a stub for now:
-// RunInitialiserStub executes nothing and reports ER_Done, which leaves every member at zero
-// (the state before any initialiser statement). The runner is a hook so that the
-// interpreter can take the run over, and so that tests can stand in for it.
+// The run of a class's member initialiser while an instance is created: a nested run on the
+// machine's static thread (save the thread's state, push `me` with a reference, push a frame
+// for the initialiser, execute to the end, restore the state). The runner is a hook so that
+// tests can stand in for it.
 #pragma once
 
 #include "script_runtime/gs_slot.h"
@@ -18,6 +15,8 @@ inline constexpr int kGSExecDone = 0;
 // for the run (RunGSInitialiser holds a reference around it). The result is an exec result.
 using GSInitialiserRunner = int (*)(const GSFunction& initialiser, GSSlot* me);
 
-int RunInitialiserStub(const GSFunction& initialiser, GSSlot* me);
+// The runner on the static thread of the initialiser's machine.
+int RunInitialiserOnStaticThread(const GSFunction& initialiser, GSSlot* me);
+// Null puts the static-thread runner back.
 void SetGSInitialiserRunner(GSInitialiserRunner runner);
 int RunGSInitialiser(const GSFunction& initialiser, GSSlot* me);

@@ -16,6 +16,7 @@
 #include "script_runtime/gs_math_natives.h"
 #include "script_runtime/gs_native_function.h"
 #include "script_runtime/gs_str_natives.h"
+#include "script_runtime/gs_thread.h"
 
 namespace {
 
@@ -64,6 +65,7 @@ void GSMachine::Init() {
     nameTargets_.clear();
     frame_.Release();
     frame_.Init(kNameChunkSize);
+    staticThread_ = std::make_unique<GSThread>(nullptr, GSThread::kStaticThread);
     RegisterGSBuiltinNatives(*this);
     Str::RegisterNatives(*this);
     Math::RegisterNatives(*this);
@@ -79,6 +81,7 @@ void GSMachine::Shutdown() {
         delete static_cast<GSLibrary*>(libraries_.PopNode(at));
     for (Utils::IDoubleLinkListNode* at = natives_.Begin(); at != natives_.End();)
         delete static_cast<GSNativeFunction*>(natives_.PopNode(at));
+    staticThread_.reset();
     initialised_ = false;
 }
 

@@ -21,6 +21,7 @@
 
 class GSLibrary;
 class GSNativeFunction;
+class GSThread;
 
 struct GSLibraryId {
     uint32_t id1 = 0;
@@ -51,8 +52,8 @@ class GSMachine {
     GSMachine(const GSMachine&) = delete;
     GSMachine& operator=(const GSMachine&) = delete;
 
-    // Empty link table and name map, then the built-in natives. The static thread and the
-    // Str and Math natives join Init with the interpreter and those natives.
+    // Empty link table and name map, the static thread, then the built-in natives. The Str
+    // and Math natives join Init with those natives.
     void Init();
     bool IsInitialised() const { return initialised_; }
     void Shutdown();
@@ -71,6 +72,10 @@ class GSMachine {
     // The newest binding whose interned class name and signature are these very strings.
     GSNativeFunction* FindNative(const Kiv::PString& signature, const Kiv::PString& className) const;
 
+    // The thread without a game object (flag bit 0) that runs member initialisers and direct
+    // calls of script functions as nested runs; null before Init and after Shutdown.
+    GSThread* StaticThread() const { return staticThread_.get(); }
+
     const Utils::DoubleLinkList& Libraries() const { return libraries_; }
     uint32_t NameCount() const { return nameMap_.EntryCount(); }
 
@@ -81,6 +86,7 @@ class GSMachine {
     void UnloadDependents(GSLibrary* gone);
     void LogMissing(uint32_t id1, uint32_t id2) const;
 
+    std::unique_ptr<GSThread> staticThread_;
     GSIdPairTable<GSLinkEntry> linkTable_;
     Utils::StringMap nameMap_;             // value: index into nameTargets_
     std::vector<GSLinkEntry*> nameTargets_;

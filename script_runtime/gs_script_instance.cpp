@@ -13,25 +13,6 @@ void* GSObjectReference::operator new(size_t bytes) { return GSContextHeap::Allo
 
 void GSObjectReference::operator delete(void* memory) { GSContextHeap::Free(memory); }
 
-GSSlot* GSWholeObject(GSSlot* reference) {
-    return reference ? reference + reference->i : nullptr;
-}
-
-GSScriptInstance* GSInstanceOf(GSSlot* reference) {
-    if (!reference) return nullptr;
-    return reinterpret_cast<GSScriptInstance*>(GSWholeObject(reference)) - 1;
-}
-
-GSScriptInstance* GSAddReference(GSSlot* reference) {
-    GSScriptInstance* instance = GSInstanceOf(reference);
-    if (instance) instance->AddReference();
-    return instance;
-}
-
-void GSReleaseReference(GSSlot* reference) {
-    if (reference) GSScriptInstance::Release(GSInstanceOf(reference));
-}
-
 GSContext* GSContextOf(GSSlot* reference) {
     GSScriptInstance* instance = GSInstanceOf(reference);
     return instance ? instance->GetContext() : nullptr;
@@ -46,9 +27,8 @@ bool GSMayStoreAcross(GSContext* ownerContext, GSSlot* value) {
 
 // A game object attached to a router is not deleted here: it is asked to go, and its router
 // deletes it once it is detached or updated.
-void GSScriptInstance::Release(GSScriptInstance* instance) {
-    if (!instance || --instance->referenceCount_ != 0) return;
-    GSObjectReference* native = instance->nativeObject_;
+void GSScriptInstance::Unreferenced() {
+    GSObjectReference* native = nativeObject_;
     GSGameObject* gameObject = native && native->ReferenceKind() == GS_REFERENCE_GAME_OBJECT
                                    ? dynamic_cast<GSGameObject*>(native) : nullptr;
     if (gameObject && gameObject->GetRouter()) {
@@ -60,7 +40,7 @@ void GSScriptInstance::Release(GSScriptInstance* instance) {
         delete native;
         return;
     }
-    if (instance->class_) Destroy(instance->class_, instance);
+    if (class_) Destroy(class_, this);
 }
 
 bool GSScriptInstance::Destroy(GSClass* gsClass, GSScriptInstance* instance) {

@@ -64,7 +64,9 @@ class GSScriptInstance final : public GSTrackedObject {
 
     // The reference count falls by one; at 0 the object goes: its native object is deleted
     // (which destroys the instance), or an instance without one is destroyed.
-    static void Release(GSScriptInstance* instance);
+    static void Release(GSScriptInstance* instance) {
+        if (instance && --instance->referenceCount_ == 0) instance->Unreferenced();
+    }
     // A class instance's end: member references released, registry left, block freed. False
     // when gsClass is not the instance's class.
     static bool Destroy(GSClass* gsClass, GSScriptInstance* instance);
@@ -76,6 +78,9 @@ class GSScriptInstance final : public GSTrackedObject {
     void ReleaseMembers();
 
   private:
+    // The last count is gone: the object ends.
+    void Unreferenced();
+
     // Only Destroy ends a class instance (explicitly, on its heap block); embedded headers end
     // with the array or string around them.
     friend struct GSEmbeddedInstance;
@@ -90,11 +95,23 @@ static_assert(sizeof(GSScriptInstance) % alignof(GSSlot) == 0,
               "the slots follow the header without a gap");
 
 // Operations on a script reference (the address of slot 0 of a view), null-safe where the
-// design's are.
-GSSlot* GSWholeObject(GSSlot* reference);
-GSScriptInstance* GSInstanceOf(GSSlot* reference);
-GSScriptInstance* GSAddReference(GSSlot* reference); // null for null
-void GSReleaseReference(GSSlot* reference);           // nothing for null
+// design's are. They are inline: the interpreter runs them for nearly every reference it
+// moves.
+inline GSSlot* GSWholeObject(GSSlot* reference) { return reference ? reference + reference->i : nullptr; }
+inline GSScriptInstance* GSInstanceOf(GSSlot* reference) {
+    if (!reference) return nullptr;
+    return reinterpret_cast<GSScriptInstance*>(GSWholeObject(reference)) - 1;
+}
+// Null for null.
+inline GSScriptInstance* GSAddReference(GSSlot* reference) {
+    GSScriptInstance* instance = GSInstanceOf(reference);
+    if (instance) instance->AddReference();
+    return instance;
+}
+// Nothing for null.
+inline void GSReleaseReference(GSSlot* reference) {
+    if (reference) GSScriptInstance::Release(GSInstanceOf(reference));
+}
 // The context an object belongs to, or null (no context, or null reference).
 GSContext* GSContextOf(GSSlot* reference);
 // The cross-context rule of arrays and member slots: a value of another context is refused

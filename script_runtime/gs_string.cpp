@@ -73,3 +73,18 @@ bool GSString::ReplaceRange(GSString& string, int32_t start, int32_t end, const 
         made.append(old.substr(static_cast<size_t>(end)));
     });
 }
+
+bool GSString::SetChar(GSString& string, int32_t index, char byte) {
+    if (index < 0) return false;
+    const auto at = static_cast<size_t>(index);
+    if (at < string.text_.Length()) {
+        string.text_.Std()[at] = byte;
+        return true;
+    }
+    const std::string_view old = string.View();
+    return BuildText(string.text_, at + 1, [&](std::string& made) {
+        made.append(old);
+        made.append(at - old.size(), ' ');
+        made.push_back(byte);
+    });
+}

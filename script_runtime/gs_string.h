@@ -35,6 +35,10 @@ class GSString : public GSObjectReference {
 
     static bool Substring(GSString& destination, const GSString& source, int32_t start, int32_t end);
     static bool ReplaceRange(GSString& string, int32_t start, int32_t end, const GSString* other);
+    // Byte index becomes `byte`; an index at or past the length first pads the text with
+    // blanks up to it. False, the string unchanged, for a negative index or a length that
+    // cannot be had.
+    static bool SetChar(GSString& string, int32_t index, char byte);
 
   private:
     GSString(GSContext* context, std::string_view text);

@@ -1,0 +1,176 @@
+// The script interpreter against Lua 5.4 in one run: both count the primes below kLimit with
+// the same sieve (an array of flags, an outer loop over candidates, an inner loop striking
+// multiples), the script compiled by our compiler and called through
+// GSRuntime::CallScriptFunction, the Lua function called through the Lua C API in the same
+// process. The limit keeps one call well inside the run budget of 2^24 code bytes. After the
+// run a summary gives the interpreter's speed as a multiple of Lua's.
+#include <benchmark/benchmark.h>
+#include <lua5.4/lauxlib.h>
+#include <lua5.4/lua.h>
+#include <lua5.4/lualib.h>
+#include <stdlib.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+
+#include "script_compiler/gs_compile_log.h"
+#include "script_compiler/gs_compiler.h"
+#include "script_runtime/gs_class.h"
+#include "script_runtime/gs_context.h"
+#include "script_runtime/gs_library.h"
+#include "script_runtime/gs_machine.h"
+#include "script_runtime/gs_object.h"
+#include "script_runtime/gs_runtime_call.h"
+
+namespace {
+
+constexpr int32_t kLimit = 50000;
+constexpr int32_t kPrimes = 5133;  // below 50,000
+
+constexpr const char* kScript =
+    "class Sieve {\n"
+    "    public int Count(int n) {\n"
+    "        int[] composite = new int[n + 1];\n"
+    "        int count = 0; int i; int j;\n"
+    "        for (i = 2; i <= n; i++) {\n"
+    "            if (composite[i] == 0) {\n"
+    "                count++;\n"
+    "                for (j = i + i; j <= n; j = j + i) composite[j] = 1;\n"
+    "            }\n"
+    "        }\n"
+    "        return count;\n"
+    "    }\n"
+    "};\n";
+
+constexpr const char* kLua =
+    "function count(n)\n"
+    "    local composite = {}\n"
+    "    for i = 0, n do composite[i] = 0 end\n"
+    "    local count = 0\n"
+    "    for i = 2, n do\n"
+    "        if composite[i] == 0 then\n"
+    "            count = count + 1\n"
+    "            for j = i + i, n, i do composite[j] = 1 end\n"
+    "        end\n"
+    "    end\n"
+    "    return count\n"
+    "end\n";
+
+// The compiled sieve, loaded into a machine of its own, and one instance of it.
+class ScriptSieve {
+  public:
+    ScriptSieve() {
+        std::string pattern = std::filesystem::temp_directory_path().string() + "/kodrin-interp-XXXXXX";
+        if (!mkdtemp(pattern.data())) return;
+        folder_ = pattern;
+        std::ofstream(folder_ + "/sieve.gs", std::ios::binary) << kScript;
+        GSCompileLog log;
+        if (GSCompiler::CompileToFolder((folder_ + "/sieve.gs").c_str(), nullptr, {}, &log) != 0) return;
+        machine_.Init();
+        GSLibraryId id;
+        if (!machine_.AddLibrary(Kiv::PString(), folder_.c_str(), "sieve.gsl", &id)) return;
+        GSLibrary* library = machine_.GetLibrary(id.id1, id.id2);
+        class_ = library ? library->FindClass("Sieve") : nullptr;
+        if (class_ && object_.Attach(class_, &context_)) ready_ = true;
+    }
+    ~ScriptSieve() {
+        object_.Attach(nullptr, nullptr);
+        std::error_code ignored;
+        std::filesystem::remove_all(folder_, ignored);
+    }
+    bool Ready() const { return ready_; }
+    int32_t Count(int32_t limit) {
+        GSSlot result{};
+        const GSSlot argument = GSIntSlot(limit);
+        if (!GSRuntime::CallScriptFunction(&context_, class_, object_.GetInstance(), "$int@Sieve::Count(int)", &result,
+                                           std::span<const GSSlot>(&argument, 1)))
+            return -1;
+        return result.i;
+    }
+
+  private:
+    std::string folder_;
+    GSMachine machine_;
+    GSContext context_;
+    GSObject object_;
+    GSClass* class_ = nullptr;
+    bool ready_ = false;
+};
+
+class LuaSieve {
+  public:
+    LuaSieve() : state_(luaL_newstate()) {
+        luaL_openlibs(state_);
+        ready_ = luaL_dostring(state_, kLua) == LUA_OK;
+    }
+    ~LuaSieve() { lua_close(state_); }
+    bool Ready() const { return ready_; }
+    int32_t Count(int32_t limit) {
+        lua_getglobal(state_, "count");
+        lua_pushinteger(state_, limit);
+        if (lua_pcall(state_, 1, 1, 0) != LUA_OK) return -1;
+        const auto count = static_cast<int32_t>(lua_tointeger(state_, -1));
+        lua_pop(state_, 1);
+        return count;
+    }
+
+  private:
+    lua_State* state_;
+    bool ready_ = false;
+};
+
+template <class Sieve>
+void RunSieve(benchmark::State& state, const char* what) {
+    Sieve sieve;
+    if (!sieve.Ready()) {
+        state.SkipWithError(what);
+        return;
+    }
+    for (auto _ : state) {
+        const int32_t count = sieve.Count(kLimit);
+        if (count != kPrimes) {
+            state.SkipWithError("wrong prime count");
+            return;
+        }
+        benchmark::DoNotOptimize(count);
+    }
+}
+
+void ScriptInterpreter(benchmark::State& state) { RunSieve<ScriptSieve>(state, "the script did not compile or load"); }
+void Lua(benchmark::State& state) { RunSieve<LuaSieve>(state, "the Lua source did not load"); }
+
+BENCHMARK(ScriptInterpreter)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
+BENCHMARK(Lua)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
+
+class SummaryReporter : public benchmark::ConsoleReporter {
+  public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) times_[run.run_name.function_name] = run.GetAdjustedCPUTime();
+    }
+    double Time(const std::string& name) const {
+        const auto found = times_.find(name);
+        return found == times_.end() ? 0 : found->second;
+    }
+
+  private:
+    std::map<std::string, double> times_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    SummaryReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    const double own = reporter.Time("ScriptInterpreter");
+    const double peer = reporter.Time("Lua");
+    std::printf("\nSieve below %d: script interpreter %.0f us, Lua 5.4 %.0f us per call; "
+                "speed ratio %.2fx of Lua's\n", kLimit, own, peer, own > 0 ? peer / own : 0);
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,80 @@
+// The dispatch loop. Its 256-entry table, filled on the first run, sends each opcode byte
+// either to the inline body of a hot instruction (gs_op_hot.h) or to the call of its
+// handler from the handler table; undefined bytes reach the undefined-instruction handler.
+// The hot state (position, top, frame, run start) stays in registers and is handed to a
+// handler and taken back around each call.
+#include "script_runtime/gs_op_hot.h"
+
+namespace GSInterpreter {
+
+namespace {
+
+bool Undefined(GSRun& run) { return run.Fail(ER_IllegalInstruction); }
+
+GSOpHandler* FilledHandlers() {
+    static GSOpHandler table[256];
+    for (GSOpHandler& handler : table) handler = Undefined;
+    FillFloatHandlers(table);
+    FillStackHandlers(table);
+    FillFlowHandlers(table);
+    FillArrayHandlers(table);
+    FillStringHandlers(table);
+    FillObjectHandlers(table);
+    FillMemberHandlers(table);
+    FillCallHandlers(table);
+    FillThreadHandlers(table);
+#define GS_HOT_HANDLER(opcode, body) table[opcode] = GSHotHandler<body>;
+    GS_HOT_OPCODES(GS_HOT_HANDLER)
+#undef GS_HOT_HANDLER
+    return table;
+}
+
+}  // namespace
+
+const GSOpHandler* Handlers() {
+    static const GSOpHandler* const table = FilledHandlers();
+    return table;
+}
+
+GSExecResult RunLoop(GSRun& run) {
+    static const void* dispatch[256];
+    static bool filled = false;
+    const GSOpHandler* const handlers = Handlers();
+    if (!filled) {
+        for (const void*& entry : dispatch) entry = &&call_handler;
+#define GS_HOT_LABEL(opcode, body) dispatch[opcode] = &&hot_##opcode;
+        GS_HOT_OPCODES(GS_HOT_LABEL)
+#undef GS_HOT_LABEL
+        filled = true;
+    }
+
+    GSHotState hot = run;
+    uint8_t opcode = 0;
+#define GS_NEXT()                  \
+    do {                           \
+        opcode = *hot.ip++;        \
+        goto* dispatch[opcode];    \
+    } while (0)
+
+    GS_NEXT();
+
+#define GS_HOT_CASE(op, body)   \
+    hot_##op:                   \
+    if (!(body)(hot)) goto end; \
+    GS_NEXT();
+    GS_HOT_OPCODES(GS_HOT_CASE)
+#undef GS_HOT_CASE
+
+call_handler:
+    static_cast<GSHotState&>(run) = hot;
+    if (!handlers[opcode](run)) return run.result;
+    hot = run;
+    GS_NEXT();
+
+end:
+    static_cast<GSHotState&>(run) = hot;
+    return run.result;
+#undef GS_NEXT
+}
+
+}  // namespace GSInterpreter

@@ -1,0 +1,188 @@
+// String instructions. New strings are made in the current context; positions count bytes.
+// A failed range is ER_ArrayOutOfBounds, a character index out of bounds (or one whose
+// padding could never be had) ER_StringOutOfBounds.
+#include <cstdio>
+#include <string_view>
+
+#include "script_runtime/gs_context.h"
+#include "script_runtime/gs_interpreter.h"
+#include "script_runtime/gs_library.h"
+#include "script_runtime/gs_opcode.h"
+#include "script_runtime/gs_string.h"
+
+namespace GSInterpreter {
+
+namespace {
+
+GSString* StringOf(GSSlot* reference) { return static_cast<GSString*>(GSInstanceOf(reference)->NativeObject()); }
+
+GSSlot NewString(const char* text) { return GSPointerSlot((new GSString(GSContext::Current(), text))->GetReference()); }
+
+bool StringNew(GSRun& run) {
+    *++run.sp = GSPointerSlot((new GSString())->GetReference());
+    return true;
+}
+
+bool StringConst(GSRun& run) {
+    const char* text = run.library->GetString(ReadU16(run.ip));
+    run.ip += 2;
+    *++run.sp = NewString(text);
+    return true;
+}
+
+bool IntToString(GSRun& run) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%d", run.sp->i);
+    *run.sp = NewString(text);
+    return true;
+}
+
+bool BoolToString(GSRun& run) {
+    *run.sp = NewString(run.sp->i != 0 ? "true" : "false");
+    return true;
+}
+
+bool FloatToString(GSRun& run) {
+    char text[64];  // the largest float in fixed notation is 39 digits and six decimals
+    std::snprintf(text, sizeof text, "%f", static_cast<double>(FloatOf(*run.sp)));
+    *run.sp = NewString(text);
+    return true;
+}
+
+bool StringCopy(GSRun& run) {
+    GSSlot* reference = RefOf(*run.sp);
+    if (!reference) return true;
+    *run.sp = GSPointerSlot((new GSString(StringOf(reference)))->GetReference());
+    GSReleaseReference(reference);
+    return true;
+}
+
+bool StringLength(GSRun& run) {
+    GSSlot* reference = RefOf(*run.sp);
+    if (!reference) return run.Fail(ER_NullStringReference);
+    PutInt(*run.sp, StringOf(reference)->Length());
+    GSReleaseReference(reference);
+    return true;
+}
+
+// s, k -> byte k, sign-extended.
+bool StringCharAt(GSRun& run) {
+    GSSlot* reference = RefOf(run.sp[-1]);
+    if (!reference) return run.Fail(ER_NullStringReference);
+    const std::string_view text = StringOf(reference)->View();
+    const int32_t index = run.sp->i;
+    if (index < 0 || static_cast<size_t>(index) >= text.size()) return run.Fail(ER_StringOutOfBounds);
+    --run.sp;
+    PutInt(*run.sp, static_cast<int8_t>(text[static_cast<size_t>(index)]));
+    GSReleaseReference(reference);
+    return true;
+}
+
+// s, k, c -> (c when kept).
+template <bool kKeep>
+bool StringSetChar(GSRun& run) {
+    GSSlot* reference = RefOf(run.sp[-2]);
+    if (!reference) return run.Fail(ER_NullStringReference);
+    const GSSlot value = *run.sp;
+    if (!GSString::SetChar(*StringOf(reference), run.sp[-1].i, static_cast<char>(value.i & 0xFF)))
+        return run.Fail(ER_StringOutOfBounds);
+    run.sp -= kKeep ? 2 : 3;
+    if (kKeep) *run.sp = value;
+    GSReleaseReference(reference);
+    return true;
+}
+
+// s, end, start -> s'.
+bool StringRange(GSRun& run) {
+    GSSlot* reference = RefOf(run.sp[-2]);
+    if (!reference) return run.Fail(ER_NullStringReference);
+    auto* range = new GSString();
+    if (!GSString::Substring(*range, *StringOf(reference), run.sp->i, run.sp[-1].i)) {
+        GSReleaseReference(range->GetReference());
+        return run.Fail(ER_ArrayOutOfBounds);
+    }
+    run.sp -= 2;
+    *run.sp = GSPointerSlot(range->GetReference());
+    GSReleaseReference(reference);
+    return true;
+}
+
+// s, end, start, src -> (src when kept).
+template <bool kKeep>
+bool StringRangeStore(GSRun& run) {
+    GSSlot* reference = RefOf(run.sp[-3]);
+    if (!reference) return run.Fail(ER_NullStringReference);
+    GSSlot* source = RefOf(*run.sp);
+    const GSString* other = source ? StringOf(source) : nullptr;
+    if (!GSString::ReplaceRange(*StringOf(reference), run.sp[-1].i, run.sp[-2].i, other))
+        return run.Fail(ER_ArrayOutOfBounds);
+    run.sp -= kKeep ? 3 : 4;
+    if (kKeep)
+        *run.sp = GSPointerSlot(source);
+    else
+        GSReleaseReference(source);
+    GSReleaseReference(reference);
+    return true;
+}
+
+// Null counts as the empty string against a string, byte order otherwise.
+int32_t Compared(GSSlot* a, GSSlot* b) {
+    const std::string_view left = a ? StringOf(a)->View() : std::string_view();
+    const std::string_view right = b ? StringOf(b)->View() : std::string_view();
+    const int order = left.compare(right);
+    return order < 0 ? -1 : (order > 0 ? 1 : 0);
+}
+
+bool StringCompare(GSRun& run) {
+    GSSlot* b = RefOf(*run.sp);
+    --run.sp;
+    GSSlot* a = RefOf(*run.sp);
+    PutInt(*run.sp, Compared(a, b));
+    GSReleaseReference(a);
+    GSReleaseReference(b);
+    return true;
+}
+
+// Exactly one null: the other operand itself is the result, its count moving along.
+bool StringConcat(GSRun& run) {
+    GSSlot* b = RefOf(*run.sp);
+    --run.sp;
+    GSSlot* a = RefOf(*run.sp);
+    if (a && b) {
+        auto* joined = new GSString(StringOf(a));
+        const int32_t end = joined->Length();
+        if (!GSString::ReplaceRange(*joined, end, end, StringOf(b))) {
+            GSReleaseReference(joined->GetReference());
+            ++run.sp;
+            return run.Fail(ER_ArrayOutOfBounds);
+        }
+        *run.sp = GSPointerSlot(joined->GetReference());
+        GSReleaseReference(a);
+        GSReleaseReference(b);
+        return true;
+    }
+    *run.sp = a ? GSPointerSlot(a) : b ? GSPointerSlot(b) : GSPointerSlot((new GSString())->GetReference());
+    return true;
+}
+
+}  // namespace
+
+void FillStringHandlers(GSOpHandler* table) {
+    table[OP_StringNew] = StringNew;
+    table[OP_StringConst] = StringConst;
+    table[OP_IntToString] = IntToString;
+    table[OP_BoolToString] = BoolToString;
+    table[OP_FloatToString] = FloatToString;
+    table[OP_StringCopy] = StringCopy;
+    table[OP_StringLength] = StringLength;
+    table[OP_StringCharAt] = StringCharAt;
+    table[OP_StringSetChar] = StringSetChar<false>;
+    table[OP_StringSetCharKeep] = StringSetChar<true>;
+    table[OP_StringRange] = StringRange;
+    table[OP_StringRangeStore] = StringRangeStore<false>;
+    table[OP_StringRangeStoreKeep] = StringRangeStore<true>;
+    table[OP_StringCompare] = StringCompare;
+    table[OP_StringConcat] = StringConcat;
+}
+
+}  // namespace GSInterpreter
