@@ -14,6 +14,7 @@
 #include "gs_runtime_test_support.h"
 #include "script_compiler/gs_compile_log.h"
 #include "script_compiler/gs_compiler.h"
+#include "script_compiler/gs_include_list.h"
 #include "script_runtime/gs_class.h"
 #include "script_runtime/gs_context.h"
 #include "script_runtime/gs_game_object.h"
@@ -74,6 +75,7 @@ class RouterWorld : public MachineTest {
     ~RouterWorld() override {
         context_.reset();
         GSContext::SetCurrent(nullptr);
+        GSIncludeList::Clear();
     }
 
     int Compile(const std::string& name, const std::string& text) {
