@@ -4,9 +4,11 @@
 #include "script_runtime/gs_script_instance.h"
 #include "script_runtime/gs_thread.h"
 
+// A detached object whose end was requested gets none: its update request would delete it.
 GSThread* GSGameObject::NewThread() {
     const GSScriptInstance* instance = GSInstanceOf(GetInstance());
     if (threads_.Count() >= kMaxThreads || !instance || !instance->Class()) return nullptr;
+    if (!GetRouter() && DestroyRequested()) return nullptr;
     auto* thread = new GSThread(this, 0);
     threads_.PushFront(thread);
     RequestUpdate();

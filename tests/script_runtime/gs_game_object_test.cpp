@@ -112,6 +112,11 @@ TEST_F(GSGameObjectTest, AGameObjectOwnsAtMost64Threads) {
     EXPECT_EQ(object->Threads().Count(), 0u);
     EXPECT_EQ(object->GetInstance(), nullptr);
     delete object;
+    // A detached object on its way out gets none either.
+    GSGameObject* leaving = NewGameObject("Thing", nullptr, false);
+    leaving->SetDestroyRequested();
+    EXPECT_EQ(leaving->NewThread(), nullptr);
+    leaving->SetFlags(leaving->GetFlags() & ~GSNode::kDestroyRequested);
 }
 
 TEST_F(GSGameObjectTest, OnlyGameObjectClassesAttach) {
