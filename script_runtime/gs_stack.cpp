@@ -60,6 +60,9 @@ GSStack::~GSStack() {
 
 bool GSStack::PushFrame(const GSFunction* function, int32_t returnPosition) {
     if (!function) return false;
+    // The loader holds every function read from a library to this geometry; a record that
+    // breaks it, or a call whose receiver and arguments are not all on the stack, would put
+    // the argument base or the record outside the frame: refused, no slot written.
     const int32_t t = static_cast<int32_t>(top_ - slots_);
     const bool wellFormed = function->frameAdvance >= 4 &&
                             function->frameRecord + 3 == function->frameAdvance &&
