@@ -51,7 +51,9 @@ class GSStack {
     int32_t FreeSlots() const { return static_cast<int32_t>(slots_ + kCapacity - 1 - top_); }
 
     // Pushes for natives and the interpreter. Each returns false, pushes nothing and sets
-    // the overflow mark when the stack is full.
+    // the overflow mark when the stack is full; a count handed over (PushObjectNoRef,
+    // PushReference) is then released. A view for a class that the object is not pushes
+    // null (releasing a count handed over).
     bool PushInt(int32_t value);
     bool PushFloat(float value);
     bool PushString(std::string_view text, GSContext* context);
