@@ -1,7 +1,6 @@
-// The built-in binding table. GetGSClassName is GSObject's own. The GameObject natives work
-// on game objects, the Router natives on the context's router; neither exists yet, so those
-// bindings reach a pending body that does nothing; the table, the kinds and the order are
-// final, so libraries that declare these natives link now.
+// The built-in binding table: GetGSClassName is GSObject's own, the GameObject natives are
+// members of GSGameObject (found by signature in its own table), the Router natives members
+// of the script context.
 #include "script_runtime/gs_builtin_natives.h"
 
 #include <iterator>
@@ -48,18 +47,16 @@ GSNativeFunction* MakeBinding(const Builtin& builtin) {
         case Kind::Plain:
             return new GSCNativeFunction(className, signature, GSObject::GetGSClassName);
         case Kind::GameObjectMember:
-            return new GSCPPNativeFunction<GSGameObject>(className, signature, &GSGameObject::PendingNative);
+            return new GSCPPNativeFunction<GSGameObject>(className, signature,
+                                                         GSGameObject::FindNative(builtin.signature));
         case Kind::ContextMember:
-            return new GSCPPContextNativeFunction<GSContext>(className, signature, &GSContext::PendingRouterNative);
+            return new GSCPPContextNativeFunction<GSContext>(className, signature,
+                                                             GSContext::FindRouterNative(builtin.signature));
     }
     return nullptr;
 }
 
 }  // namespace
-
-void GSGameObject::PendingNative(GSStack*) {}
-
-void GSContext::PendingRouterNative(GSStack*) {}
 
 void RegisterGSBuiltinNatives(GSMachine& machine) {
     for (const Builtin& builtin : kBuiltins) machine.RegisterNative(MakeBinding(builtin));

@@ -1,11 +1,14 @@
 // Script contexts: library contexts with their static instances, the reference store of
-// member slots, and the teardown that ends every object still registered.
+// member slots, the router's shut-down and the teardown that ends every object still
+// registered.
 #include "script_runtime/gs_context.h"
 
 #include "script_runtime/gs_class.h"
 #include "script_runtime/gs_library.h"
 #include "script_runtime/gs_log.h"
+#include "script_runtime/gs_machine.h"
 #include "script_runtime/gs_object.h"
+#include "script_runtime/gs_router.h"
 #include "script_runtime/gs_script_instance.h"
 
 namespace {
@@ -31,13 +34,21 @@ void GSContext::GSLibraryContext::ReleaseStatics() {
     slots.clear();
 }
 
-GSContext::GSContext(bool allowsCrossContext)
-    : registry_(this), allowsCrossContext_(allowsCrossContext) {
+GSContext::GSContext(bool allowsCrossContext) : GSContext(allowsCrossContext, std::make_unique<GSRouter>()) {}
+
+GSContext::GSContext(bool allowsCrossContext, std::unique_ptr<GSRouter> router)
+    : registry_(this), router_(std::move(router)), allowsCrossContext_(allowsCrossContext) {
     Live().insert(this);
 }
 
+// The router goes before the registry: game objects are detached (and those whose end was
+// requested deleted) before the remaining script objects are.
 GSContext::~GSContext() {
     libraryContexts_.Clear();
+    if (router_) {
+        router_->Done();
+        router_.reset();
+    }
     Live().erase(this);
     if (g_current == this) g_current = nullptr;
     registry_.Teardown();

@@ -3,11 +3,14 @@
 // library (one GSLibraryContext per library) and the cross-context flag that lets its
 // objects be stored into other contexts. The product's own context derives from it; the
 // constructor here is ours (for tests and for the native classes' set-up).
-// The message router, and the message objects it delivers, are not part of a context yet.
+// The context owns the message router of its game objects and builds the script Message
+// objects that carry router messages into script code.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <set>
+#include <string_view>
 #include <vector>
 
 #include "script_runtime/gs_id_pair_table.h"
@@ -15,7 +18,10 @@
 
 class GSClass;
 class GSLibrary;
+class GSMachine;
 class GSObject;
+class GSRouter;
+struct GSMessage;
 class GSScriptInstance;
 class GSStack;
 union GSSlot;
@@ -33,13 +39,22 @@ class GSContext {
         std::vector<GSObject*> slots;  // one per static class, null until first use
     };
 
+    using RouterNative = void (GSContext::*)(GSStack* stack);
+
+    // A context with a router of its own on the steady clock.
     explicit GSContext(bool allowsCrossContext = false);
+    // A context with the given router (null: none), which it then owns.
+    GSContext(bool allowsCrossContext, std::unique_ptr<GSRouter> router);
     virtual ~GSContext();
     GSContext(const GSContext&) = delete;
     GSContext& operator=(const GSContext&) = delete;
 
     GSTrackedObjectRegistry& Registry() { return registry_; }
     bool AllowsCrossContext() const { return allowsCrossContext_; }
+    GSRouter* GetRouter() const { return router_.get(); }
+    // The machine whose "gs.gsl" gives the GameObject and Message classes (the process's
+    // machine unless set).
+    void SetMachine(GSMachine* machine);
 
     GSLibraryContext* GetLibraryContext(GSLibrary* library);
     // The context's instance of a static class, made on first use; null for a class that
@@ -48,17 +63,36 @@ class GSContext {
     // The reference passes into member slot `slotIndex` of the instance (a refused
     // reference of another context is released and null stored).
     void StoreReference(GSSlot* reference, int32_t slotIndex, GSScriptInstance* instance);
+    // A new script Message object for the message (its one count is the caller's), or null
+    // without a router or a Message class.
+    GSSlot* CreateMessageObject(const GSMessage* message);
+    // The classes "GameObject" and "Message" of "gs.gsl", looked up once; null when missing.
+    GSClass* GetGameObjectClass();
+    GSClass* GetMessageClass();
 
     // The context of the running script thread (set by the interpreter).
     static GSContext* Current();
     static void SetCurrent(GSContext* context);
     static const std::set<GSContext*>& LiveContexts();
 
-    // The body every Router native is bound to until the router exists: it does nothing.
-    void PendingRouterNative(GSStack* stack);
+    // The member function bound to a Router native's signature, or null.
+    static RouterNative FindRouterNative(std::string_view signature);
+
+    // The natives of the static script class "Router", on this context's router.
+    void RouterGetGameObjectNative(GSStack* stack);
+    void RouterGetForeignGameObjectNative(GSStack* stack);
+    void RouterGetGameObjectByNameNative(GSStack* stack);
+    void RouterInfoNative(GSStack* stack);
+    void RouterPostMessageNative(GSStack* stack);
 
   private:
+    GSClass* FindGsClass(const char* name, GSClass*& cache);
+
     GSTrackedObjectRegistry registry_;
     GSIdPairTable<GSLibraryContext> libraryContexts_;
+    std::unique_ptr<GSRouter> router_;
     bool allowsCrossContext_;
+    GSMachine* machine_ = nullptr;
+    GSClass* gameObjectClass_ = nullptr;
+    GSClass* messageClass_ = nullptr;
 };

@@ -1,12 +1,14 @@
 // Object instructions: class tests and casts through the executing library's class
 // references, object creation (a nested run of the member initialisers on the machine's
-// static thread), the context's static instances, and the reference tests.
+// static thread; a game object then joins the context's router), the context's static
+// instances, and the reference tests.
 #include "script_runtime/gs_class.h"
 #include "script_runtime/gs_context.h"
 #include "script_runtime/gs_game_object.h"
 #include "script_runtime/gs_interpreter.h"
 #include "script_runtime/gs_library.h"
 #include "script_runtime/gs_opcode.h"
+#include "script_runtime/gs_router.h"
 #include "script_runtime/gs_thread.h"
 
 namespace GSInterpreter {
@@ -41,13 +43,16 @@ bool ObjectNew(GSRun& run) {
     run.stack->SetTop(run.sp);
     GSThread::SavedState saved;
     run.thread->SaveState(saved);
-    GSObject* object = gsClass->IsA("GameObject") ? new GSGameObject() : new GSObject();
-    const bool created = object->Attach(gsClass, GSContext::Current());
+    GSGameObject* gameObject = gsClass->IsA("GameObject") ? new GSGameObject() : nullptr;
+    GSObject* object = gameObject ? gameObject : new GSObject();
+    GSContext* context = GSContext::Current();
+    const bool created = object->Attach(gsClass, context);
     run.thread->RestoreState(saved);
     if (!created) {
         delete object;
         return run.Fail(ER_ClassCreateError);
     }
+    if (gameObject && context && context->GetRouter()) context->GetRouter()->AddNode(gameObject);
     *++run.sp = GSPointerSlot(object->GetInstance());
     return true;
 }

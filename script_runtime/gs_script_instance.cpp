@@ -6,6 +6,7 @@
 #include "script_runtime/gs_class.h"
 #include "script_runtime/gs_context.h"
 #include "script_runtime/gs_context_heap.h"
+#include "script_runtime/gs_game_object.h"
 #include "script_runtime/gs_object.h"
 
 void* GSObjectReference::operator new(size_t bytes) { return GSContextHeap::Alloc(bytes); }
@@ -24,9 +25,19 @@ bool GSMayStoreAcross(GSContext* ownerContext, GSSlot* value) {
     return valueContext->AllowsCrossContext();
 }
 
+// A game object attached to a router is not deleted here: it is asked to go, and its router
+// deletes it once it is detached or updated.
 void GSScriptInstance::Unreferenced() {
-    if (nativeObject_) {
-        delete nativeObject_;
+    GSObjectReference* native = nativeObject_;
+    GSGameObject* gameObject = native && native->ReferenceKind() == GS_REFERENCE_GAME_OBJECT
+                                   ? dynamic_cast<GSGameObject*>(native) : nullptr;
+    if (gameObject && gameObject->GetRouter()) {
+        gameObject->SetDestroyRequested();
+        gameObject->RequestUpdate();
+        return;
+    }
+    if (native) {
+        delete native;
         return;
     }
     if (class_) Destroy(class_, this);
@@ -70,14 +81,13 @@ GSSlot* GSScriptInstance::CastTo(GSClass* gsClass, GSScriptInstance* instance) {
 
 void GSScriptInstance::Pin() { referenceCount_ += 2; }
 
+// A game object stays attached here, so that the discard pass still finds and deletes it;
+// its threads and handlers go now, while every object their stacks hold is still pinned.
 void GSScriptInstance::DropReferences() {
     const int32_t kind = nativeObject_ ? nativeObject_->ReferenceKind() : 0;
     if (kind == GS_REFERENCE_STRING) return;
     if (kind == GS_REFERENCE_ARRAY) static_cast<GSArray*>(nativeObject_)->Resize(0);
-    if (kind == GS_REFERENCE_GAME_OBJECT) {
-        ++referenceCount_;
-        static_cast<GSObject*>(nativeObject_)->Detach();
-    }
+    if (kind == GS_REFERENCE_GAME_OBJECT) static_cast<GSGameObject*>(nativeObject_)->DeleteThreadsAndHandlers();
     ReleaseMembers();
 }
 

@@ -51,6 +51,13 @@ bool StringMap::Find(const char* key, Iterator& it) {
     return found;
 }
 
+bool StringMap::Erase(const char* key) {
+    Iterator it;
+    if (!Find(key, it)) return false;
+    FreeEntry(chains_.UnlinkAt(it));
+    return true;
+}
+
 void StringMap::Clear() { chains_.UnlinkAll(FreeEntry); }
 
 void StringMap::Release() {

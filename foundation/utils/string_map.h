@@ -35,6 +35,8 @@ class StringMap {
     bool Insert(const char* key, int32_t value);
     // True with `it` on the key's entry.
     bool Find(const char* key, Iterator& it);
+    // Unlinks and frees the key's entry (the key text stays the caller's); false when absent.
+    bool Erase(const char* key);
     bool Begin(Iterator& it) const { return chains_.Begin(it); }
 
     // Frees every entry (the keys are the caller's).

@@ -74,10 +74,11 @@ class GSThreadTest : public gstest::FrameTest {
     GSThreadTest() { HookCalls().clear(); }
     ~GSThreadTest() override { g_gsExceptionHook = nullptr; }
 
-    // A game object with a script instance of "Thing".
+    // A game object with a script instance of "Thing" (which is no GameObject class, so the
+    // instance is made by the plain object's attach).
     GSGameObject* NewGameObject() {
         auto* object = new GSGameObject();
-        EXPECT_TRUE(object->Attach(thing_, &context_));
+        EXPECT_TRUE(object->GSObject::Attach(thing_, &context_));
         return object;
     }
 
