@@ -1,12 +1,14 @@
 // Loading a class chunk with every bound checked, the lookups by name, and linking.
 #include "script_runtime/gs_class.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "foundation/streams/little_endian.h"
 #include "script_runtime/gs_code_verifier.h"
 #include "script_runtime/gs_log.h"
 #include "script_runtime/gs_image_reader.h"
+#include "script_runtime/gs_kind_verifier.h"
 #include "script_runtime/gs_library.h"
 #include "script_runtime/gs_machine.h"
 #include "script_runtime/gs_native_function.h"
@@ -43,6 +45,12 @@ int32_t GSFunction::LineOf(int32_t codeOffset) const {
         line = static_cast<int32_t>(LoadLittleEndian(lines + 8 * i + 4, 4));
     }
     return line;
+}
+
+const GSCallShape* GSFunction::CallShapeAt(uint32_t offset) const {
+    const auto at = std::lower_bound(callShapes.begin(), callShapes.end(), offset,
+                                     [](const GSCallShape& shape, uint32_t o) { return shape.offset < o; });
+    return at != callShapes.end() && at->offset == offset ? &*at : nullptr;
 }
 
 int GSClass::Load(GSMachine* machine, uint32_t index, GSImageReader& reader, GSLibrary* library,
@@ -126,6 +134,10 @@ bool GSClass::LoadFunction(GSImageReader& reader, uint32_t end, GSFunction& func
         slot = reader.Word();
         if (slot == 0 || slot >= static_cast<uint32_t>(function.FrameSlotCount())) return reader.Fail();
     }
+    function.parameterKinds.assign(static_cast<size_t>(p), GS_KIND_VALUE);
+    function.parameterKinds[0] = GS_KIND_REFERENCE;
+    for (uint32_t slot : function.objectSlots)
+        if (slot < p) function.parameterKinds[slot] = GS_KIND_REFERENCE;
 
     const uint32_t codeLength = reader.Word();
     if (!reader.Fits(codeLength, 1, chunk.end)) return false;
@@ -307,7 +319,7 @@ bool GSClass::IsA(std::string_view name) const {
 }
 
 bool GSClass::Link() {
-    if (!machine_ || !LayoutFitsAncestors()) return false;
+    if (!machine_ || !LayoutFitsAncestors() || !BuildSlotKinds()) return false;
     for (GSFunction& function : functions_) LinkFunction(function);
     for (GSMethodEntry& entry : methodTable_) {
         entry.functionRef = &library_->FunctionRefs()[entry.functionRefIndex];
@@ -357,4 +369,39 @@ bool GSClass::IsClassAtOffset(const GSClass* gsClass, int32_t offset) const {
     for (size_t i = 0; i < ancestors_.size(); ++i)
         if (ancestors_[i].offset == offset && AncestorClass(i) == gsClass) return true;
     return false;
+}
+
+// The kind of every member slot of the instance: the views' header words, then the
+// ancestors' and the class's own object-typed members. An object slot on a header word, or
+// one of the class's own inside an ancestor's part, would let two pieces of code disagree on
+// what the slot holds.
+bool GSClass::BuildSlotKinds() {
+    const int32_t memberEnd = instanceSlotCount_ - kSpareSlots;
+    slotKinds_.assign(static_cast<size_t>(memberEnd), GS_KIND_VALUE);
+    slotKinds_[0] = slotKinds_[1] = GS_KIND_HEADER;
+    for (const GSAncestor& ancestor : ancestors_)
+        slotKinds_[static_cast<size_t>(ancestor.offset)] = slotKinds_[static_cast<size_t>(ancestor.offset) + 1] = GS_KIND_HEADER;
+    const auto markObject = [this](int64_t at) {
+        if (at < 0 || at >= static_cast<int64_t>(slotKinds_.size())) return false;
+        if (slotKinds_[static_cast<size_t>(at)] == GS_KIND_HEADER) return false;
+        slotKinds_[static_cast<size_t>(at)] = GS_KIND_REFERENCE;
+        return true;
+    };
+    for (size_t i = 0; i < ancestors_.size(); ++i)
+        for (uint32_t slot : AncestorClass(i)->objectSlots_)
+            if (!markObject(int64_t{ancestors_[i].offset} + slot)) return false;
+    for (uint32_t slot : objectSlots_) {
+        for (size_t i = 0; i < ancestors_.size(); ++i) {
+            const int64_t start = ancestors_[i].offset;
+            if (slot >= start && slot < start + AncestorClass(i)->instanceSlotCount_ - kSpareSlots) return false;
+        }
+        if (!markObject(slot)) return false;
+    }
+    return true;
+}
+
+const GSFunction* GSClass::VerifyKinds() {
+    for (GSFunction& function : functions_)
+        if (!VerifyGSKinds(function, slotKinds_)) return &function;
+    return nullptr;
 }

@@ -96,6 +96,7 @@ class GSLibrary : public Utils::IDoubleLinkListNode {
     int ResolveClassRefs();
     int ResolveFunctionRefs();
     int LinkClasses();
+    int VerifyKinds();
 
     GSMachine* machine_ = nullptr;
     Utils::AlignedByteBuffer image_;
