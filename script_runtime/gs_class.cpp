@@ -28,6 +28,35 @@ bool ValidClassRef(int32_t index, const GSLibrary& library, bool noneAllowed) {
     return index >= 0 && static_cast<size_t>(index) < library.ClassRefs().size();
 }
 
+GSSlotKind KindOfTypeName(std::string_view type) {
+    if (type == "void") return GS_KIND_NOTHING;
+    return type == "int" || type == "float" || type == "bool" ? GS_KIND_VALUE : GS_KIND_REFERENCE;
+}
+
+// A native reads its arguments and pushes its result as its signature text says
+// ("$int@Class::Name(string,float)"), so the record's kinds must say the same: a record
+// that declares a value where the native reads a reference would hand it an int as a
+// pointer.
+bool RecordMatchesSignature(const GSFunction& function) {
+    const std::string_view name(function.name);
+    const size_t at = name.find('@');
+    const size_t open = name.find('(');
+    if (name.empty() || name[0] != '$' || at == std::string_view::npos || open == std::string_view::npos ||
+        name.back() != ')')
+        return false;
+    if (KindOfTypeName(name.substr(1, at - 1)) != GSResultKindOf(function.returnType)) return false;
+    std::string_view list = name.substr(open + 1, name.size() - open - 2);
+    size_t parameter = 1;
+    while (!list.empty()) {
+        const size_t comma = list.find(',');
+        const GSSlotKind kind = KindOfTypeName(list.substr(0, comma));
+        if (parameter >= function.parameterKinds.size() || kind != function.parameterKinds[parameter]) return false;
+        ++parameter;
+        list = comma == std::string_view::npos ? std::string_view() : list.substr(comma + 1);
+    }
+    return parameter == function.parameterKinds.size();
+}
+
 // The part of a mangled name from its first "::" on: name and parameter types.
 std::string_view KeyOf(std::string_view mangledName) {
     const size_t at = mangledName.find("::");
@@ -335,7 +364,7 @@ void GSClass::LinkFunction(GSFunction& function) {
     if (function.flags & GS_FUNCTION_NATIVE) {
         const Kiv::PString className(name_);
         const Kiv::PString signature(function.name);
-        function.native = machine_->FindNative(signature, className);
+        function.native = RecordMatchesSignature(function) ? machine_->FindNative(signature, className) : nullptr;
         if (!function.native) GSLog("Could not resolve native link %s", function.name);
         return;
     }
