@@ -14,7 +14,10 @@
 #include "gs_frame_test_support.h"
 #include "script_runtime/gs_kind_verifier.h"
 #include "script_runtime/gs_library.h"
+#include "script_runtime/gs_object.h"
 #include "script_runtime/gs_opcode.h"
+#include "script_runtime/gs_runtime_call.h"
+#include "script_runtime/gs_thread.h"
 
 namespace {
 
@@ -197,6 +200,78 @@ TEST_F(GSKindVerifierLoad, ARefusedFunctionFailsTheLoadAndIsNamed) {
     ASSERT_EQ(LogLines().size(), 2u);
     EXPECT_EQ(LogLines()[0], "GS Link error: Unable to verify function '$void@Bad::Leak()'");
     EXPECT_EQ(LogLines()[1].rfind("GSMachine: Error -1 loading library ", 0), 0u);
+}
+
+// The shape a call site was verified with is held against the callee the receiver's method
+// table picks at run time: an int function called where the caller pops a reference, or
+// handed an int where it takes a reference, ends the run before the callee runs.
+TEST_F(GSKindVerifierLoad, ACalleeThatDoesNotFitItsCallSiteEndsTheRun) {
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> code;
+        GSExecResult expected;
+    };
+    const Case cases[] = {
+        {"an int result used as an int", Bytes({kMe, CallOp(OP_Call, 0), Op(OP_Pop), Op(OP_Return)}), ER_Done},
+        {"an int result popped as a reference", Bytes({kMe, CallOp(OP_Call, 0), Op(OP_PopObject), Op(OP_Return)}),
+         ER_IllegalInstruction},
+        {"an int result ignored", Bytes({kMe, CallOp(OP_Call, 0), Op(OP_Return)}), ER_IllegalInstruction},
+        {"a reference handed where a string is taken, and a null",
+         Bytes({kMe, kMe, Op(OP_PushZero), CallOp(OP_Call, -2, 1), Op(OP_Return)}), ER_Done},
+        {"an int handed where a reference is taken",
+         Bytes({kMe, Op(OP_PushOne), Op(OP_PushOne), CallOp(OP_Call, -2, 1), Op(OP_Return)}), ER_IllegalInstruction},
+        {"an int result handed where a reference is taken",
+         Bytes({kMe, kMe, CallOp(OP_Call, 0), Op(OP_PushZero), CallOp(OP_Call, -2, 1), Op(OP_Return)}),
+         ER_IllegalInstruction},
+        {"a reference result handed on", Bytes({kMe, kMe, CallOp(OP_Call, 0, 2), Op(OP_PushZero),
+                                                CallOp(OP_Call, -2, 1), Op(OP_Return)}),
+         ER_Done},
+    };
+    int id = 10;
+    for (const Case& c : cases) {
+        gsl::Image image;
+        image.id1 = static_cast<uint32_t>(++id);
+        image.classRefs = {{0, "T"}};
+        image.functionRefs = {{0, "$int@T::Get()", 0}, {0, "$void@T::Take(T,string)", 1}, {0, "$T@T::Me()", 2}};
+        gsl::Function get;
+        get.name = "$int@T::Get()";
+        get.returnType = 2;
+        get.depth = 1;
+        get.code = Bytes({Op(OP_PushOne), Op(OP_ReturnValue)});
+        gsl::Function take;
+        take.name = "$void@T::Take(T,string)";
+        take.slot = 1;
+        take.arguments = 3;
+        take.objectSlots = {1, 2};
+        gsl::Function me;
+        me.name = "$T@T::Me()";
+        me.returnType = 5;
+        me.returnClass = 0;
+        me.slot = 2;
+        me.depth = 1;
+        me.code = Bytes({kMe, Op(OP_ReturnObject)});
+        gsl::Function run;
+        run.name = "$void@T::Run()";
+        run.slot = 3;
+        run.depth = 5;
+        run.code = c.code;
+        gsl::Class t;
+        t.name = "T";
+        t.functions = {get, take, me, run};
+        t.methods = {{0, 0}, {1, 0}, {2, 0}};
+        image.classes = {t};
+        const std::string file = "t" + std::to_string(id) + ".gsl";
+        folder_.Write(file, image.Build());
+        ASSERT_TRUE(machine_.AddLibrary(Kiv::PString(), folder_.Path().c_str(), file.c_str())) << c.what;
+        GSLibrary* library = machine_.GetLibrary(image.id1, image.id2);
+        ASSERT_NE(library, nullptr) << c.what;
+        GSClass* gsClass = library->FindClass("T");
+        GSObject object;
+        ASSERT_TRUE(object.Attach(gsClass, nullptr)) << c.what;
+        const GSExecResult result = GSRuntime::RunNested(*machine_.StaticThread(), gsClass->Functions()[3],
+                                                         object.GetInstance(), {}, nullptr);
+        EXPECT_EQ(result, c.expected) << c.what;
+    }
 }
 
 }  // namespace
