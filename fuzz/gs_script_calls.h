@@ -3,7 +3,9 @@
 // member initialisers run) and every function that takes no arguments is called on it
 // through GSRuntime::CallScriptFunction, so the library's byte code runs in the
 // interpreter. Whatever the code does, each call ends (the run budget stops loops) and
-// everything it made is freed with the context.
+// everything it made is freed with the context. One array or string may hold at most 1 MB
+// here: at the program's limit, a few changed constants would make every input allocate
+// gigabytes, and the fuzzer would measure the allocator rather than the code.
 #pragma once
 
 #include <memory>
@@ -11,6 +13,7 @@
 #include "fuzz_support.h"
 #include "script_runtime/gs_class.h"
 #include "script_runtime/gs_context.h"
+#include "script_runtime/gs_context_heap.h"
 #include "script_runtime/gs_game_object.h"
 #include "script_runtime/gs_library.h"
 #include "script_runtime/gs_object.h"
@@ -32,6 +35,7 @@ inline void CallFunctions(GSContext& context, GSClass& gsClass, GSObject& object
 }
 
 inline void RunLibrary(GSLibrary& library) {
+    SetGSMaxObjectStorage(size_t{1} << 20);
     GSContext context(false, std::make_unique<GSRouter>([] { return uint32_t{0}; }));
     for (size_t i = 0; i < library.ClassCount(); ++i) {
         GSClass* gsClass = library.ClassAt(i);
