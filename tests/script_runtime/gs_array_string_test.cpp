@@ -97,6 +97,20 @@ TEST_F(ArraysAndStrings, GrowingOneByOneMovesTheStorageLogarithmicallyOften) {
     EXPECT_EQ(Ints(*values), (std::vector<int32_t>{1, 2, 0, 0, 7}));
 }
 
+TEST_F(ArraysAndStrings, SettingBytesOnePastTheEndMovesTheTextLogarithmicallyOften) {
+    GSString* text = String("");
+    int moves = 0;
+    const char* storage = nullptr;
+    for (int32_t i = 0; i < 4096; ++i) {
+        ASSERT_TRUE(GSString::SetChar(*text, i, static_cast<char>('a' + i % 26)));
+        if (text->View().data() != storage) ++moves;
+        storage = text->View().data();
+    }
+    EXPECT_LE(moves, 14);
+    EXPECT_EQ(text->Length(), 4096);
+    EXPECT_EQ(text->View().substr(0, 3), "abc");
+}
+
 TEST_F(ArraysAndStrings, ReplaceRangeTable) {
     struct Case {
         std::vector<int32_t> array;
