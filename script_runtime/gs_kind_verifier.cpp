@@ -261,12 +261,13 @@ class KindWalker {
 
     bool OperandSlotFits(const GSInstruction& instruction) const {
         const GSOpcode opcode = instruction.info->opcode;
+        const bool local = instruction.info->operands == GS_OPERANDS_LOCAL;
+        if (!local && (opcode < OP_SelfLoad || opcode > OP_SelfStoreObjectKeep)) return true;
         const uint16_t slot = GSOperandU16(instruction.operands, 0);
-        if (instruction.info->operands == GS_OPERANDS_LOCAL) {
+        if (local) {
             if (IsLocalStore(opcode) && slot == 0) return false;
-            return frameKinds_[slot] == OperandSlotKind(opcode);
+            return slot < frameKinds_.size() && frameKinds_[slot] == OperandSlotKind(opcode);
         }
-        if (opcode < OP_SelfLoad || opcode > OP_SelfStoreObjectKeep) return true;
         return slot < memberKinds_.size() && memberKinds_[slot] == OperandSlotKind(opcode);
     }
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "gs_frame_test_support.h"
+#include "script_runtime/gs_context.h"
 #include "script_runtime/gs_kind_verifier.h"
 #include "script_runtime/gs_library.h"
 #include "script_runtime/gs_object.h"
@@ -266,8 +267,10 @@ TEST_F(GSKindVerifierLoad, ACalleeThatDoesNotFitItsCallSiteEndsTheRun) {
         GSLibrary* library = machine_.GetLibrary(image.id1, image.id2);
         ASSERT_NE(library, nullptr) << c.what;
         GSClass* gsClass = library->FindClass("T");
+        // A failed run leaves the references on its evaluation stack to the context's end.
+        GSContext context;
         GSObject object;
-        ASSERT_TRUE(object.Attach(gsClass, nullptr)) << c.what;
+        ASSERT_TRUE(object.Attach(gsClass, &context)) << c.what;
         const GSExecResult result = GSRuntime::RunNested(*machine_.StaticThread(), gsClass->Functions()[3],
                                                          object.GetInstance(), {}, nullptr);
         EXPECT_EQ(result, c.expected) << c.what;
