@@ -140,11 +140,30 @@ class KindWalker {
             instructions_.push_back(instruction);
             offset += instruction.length;
         }
+        MarkJoins();
         frameKinds_.assign(static_cast<size_t>(function_.FrameSlotCount()), GS_KIND_VALUE);
         frameKinds_[0] = GS_KIND_REFERENCE;
         for (uint32_t slot : function_.objectSlots) frameKinds_[slot] = GS_KIND_REFERENCE;
         depthLimit_ = static_cast<size_t>(function_.stackNeed - function_.frameAdvance);
         return true;
+    }
+
+    void MarkJoins() {
+        joins_.assign(instructions_.size(), false);
+        const auto mark = [this](int32_t offset) {
+            if (offset < 0 || static_cast<size_t>(offset) >= indexAt_.size()) return;
+            const int32_t index = indexAt_[static_cast<size_t>(offset)];
+            if (index >= 0) joins_[static_cast<size_t>(index)] = true;
+        };
+        for (const GSInstruction& instruction : instructions_) {
+            const std::span<const uint8_t> operands = instruction.operands;
+            const size_t cases = instruction.cases;
+            if (instruction.info->operands == GS_OPERANDS_TARGET) mark(GSOperandI32(operands, 0));
+            if (instruction.info->opcode == OP_Switch)
+                for (size_t i = 0; i <= cases; ++i) mark(GSOperandI32(operands, 2 + 4 * cases + 4 * i));
+            if (instruction.info->opcode == OP_Wait)
+                for (size_t i = 0; i < cases; ++i) mark(GSOperandI32(operands, 2 + 4 * cases + 4 * i));
+        }
     }
 
     // Call sites that meet share one record: the root of their set.
@@ -390,14 +409,17 @@ class KindWalker {
         return index >= 0 && Reach(static_cast<size_t>(index), stack);
     }
 
-    bool Successors(size_t index, AbstractStack& stack) {
+    static bool FallsThrough(GSOpcode opcode) {
+        return opcode != OP_Jump && opcode != OP_Return && opcode != OP_ReturnValue && opcode != OP_ReturnObject &&
+               opcode != OP_Switch && opcode != OP_Wait;
+    }
+
+    // Hands the stack to every target the instruction may jump to.
+    bool Branch(size_t index, AbstractStack& stack) {
         const GSInstruction& instruction = instructions_[index];
-        const GSOpcode opcode = instruction.info->opcode;
         const std::span<const uint8_t> operands = instruction.operands;
         const size_t cases = instruction.cases;
-        switch (opcode) {
-            case OP_Return: case OP_ReturnValue: case OP_ReturnObject: return true;
-            case OP_Jump: return ReachOffset(GSOperandI32(operands, 0), stack);
+        switch (instruction.info->opcode) {
             case OP_Switch:
                 for (size_t i = 0; i <= cases; ++i)
                     if (!ReachOffset(GSOperandI32(operands, 2 + 4 * cases + 4 * i), stack)) return false;
@@ -408,15 +430,16 @@ class KindWalker {
                 for (size_t i = 0; i < cases; ++i)
                     if (!ReachOffset(GSOperandI32(operands, 2 + 4 * cases + 4 * i), stack)) return false;
                 return true;
-            default: break;
+            default:
+                return instruction.info->operands != GS_OPERANDS_TARGET || ReachOffset(GSOperandI32(operands, 0), stack);
         }
-        if (instruction.info->operands == GS_OPERANDS_TARGET && !ReachOffset(GSOperandI32(operands, 0), stack))
-            return false;
-        return index + 1 < instructions_.size() && Reach(index + 1, stack);
     }
 
+    // States are kept only where paths may meet (the entry and every target); the straight
+    // code between them is walked with one stack.
     bool Walk() {
         states_.assign(instructions_.size(), std::nullopt);
+        reached_.assign(instructions_.size(), false);
         worklist_.clear();
         if (instructions_.empty()) return true;
         states_[0] = AbstractStack();
@@ -424,12 +447,20 @@ class KindWalker {
         size_t steps = 0;
         const size_t stepLimit = 16 * instructions_.size() + 64;
         while (!worklist_.empty()) {
-            if (++steps > stepLimit) return false;
-            const size_t index = worklist_.back();
+            size_t index = worklist_.back();
             worklist_.pop_back();
             AbstractStack stack = *states_[index];
             Normalize(stack);
-            if (!Apply(stack, index) || !Successors(index, stack)) return false;
+            for (;;) {
+                if (++steps > stepLimit) return false;
+                reached_[index] = true;
+                if (!Apply(stack, index) || !Branch(index, stack)) return false;
+                if (!FallsThrough(instructions_[index].info->opcode) || ++index >= instructions_.size()) break;
+                if (joins_[index]) {
+                    if (!Reach(index, stack)) return false;
+                    break;
+                }
+            }
         }
         return true;
     }
@@ -449,7 +480,7 @@ class KindWalker {
         function_.callShapes.clear();
         for (uint32_t call = 0; call < calls_.size(); ++call) {
             const CallSite& site = calls_[call];
-            if (!states_[site.instruction]) continue;  // never reached
+            if (!reached_[site.instruction]) continue;
             const CallSite& root = calls_[Find(call)];
             GSCallShape shape;
             shape.offset = static_cast<uint32_t>(instructions_[site.instruction].offset);
@@ -467,7 +498,9 @@ class KindWalker {
     std::vector<CallSite> calls_;
     std::vector<GSSlotKind> frameKinds_;
     size_t depthLimit_ = 0;
+    std::vector<bool> joins_;  // instructions where paths may meet
     std::vector<std::optional<AbstractStack>> states_;
+    std::vector<bool> reached_;
     std::vector<size_t> worklist_;
     bool learned_ = false;
 };
