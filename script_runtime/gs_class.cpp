@@ -348,7 +348,7 @@ bool GSClass::IsA(std::string_view name) const {
 }
 
 bool GSClass::Link() {
-    if (!machine_ || !LayoutFitsAncestors() || !BuildSlotKinds()) return false;
+    if (!machine_ || !LayoutFitsAncestors() || !AncestorsNestConsistently() || !BuildSlotKinds()) return false;
     for (GSFunction& function : functions_) LinkFunction(function);
     for (GSMethodEntry& entry : methodTable_) {
         entry.functionRef = &library_->FunctionRefs()[entry.functionRefIndex];
@@ -433,4 +433,30 @@ const GSFunction* GSClass::VerifyKinds() {
     for (GSFunction& function : functions_)
         if (!VerifyGSKinds(function, slotKinds_)) return &function;
     return nullptr;
+}
+
+const char* GSClass::AncestorName(size_t i) const {
+    const GSClassRef* ref = library_->GetClassRef(ancestors_[i].classRef);
+    return ref ? library_->GetString(ref->nameIndex) : nullptr;
+}
+
+// Each ancestor's own ancestors lie where this class places them: a class of the same name
+// at the ancestor's offset plus theirs. Otherwise an ancestor's code, verified against its
+// own layout, would reach other slots here than those whose kinds this class gave.
+bool GSClass::AncestorsNestConsistently() const {
+    const auto hasAncestor = [this](int64_t offset, const char* name) {
+        for (size_t k = 0; k < ancestors_.size(); ++k) {
+            const char* own = AncestorName(k);
+            if (ancestors_[k].offset == offset && own && std::strcmp(own, name) == 0) return true;
+        }
+        return false;
+    };
+    for (size_t i = 0; i < ancestors_.size(); ++i) {
+        const GSClass* ancestor = AncestorClass(i);
+        for (size_t j = 0; j < ancestor->ancestors_.size(); ++j) {
+            const char* name = ancestor->AncestorName(j);
+            if (!name || !hasAncestor(int64_t{ancestors_[i].offset} + ancestor->ancestors_[j].offset, name)) return false;
+        }
+    }
+    return true;
 }

@@ -119,6 +119,8 @@ class GSClass {
     bool VerifyCode() const;
     bool LayoutFitsAncestors() const;
     bool BuildSlotKinds();
+    const char* AncestorName(size_t i) const;
+    bool AncestorsNestConsistently() const;
     bool IsClassAtOffset(const GSClass* gsClass, int32_t offset) const;
     void LinkFunction(GSFunction& function);
 

@@ -203,6 +203,36 @@ TEST_F(GSKindVerifierLoad, ARefusedFunctionFailsTheLoadAndIsNamed) {
     EXPECT_EQ(LogLines()[1].rfind("GSMachine: Error -1 loading library ", 0), 0u);
 }
 
+// C derives from B, which derives from A: C must place A where B's own layout has it (B's
+// view plus B's offset of A), or B's code, verified against B's layout, would reach other
+// slots of a C than those C gave the kinds of.
+TEST_F(GSKindVerifierLoad, AnAncestorOfAnAncestorMustLieWhereItsDescendantPutsIt) {
+    for (const int32_t offsetOfA : {4, 6}) {
+        gsl::Image image;
+        image.id1 = static_cast<uint32_t>(0x400 + offsetOfA);
+        image.classRefs = {{0, "A"}, {0, "B"}, {0, "C"}};
+        gsl::Class a;
+        a.name = "A";
+        gsl::Class b;
+        b.name = "B";
+        b.ancestors = {{0, 2, 1}};
+        b.instanceSlots = 7;
+        b.triples = {{0, 2, -2}, {1, 3, 0}, {1, 1, 0}};
+        gsl::Class c;
+        c.name = "C";
+        c.ancestors = {{1, 2, 1}, {0, offsetOfA, 0}};
+        c.instanceSlots = 11;
+        c.triples = {{0, 2, -2}, {1, 3, 0}, {0, offsetOfA, -offsetOfA}, {1, offsetOfA + 1, 0}, {1, 1, 0}};
+        image.classes = {a, b, c};
+        const std::string file = "nest" + std::to_string(offsetOfA) + ".gsl";
+        folder_.Write(file, image.Build());
+        ASSERT_TRUE(machine_.AddLibrary(Kiv::PString(), folder_.Path().c_str(), file.c_str()));
+        LogLines().clear();
+        EXPECT_EQ(machine_.GetLibrary(image.id1, image.id2) != nullptr, offsetOfA == 4) << offsetOfA;
+        EXPECT_EQ(gstest::Logged("GS Link error: Unable to link 'C'"), offsetOfA == 6) << offsetOfA;
+    }
+}
+
 // The shape a call site was verified with is held against the callee the receiver's method
 // table picks at run time: an int function called where the caller pops a reference, or
 // handed an int where it takes a reference, ends the run before the callee runs.
