@@ -110,12 +110,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     size_t used = 0;
     for (std::span<uint8_t> code : compiled.code) {
         uint8_t* bytes = image.data() + (code.data() - compiled.image.data());
-        for (size_t i = 0; i < code.size() && used < size; ++i) bytes[i] = static_cast<uint8_t>(bytes[i] + data[used++]);
+        for (size_t i = 0; i < code.size() && used < size; ++i)
+            bytes[i] = static_cast<uint8_t>(bytes[i] + data[used++]);
     }
     GSMachine machine;
     GSLibrary library;
     const int result = LoadSelf(machine, library, image);
-    fuzz::Require(result == GS_LOAD_OK || result == GS_LOAD_FORMAT_ERROR, "a load of changed code ends in 0 or -1");
+    fuzz::Require(result == GS_LOAD_OK || result == GS_LOAD_FORMAT_ERROR,
+                  "a load of changed code ends in 0 or -1");
     if (result == GS_LOAD_OK) fuzz::RunLibrary(library);
     return 0;
 }

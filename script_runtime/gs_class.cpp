@@ -50,7 +50,8 @@ bool RecordMatchesSignature(const GSFunction& function) {
     while (!list.empty()) {
         const size_t comma = list.find(',');
         const GSSlotKind kind = KindOfTypeName(list.substr(0, comma));
-        if (parameter >= function.parameterKinds.size() || kind != function.parameterKinds[parameter]) return false;
+        if (parameter >= function.parameterKinds.size() || kind != function.parameterKinds[parameter])
+            return false;
         ++parameter;
         list = comma == std::string_view::npos ? std::string_view() : list.substr(comma + 1);
     }
@@ -408,8 +409,10 @@ bool GSClass::BuildSlotKinds() {
     const int32_t memberEnd = instanceSlotCount_ - kSpareSlots;
     slotKinds_.assign(static_cast<size_t>(memberEnd), GS_KIND_VALUE);
     slotKinds_[0] = slotKinds_[1] = GS_KIND_HEADER;
-    for (const GSAncestor& ancestor : ancestors_)
-        slotKinds_[static_cast<size_t>(ancestor.offset)] = slotKinds_[static_cast<size_t>(ancestor.offset) + 1] = GS_KIND_HEADER;
+    for (const GSAncestor& ancestor : ancestors_) {
+        const auto at = static_cast<size_t>(ancestor.offset);
+        slotKinds_[at] = slotKinds_[at + 1] = GS_KIND_HEADER;
+    }
     const auto markObject = [this](int64_t at) {
         if (at < 0 || at >= static_cast<int64_t>(slotKinds_.size())) return false;
         if (slotKinds_[static_cast<size_t>(at)] == GS_KIND_HEADER) return false;
@@ -455,7 +458,8 @@ bool GSClass::AncestorsNestConsistently() const {
         const GSClass* ancestor = AncestorClass(i);
         for (size_t j = 0; j < ancestor->ancestors_.size(); ++j) {
             const char* name = ancestor->AncestorName(j);
-            if (!name || !hasAncestor(int64_t{ancestors_[i].offset} + ancestor->ancestors_[j].offset, name)) return false;
+            const int64_t at = int64_t{ancestors_[i].offset} + ancestor->ancestors_[j].offset;
+            if (!name || !hasAncestor(at, name)) return false;
         }
     }
     return true;

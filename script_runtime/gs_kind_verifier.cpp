@@ -128,7 +128,7 @@ class KindWalker {
             indexAt_[offset] = static_cast<int32_t>(instructions_.size());
             callAt_.push_back(-1);
             const GSOpcode opcode = instruction.info->opcode;
-            if (opcode == OP_Call || opcode == OP_CallNative || opcode == OP_CallThread || opcode == OP_CallInherited) {
+            if (instruction.info->operands == GS_OPERANDS_CALL || instruction.info->operands == GS_OPERANDS_INHERITED) {
                 callAt_.back() = static_cast<int32_t>(calls_.size());
                 CallSite site;
                 site.instruction = instructions_.size();
@@ -431,7 +431,8 @@ class KindWalker {
                     if (!ReachOffset(GSOperandI32(operands, 2 + 4 * cases + 4 * i), stack)) return false;
                 return true;
             default:
-                return instruction.info->operands != GS_OPERANDS_TARGET || ReachOffset(GSOperandI32(operands, 0), stack);
+                return instruction.info->operands != GS_OPERANDS_TARGET ||
+                       ReachOffset(GSOperandI32(operands, 0), stack);
         }
     }
 
