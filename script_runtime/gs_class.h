@@ -103,6 +103,8 @@ class GSClass {
     bool FindInherited(std::string_view mangledName, const GSFunction*& function,
                        int32_t& ancestorOffset) const;
     int AncestorIndex(const GSClass* other) const;
+    // Whether the instance's view at the offset (0: the whole object) is one of the class.
+    bool IsClassAtOffset(const GSClass* gsClass, int32_t offset) const;
     bool IsA(std::string_view name) const;
 
     // Makes the script instance of a native object (see gs_class_instance.cpp).
@@ -121,7 +123,6 @@ class GSClass {
     bool BuildSlotKinds();
     const char* AncestorName(size_t i) const;
     bool AncestorsNestConsistently() const;
-    bool IsClassAtOffset(const GSClass* gsClass, int32_t offset) const;
     void LinkFunction(GSFunction& function);
 
     GSMachine* machine_ = nullptr;

@@ -115,8 +115,11 @@ bool CallInherited(GSRun& run) {
     const GSClass* instanceClass = GSInstanceOf(receiver)->Class();
     GSSlot* whole = GSWholeObject(receiver);
     const int64_t offset = (receiver - whole) + int64_t{executing->inheritedOffset};
+    // The view there must be one of the inherited function's class, whatever object the code
+    // named as the receiver.
     const bool fits = instanceClass && CallShapeFits(run, *inherited, slot, false) && offset >= 0 &&
-                      offset + inherited->gsClass->InstanceSlotCount() <= instanceClass->InstanceSlotCount();
+                      offset <= INT32_MAX &&
+                      instanceClass->IsClassAtOffset(inherited->gsClass, static_cast<int32_t>(offset));
     if (!fits) return run.Fail(ER_IllegalInstruction);
     run.library = inherited->library;
     const uint64_t straight = static_cast<uint64_t>(run.ip - run.runStart);

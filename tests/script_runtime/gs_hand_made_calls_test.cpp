@@ -80,6 +80,58 @@ TEST_F(GSHandMadeCallsTest, ANativeResultWithoutRoomFailsTheCallWithStackOverflo
     }
 }
 
+// B::Get(T) calls the function it overrides, A::Get(T), with its argument as the receiver:
+// the view at that object's offset plus A's must be an A, not whatever fits there.
+gsl::Image InheritedCallImage() {
+    gsl::Image image;
+    image.id1 = 0x303;
+    image.classRefs = {{0, "A"}, {0, "B"}, {0, "T"}};
+    gsl::Function get;
+    get.name = "$int@A::Get(T)";
+    get.returnType = 2;
+    get.arguments = 2;
+    get.objectSlots = {1};
+    get.depth = 1;
+    get.code = {OP_PushOne, OP_ReturnValue};
+    gsl::Class a;
+    a.name = "A";
+    a.functions = {get};
+    gsl::Function override = get;
+    override.name = "$int@B::Get(T)";
+    override.depth = 2;
+    override.code = {OP_LocalLoadObject, 1, 0, OP_PushZero, OP_CallInherited, 0xFF, 0xFF, OP_ReturnValue};
+    gsl::Class b;
+    b.name = "B";
+    b.ancestors = {{0, 2, 1}};
+    b.instanceSlots = 7;
+    b.triples = {{0, 2, -2}, {1, 3, 0}, {1, 1, 0}};
+    b.functions = {override};
+    gsl::Class t;
+    t.name = "T";
+    t.instanceSlots = 12;
+    image.classes = {a, b, t};
+    return image;
+}
+
+TEST_F(GSHandMadeCallsTest, AnInheritedCallOnAnotherObjectMustFindTheAncestorThere) {
+    GSLibrary* library = LoadImage(InheritedCallImage(), "inherited.gsl");
+    ASSERT_NE(library, nullptr);
+    GSContext context;
+    GSObject b;
+    GSObject t;
+    ASSERT_TRUE(b.Attach(library->FindClass("B"), &context));
+    ASSERT_TRUE(t.Attach(library->FindClass("T"), &context));
+    const GSFunction& override = library->FindClass("B")->Functions()[0];
+    for (GSObject* receiver : {&b, &t}) {
+        GSAddReference(receiver->GetInstance());
+        const GSSlot argument = GSPointerSlot(receiver->GetInstance());
+        GSSlot result{};
+        const GSExecResult run = GSRuntime::RunNested(*machine_.StaticThread(), override, b.GetInstance(),
+                                                      {&argument, 1}, &result);
+        EXPECT_EQ(run, receiver == &b ? ER_Done : ER_IllegalInstruction);
+    }
+}
+
 // "Maker::Make" creates a "GameObject" with OP_ObjectNew and returns it.
 gsl::Image GameObjectMakerImage() {
     gsl::Image image;
