@@ -36,8 +36,18 @@ void GSArray::FreeCells() {
     delete[] elements_;
     elements_ = nullptr;
     count_ = 0;
+    capacity_ = 0;
 }
 
+void GSArray::TakeCells(GSSlot* cells, int32_t count) {
+    delete[] elements_;
+    elements_ = cells;
+    count_ = count;
+    capacity_ = count;
+}
+
+// Growth doubles the storage (within the storage limit), so an array stored into one index
+// past its end at a time is copied a logarithmic number of times, not once per element.
 bool GSArray::Resize(int32_t n) {
     if (n < 1) {
         ReleaseReferences(count_, 0);
@@ -45,11 +55,18 @@ bool GSArray::Resize(int32_t n) {
         return true;
     }
     if (n <= count_) return true;
-    GSSlot* cells = NewCells(n);
-    if (!cells) return false;
-    if (count_ > 0) std::memcpy(cells, elements_, sizeof(GSSlot) * static_cast<size_t>(count_));
-    delete[] elements_;
-    elements_ = cells;
+    if (n > capacity_) {
+        const int64_t limit = static_cast<int64_t>(std::min<size_t>(GSMaxObjectStorage() / sizeof(GSSlot), INT32_MAX));
+        const int64_t capacity = std::max<int64_t>(n, std::min<int64_t>(int64_t{capacity_} * 2, limit));
+        GSSlot* cells = NewCells(capacity);
+        if (!cells) return false;
+        if (count_ > 0) std::memcpy(cells, elements_, sizeof(GSSlot) * static_cast<size_t>(count_));
+        delete[] elements_;
+        elements_ = cells;
+        capacity_ = static_cast<int32_t>(capacity);
+    } else {
+        std::memset(static_cast<void*>(elements_ + count_), 0, sizeof(GSSlot) * static_cast<size_t>(n - count_));
+    }
     count_ = n;
     return true;
 }
@@ -124,8 +141,7 @@ bool GSArray::CopyRange(GSArray& destination, const GSArray& source, int32_t fro
     if (count > 0) std::memcpy(cells, source.elements_ + from, sizeof(GSSlot) * static_cast<size_t>(count));
     destination.AddCellReferences(cells, count);
     destination.Resize(0);
-    destination.elements_ = cells;
-    destination.count_ = count;
+    destination.TakeCells(cells, count);
     return true;
 }
 
@@ -151,9 +167,7 @@ bool GSArray::ReplaceRange(GSArray& array, int32_t from, int32_t to, const GSArr
     // array replaced into itself never frees what it is about to hold.
     if (inserted > 0) array.AddCellReferences(cells + head + gap, static_cast<int32_t>(inserted));
     array.ReleaseReferences(to - from, from);
-    delete[] array.elements_;
-    array.elements_ = cells;
-    array.count_ = static_cast<int32_t>(total);
+    array.TakeCells(cells, static_cast<int32_t>(total));
     return true;
 }
 

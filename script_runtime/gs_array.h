@@ -50,10 +50,13 @@ class GSArray : public GSObjectReference {
   private:
     bool SetIntGrowing(int32_t index, int32_t value);
     void FreeCells();
+    // The array's storage becomes exactly these count cells.
+    void TakeCells(GSSlot* cells, int32_t count);
     void AddCellReferences(const GSSlot* cells, int32_t count) const;
 
     GSSlot* elements_ = nullptr;
     int32_t count_ = 0;
+    int32_t capacity_ = 0;  // cells allocated; those past count_ are zero
     uint8_t elementKind_;
     GSEmbeddedInstance embedded_;
 };

@@ -1,12 +1,14 @@
 // Loading a class chunk with every bound checked, the lookups by name, and linking.
 #include "script_runtime/gs_class.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "foundation/streams/little_endian.h"
 #include "script_runtime/gs_code_verifier.h"
 #include "script_runtime/gs_log.h"
 #include "script_runtime/gs_image_reader.h"
+#include "script_runtime/gs_kind_verifier.h"
 #include "script_runtime/gs_library.h"
 #include "script_runtime/gs_machine.h"
 #include "script_runtime/gs_native_function.h"
@@ -26,6 +28,36 @@ bool ValidClassRef(int32_t index, const GSLibrary& library, bool noneAllowed) {
     return index >= 0 && static_cast<size_t>(index) < library.ClassRefs().size();
 }
 
+GSSlotKind KindOfTypeName(std::string_view type) {
+    if (type == "void") return GS_KIND_NOTHING;
+    return type == "int" || type == "float" || type == "bool" ? GS_KIND_VALUE : GS_KIND_REFERENCE;
+}
+
+// A native reads its arguments and pushes its result as its signature text says
+// ("$int@Class::Name(string,float)"), so the record's kinds must say the same: a record
+// that declares a value where the native reads a reference would hand it an int as a
+// pointer.
+bool RecordMatchesSignature(const GSFunction& function) {
+    const std::string_view name(function.name);
+    const size_t at = name.find('@');
+    const size_t open = name.find('(');
+    if (name.empty() || name[0] != '$' || at == std::string_view::npos || open == std::string_view::npos ||
+        name.back() != ')')
+        return false;
+    if (KindOfTypeName(name.substr(1, at - 1)) != GSResultKindOf(function.returnType)) return false;
+    std::string_view list = name.substr(open + 1, name.size() - open - 2);
+    size_t parameter = 1;
+    while (!list.empty()) {
+        const size_t comma = list.find(',');
+        const GSSlotKind kind = KindOfTypeName(list.substr(0, comma));
+        if (parameter >= function.parameterKinds.size() || kind != function.parameterKinds[parameter])
+            return false;
+        ++parameter;
+        list = comma == std::string_view::npos ? std::string_view() : list.substr(comma + 1);
+    }
+    return parameter == function.parameterKinds.size();
+}
+
 // The part of a mangled name from its first "::" on: name and parameter types.
 std::string_view KeyOf(std::string_view mangledName) {
     const size_t at = mangledName.find("::");
@@ -43,6 +75,12 @@ int32_t GSFunction::LineOf(int32_t codeOffset) const {
         line = static_cast<int32_t>(LoadLittleEndian(lines + 8 * i + 4, 4));
     }
     return line;
+}
+
+const GSCallShape* GSFunction::CallShapeAt(uint32_t offset) const {
+    const auto at = std::lower_bound(callShapes.begin(), callShapes.end(), offset,
+                                     [](const GSCallShape& shape, uint32_t o) { return shape.offset < o; });
+    return at != callShapes.end() && at->offset == offset ? &*at : nullptr;
 }
 
 int GSClass::Load(GSMachine* machine, uint32_t index, GSImageReader& reader, GSLibrary* library,
@@ -126,6 +164,10 @@ bool GSClass::LoadFunction(GSImageReader& reader, uint32_t end, GSFunction& func
         slot = reader.Word();
         if (slot == 0 || slot >= static_cast<uint32_t>(function.FrameSlotCount())) return reader.Fail();
     }
+    function.parameterKinds.assign(static_cast<size_t>(p), GS_KIND_VALUE);
+    function.parameterKinds[0] = GS_KIND_REFERENCE;
+    for (uint32_t slot : function.objectSlots)
+        if (slot < p) function.parameterKinds[slot] = GS_KIND_REFERENCE;
 
     const uint32_t codeLength = reader.Word();
     if (!reader.Fits(codeLength, 1, chunk.end)) return false;
@@ -307,7 +349,7 @@ bool GSClass::IsA(std::string_view name) const {
 }
 
 bool GSClass::Link() {
-    if (!machine_ || !LayoutFitsAncestors()) return false;
+    if (!machine_ || !LayoutFitsAncestors() || !AncestorsNestConsistently() || !BuildSlotKinds()) return false;
     for (GSFunction& function : functions_) LinkFunction(function);
     for (GSMethodEntry& entry : methodTable_) {
         entry.functionRef = &library_->FunctionRefs()[entry.functionRefIndex];
@@ -323,7 +365,7 @@ void GSClass::LinkFunction(GSFunction& function) {
     if (function.flags & GS_FUNCTION_NATIVE) {
         const Kiv::PString className(name_);
         const Kiv::PString signature(function.name);
-        function.native = machine_->FindNative(signature, className);
+        function.native = RecordMatchesSignature(function) ? machine_->FindNative(signature, className) : nullptr;
         if (!function.native) GSLog("Could not resolve native link %s", function.name);
         return;
     }
@@ -357,4 +399,68 @@ bool GSClass::IsClassAtOffset(const GSClass* gsClass, int32_t offset) const {
     for (size_t i = 0; i < ancestors_.size(); ++i)
         if (ancestors_[i].offset == offset && AncestorClass(i) == gsClass) return true;
     return false;
+}
+
+// The kind of every member slot of the instance: the views' header words, then the
+// ancestors' and the class's own object-typed members. An object slot on a header word, or
+// one of the class's own inside an ancestor's part, would let two pieces of code disagree on
+// what the slot holds.
+bool GSClass::BuildSlotKinds() {
+    const int32_t memberEnd = instanceSlotCount_ - kSpareSlots;
+    slotKinds_.assign(static_cast<size_t>(memberEnd), GS_KIND_VALUE);
+    slotKinds_[0] = slotKinds_[1] = GS_KIND_HEADER;
+    for (const GSAncestor& ancestor : ancestors_) {
+        const auto at = static_cast<size_t>(ancestor.offset);
+        slotKinds_[at] = slotKinds_[at + 1] = GS_KIND_HEADER;
+    }
+    const auto markObject = [this](int64_t at) {
+        if (at < 0 || at >= static_cast<int64_t>(slotKinds_.size())) return false;
+        if (slotKinds_[static_cast<size_t>(at)] == GS_KIND_HEADER) return false;
+        slotKinds_[static_cast<size_t>(at)] = GS_KIND_REFERENCE;
+        return true;
+    };
+    for (size_t i = 0; i < ancestors_.size(); ++i)
+        for (uint32_t slot : AncestorClass(i)->objectSlots_)
+            if (!markObject(int64_t{ancestors_[i].offset} + slot)) return false;
+    for (uint32_t slot : objectSlots_) {
+        for (size_t i = 0; i < ancestors_.size(); ++i) {
+            const int64_t start = ancestors_[i].offset;
+            if (slot >= start && slot < start + AncestorClass(i)->instanceSlotCount_ - kSpareSlots) return false;
+        }
+        if (!markObject(slot)) return false;
+    }
+    return true;
+}
+
+const GSFunction* GSClass::VerifyKinds() {
+    for (GSFunction& function : functions_)
+        if (!VerifyGSKinds(function, slotKinds_)) return &function;
+    return nullptr;
+}
+
+const char* GSClass::AncestorName(size_t i) const {
+    const GSClassRef* ref = library_->GetClassRef(ancestors_[i].classRef);
+    return ref ? library_->GetString(ref->nameIndex) : nullptr;
+}
+
+// Each ancestor's own ancestors lie where this class places them: a class of the same name
+// at the ancestor's offset plus theirs. Otherwise an ancestor's code, verified against its
+// own layout, would reach other slots here than those whose kinds this class gave.
+bool GSClass::AncestorsNestConsistently() const {
+    const auto hasAncestor = [this](int64_t offset, const char* name) {
+        for (size_t k = 0; k < ancestors_.size(); ++k) {
+            const char* own = AncestorName(k);
+            if (ancestors_[k].offset == offset && own && std::strcmp(own, name) == 0) return true;
+        }
+        return false;
+    };
+    for (size_t i = 0; i < ancestors_.size(); ++i) {
+        const GSClass* ancestor = AncestorClass(i);
+        for (size_t j = 0; j < ancestor->ancestors_.size(); ++j) {
+            const char* name = ancestor->AncestorName(j);
+            const int64_t at = int64_t{ancestors_[i].offset} + ancestor->ancestors_[j].offset;
+            if (!name || !hasAncestor(at, name)) return false;
+        }
+    }
+    return true;
 }

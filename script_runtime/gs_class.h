@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "script_runtime/gs_function.h"
+#include "script_runtime/gs_slot_kind.h"
 
 class GSContext;
 class GSLibrary;
@@ -65,6 +66,9 @@ class GSClass {
     // Binds natives and inherited functions and resolves the method table; false when the
     // class has no machine or its layout does not fit its ancestors' resolved classes.
     bool Link();
+    // The typed pass over every function's code, once the library is linked: the first
+    // function refused, or null.
+    const GSFunction* VerifyKinds();
 
     GSLibrary* Library() const { return library_; }
     const char* Name() const { return name_; }
@@ -81,6 +85,8 @@ class GSClass {
     const std::vector<GSLayoutTriple>& Layout() const { return layout_; }
     const std::vector<uint32_t>& ObjectSlots() const { return objectSlots_; }
     int32_t InstanceSlotCount() const { return instanceSlotCount_; }
+    // The kind of each member slot of an instance (header words included), set at link.
+    const std::vector<GSSlotKind>& SlotKinds() const { return slotKinds_; }
     // The member initialiser: the last function record.
     const GSFunction* Initialiser() const;
 
@@ -97,6 +103,8 @@ class GSClass {
     bool FindInherited(std::string_view mangledName, const GSFunction*& function,
                        int32_t& ancestorOffset) const;
     int AncestorIndex(const GSClass* other) const;
+    // Whether the instance's view at the offset (0: the whole object) is one of the class.
+    bool IsClassAtOffset(const GSClass* gsClass, int32_t offset) const;
     bool IsA(std::string_view name) const;
 
     // Makes the script instance of a native object (see gs_class_instance.cpp).
@@ -112,7 +120,9 @@ class GSClass {
     bool CheckSlots() const;
     bool VerifyCode() const;
     bool LayoutFitsAncestors() const;
-    bool IsClassAtOffset(const GSClass* gsClass, int32_t offset) const;
+    bool BuildSlotKinds();
+    const char* AncestorName(size_t i) const;
+    bool AncestorsNestConsistently() const;
     void LinkFunction(GSFunction& function);
 
     GSMachine* machine_ = nullptr;
@@ -127,4 +137,5 @@ class GSClass {
     int32_t instanceSlotCount_ = 0;
     std::vector<GSLayoutTriple> layout_;
     std::vector<uint32_t> objectSlots_;
+    std::vector<GSSlotKind> slotKinds_;
 };

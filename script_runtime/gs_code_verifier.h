@@ -6,7 +6,8 @@
 // slots (and, for the receiver, inside the declaring class's instance and off the header
 // slots of every ancestor view in it), call receivers at or below the top, and a last
 // instruction after which execution cannot run on past the end of the code (a jump, a
-// return, a switch or a wait). Code the compiler writes always passes.
+// return, a switch or a wait). Code the compiler writes always passes. Once the library is
+// linked, the typed pass (gs_kind_verifier.h) follows the stack's depth and kinds.
 #pragma once
 
 #include <cstdint>

@@ -7,6 +7,8 @@
 #include <span>
 #include <vector>
 
+#include "script_runtime/gs_slot_kind.h"
+
 class GSClass;
 class GSLibrary;
 class GSNativeFunction;
@@ -33,15 +35,19 @@ struct GSFunction {
     int32_t stackNeed = 0;
     int32_t argumentSlots = 0;
     std::vector<uint32_t> objectSlots;   // from the argument base; `me` not listed
+    std::vector<GSSlotKind> parameterKinds;  // of slots 0 to argumentSlots - 1, `me` first
     uint32_t lineCount = 0;
     const uint8_t* lines = nullptr;      // lineCount pairs {code offset, line}
     std::span<const uint8_t> code;       // empty when the length is 0
     GSNativeFunction* native = nullptr;  // for native functions, set at link
     const GSFunction* inherited = nullptr;
     int32_t inheritedOffset = 0;
+    std::vector<GSCallShape> callShapes;  // by offset, as the typed verifier found them
 
     // Frame slots addressable from the argument base: arguments, locals and temporaries.
     int32_t FrameSlotCount() const { return argumentSlots + frameAdvance - 4; }
     // The source line of a code offset; -1 without line pairs.
     int32_t LineOf(int32_t codeOffset) const;
+    // The shape of the call instruction at a code offset, or null.
+    const GSCallShape* CallShapeAt(uint32_t offset) const;
 };

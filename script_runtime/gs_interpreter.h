@@ -5,9 +5,11 @@
 // current straight run of code began. The loop keeps the position and the top in registers
 // and runs the hot instructions inline; every other instruction goes through its handler,
 // which reads and writes the GSRun and answers false when the run ends (with run.result).
-// Operands are read in place; the loader's verifier has already proved that each one lies
-// inside its instruction and its tables, so handlers check only what a run can still get
-// wrong (null references, bounds of arrays and strings, the receiver's method table).
+// Operands are read in place; the loader's verifiers have already proved that each one lies
+// inside its instruction and its tables and that the stack's depth and kinds hold, so
+// handlers check only what a run can still get wrong: null references, bounds of arrays and
+// strings, what a reference refers to (an array, a string, a member slot of the kind moved)
+// and whether the callee the receiver's method table picks fits the call site's shape.
 #pragma once
 
 #include <bit>

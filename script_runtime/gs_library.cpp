@@ -67,7 +67,8 @@ int GSLibrary::Load(GSMachine* machine, std::span<const uint8_t> image) {
         if (result != GS_LOAD_OK) return result;
     }
     for (int (GSLibrary::*step)() : {&GSLibrary::ResolveDependencies, &GSLibrary::ResolveClassRefs,
-                                     &GSLibrary::ResolveFunctionRefs, &GSLibrary::LinkClasses}) {
+                                     &GSLibrary::ResolveFunctionRefs, &GSLibrary::LinkClasses,
+                                     &GSLibrary::VerifyKinds}) {
         const int result = (this->*step)();
         if (result != GS_LOAD_OK) return result;
     }
@@ -220,6 +221,17 @@ int GSLibrary::LinkClasses() {
         if (!gsClass->Link()) {
             GSLog("GS Link error: Unable to link '%s'", gsClass->Name());
             return GS_LOAD_LINK_ERROR;
+        }
+    }
+    return GS_LOAD_OK;
+}
+
+// The typed pass needs the linked classes (the slot kinds of the receiver's ancestors).
+int GSLibrary::VerifyKinds() {
+    for (const auto& gsClass : classes_) {
+        if (const GSFunction* refused = gsClass->VerifyKinds()) {
+            GSLog("GS Link error: Unable to verify function '%s'", refused->name);
+            return GS_LOAD_FORMAT_ERROR;
         }
     }
     return GS_LOAD_OK;

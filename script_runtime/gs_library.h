@@ -68,6 +68,8 @@ class GSLibrary : public Utils::IDoubleLinkListNode {
     uint32_t Id2() const { return id2_; }
     float Version() const { return version_; }
     const Kiv::String& GetSourceName() const { return sourceName_; }
+    // The library's copy of its file, into which names and code point.
+    std::span<const uint8_t> Image() const { return {image_.Data(), image_.Length()}; }
 
     uint32_t StringCount() const { return static_cast<uint32_t>(strings_.size()); }
     const char* GetString(uint32_t index) const;
@@ -96,6 +98,7 @@ class GSLibrary : public Utils::IDoubleLinkListNode {
     int ResolveClassRefs();
     int ResolveFunctionRefs();
     int LinkClasses();
+    int VerifyKinds();
 
     GSMachine* machine_ = nullptr;
     Utils::AlignedByteBuffer image_;

@@ -24,6 +24,7 @@ bool ArrayNew(GSRun& run) {
 bool ArraySize(GSRun& run) {
     GSSlot* reference = RefOf(*run.sp);
     if (!reference) return run.Fail(ER_NullArrayReference);
+    if (!ArrayOf(reference)) return run.Fail(ER_IllegalInstruction);
     PutInt(*run.sp, ArrayOf(reference)->Count());
     GSReleaseReference(reference);
     return true;
@@ -41,6 +42,7 @@ GSArray* RangeOf(GSArray& source, int32_t start, int32_t end) {
 bool ArrayCopy(GSRun& run) {
     GSSlot* reference = RefOf(*run.sp);
     if (!reference) return run.Fail(ER_NullArrayReference);
+    if (!ArrayOf(reference)) return run.Fail(ER_IllegalInstruction);
     GSArray* copy = RangeOf(*ArrayOf(reference), 0, -1);
     if (!copy) return run.Fail(ER_ArrayOutOfBounds);
     *run.sp = GSPointerSlot(copy->GetReference());
@@ -51,6 +53,7 @@ bool ArrayCopy(GSRun& run) {
 bool ArrayLoadObject(GSRun& run) {
     GSSlot* reference = RefOf(run.sp[-1]);
     if (!reference) return run.Fail(ER_NullArrayReference);
+    if (!ArrayOf(reference, true)) return run.Fail(ER_IllegalInstruction);
     GSSlot* element = nullptr;
     if (!ArrayOf(reference)->GetObject(run.sp->i, element, true)) return run.Fail(ER_ArrayOutOfBounds);
     --run.sp;
@@ -65,6 +68,7 @@ template <bool kKeep>
 bool ArrayStoreObject(GSRun& run) {
     GSSlot* reference = RefOf(run.sp[-2]);
     if (!reference) return run.Fail(ER_NullArrayReference);
+    if (!ArrayOf(reference, true)) return run.Fail(ER_IllegalInstruction);
     const int32_t index = run.sp[-1].i;
     if (index < 0) return run.Fail(ER_ArrayOutOfBounds);
     const GSSlot value = *run.sp;
@@ -79,6 +83,7 @@ bool ArrayStoreObject(GSRun& run) {
 bool ArrayRange(GSRun& run) {
     GSSlot* reference = RefOf(run.sp[-2]);
     if (!reference) return run.Fail(ER_NullArrayReference);
+    if (!ArrayOf(reference)) return run.Fail(ER_IllegalInstruction);
     GSArray* range = RangeOf(*ArrayOf(reference), run.sp->i, run.sp[-1].i);
     if (!range) return run.Fail(ER_ArrayOutOfBounds);
     run.sp -= 2;
@@ -93,6 +98,7 @@ bool ArrayRangeStore(GSRun& run) {
     GSSlot* reference = RefOf(run.sp[-3]);
     if (!reference) return run.Fail(ER_NullArrayReference);
     GSSlot* source = RefOf(*run.sp);
+    if (!ArrayOf(reference) || (source && !ArrayOf(source))) return run.Fail(ER_IllegalInstruction);
     const GSArray* other = source ? ArrayOf(source) : nullptr;
     if (!GSArray::ReplaceRange(*ArrayOf(reference), run.sp[-1].i, run.sp[-2].i, other))
         return run.Fail(ER_ArrayOutOfBounds);

@@ -79,6 +79,7 @@ bool CallBinding(GSRun& run, const GSFunction& function, GSSlot* view) {
     if (!called) return run.Fail(ER_NativeCallError);
     const bool returned = function.returnType == 0 ? run.stack->PopFrame() : run.stack->ReturnValue(true);
     if (!returned) return run.Fail(ER_StackReturnError);
+    if (function.returnType != 0) run.stack->SetResultKind(run.stack->Top(), GSResultKindOf(function.returnType));
     return true;
 }
 
@@ -114,8 +115,11 @@ bool CallInherited(GSRun& run) {
     const GSClass* instanceClass = GSInstanceOf(receiver)->Class();
     GSSlot* whole = GSWholeObject(receiver);
     const int64_t offset = (receiver - whole) + int64_t{executing->inheritedOffset};
-    const bool fits = instanceClass && inherited->argumentSlots == 1 - k && offset >= 0 &&
-                      offset + inherited->gsClass->InstanceSlotCount() <= instanceClass->InstanceSlotCount();
+    // The view there must be one of the inherited function's class, whatever object the code
+    // named as the receiver.
+    const bool fits = instanceClass && CallShapeFits(run, *inherited, slot, false) && offset >= 0 &&
+                      offset <= INT32_MAX &&
+                      instanceClass->IsClassAtOffset(inherited->gsClass, static_cast<int32_t>(offset));
     if (!fits) return run.Fail(ER_IllegalInstruction);
     run.library = inherited->library;
     const uint64_t straight = static_cast<uint64_t>(run.ip - run.runStart);
@@ -130,8 +134,10 @@ template <bool kPlain>
 bool Return(GSRun& run) {
     const uint64_t straight = static_cast<uint64_t>(run.ip - run.runStart);
     run.stack->SetTop(run.sp);
+    const GSFunction* returning = GSFrame::Function(run.stack->TopFrame());
     const bool left = kPlain ? run.stack->PopFrame() : run.stack->ReturnValue(false);
     if (!left) return run.Fail(ER_StackReturnError);
+    if (!kPlain) run.stack->SetResultKind(run.stack->Top(), GSResultKindOf(returning->returnType));
     if (!run.stack->TopFrame()) {
         run.sp = run.stack->Top();
         run.thread->SetState(GSThread::kStopped);
@@ -145,7 +151,24 @@ bool Return(GSRun& run) {
 
 }  // namespace
 
-bool FindCallee(GSRun& run, int16_t k, uint16_t m, GSCallee& callee) {
+bool CallShapeFits(GSRun& run, const GSFunction& callee, const GSSlot* receiver, bool thread) {
+    const GSFunction* caller = GSFrame::Function(run.stack->TopFrame());
+    const GSCallShape* shape = caller->CallShapeAt(static_cast<uint32_t>(run.ip - 1 - run.codeBase));
+    if (!shape || shape->arguments.size() + 1 != callee.parameterKinds.size()) return false;
+    const GSSlotKind result = GSResultKindOf(callee.returnType);
+    if (result == GS_KIND_HEADER) return false;
+    if (!thread && shape->result != result && !(shape->result == GS_KIND_TAGGED && result != GS_KIND_NOTHING))
+        return false;
+    for (size_t i = 0; i < shape->arguments.size(); ++i) {
+        const GSSlot* argument = receiver + 1 + i;
+        GSSlotKind kind = shape->arguments[i];
+        if (kind == GS_KIND_TAGGED) kind = run.stack->ResultKind(argument);
+        if (!GSKindFits(kind, callee.parameterKinds[i + 1])) return false;
+    }
+    return true;
+}
+
+bool FindCallee(GSRun& run, int16_t k, uint16_t m, GSCallee& callee, bool thread) {
     callee.receiver = ReceiverSlot(run, k);
     if (!callee.receiver) return run.Fail(ER_IllegalInstruction);
     GSSlot* receiver = RefOf(*callee.receiver);
@@ -158,7 +181,8 @@ bool FindCallee(GSRun& run, int16_t k, uint16_t m, GSCallee& callee) {
     if (index < 0 || static_cast<size_t>(index) >= table.size()) return run.Fail(ER_IllegalInstruction);
     const GSMethodEntry& entry = table[static_cast<size_t>(index)];
     callee.function = entry.functionRef ? entry.functionRef->function : nullptr;
-    if (!callee.function || callee.function->argumentSlots != 1 - k) return run.Fail(ER_IllegalInstruction);
+    if (!callee.function || !CallShapeFits(run, *callee.function, callee.receiver, thread))
+        return run.Fail(ER_IllegalInstruction);
     callee.view = GSWholeObject(receiver) + entry.offset;
     return true;
 }

@@ -15,7 +15,12 @@ struct GSCallee {
 
 // ER_NullReference for a null receiver; ER_IllegalInstruction when the receiver slot lies
 // in or below the executing frame, the receiver is no class instance, entry m lies outside
-// its class's method table, or the callee takes another number of arguments.
-bool FindCallee(GSRun& run, int16_t k, uint16_t m, GSCallee& callee);
+// its class's method table, or the callee does not fit the call site's shape.
+bool FindCallee(GSRun& run, int16_t k, uint16_t m, GSCallee& callee, bool thread = false);
+
+// The call instruction being run (ip just past its opcode) against the callee's record: the
+// argument count, each argument's kind (for a result passed on, the kind its return left)
+// and, unless the call starts a thread, the result the caller's code expects.
+bool CallShapeFits(GSRun& run, const GSFunction& callee, const GSSlot* receiver, bool thread);
 
 }  // namespace GSInterpreter

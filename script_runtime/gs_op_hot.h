@@ -22,8 +22,16 @@ bool GSHotHandler(GSRun& run) {
     return Body(run);
 }
 
+// The array of a non-null reference, or null for any other kind of object: the verifier
+// knows a reference, not what it refers to. With an element kind, null as well for an array
+// of the other kind.
 inline GSArray* ArrayOf(GSSlot* reference) {
-    return static_cast<GSArray*>(GSInstanceOf(reference)->NativeObject());
+    GSObjectReference* object = GSInstanceOf(reference)->NativeObject();
+    return object && object->ReferenceKind() == GS_REFERENCE_ARRAY ? static_cast<GSArray*>(object) : nullptr;
+}
+inline GSArray* ArrayOf(GSSlot* reference, bool references) {
+    GSArray* array = ArrayOf(reference);
+    return array && array->HoldsReferences() == references ? array : nullptr;
 }
 
 namespace Hot {
@@ -164,7 +172,8 @@ inline bool NotNegative(int32_t v) { return v >= 0; }
 inline bool ArrayLoad(GSHotState& s) {
     GSSlot* reference = RefOf(s.sp[-1]);
     if (!reference) return s.Fail(ER_NullArrayReference);
-    const GSArray* array = ArrayOf(reference);
+    const GSArray* array = ArrayOf(reference, false);
+    if (!array) return s.Fail(ER_IllegalInstruction);
     const int32_t index = s.sp->i;
     if (index < 0 || index >= array->Count()) return s.Fail(ER_ArrayOutOfBounds);
     --s.sp;
@@ -178,8 +187,10 @@ template <bool kKeep>
 inline bool ArrayStore(GSHotState& s) {
     GSSlot* reference = RefOf(s.sp[-2]);
     if (!reference) return s.Fail(ER_NullArrayReference);
+    GSArray* array = ArrayOf(reference, false);
+    if (!array) return s.Fail(ER_IllegalInstruction);
     const GSSlot value = *s.sp;
-    if (!ArrayOf(reference)->SetInt(s.sp[-1].i, value.i)) return s.Fail(ER_ArrayOutOfBounds);
+    if (!array->SetInt(s.sp[-1].i, value.i)) return s.Fail(ER_ArrayOutOfBounds);
     s.sp -= kKeep ? 2 : 3;
     if (kKeep) *s.sp = value;
     GSReleaseReference(reference);

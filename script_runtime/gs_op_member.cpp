@@ -12,8 +12,6 @@ namespace GSInterpreter {
 
 namespace {
 
-constexpr int32_t kSpareSlots = 3;  // after the members of every instance
-
 uint16_t MemberOperand(GSRun& run) {
     const uint16_t member = ReadU16(run.ip);
     run.ip += 2;
@@ -21,13 +19,15 @@ uint16_t MemberOperand(GSRun& run) {
 }
 
 // The load-time verifier cannot know the class of a popped object, so its member operand is
-// checked against the instance here: a slot outside the instance (or an object that is no
-// class instance) is an illegal instruction rather than a read outside the object.
-bool InsideInstance(GSSlot* view, uint16_t member) {
-    const GSScriptInstance* instance = GSInstanceOf(view);
-    const GSClass* gsClass = instance->Class();
+// checked against the instance here: the slot must lie inside the instance and hold the kind
+// the instruction moves (never a view's header word); an object that is no class instance
+// has no members.
+bool MemberIs(GSSlot* view, uint16_t member, GSSlotKind kind) {
+    const GSClass* gsClass = GSInstanceOf(view)->Class();
     if (!gsClass) return false;
-    return (view - GSWholeObject(view)) + member < gsClass->InstanceSlotCount() - kSpareSlots;
+    const std::vector<GSSlotKind>& kinds = gsClass->SlotKinds();
+    const auto at = static_cast<size_t>(view - GSWholeObject(view)) + member;
+    return at < kinds.size() && kinds[at] == kind;
 }
 
 // Stores into member m of a view. Not kept, the value's count moves into the member (or is
@@ -49,7 +49,7 @@ bool MemberLoad(GSRun& run) {
     const uint16_t member = MemberOperand(run);
     GSSlot* object = RefOf(*run.sp);
     if (!object) return run.Fail(ER_NullReference);
-    if (!InsideInstance(object, member)) return run.Fail(ER_IllegalInstruction);
+    if (!MemberIs(object, member, kObject ? GS_KIND_REFERENCE : GS_KIND_VALUE)) return run.Fail(ER_IllegalInstruction);
     *run.sp = object[member];
     if (kObject) GSAddReference(RefOf(*run.sp));
     GSReleaseReference(object);
@@ -62,7 +62,7 @@ bool MemberStore(GSRun& run) {
     const uint16_t member = MemberOperand(run);
     GSSlot* object = RefOf(run.sp[-1]);
     if (!object) return run.Fail(ER_NullReference);
-    if (!InsideInstance(object, member)) return run.Fail(ER_IllegalInstruction);
+    if (!MemberIs(object, member, kObject ? GS_KIND_REFERENCE : GS_KIND_VALUE)) return run.Fail(ER_IllegalInstruction);
     const GSSlot value = *run.sp;
     if (kObject)
         StoreReference(object, member, RefOf(value), kKeep);

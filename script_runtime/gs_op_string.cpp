@@ -14,7 +14,15 @@ namespace GSInterpreter {
 
 namespace {
 
-GSString* StringOf(GSSlot* reference) { return static_cast<GSString*>(GSInstanceOf(reference)->NativeObject()); }
+// The string of a reference; null for null and for any other kind of object, which the
+// verifier cannot tell from a string (ER_IllegalInstruction).
+GSString* StringOf(GSSlot* reference) {
+    GSObjectReference* object = reference ? GSInstanceOf(reference)->NativeObject() : nullptr;
+    return object && object->ReferenceKind() == GS_REFERENCE_STRING ? static_cast<GSString*>(object) : nullptr;
+}
+
+// Null, or a string.
+bool NullOrString(GSSlot* reference) { return !reference || StringOf(reference); }
 
 GSSlot NewString(const char* text) { return GSPointerSlot((new GSString(GSContext::Current(), text))->GetReference()); }
 
@@ -52,6 +60,7 @@ bool FloatToString(GSRun& run) {
 bool StringCopy(GSRun& run) {
     GSSlot* reference = RefOf(*run.sp);
     if (!reference) return true;
+    if (!StringOf(reference)) return run.Fail(ER_IllegalInstruction);
     *run.sp = GSPointerSlot((new GSString(StringOf(reference)))->GetReference());
     GSReleaseReference(reference);
     return true;
@@ -60,6 +69,7 @@ bool StringCopy(GSRun& run) {
 bool StringLength(GSRun& run) {
     GSSlot* reference = RefOf(*run.sp);
     if (!reference) return run.Fail(ER_NullStringReference);
+    if (!StringOf(reference)) return run.Fail(ER_IllegalInstruction);
     PutInt(*run.sp, StringOf(reference)->Length());
     GSReleaseReference(reference);
     return true;
@@ -69,6 +79,7 @@ bool StringLength(GSRun& run) {
 bool StringCharAt(GSRun& run) {
     GSSlot* reference = RefOf(run.sp[-1]);
     if (!reference) return run.Fail(ER_NullStringReference);
+    if (!StringOf(reference)) return run.Fail(ER_IllegalInstruction);
     const std::string_view text = StringOf(reference)->View();
     const int32_t index = run.sp->i;
     if (index < 0 || static_cast<size_t>(index) >= text.size()) return run.Fail(ER_StringOutOfBounds);
@@ -83,6 +94,7 @@ template <bool kKeep>
 bool StringSetChar(GSRun& run) {
     GSSlot* reference = RefOf(run.sp[-2]);
     if (!reference) return run.Fail(ER_NullStringReference);
+    if (!StringOf(reference)) return run.Fail(ER_IllegalInstruction);
     const GSSlot value = *run.sp;
     if (!GSString::SetChar(*StringOf(reference), run.sp[-1].i, static_cast<char>(value.i & 0xFF)))
         return run.Fail(ER_StringOutOfBounds);
@@ -96,6 +108,7 @@ bool StringSetChar(GSRun& run) {
 bool StringRange(GSRun& run) {
     GSSlot* reference = RefOf(run.sp[-2]);
     if (!reference) return run.Fail(ER_NullStringReference);
+    if (!StringOf(reference)) return run.Fail(ER_IllegalInstruction);
     auto* range = new GSString();
     if (!GSString::Substring(*range, *StringOf(reference), run.sp->i, run.sp[-1].i)) {
         GSReleaseReference(range->GetReference());
@@ -113,6 +126,7 @@ bool StringRangeStore(GSRun& run) {
     GSSlot* reference = RefOf(run.sp[-3]);
     if (!reference) return run.Fail(ER_NullStringReference);
     GSSlot* source = RefOf(*run.sp);
+    if (!StringOf(reference) || !NullOrString(source)) return run.Fail(ER_IllegalInstruction);
     const GSString* other = source ? StringOf(source) : nullptr;
     if (!GSString::ReplaceRange(*StringOf(reference), run.sp[-1].i, run.sp[-2].i, other))
         return run.Fail(ER_ArrayOutOfBounds);
@@ -135,8 +149,9 @@ int32_t Compared(GSSlot* a, GSSlot* b) {
 
 bool StringCompare(GSRun& run) {
     GSSlot* b = RefOf(*run.sp);
+    GSSlot* a = RefOf(run.sp[-1]);
+    if (!NullOrString(a) || !NullOrString(b)) return run.Fail(ER_IllegalInstruction);
     --run.sp;
-    GSSlot* a = RefOf(*run.sp);
     PutInt(*run.sp, Compared(a, b));
     GSReleaseReference(a);
     GSReleaseReference(b);
@@ -146,8 +161,9 @@ bool StringCompare(GSRun& run) {
 // Exactly one null: the other operand itself is the result, its count moving along.
 bool StringConcat(GSRun& run) {
     GSSlot* b = RefOf(*run.sp);
+    GSSlot* a = RefOf(run.sp[-1]);
+    if (!NullOrString(a) || !NullOrString(b)) return run.Fail(ER_IllegalInstruction);
     --run.sp;
-    GSSlot* a = RefOf(*run.sp);
     if (a && b) {
         auto* joined = new GSString(StringOf(a));
         const int32_t end = joined->Length();

@@ -18,7 +18,7 @@ namespace {
 // fit there releases them; the thread then has no frame and ends at its first run.
 bool CallThread(GSRun& run) {
     GSCallee callee;
-    if (!FindCallee(run, ReadI16(run.ip), ReadU16(run.ip + 2), callee)) return false;
+    if (!FindCallee(run, ReadI16(run.ip), ReadU16(run.ip + 2), callee, true)) return false;
     GSGameObject* gameObject = GSGameObject::FromReference(callee.view);
     GSThread* thread = gameObject && gameObject->GetRouter() ? gameObject->NewThread() : nullptr;
     if (!thread) return run.Fail(ER_ThreadError);

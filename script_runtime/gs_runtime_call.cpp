@@ -2,6 +2,7 @@
 #include "script_runtime/gs_runtime_call.h"
 
 #include "script_runtime/gs_class.h"
+#include "script_runtime/gs_context.h"
 #include "script_runtime/gs_function.h"
 #include "script_runtime/gs_game_object.h"
 #include "script_runtime/gs_library.h"
@@ -76,7 +77,8 @@ GSExecResult GSRuntime::RunNested(GSThread& thread, const GSFunction& function, 
 bool GSRuntime::CallScriptFunction(GSContext* context, GSClass* gsClass, GSSlot* instance, const char* name,
                                    GSSlot* result, std::span<const GSSlot> arguments) {
     GSClass::FoundFunction found;
-    if (!context || !gsClass || !instance || !name || !gsClass->FindFunction(name, found)) return false;
+    if (!context || !context->GetRouter() || !gsClass || !instance || !name || !gsClass->FindFunction(name, found))
+        return false;
     const GSMethodEntry* entry = EntryOf(instance + found.ancestorOffset, found.slot);
     const GSFunction* function = entry && entry->functionRef ? entry->functionRef->function : nullptr;
     if (!function || static_cast<size_t>(function->argumentSlots) != arguments.size() + 1) return false;

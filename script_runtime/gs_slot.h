@@ -5,11 +5,14 @@
 
 #include <cstdint>
 
+// The whole word comes first: an empty slot (GSSlot{}) is zero-initialised through the
+// first member, and with a 32-bit member first a compiler may clear only half of the word,
+// leaving a reference's upper half behind in a slot meant to be null.
 union GSSlot {
+    uintptr_t word;
     int32_t i;
     float f;
     void* p;
-    uintptr_t word;
 };
 
 static_assert(sizeof(GSSlot) == sizeof(void*), "a script slot is one machine word");

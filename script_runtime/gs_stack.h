@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "script_runtime/gs_slot.h"
+#include "script_runtime/gs_slot_kind.h"
 
 class GSClass;
 class GSContext;
@@ -60,6 +61,12 @@ class GSStack {
     bool PushObject(GSObject* object, GSClass* gsClass);
     bool PushObjectNoRef(GSObject* object, GSClass* gsClass);
     bool PushReference(GSSlot* reference, GSClass* gsClass);
+    // The kind of the result a return left in a slot. The verifier proves a slot whose kind
+    // only the callee knew unchanged from that return to the call that passes it on, which
+    // reads the kind here.
+    void SetResultKind(const GSSlot* slot, GSSlotKind kind) { resultKinds_[slot - (slots_ - 1)] = kind; }
+    GSSlotKind ResultKind(const GSSlot* slot) const { return resultKinds_[slot - (slots_ - 1)]; }
+
     // True when a push was refused since the mark was last cleared.
     bool PushOverflowed() const { return pushOverflowed_; }
     void ClearPushOverflow() { pushOverflowed_ = false; }
@@ -70,4 +77,5 @@ class GSStack {
     GSSlot* slots_ = nullptr;
     GSSlot* topFrame_ = nullptr;
     bool pushOverflowed_ = false;
+    GSSlotKind resultKinds_[kCapacity + 1]{};
 };

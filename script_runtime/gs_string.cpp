@@ -81,10 +81,18 @@ bool GSString::SetChar(GSString& string, int32_t index, char byte) {
         string.text_.Std()[at] = byte;
         return true;
     }
-    const std::string_view old = string.View();
-    return BuildText(string.text_, at + 1, [&](std::string& made) {
-        made.append(old);
-        made.append(at - old.size(), ' ');
-        made.push_back(byte);
-    });
+    // Grown in place: the text's storage grows geometrically, so a loop that sets the byte
+    // one past the end each time is not quadratic. Once the room is reserved nothing throws.
+    if (at + 1 > GSMaxObjectStorage()) return false;
+    std::string& text = string.text_.Std();
+    try {
+        text.reserve(at + 1);
+    } catch (const std::bad_alloc&) {
+        return false;
+    } catch (const std::length_error&) {
+        return false;
+    }
+    text.append(at - text.size(), ' ');
+    text.push_back(byte);
+    return true;
 }

@@ -75,6 +75,42 @@ TEST_F(ArraysAndStrings, ResizeGrowsNeverShrinksAndEmptiesBelowOne) {
     EXPECT_EQ(Count(held), 1);
 }
 
+// A loop that stores one index past the end each time must not copy the whole array on
+// every store: the storage doubles, so 4,096 stores move it a dozen times, not 4,096.
+TEST_F(ArraysAndStrings, GrowingOneByOneMovesTheStorageLogarithmicallyOften) {
+    GSArray* values = IntArray({});
+    int moves = 0;
+    const GSSlot* storage = nullptr;
+    for (int32_t i = 0; i < 4096; ++i) {
+        ASSERT_TRUE(values->SetInt(i, i + 1));
+        if (values->Elements() != storage) ++moves;
+        storage = values->Elements();
+    }
+    EXPECT_LE(moves, 13);
+    EXPECT_EQ(values->Count(), 4096);
+    int32_t read = 0;
+    EXPECT_TRUE(values->GetInt(4095, read));
+    EXPECT_EQ(read, 4096);
+    // Cells past the count stay zero when the array grows into its spare storage.
+    EXPECT_TRUE(GSArray::ReplaceRange(*values, 2, -1, nullptr));
+    EXPECT_TRUE(values->SetInt(4, 7));
+    EXPECT_EQ(Ints(*values), (std::vector<int32_t>{1, 2, 0, 0, 7}));
+}
+
+TEST_F(ArraysAndStrings, SettingBytesOnePastTheEndMovesTheTextLogarithmicallyOften) {
+    GSString* text = String("");
+    int moves = 0;
+    const char* storage = nullptr;
+    for (int32_t i = 0; i < 4096; ++i) {
+        ASSERT_TRUE(GSString::SetChar(*text, i, static_cast<char>('a' + i % 26)));
+        if (text->View().data() != storage) ++moves;
+        storage = text->View().data();
+    }
+    EXPECT_LE(moves, 14);
+    EXPECT_EQ(text->Length(), 4096);
+    EXPECT_EQ(text->View().substr(0, 3), "abc");
+}
+
 TEST_F(ArraysAndStrings, ReplaceRangeTable) {
     struct Case {
         std::vector<int32_t> array;

@@ -7,6 +7,7 @@
 #include "gs_compiled_script_support.h"
 #include "script_runtime/gs_context_heap.h"
 #include "script_runtime/gs_interpreter_state.h"
+#include "script_runtime/gs_router.h"
 
 namespace {
 
@@ -189,6 +190,11 @@ TEST_F(GSInterpreterScriptTest, CallsThatCannotStartFail) {
     EXPECT_FALSE(Call(shape_, "Shape", "$int@Shape::Sum(int)", &result)) << "an argument short";
     EXPECT_FALSE(GSRuntime::CallScriptFunction(nullptr, Class("Shape"), shape_->GetInstance(), "$int@Shape::Sum(int)",
                                                &result, std::vector<GSSlot>{Int(1)}));
+    GSContext withoutRouter(false, nullptr);
+    EXPECT_FALSE(GSRuntime::CallScriptFunction(&withoutRouter, Class("Shape"), shape_->GetInstance(),
+                                               "$int@Shape::Sum(int)", &result, std::vector<GSSlot>{Int(1)}))
+        << "a context without a router";
+    EXPECT_TRUE(Call(shape_, "Shape", "$int@Shape::Sum(int)", &result, {Int(1)})) << "the same call with one";
     EXPECT_TRUE(gstest::LogLines().empty());
 }
 

@@ -355,15 +355,30 @@ TEST_F(GSMachineTest, BuiltinNativesAreRegisteredWithTheirKinds) {
     gsl::Image image = OneClass(1, 2, "GameObject");
     gsl::Function getId;
     getId.name = "$int@GameObject::GetId()";
+    getId.returnType = 2;
     getId.flags = 0x3;
     getId.code.clear();
-    image.classes[0].functions = {getId};
+    // The same natives declared with kinds their signatures contradict (a reference result,
+    // a value where the native reads a reference) stay unbound: a call of them fails.
+    gsl::Function wrongResult = getId;
+    wrongResult.returnType = 5;
+    gsl::Function wrongParameter;
+    wrongParameter.name = "$void@GameObject::SendMessage(GameObject,string,string)";
+    wrongParameter.flags = 0x3;
+    wrongParameter.arguments = 4;
+    wrongParameter.objectSlots = {1, 3};
+    wrongParameter.code.clear();
+    image.classes[0].functions = {getId, wrongResult, wrongParameter};
     Write("gs.gsl", image);
     ASSERT_TRUE(Add("gs.gsl"));
     GSLibrary* library = machine_.GetLibrary(1, 2);
     ASSERT_NE(library, nullptr);
     EXPECT_NE(library->FindClass("GameObject")->Functions()[0].native, nullptr);
-    EXPECT_TRUE(LogLines().empty());
+    EXPECT_EQ(library->FindClass("GameObject")->Functions()[1].native, nullptr);
+    EXPECT_EQ(library->FindClass("GameObject")->Functions()[2].native, nullptr);
+    EXPECT_EQ(LogLines(), (std::vector<std::string>{
+                              "Could not resolve native link $int@GameObject::GetId()",
+                              "Could not resolve native link $void@GameObject::SendMessage(GameObject,string,string)"}));
 }
 
 }  // namespace

@@ -22,6 +22,21 @@ using gstest::NotedString;
 using gstest::Push;
 using gstest::PushCounted;
 
+// An empty slot is a null reference in every byte of the word, whichever compiler builds
+// it: the word is the member an empty slot initialises (a constant expression may read
+// only that one).
+constexpr bool EmptySlotIsAZeroWord() {
+    constexpr GSSlot empty{};
+    return empty.word == 0;
+}
+static_assert(EmptySlotIsAZeroWord());
+
+TEST(GSSlotTest, ClearingASlotClearsAWholeReference) {
+    GSSlot slot = GSPointerSlot(reinterpret_cast<void*>(~uintptr_t{0} - 7));
+    slot = GSSlot{};
+    EXPECT_EQ(slot.p, nullptr);
+}
+
 class GSStackTest : public gstest::FrameTest {
   protected:
     // Every slot of the stack filled with a pattern, to see which ones get written.

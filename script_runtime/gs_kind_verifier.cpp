@@ -1,0 +1,515 @@
+// The typed pass: a worklist data flow over a function's instructions. An abstract stack
+// entry is a value, a reference, a zero (either), or a call's result whose kind, and while it
+// is not yet known whether the callee returns anything, whose presence is still open. What a
+// later use of such an entry proves (a pop of a reference, two stacks meeting at a jump
+// target, a return that needs an empty stack) is learned for its call site (call sites that
+// meet share what they learn) and the walk starts again, until a walk learns nothing; call
+// sites whose presence nothing decided return nothing. The last walk is the check.
+#include "script_runtime/gs_kind_verifier.h"
+
+#include <optional>
+
+#include "script_runtime/gs_function.h"
+#include "script_runtime/gs_instruction.h"
+
+namespace {
+
+enum EntryKind : uint8_t { kZero, kValue, kReference, kResult, kMaybe };
+
+struct Entry {
+    EntryKind kind = kZero;
+    uint32_t call = 0;  // the call site of kResult and kMaybe
+    bool operator==(const Entry&) const = default;
+};
+
+using AbstractStack = std::vector<Entry>;
+
+enum Presence : uint8_t { kOpen, kAbsent, kPresent };
+
+struct CallSite {
+    size_t instruction = 0;
+    uint32_t parent = 0;
+    Presence presence = kOpen;
+    GSSlotKind kind = GS_KIND_TAGGED;  // GS_KIND_TAGGED while unknown
+    bool thread = false;
+    std::vector<GSSlotKind> arguments;
+};
+
+// Stack effects of the instructions without special rules: "taken>left", bottom first.
+// Taken: v value, r reference, x either kind. Left: v, r, z a zero, or the digit of a taken
+// entry that stays. Null for the instructions handled apart.
+const char* PatternOf(GSOpcode opcode) {
+    switch (opcode) {
+        case OP_IntAdd: case OP_IntSub: case OP_IntMul: case OP_IntDiv: case OP_IntMod:
+        case OP_IntCompare: case OP_IntAnd: case OP_IntOr: case OP_IntXor: case OP_IntShiftLeft:
+        case OP_IntShiftRight: case OP_FloatAdd: case OP_FloatSub: case OP_FloatMul:
+        case OP_FloatDiv: case OP_FloatMod: case OP_FloatCompare: return "vv>v";
+        case OP_IntNeg: case OP_IntInc: case OP_IntDec: case OP_IntToFloat: case OP_IntNot:
+        case OP_IntComplement: case OP_FloatNeg: case OP_FloatInc: case OP_FloatDec:
+        case OP_FloatToInt: case OP_FloatNot: case OP_IsNegative: case OP_IsNotPositive:
+        case OP_IsPositive: case OP_IsNotNegative: case OP_IntToBool: return "v>v";
+        case OP_PushZero: return ">z";
+        case OP_PushOne: case OP_PushInt: case OP_LocalLoad: case OP_SelfLoad: return ">v";
+        case OP_LocalLoadObject: case OP_SelfLoadObject: case OP_StringNew: case OP_StringConst:
+        case OP_ObjectNew: case OP_ObjectStatic: return ">r";
+        case OP_LocalStore: case OP_SelfStore: case OP_Pop: case OP_JumpIfZero:
+        case OP_JumpIfNotZero: case OP_JumpIfNegative: case OP_JumpIfNotPositive:
+        case OP_JumpIfPositive: case OP_JumpIfNotNegative: case OP_Switch: return "v>";
+        case OP_LocalStoreKeep: case OP_SelfStoreKeep: case OP_JumpIfZeroKeep:
+        case OP_JumpIfNotZeroKeep: return "v>0";
+        case OP_LocalStoreObject: case OP_SelfStoreObject: case OP_PopObject: return "r>";
+        case OP_LocalStoreObjectKeep: case OP_SelfStoreObjectKeep: return "r>0";
+        case OP_Dup: return "v>00";
+        case OP_DupObject: return "r>00";
+        case OP_DupPair: return "rv>0101";
+        case OP_Swap: return "xx>10";
+        case OP_Jump: return ">";
+        case OP_ArrayNew: case OP_ArrayNewObject: case OP_IntToString: case OP_BoolToString:
+        case OP_FloatToString: return "v>r";
+        case OP_ArraySize: case OP_StringLength: case OP_ObjectIsA: case OP_ObjectIsNull:
+        case OP_ObjectIsNotNull: case OP_MemberLoad: return "r>v";
+        case OP_ArrayCopy: case OP_StringCopy: case OP_ObjectCast: case OP_MemberLoadObject: return "r>r";
+        case OP_ArrayLoad: case OP_StringCharAt: return "rv>v";
+        case OP_ArrayLoadObject: return "rv>r";
+        case OP_ArrayStore: case OP_StringSetChar: return "rvv>";
+        case OP_ArrayStoreKeep: case OP_StringSetCharKeep: return "rvv>2";
+        case OP_ArrayStoreObject: return "rvr>";
+        case OP_ArrayStoreObjectKeep: return "rvr>2";
+        case OP_ArrayRange: case OP_ArrayRangeObject: case OP_StringRange: return "rvv>r";
+        case OP_ArrayRangeStore: case OP_ArrayRangeStoreObject: case OP_StringRangeStore: return "rvvr>";
+        case OP_ArrayRangeStoreKeep: case OP_ArrayRangeStoreObjectKeep: case OP_StringRangeStoreKeep:
+            return "rvvr>3";
+        case OP_StringCompare: case OP_ObjectCompare: return "rr>v";
+        case OP_StringConcat: return "rr>r";
+        case OP_MemberStore: return "rv>";
+        case OP_MemberStoreKeep: return "rv>1";
+        case OP_MemberStoreObject: return "rr>";
+        case OP_MemberStoreObjectKeep: return "rr>1";
+        default: return nullptr;
+    }
+}
+
+bool IsLocalStore(GSOpcode opcode) { return opcode >= OP_LocalStore && opcode <= OP_LocalStoreObjectKeep; }
+
+// The kind the slot named by a frame or receiver-member operand must hold.
+GSSlotKind OperandSlotKind(GSOpcode opcode) {
+    switch (opcode) {
+        case OP_LocalLoad: case OP_LocalStore: case OP_LocalStoreKeep: case OP_SelfLoad:
+        case OP_SelfStore: case OP_SelfStoreKeep: return GS_KIND_VALUE;
+        default: return GS_KIND_REFERENCE;
+    }
+}
+
+class KindWalker {
+  public:
+    KindWalker(GSFunction& function, const std::vector<GSSlotKind>& memberKinds)
+        : function_(function), memberKinds_(memberKinds) {}
+
+    bool Verify() {
+        if (!Decode()) return false;
+        const size_t roundLimit = 2 * calls_.size() + 4;
+        for (size_t round = 0;; ++round) {
+            if (round > roundLimit) return false;
+            learned_ = false;
+            if (!Walk()) return false;
+            if (!learned_ && !CloseOpenPresences()) break;
+        }
+        RecordShapes();
+        return true;
+    }
+
+  private:
+    bool Decode() {
+        const std::span<const uint8_t> code = function_.code;
+        indexAt_.assign(code.size(), -1);
+        for (size_t offset = 0; offset < code.size();) {
+            GSInstruction instruction;
+            if (DecodeGSInstruction(code, offset, instruction) != GSDecodeResult::Ok) return false;
+            indexAt_[offset] = static_cast<int32_t>(instructions_.size());
+            callAt_.push_back(-1);
+            const GSOpcode opcode = instruction.info->opcode;
+            if (instruction.info->operands == GS_OPERANDS_CALL || instruction.info->operands == GS_OPERANDS_INHERITED) {
+                callAt_.back() = static_cast<int32_t>(calls_.size());
+                CallSite site;
+                site.instruction = instructions_.size();
+                site.parent = static_cast<uint32_t>(calls_.size());
+                site.thread = opcode == OP_CallThread;
+                if (site.thread) site.presence = kAbsent;
+                calls_.push_back(site);
+            }
+            instructions_.push_back(instruction);
+            offset += instruction.length;
+        }
+        MarkJoins();
+        frameKinds_.assign(static_cast<size_t>(function_.FrameSlotCount()), GS_KIND_VALUE);
+        frameKinds_[0] = GS_KIND_REFERENCE;
+        for (uint32_t slot : function_.objectSlots) frameKinds_[slot] = GS_KIND_REFERENCE;
+        depthLimit_ = static_cast<size_t>(function_.stackNeed - function_.frameAdvance);
+        return true;
+    }
+
+    void MarkJoins() {
+        joins_.assign(instructions_.size(), false);
+        const auto mark = [this](int32_t offset) {
+            if (offset < 0 || static_cast<size_t>(offset) >= indexAt_.size()) return;
+            const int32_t index = indexAt_[static_cast<size_t>(offset)];
+            if (index >= 0) joins_[static_cast<size_t>(index)] = true;
+        };
+        for (const GSInstruction& instruction : instructions_) {
+            const std::span<const uint8_t> operands = instruction.operands;
+            const size_t cases = instruction.cases;
+            if (instruction.info->operands == GS_OPERANDS_TARGET) mark(GSOperandI32(operands, 0));
+            if (instruction.info->opcode == OP_Switch)
+                for (size_t i = 0; i <= cases; ++i) mark(GSOperandI32(operands, 2 + 4 * cases + 4 * i));
+            if (instruction.info->opcode == OP_Wait)
+                for (size_t i = 0; i < cases; ++i) mark(GSOperandI32(operands, 2 + 4 * cases + 4 * i));
+        }
+    }
+
+    // Call sites that meet share one record: the root of their set.
+    uint32_t Find(uint32_t call) {
+        while (calls_[call].parent != call) call = calls_[call].parent = calls_[calls_[call].parent].parent;
+        return call;
+    }
+
+    bool SetPresence(uint32_t call, Presence presence) {
+        CallSite& root = calls_[Find(call)];
+        if (root.presence == presence) return true;
+        if (root.presence != kOpen) return false;
+        root.presence = presence;
+        learned_ = true;
+        return true;
+    }
+
+    bool SetKind(uint32_t call, GSSlotKind kind) {
+        CallSite& root = calls_[Find(call)];
+        if (root.kind == kind) return true;
+        if (root.kind != GS_KIND_TAGGED) return false;
+        root.kind = kind;
+        learned_ = true;
+        return true;
+    }
+
+    bool Unite(uint32_t a, uint32_t b) {
+        const uint32_t ra = Find(a), rb = Find(b);
+        if (ra == rb) return true;
+        CallSite& keep = calls_[ra];
+        const CallSite& gone = calls_[rb];
+        if (gone.presence != kOpen && !SetPresence(ra, gone.presence)) return false;
+        if (gone.kind != GS_KIND_TAGGED && !SetKind(ra, gone.kind)) return false;
+        if (keep.thread != gone.thread) return false;
+        calls_[rb].parent = ra;
+        learned_ = true;
+        return true;
+    }
+
+    // Applies what is known of the entry's call site; false when it stands for nothing.
+    bool Resolve(Entry& entry) {
+        if (entry.kind != kResult && entry.kind != kMaybe) return true;
+        entry.call = Find(entry.call);
+        const CallSite& site = calls_[entry.call];
+        if (entry.kind == kMaybe) {
+            if (site.presence == kAbsent) return false;
+            if (site.presence == kPresent) entry.kind = kResult;
+        }
+        if (entry.kind == kResult && site.kind != GS_KIND_TAGGED)
+            entry = Entry{site.kind == GS_KIND_VALUE ? kValue : kReference, 0};
+        return true;
+    }
+
+    void Normalize(AbstractStack& stack) {
+        size_t kept = 0;
+        for (Entry& entry : stack)
+            if (Resolve(entry)) stack[kept++] = entry;
+        stack.resize(kept);
+    }
+
+    // Pops the top entry as the kind wanted (GS_KIND_EITHER: any kind).
+    bool Take(AbstractStack& stack, GSSlotKind wanted, Entry& taken) {
+        if (stack.empty()) return false;
+        taken = stack.back();
+        stack.pop_back();
+        if (taken.kind == kMaybe) {
+            if (!SetPresence(taken.call, kPresent)) return false;
+            Resolve(taken);
+        }
+        if (taken.kind == kResult && wanted != GS_KIND_EITHER) {
+            if (!SetKind(taken.call, wanted)) return false;
+            Resolve(taken);
+        }
+        switch (wanted) {
+            case GS_KIND_VALUE: return taken.kind == kZero || taken.kind == kValue;
+            case GS_KIND_REFERENCE: return taken.kind == kZero || taken.kind == kReference;
+            default: return true;
+        }
+    }
+
+    bool Push(AbstractStack& stack, Entry entry) {
+        stack.push_back(entry);
+        size_t depth = 0;
+        for (const Entry& e : stack) depth += e.kind != kMaybe;
+        return depth <= depthLimit_;
+    }
+
+    // Every entry left must be a call result that turns out absent.
+    bool Empty(AbstractStack& stack) {
+        for (const Entry& entry : stack)
+            if (entry.kind != kMaybe || !SetPresence(entry.call, kAbsent)) return false;
+        stack.clear();
+        return true;
+    }
+
+    bool ApplyPattern(AbstractStack& stack, const char* pattern) {
+        Entry taken[4];
+        size_t count = 0;
+        while (pattern[count] != '>') ++count;
+        for (size_t i = count; i-- > 0;) {
+            const char c = pattern[i];
+            const GSSlotKind wanted = c == 'v' ? GS_KIND_VALUE : c == 'r' ? GS_KIND_REFERENCE : GS_KIND_EITHER;
+            if (!Take(stack, wanted, taken[i])) return false;
+        }
+        for (const char* c = pattern + count + 1; *c; ++c) {
+            Entry entry;
+            if (*c == 'v') entry.kind = kValue;
+            else if (*c == 'r') entry.kind = kReference;
+            else if (*c != 'z') entry = taken[*c - '0'];
+            if (!Push(stack, entry)) return false;
+        }
+        return true;
+    }
+
+    bool OperandSlotFits(const GSInstruction& instruction) const {
+        const GSOpcode opcode = instruction.info->opcode;
+        const bool local = instruction.info->operands == GS_OPERANDS_LOCAL;
+        if (!local && (opcode < OP_SelfLoad || opcode > OP_SelfStoreObjectKeep)) return true;
+        const uint16_t slot = GSOperandU16(instruction.operands, 0);
+        if (local) {
+            if (IsLocalStore(opcode) && slot == 0) return false;
+            return slot < frameKinds_.size() && frameKinds_[slot] == OperandSlotKind(opcode);
+        }
+        return slot < memberKinds_.size() && memberKinds_[slot] == OperandSlotKind(opcode);
+    }
+
+    bool ApplyCall(AbstractStack& stack, size_t index) {
+        const GSInstruction& instruction = instructions_[index];
+        const auto call = static_cast<uint32_t>(callAt_[index]);
+        const int16_t k = GSOperandI16(instruction.operands, 0);
+        std::vector<GSSlotKind> arguments(static_cast<size_t>(-k));
+        for (size_t i = arguments.size(); i-- > 0;) {
+            Entry argument;
+            if (!Take(stack, GS_KIND_EITHER, argument)) return false;
+            arguments[i] = argument.kind == kZero        ? GS_KIND_EITHER
+                           : argument.kind == kValue     ? GS_KIND_VALUE
+                           : argument.kind == kReference ? GS_KIND_REFERENCE
+                                                         : GS_KIND_TAGGED;
+        }
+        Entry receiver;
+        if (!Take(stack, GS_KIND_REFERENCE, receiver)) return false;
+        calls_[call].arguments = std::move(arguments);
+        Entry result{kMaybe, call};
+        if (!Resolve(result)) return true;
+        return Push(stack, result);
+    }
+
+    bool ApplyReturn(AbstractStack& stack, GSOpcode opcode) {
+        const GSSlotKind declared = GSResultKindOf(function_.returnType);
+        if (opcode == OP_Return) return declared == GS_KIND_NOTHING && Empty(stack);
+        const GSSlotKind wanted = opcode == OP_ReturnValue ? GS_KIND_VALUE : GS_KIND_REFERENCE;
+        Entry result;
+        return declared == wanted && Take(stack, wanted, result) && Empty(stack);
+    }
+
+    // The instruction's effect on the stack; its successors are reached by Flow.
+    bool Apply(AbstractStack& stack, size_t index) {
+        const GSInstruction& instruction = instructions_[index];
+        const GSOpcode opcode = instruction.info->opcode;
+        if (callAt_[index] >= 0) return ApplyCall(stack, index);
+        if (opcode == OP_Return || opcode == OP_ReturnValue || opcode == OP_ReturnObject)
+            return ApplyReturn(stack, opcode);
+        if (opcode == OP_Wait) return true;
+        const char* pattern = PatternOf(opcode);
+        return pattern && OperandSlotFits(instruction) && ApplyPattern(stack, pattern);
+    }
+
+    bool Unify(Entry a, Entry b, Entry& merged) {
+        if (a == b) {
+            merged = a;
+            return true;
+        }
+        if (a.kind == kMaybe && b.kind == kMaybe) {
+            if (!Unite(a.call, b.call)) return false;
+            merged = Entry{kMaybe, Find(a.call)};
+            return true;
+        }
+        for (Entry* entry : {&a, &b}) {
+            if (entry->kind != kMaybe) continue;
+            if (!SetPresence(entry->call, kPresent)) return false;
+            Resolve(*entry);
+        }
+        if (a.kind == kResult && b.kind == kResult) {
+            if (!Unite(a.call, b.call)) return false;
+            merged = Entry{kResult, Find(a.call)};
+            Resolve(merged);
+            return true;
+        }
+        if (b.kind == kResult) std::swap(a, b);
+        if (a.kind == kResult) {
+            if (b.kind == kZero) {
+                merged = a;
+                return true;
+            }
+            if (!SetKind(a.call, b.kind == kValue ? GS_KIND_VALUE : GS_KIND_REFERENCE)) return false;
+            merged = b;
+            return true;
+        }
+        if (a.kind == kZero || b.kind == kZero) {
+            merged = a.kind == kZero ? b : a;
+            return true;
+        }
+        return a.kind == b.kind && (merged = a, true);
+    }
+
+    // Drops the topmost open call result of the longer stack until both are as deep.
+    bool Align(AbstractStack& a, AbstractStack& b) {
+        while (a.size() != b.size()) {
+            AbstractStack& longer = a.size() > b.size() ? a : b;
+            size_t at = longer.size();
+            while (at > 0 && longer[at - 1].kind != kMaybe) --at;
+            if (at == 0 || !SetPresence(longer[at - 1].call, kAbsent)) return false;
+            Normalize(a);
+            Normalize(b);
+        }
+        return true;
+    }
+
+    bool Reach(size_t target, AbstractStack stack) {
+        std::optional<AbstractStack>& known = states_[target];
+        if (!known) {
+            known = std::move(stack);
+            worklist_.push_back(target);
+            return true;
+        }
+        AbstractStack old = *known;
+        Normalize(old);
+        Normalize(stack);
+        if (!Align(old, stack)) return false;
+        AbstractStack merged(old.size());
+        for (size_t i = 0; i < old.size(); ++i)
+            if (!Unify(old[i], stack[i], merged[i])) return false;
+        Normalize(merged);
+        if (merged != *known) {
+            known = std::move(merged);
+            worklist_.push_back(target);
+        }
+        return true;
+    }
+
+    bool ReachOffset(int32_t offset, const AbstractStack& stack) {
+        const int32_t index = indexAt_[static_cast<size_t>(offset)];
+        return index >= 0 && Reach(static_cast<size_t>(index), stack);
+    }
+
+    static bool FallsThrough(GSOpcode opcode) {
+        return opcode != OP_Jump && opcode != OP_Return && opcode != OP_ReturnValue && opcode != OP_ReturnObject &&
+               opcode != OP_Switch && opcode != OP_Wait;
+    }
+
+    // Hands the stack to every target the instruction may jump to.
+    bool Branch(size_t index, AbstractStack& stack) {
+        const GSInstruction& instruction = instructions_[index];
+        const std::span<const uint8_t> operands = instruction.operands;
+        const size_t cases = instruction.cases;
+        switch (instruction.info->opcode) {
+            case OP_Switch:
+                for (size_t i = 0; i <= cases; ++i)
+                    if (!ReachOffset(GSOperandI32(operands, 2 + 4 * cases + 4 * i), stack)) return false;
+                return true;
+            case OP_Wait:
+                // The thread resumes at a target with the message on its stack.
+                if (!Push(stack, Entry{kReference, 0})) return false;
+                for (size_t i = 0; i < cases; ++i)
+                    if (!ReachOffset(GSOperandI32(operands, 2 + 4 * cases + 4 * i), stack)) return false;
+                return true;
+            default:
+                return instruction.info->operands != GS_OPERANDS_TARGET ||
+                       ReachOffset(GSOperandI32(operands, 0), stack);
+        }
+    }
+
+    // States are kept only where paths may meet (the entry and every target); the straight
+    // code between them is walked with one stack.
+    bool Walk() {
+        states_.assign(instructions_.size(), std::nullopt);
+        reached_.assign(instructions_.size(), false);
+        worklist_.clear();
+        if (instructions_.empty()) return true;
+        states_[0] = AbstractStack();
+        worklist_.push_back(0);
+        size_t steps = 0;
+        const size_t stepLimit = 16 * instructions_.size() + 64;
+        while (!worklist_.empty()) {
+            size_t index = worklist_.back();
+            worklist_.pop_back();
+            AbstractStack stack = *states_[index];
+            Normalize(stack);
+            for (;;) {
+                if (++steps > stepLimit) return false;
+                reached_[index] = true;
+                if (!Apply(stack, index) || !Branch(index, stack)) return false;
+                if (!FallsThrough(instructions_[index].info->opcode) || ++index >= instructions_.size()) break;
+                if (joins_[index]) {
+                    if (!Reach(index, stack)) return false;
+                    break;
+                }
+            }
+        }
+        return true;
+    }
+
+    // Call sites whose presence no use decided return nothing; true when one was decided.
+    bool CloseOpenPresences() {
+        bool closed = false;
+        for (uint32_t call = 0; call < calls_.size(); ++call) {
+            if (calls_[Find(call)].presence != kOpen) continue;
+            calls_[Find(call)].presence = kAbsent;
+            closed = true;
+        }
+        return closed;
+    }
+
+    void RecordShapes() {
+        function_.callShapes.clear();
+        for (uint32_t call = 0; call < calls_.size(); ++call) {
+            const CallSite& site = calls_[call];
+            if (!reached_[site.instruction]) continue;
+            const CallSite& root = calls_[Find(call)];
+            GSCallShape shape;
+            shape.offset = static_cast<uint32_t>(instructions_[site.instruction].offset);
+            shape.result = site.thread || root.presence != kPresent ? GS_KIND_NOTHING : root.kind;
+            shape.arguments = site.arguments;
+            function_.callShapes.push_back(std::move(shape));
+        }
+    }
+
+    GSFunction& function_;
+    const std::vector<GSSlotKind>& memberKinds_;
+    std::vector<GSInstruction> instructions_;
+    std::vector<int32_t> indexAt_;
+    std::vector<int32_t> callAt_;
+    std::vector<CallSite> calls_;
+    std::vector<GSSlotKind> frameKinds_;
+    size_t depthLimit_ = 0;
+    std::vector<bool> joins_;  // instructions where paths may meet
+    std::vector<std::optional<AbstractStack>> states_;
+    std::vector<bool> reached_;
+    std::vector<size_t> worklist_;
+    bool learned_ = false;
+};
+
+}  // namespace
+
+bool VerifyGSKinds(GSFunction& function, const std::vector<GSSlotKind>& memberKinds) {
+    function.callShapes.clear();
+    if (function.code.empty()) return true;
+    return KindWalker(function, memberKinds).Verify();
+}
