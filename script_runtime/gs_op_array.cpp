@@ -3,6 +3,7 @@
 // storage cannot be had ends the run with ER_ArrayOutOfBounds, as a bad range does.
 #include "script_runtime/gs_context.h"
 #include "script_runtime/gs_op_hot.h"
+#include "script_runtime/gs_op_range_store.h"
 
 namespace GSInterpreter {
 
@@ -92,24 +93,11 @@ bool ArrayRange(GSRun& run) {
     return true;
 }
 
-// a, end, start, src -> (src when kept): the range of a replaced by src's elements.
+// The array of a reference, of either element kind (one function for the template).
+GSArray* AnyArrayOf(GSSlot* reference) { return ArrayOf(reference); }
+
 template <bool kKeep>
-bool ArrayRangeStore(GSRun& run) {
-    GSSlot* reference = RefOf(run.sp[-3]);
-    if (!reference) return run.Fail(ER_NullArrayReference);
-    GSSlot* source = RefOf(*run.sp);
-    if (!ArrayOf(reference) || (source && !ArrayOf(source))) return run.Fail(ER_IllegalInstruction);
-    const GSArray* other = source ? ArrayOf(source) : nullptr;
-    if (!GSArray::ReplaceRange(*ArrayOf(reference), run.sp[-1].i, run.sp[-2].i, other))
-        return run.Fail(ER_ArrayOutOfBounds);
-    run.sp -= kKeep ? 3 : 4;
-    if (kKeep)
-        *run.sp = GSPointerSlot(source);
-    else
-        GSReleaseReference(source);
-    GSReleaseReference(reference);
-    return true;
-}
+constexpr auto ArrayRangeStore = RangeStore<GSArray, ER_NullArrayReference, AnyArrayOf, kKeep>;
 
 }  // namespace
 

@@ -7,6 +7,7 @@
 #include "script_runtime/gs_context.h"
 #include "script_runtime/gs_interpreter.h"
 #include "script_runtime/gs_library.h"
+#include "script_runtime/gs_op_range_store.h"
 #include "script_runtime/gs_opcode.h"
 #include "script_runtime/gs_string.h"
 
@@ -120,24 +121,8 @@ bool StringRange(GSRun& run) {
     return true;
 }
 
-// s, end, start, src -> (src when kept).
 template <bool kKeep>
-bool StringRangeStore(GSRun& run) {
-    GSSlot* reference = RefOf(run.sp[-3]);
-    if (!reference) return run.Fail(ER_NullStringReference);
-    GSSlot* source = RefOf(*run.sp);
-    if (!StringOf(reference) || !NullOrString(source)) return run.Fail(ER_IllegalInstruction);
-    const GSString* other = source ? StringOf(source) : nullptr;
-    if (!GSString::ReplaceRange(*StringOf(reference), run.sp[-1].i, run.sp[-2].i, other))
-        return run.Fail(ER_ArrayOutOfBounds);
-    run.sp -= kKeep ? 3 : 4;
-    if (kKeep)
-        *run.sp = GSPointerSlot(source);
-    else
-        GSReleaseReference(source);
-    GSReleaseReference(reference);
-    return true;
-}
+constexpr auto StringRangeStore = RangeStore<GSString, ER_NullStringReference, StringOf, kKeep>;
 
 // Null counts as the empty string against a string, byte order otherwise.
 int32_t Compared(GSSlot* a, GSSlot* b) {
