@@ -16,9 +16,9 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <string>
 
+#include "bench/run_summary.h"
 #include "script_compiler/gs_compile_log.h"
 #include "script_compiler/gs_compiler.h"
 
@@ -162,33 +162,15 @@ void CompileLua(benchmark::State& state) {
 BENCHMARK(CompileScript)->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(2.0);
 BENCHMARK(CompileLua)->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(2.0);
 
-class SummaryReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            const auto speed = run.counters.find("lines_per_second");
-            if (speed != run.counters.end()) speeds_[run.run_name.function_name] = speed->second.value;
-        }
-    }
-    double Speed(const std::string& name) const {
-        const auto found = speeds_.find(name);
-        return found == speeds_.end() ? 0 : found->second;
-    }
-
-private:
-    std::map<std::string, double> speeds_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    SummaryReporter reporter;
+    RunSummary reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    const double own = reporter.Speed("CompileScript");
-    const double peer = reporter.Speed("CompileLua");
+    const double own = reporter.Counter("CompileScript", "lines_per_second");
+    const double peer = reporter.Counter("CompileLua", "lines_per_second");
     std::printf("\nScript compiler, %d lines: %.0f lines/s; luac5.4, %d lines: %.0f lines/s; "
                 "ratio %.2fx\n", kLines, own, kLines, peer, peer > 0 ? own / peer : 0);
     benchmark::Shutdown();

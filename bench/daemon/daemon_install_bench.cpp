@@ -11,11 +11,11 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "bench/run_summary.h"
 #include "daemon/asset_install.h"
 #include "daemon/asset_table.h"
 #include "daemon/daemon_record.h"
@@ -188,49 +188,26 @@ void InstallArchive(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * count);
 }
 
-// Keeps each run's seconds per iteration, wall clock and CPU, for the summary.
-class SummaryReporter : public benchmark::ConsoleReporter {
-  public:
-    struct Seconds {
-        double real = 0;
-        double cpu = 0;
-    };
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.iterations <= 0 || run.error_occurred) continue;
-            const double iterations = static_cast<double>(run.iterations);
-            seconds_[run.benchmark_name()] = {run.real_accumulated_time / iterations,
-                                              run.cpu_accumulated_time / iterations};
-        }
-    }
-    Seconds Of(const std::string& name) const {
-        auto found = seconds_.find(name);
-        return found == seconds_.end() ? Seconds{} : found->second;
-    }
-
-  private:
-    std::map<std::string, Seconds> seconds_;
-};
-
 std::string Name(const char* kind, int count) {
-    return std::string(kind) + "/" + std::to_string(count) + "/iterations:1/real_time";
+    return std::string(kind) + "/" + std::to_string(count);
 }
 
 // The wall clock decides (the installs flush every asset to disk); the CPU time, which
 // leaves the disk's waits out, is shown beside it.
-void PrintSummary(const SummaryReporter& reporter) {
+void PrintSummary(const RunSummary& reporter) {
     std::printf("\nTime per asset at %d assets as a multiple of the time at %d (same run)\n",
                 kLarge, kSmall);
     for (const char* kind : {"folders", "archive"}) {
-        const SummaryReporter::Seconds small = reporter.Of(Name(kind, kSmall));
-        const SummaryReporter::Seconds large = reporter.Of(Name(kind, kLarge));
-        if (small.real <= 0 || large.real <= 0 || small.cpu <= 0) continue;
-        const double growth = (large.real / kLarge) / (small.real / kSmall);
-        const double cpuGrowth = (large.cpu / kLarge) / (small.cpu / kSmall);
+        const double small = reporter.RealSeconds(Name(kind, kSmall));
+        const double large = reporter.RealSeconds(Name(kind, kLarge));
+        const double smallCpu = reporter.CpuSeconds(Name(kind, kSmall));
+        const double largeCpu = reporter.CpuSeconds(Name(kind, kLarge));
+        if (small <= 0 || large <= 0 || smallCpu <= 0) continue;
+        const double growth = (large / kLarge) / (small / kSmall);
+        const double cpuGrowth = (largeCpu / kLarge) / (smallCpu / kSmall);
         std::printf("%-8s %7.3f ms/asset at %5d, %7.3f ms/asset at %5d: %5.2fx (CPU %5.2fx; "
                     "limit %.2fx) %s\n",
-                    kind, 1000 * small.real / kSmall, kSmall, 1000 * large.real / kLarge, kLarge,
+                    kind, 1000 * small / kSmall, kSmall, 1000 * large / kLarge, kLarge,
                     growth, cpuGrowth, kAllowedGrowth, growth <= kAllowedGrowth ? "met" : "MISSED");
     }
 }
@@ -256,7 +233,7 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     RegisterAll();
-    SummaryReporter reporter;
+    RunSummary reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     PrintSummary(reporter);
     benchmark::Shutdown();

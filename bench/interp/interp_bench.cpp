@@ -13,9 +13,9 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <string>
 
+#include "bench/run_summary.h"
 #include "script_compiler/gs_compile_log.h"
 #include "script_compiler/gs_compiler.h"
 #include "script_runtime/gs_class.h"
@@ -145,30 +145,15 @@ void Lua(benchmark::State& state) { RunSieve<LuaSieve>(state, "the Lua source di
 BENCHMARK(ScriptInterpreter)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
 BENCHMARK(Lua)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
 
-class SummaryReporter : public benchmark::ConsoleReporter {
-  public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) times_[run.run_name.function_name] = run.GetAdjustedCPUTime();
-    }
-    double Time(const std::string& name) const {
-        const auto found = times_.find(name);
-        return found == times_.end() ? 0 : found->second;
-    }
-
-  private:
-    std::map<std::string, double> times_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    SummaryReporter reporter;
+    RunSummary reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    const double own = reporter.Time("ScriptInterpreter");
-    const double peer = reporter.Time("Lua");
+    const double own = reporter.CpuSeconds("ScriptInterpreter") * 1e6;
+    const double peer = reporter.CpuSeconds("Lua") * 1e6;
     std::printf("\nSieve below %d: script interpreter %.0f us, Lua 5.4 %.0f us per call; "
                 "speed ratio %.2fx of Lua's\n", kLimit, own, peer, own > 0 ? peer / own : 0);
     benchmark::Shutdown();

@@ -16,12 +16,12 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <map>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "bench/run_summary.h"
 #include "client/kav/kav_client.h"
 #include "client/kav/kav_link_format.h"
 #include "client/net/net_resolver.h"
@@ -286,7 +286,7 @@ void BarePingPong(benchmark::State& state) {
 }
 
 std::string Name(const char* kind, int64_t size) {
-    return std::string(kind) + "/" + std::to_string(size) + "/real_time";
+    return std::string(kind) + "/" + std::to_string(size);
 }
 
 // Registered as "<kind>/<payload size>/real_time": the work spans threads, so the wall
@@ -300,34 +300,13 @@ void RegisterAll() {
     }
 }
 
-// Keeps each run's rate for the summary.
-class SummaryReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            const auto rate = run.counters.find("items_per_second");
-            if (rate != run.counters.end()) rates_[run.benchmark_name()] = rate->second.value;
-        }
-    }
-    // The median of repeated runs (--benchmark_repetitions) when there is one.
-    double Rate(const std::string& name) const {
-        auto found = rates_.find(name + "_median");
-        if (found == rates_.end()) found = rates_.find(name);
-        return found == rates_.end() ? 0 : found->second;
-    }
-
-private:
-    std::map<std::string, double> rates_;
-};
-
-void PrintSummary(const SummaryReporter& reporter) {
+void PrintSummary(const RunSummary& reporter) {
     std::printf("\nTransactions per second as a multiple of a bare TCP ping-pong (same run)\n");
     std::printf("%-8s %9s %9s %9s %9s\n", "payload", "bare /s", "raw", "echo", "transact");
     for (const int64_t size : kPayloadSizes) {
-        const double bare = reporter.Rate(Name("bare", size));
+        const double bare = reporter.Counter(Name("bare", size), "items_per_second");
         const auto multiple = [&](const char* kind) {
-            return bare > 0 ? reporter.Rate(Name(kind, size)) / bare : 0;
+            return bare > 0 ? reporter.Counter(Name(kind, size), "items_per_second") / bare : 0;
         };
         const double link = multiple("transact");
         std::printf("%-8lld %9.0f %8.2fx %8.2fx %8.2fx (target 0.50x) %s\n",
@@ -342,7 +321,7 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     RegisterAll();
-    SummaryReporter reporter;
+    RunSummary reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     PrintSummary(reporter);
     KAVClient::Shutdown();

@@ -8,11 +8,11 @@
 #include <zlib.h>
 
 #include <cstdio>
-#include <map>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "bench/run_summary.h"
 #include "engine/io_slave.h"
 #include "foundation/lzss/lzss_compress.h"
 #include "lzss_corpora.h"
@@ -155,37 +155,18 @@ void RegisterAll() {
     }
 }
 
-// Keeps each run's speed for the summary.
-class SummaryReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            const auto speed = run.counters.find("bytes_per_second");
-            if (speed != run.counters.end()) speeds_[run.benchmark_name()] = speed->second.value;
-        }
-    }
-
-    double Speed(const std::string& name) const {
-        const auto found = speeds_.find(name);
-        return found == speeds_.end() ? 0 : found->second;
-    }
-
-private:
-    std::map<std::string, double> speeds_;
-};
-
 // One line per corpus and pair, then the targets: flag-word decoding at least 2 x
 // inflate, Huffman decoding at least 0.25 x inflate, level 5 compression at least as
 // fast as zlib level 6.
-void PrintSummary(const SummaryReporter& reporter) {
+void PrintSummary(const RunSummary& reporter) {
+    const auto speed = [&](const std::string& name) { return reporter.Counter(name, "bytes_per_second"); };
     std::printf("\nLZSS speed as a multiple of its zlib peer (same corpus, same run)\n");
     std::printf("%-8s %-16s %10s %12s\n", "corpus", "pair", "compress", "decompress");
     for (const Corpus& corpus : Corpora()) {
         for (const Pair& pair : kPairs) {
             const auto multiple = [&](const char* operation) {
-                const double peer = reporter.Speed(Name(operation, corpus, "zlib", pair.zlib));
-                const double own = reporter.Speed(Name(operation, corpus, "lzss", pair.lzss));
+                const double peer = speed(Name(operation, corpus, "zlib", pair.zlib));
+                const double own = speed(Name(operation, corpus, "lzss", pair.lzss));
                 return peer > 0 ? own / peer : 0;
             };
             const std::string label =
@@ -197,27 +178,27 @@ void PrintSummary(const SummaryReporter& reporter) {
     std::printf("\nLZSS decoding into a byte slave as a multiple of decoding into a block\n");
     for (const Corpus& corpus : Corpora()) {
         for (const Pair& pair : kPairs) {
-            const double block = reporter.Speed(Name("decompress", corpus, "lzss", pair.lzss));
+            const double block = speed(Name("decompress", corpus, "lzss", pair.lzss));
             const double slave =
-                reporter.Speed(Name("decompress", corpus, "lzss-slave", pair.lzss));
+                speed(Name("decompress", corpus, "lzss-slave", pair.lzss));
             std::printf("%-8s lzss-%d %9.2fx\n", corpus.name, pair.lzss,
                         block > 0 ? slave / block : 0);
         }
     }
     std::printf("\nTargets against zlib-6 (decompression) and zlib-6 (compression):\n");
     for (const Corpus& corpus : Corpora()) {
-        const double inflate = reporter.Speed(Name("decompress", corpus, "zlib", 6));
-        const double deflate = reporter.Speed(Name("compress", corpus, "zlib", 6));
+        const double inflate = speed(Name("decompress", corpus, "zlib", 6));
+        const double deflate = speed(Name("compress", corpus, "zlib", 6));
         const struct {
             const char* what;
             double own;
             double peer;
             double target;
         } checks[] = {
-            {"lzss-1 decompress", reporter.Speed(Name("decompress", corpus, "lzss", 1)), inflate, 2},
-            {"lzss-5 decompress", reporter.Speed(Name("decompress", corpus, "lzss", 5)), inflate, 2},
-            {"lzss-9 decompress", reporter.Speed(Name("decompress", corpus, "lzss", 9)), inflate, 0.25},
-            {"lzss-5 compress", reporter.Speed(Name("compress", corpus, "lzss", 5)), deflate, 1},
+            {"lzss-1 decompress", speed(Name("decompress", corpus, "lzss", 1)), inflate, 2},
+            {"lzss-5 decompress", speed(Name("decompress", corpus, "lzss", 5)), inflate, 2},
+            {"lzss-9 decompress", speed(Name("decompress", corpus, "lzss", 9)), inflate, 0.25},
+            {"lzss-5 compress", speed(Name("compress", corpus, "lzss", 5)), deflate, 1},
         };
         for (const auto& check : checks) {
             const double multiple = check.peer > 0 ? check.own / check.peer : 0;
@@ -233,7 +214,7 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     RegisterAll();
-    SummaryReporter reporter;
+    RunSummary reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     PrintSummary(reporter);
     benchmark::Shutdown();

@@ -6,46 +6,19 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <map>
 #include <string>
 #include <vector>
 
+#include "bench/run_summary.h"
 #include "scale_bench.h"
 
 namespace {
 
-// Keeps each run's per-tag time and real time, by name.
-class SummaryReporter : public benchmark::ConsoleReporter {
-  public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            const auto perTag = run.counters.find(kPerTagCounter);
-            if (perTag != run.counters.end()) perTag_[run.benchmark_name()] = perTag->second.value;
-            seconds_[run.benchmark_name()] = run.GetAdjustedRealTime() /
-                                             benchmark::GetTimeUnitMultiplier(run.time_unit);
-        }
-    }
-
-    double PerTag(const std::string& name) const { return Find(perTag_, name); }
-    double Seconds(const std::string& name) const { return Find(seconds_, name); }
-
-  private:
-    // The run of that name, with or without the options that follow it ("/min_time:...").
-    static double Find(const std::map<std::string, double>& from, const std::string& name) {
-        for (const auto& [run, value] : from)
-            if (run == name || run.rfind(name + "/", 0) == 0) return value;
-        return 0;
-    }
-    std::map<std::string, double> perTag_;
-    std::map<std::string, double> seconds_;
-};
-
-void PrintSummary(const SummaryReporter& reporter) {
+void PrintSummary(const RunSummary& reporter) {
     std::vector<double> perTag;
     std::printf("\nParse time per tag of one container (same run)\n");
     for (int count : kScaleTagCounts) {
-        const double seconds = reporter.PerTag("BM_TextParseTags/" + std::to_string(count));
+        const double seconds = reporter.Counter("BM_TextParseTags/" + std::to_string(count), kPerTagCounter);
         if (seconds <= 0) continue;
         perTag.push_back(seconds);
         std::printf("%8d tags: %8.1f ns per tag\n", count, seconds * 1e9);
@@ -56,10 +29,10 @@ void PrintSummary(const SummaryReporter& reporter) {
         std::printf("slowest / fastest per tag: %.2fx (target at most 2.00x) %s\n", ratio,
                     ratio <= 2 ? "met" : "MISSED");
     }
-    const double peer = reporter.Seconds("BM_ArchiveChecksumPeer");
+    const double peer = reporter.RealSeconds("BM_ArchiveChecksumPeer");
     std::printf("\nChecksum of a 65,536-file archive folder (target within 1 s)\n");
     for (const char* name : {"BM_ArchiveChecksumInMemory", "BM_ArchiveChecksumReadBack"}) {
-        const double seconds = reporter.Seconds(name);
+        const double seconds = reporter.RealSeconds(name);
         if (seconds <= 0) continue;
         std::printf("%-28s %8.1f ms, %6.1fx its peer %s\n", name, seconds * 1e3,
                     peer > 0 ? seconds / peer : 0, seconds <= 1 ? "met" : "MISSED");
@@ -71,7 +44,7 @@ void PrintSummary(const SummaryReporter& reporter) {
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    SummaryReporter reporter;
+    RunSummary reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     PrintSummary(reporter);

@@ -15,10 +15,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <string>
 #include <vector>
 
+#include "bench/run_summary.h"
 #include "content3d/program_plugins.h"
 #include "content3d/textures/compress_ascii_resource.h"
 #include "engine/file.h"
@@ -170,31 +170,11 @@ void RegisterAll() {
     }
 }
 
-// Keeps each run's images per second (the mean when repeated) for the summary.
-class SummaryReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "mean") continue;
-            const auto speed = run.counters.find("items_per_second");
-            if (speed != run.counters.end()) speeds_[run.run_name.function_name] = speed->second.value;
-        }
-    }
-    double Speed(const std::string& name) const {
-        const auto found = speeds_.find(name);
-        return found == speeds_.end() ? 0 : found->second;
-    }
-
-private:
-    std::map<std::string, double> speeds_;
-};
-
-void PrintSummary(const SummaryReporter& reporter) {
+void PrintSummary(const RunSummary& reporter) {
     std::printf("\nConversion speed as a multiple of nvtt called directly (same pixels, same run)\n");
     for (const Pair& pair : kPairs) {
-        const double own = reporter.Speed(Name("conversion", pair.format));
-        const double peer = reporter.Speed(Name("nvtt", pair.format));
+        const double own = reporter.Counter(Name("conversion", pair.format), "items_per_second");
+        const double peer = reporter.Counter(Name("nvtt", pair.format), "items_per_second");
         const double multiple = peer > 0 ? own / peer : 0;
         std::printf("%-6s %6.2fx (target 0.90x) %s\n", pair.format, multiple,
                     multiple >= 0.9 ? "met" : "MISSED");
@@ -207,7 +187,7 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     RegisterAll();
-    SummaryReporter reporter;
+    RunSummary reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     PrintSummary(reporter);
     benchmark::Shutdown();

@@ -11,11 +11,11 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "bench/run_summary.h"
 #include "foundation/streams/little_endian.h"
 #include "script_compiler/gs_compile_log.h"
 #include "script_compiler/gs_compiler.h"
@@ -121,30 +121,15 @@ void TypedPass(benchmark::State& state) {
 BENCHMARK(LoadLibrary)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(TypedPass)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
-class SummaryReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) times_[run.run_name.function_name] = run.GetAdjustedRealTime();
-    }
-    double Time(const std::string& name) const {
-        const auto found = times_.find(name);
-        return found == times_.end() ? 0 : found->second;
-    }
-
-private:
-    std::map<std::string, double> times_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    SummaryReporter reporter;
+    RunSummary reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    const double load = reporter.Time("LoadLibrary");
-    const double typed = reporter.Time("TypedPass");
+    const double load = reporter.RealSeconds("LoadLibrary") * 1e3;
+    const double typed = reporter.RealSeconds("TypedPass") * 1e3;
     const double without = load - typed;
     std::printf("\nLibrary of %d lines: load %.2f ms, of which the typed pass %.2f ms; load with the pass / "
                 "without it: %.2fx\n", kLines, load, typed, without > 0 ? load / without : 0);
