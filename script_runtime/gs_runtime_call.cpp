@@ -8,6 +8,7 @@
 #include "script_runtime/gs_library.h"
 #include "script_runtime/gs_machine.h"
 #include "script_runtime/gs_script_instance.h"
+#include "script_runtime/gs_slot_kind.h"
 #include "script_runtime/gs_thread.h"
 
 namespace {
@@ -57,6 +58,16 @@ bool StartThread(const GSFunction& function, GSSlot* me, std::span<const GSSlot>
     return false;
 }
 
+// The finished function's result word goes to `result`; without a result address a
+// reference result is released, as the restore that follows drops the slot holding it.
+void TakeResult(const GSFunction& function, GSSlot value, GSSlot* result) {
+    if (function.returnType == 0) return;
+    if (result)
+        *result = value;
+    else if (GSResultKindOf(function.returnType) == GS_KIND_REFERENCE)
+        GSReleaseReference(static_cast<GSSlot*>(value.p));
+}
+
 }  // namespace
 
 GSExecResult GSRuntime::RunNested(GSThread& thread, const GSFunction& function, GSSlot* me,
@@ -69,7 +80,7 @@ GSExecResult GSRuntime::RunNested(GSThread& thread, const GSFunction& function, 
         return ER_StackOverflow;
     }
     const GSExecResult run = thread.Execute(0.0f);
-    if (run == ER_Done && result && function.returnType != 0) *result = *thread.Stack().Top();
+    if (run == ER_Done) TakeResult(function, *thread.Stack().Top(), result);
     thread.RestoreState(saved);
     return run;
 }

@@ -28,7 +28,8 @@ class GSRuntime {
 
     // Runs the function with `me` (a reference is added for the frame) to completion on the
     // thread as a nested run. The result is the run's; on ER_Done the function's result word,
-    // if it has one and `result` is given, is written there.
+    // if it has one, is written to `result`, or released when it is a reference and no
+    // `result` is given.
     static GSExecResult RunNested(GSThread& thread, const GSFunction& function, GSSlot* me,
                                   std::span<const GSSlot> arguments, GSSlot* result);
 };

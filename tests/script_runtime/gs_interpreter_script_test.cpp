@@ -127,6 +127,15 @@ TEST_F(GSInterpreterScriptTest, CallScriptFunctionResults) {
     EXPECT_TRUE(gstest::LogLines().empty());
 }
 
+// A caller that gives no result address gets nothing: a reference result is let go, so the
+// heap check of the teardown finds the strings and arrays it made gone.
+TEST_F(GSInterpreterScriptTest, AResultNobodyTakesIsReleased) {
+    auto* who = new GSString(&context_, "world");
+    EXPECT_TRUE(Call(shape_, "Shape", "$string@Shape::Greet(string)", nullptr, {GSPointerSlot(who->GetReference())}));
+    EXPECT_TRUE(Call(shape_, "Shape", "$int[]@Shape::Squares(int)", nullptr, {Int(5)}));
+    EXPECT_TRUE(Call(shape_, "Shape", "$int@Shape::Sum(int)", nullptr, {Int(3)}));
+}
+
 // The call through Base's function runs Shape's override, whose inherited call reaches
 // Base's own.
 TEST_F(GSInterpreterScriptTest, OverridesAndInheritedCalls) {
