@@ -23,7 +23,6 @@ struct FontCacheEntry {
     int32_t height = 0;
     Kiv::PString charSet;  // may be null
     Kiv::PString face;
-    Kiv::PString third;    // always null
     std::unique_ptr<TTFont> font;
 };
 
