@@ -2,6 +2,7 @@
 // height, covered ranges, failing draws, a fallback font), the rest is the text, measured
 // and then drawn glyph by glyph into a small bitmap as script images draw it. Every cell
 // reported lies inside the atlas, and nothing reads or writes outside a bitmap.
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -16,9 +17,18 @@ namespace {
 constexpr uint32_t kStyleMask = TTFont::kBold | TTFont::kUnderline | TTFont::kItalic |
                                 TTFont::kStrikeOut | TTFont::kShadow | TTFont::kAntiAliased;
 
-// Glyphs for Basic Latin and Cyrillic whose widths and ink follow from the code point, some
-// of them wider or narrower than their ink, with negative bearings.
-void AddGlyphs(FakeGlyphRasteriser& rasteriser, int32_t height) {
+// A rasteriser per height with glyphs for Basic Latin and Cyrillic whose widths and ink
+// follow from the code point, some wider or narrower than their ink, with negative
+// bearings. Made once per height; what a run sets or records is reset.
+FakeGlyphRasteriser& RasteriserFor(int32_t height) {
+    static std::map<int32_t, FakeGlyphRasteriser> made;
+    FakeGlyphRasteriser& rasteriser = made[height];
+    rasteriser.requests.clear();
+    rasteriser.draws.clear();
+    rasteriser.failedDraws.clear();
+    rasteriser.bits = FakeGlyphRasteriser::BasicLatin();
+    rasteriser.metrics = {height, height};
+    if (!rasteriser.glyphs.empty()) return rasteriser;
     for (uint32_t c = 0x21; c <= 0x4FF; c = c == 0x7E ? 0x400 : c + 1) {
         const uint32_t body = c % 11;
         const std::string row = std::string(body + c % 3, '#') + "o";
@@ -26,6 +36,7 @@ void AddGlyphs(FakeGlyphRasteriser& rasteriser, int32_t height) {
                                 std::vector<std::string>(size_t(height) + c % 3, row)};
     }
     rasteriser.glyphs[' '] = {{0, 0, 3}, {}};
+    return rasteriser;
 }
 
 void DrawText(TTFont& font, std::string_view text, Kiv::Bitmap& target) {
@@ -53,17 +64,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 4) return 0;
     const uint32_t flags = data[0] & kStyleMask;
     const int32_t height = 1 + data[1] % 40;
-    FakeGlyphRasteriser rasteriser;
-    rasteriser.metrics = {height, height - data[2] % 4};
+    FakeGlyphRasteriser& rasteriser = RasteriserFor(height);
+    rasteriser.metrics.ascent -= data[2] % 4;
     if (data[2] & 0x10) rasteriser.bits.Set(9);
     if (data[2] & 0x20) rasteriser.bits.Set(31);
     if (data[2] & 0x40) rasteriser.failedDraws = {u'A', u'e', u'?'};
-    AddGlyphs(rasteriser, height);
 
-    FakeGlyphRasteriser cyrillic;
+    FakeGlyphRasteriser& cyrillic = RasteriserFor(2 * height);
     cyrillic.bits = {};
     cyrillic.bits.Set(9);
-    AddGlyphs(cyrillic, 2 * height);
     TTFont fallback(cyrillic, nullptr);
     fuzz::Require(fallback.Init("russian", "Fallback", 2 * height, flags), "the fallback is made");
     if (data[3] & 1) TTFont::SetFallbackFont(&fallback);
