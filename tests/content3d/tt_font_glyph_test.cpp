@@ -134,6 +134,37 @@ TEST_F(TTFontGlyphTest, WhatIsDrawnForACodePoint) {
     }
 }
 
+TEST_F(TTFontGlyphTest, TheFallbackDrawsItsGlyphIntoThisAtlas) {
+    FakeGlyphRasteriser cyrillic;
+    cyrillic.bits = {};
+    cyrillic.bits.Set(9);
+    cyrillic.glyphs[0x416] = {{2, 9, 1}, {"#"}};
+    auto fallback = std::make_unique<TTFont>(cyrillic, nullptr);
+    ASSERT_TRUE(fallback->Init(nullptr, "Other", 12, 0));
+    const auto font = Make();
+    TTFont::SetFallbackFont(fallback.get());
+    GlyphPlacement zhe, a;
+    ASSERT_TRUE(font->GetGlyph(0x416, zhe));
+    ASSERT_TRUE(font->GetGlyph('A', a));
+    TTFont::SetFallbackFont(nullptr);
+    ASSERT_EQ(cyrillic.draws.size(), 1u);
+    EXPECT_EQ(cyrillic.draws[0].unit, u'\u0416');
+    EXPECT_EQ(cyrillic.draws[0].x, 0 - 2);
+    ASSERT_EQ(rasteriser_.draws.size(), 1u) << "the font's own glyphs are drawn by it";
+    EXPECT_EQ(rasteriser_.draws[0].unit, u'A');
+    EXPECT_EQ(zhe.b, 9u);
+    EXPECT_EQ(font->GetAtlas()->PixelAt(0, 0)[3], 255) << "drawn into this font's atlas";
+    EXPECT_EQ(fallback->GetAtlas()->PixelAt(0, 0)[3], 0);
+
+    fallback.reset();
+    GlyphPlacement kept;
+    ASSERT_TRUE(font->GetGlyph(0x416, kept)) << "a held glyph outlives the fallback font";
+    EXPECT_EQ(kept.u, zhe.u);
+    EXPECT_EQ(kept.b, 9u);
+    EXPECT_EQ(kept.a, 2);
+    EXPECT_EQ(kept.c, 1);
+}
+
 TEST_F(TTFontGlyphTest, AFailedDrawFreesTheCell) {
     rasteriser_.failedDraws = {u'A'};
     const auto font = Make();
