@@ -61,8 +61,8 @@ bool TTFont::GetGlyph(uint32_t codePoint, GlyphPlacement& placement) {
 // Draws the glyph into the first cell of the use-ordered list: the cell's index, or -1
 // when no cell is free. A failed draw leaves the cell free (code point 0).
 int32_t TTFont::FillCell(uint32_t codePoint, const GlyphSource& source) {
-    if (firstCell_ < 0 || cells_[firstCell_].useCount != 0) return -1;
     EnsureDC();
+    if (firstCell_ < 0 || cells_[firstCell_].useCount != 0) return -1;
     const int32_t index = firstCell_;
     GlyphCell& cell = cells_[index];
     if (cell.codePoint != 0) cellMap_.erase(cell.codePoint);
