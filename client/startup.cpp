@@ -14,7 +14,7 @@
 #include "engine/log.h"
 #include "foundation/jobs/worker_job_queue.h"
 #include "validation/data_manager.h"
-#include "validation/error_handler.h"
+#include "validation/darodi/error_handler.h"
 
 namespace KodrinUtil {
 

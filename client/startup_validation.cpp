@@ -4,7 +4,7 @@
 #include "client/startup_state.h"
 #include "client/startup_steps.h"
 #include "validation/data_manager.h"
-#include "validation/error_handler.h"
+#include "validation/darodi/error_handler.h"
 
 namespace KodrinUtil {
 

@@ -25,7 +25,7 @@
 #include "foundation/text/interface_text.h"
 #include "foundation/jobs/worker_job_queue.h"
 #include "validation/data_manager.h"
-#include "validation/error_handler.h"
+#include "validation/darodi/error_handler.h"
 
 namespace {
 
