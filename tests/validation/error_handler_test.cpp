@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "validation/darodi/error_handler.h"
+#include "validation_test_support.h"
 
 namespace {
 
@@ -81,13 +82,14 @@ TEST_F(ErrorHandlerTest, SetEntriesCopiesTheList) {
 }
 
 TEST_F(ErrorHandlerTest, EchoPrintsThePrefixAndTheFinding) {
+    validation_test::TempFolder folder;
+    validation_test::ScopedInterfaceText text(folder, "$tet_eh_warning \"W: \"\n");
     handler.SetEcho(true);
     testing::internal::CaptureStdout();
     handler.Warning(Kiv::PString("loose wheel"));
     handler.Warning(Kiv::PString("loose wheel")); // dropped: not echoed
     const std::string out = testing::internal::GetCapturedStdout();
-    // Without an interface-text file the prefix is its key.
-    EXPECT_EQ(out, "$tet_eh_warningloose wheel\n");
+    EXPECT_EQ(out, "W: loose wheel\n");
 }
 
 TEST(ErrorHandlerInstance, LivesFromCreateToDestroy) {
