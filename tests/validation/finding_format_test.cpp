@@ -5,6 +5,7 @@
 #include <string>
 
 #include "validation/darodi/finding_format.h"
+#include "validation_test_support.h"
 
 namespace {
 
@@ -54,6 +55,15 @@ TEST(FindingFormat, BoundsWidthPrecisionAndLength) {
     const std::string huge(10000, 'a');
     EXPECT_EQ(FormatFindingText("%s%s", {huge, huge}).size(), DAROdi::kMaxFindingBytes);
     EXPECT_EQ(FormatFindingText(huge, {}).size(), DAROdi::kMaxFindingBytes);
+}
+
+TEST(FindingFormat, FillsTheInterfaceTextOfAKey) {
+    validation_test::TempFolder folder;
+    validation_test::ScopedInterfaceText text(
+        folder, "$tet_wheels                             \"%s has %d wheels, %n\"\n");
+    EXPECT_EQ(DAROdi::FormatFinding("$tet_wheels", "Wagon", 4),
+              Kiv::PString("Wagon has 4 wheels, %n"));
+    EXPECT_EQ(DAROdi::FormatFinding("$tet_missing", 1), Kiv::PString("$tet_missing"));
 }
 
 } // namespace
