@@ -3,8 +3,8 @@
 #include "client/startup_objects.h"
 #include "client/startup_state.h"
 #include "client/startup_steps.h"
-#include "validation/data_manager.h"
-#include "validation/error_handler.h"
+#include "validation/darodi/data_manager.h"
+#include "validation/darodi/error_handler.h"
 
 namespace KodrinUtil {
 
