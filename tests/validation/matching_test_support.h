@@ -80,6 +80,9 @@ class MatchingFixture {
         ACSChunkRef config;
         config.LoadFromFile(install_.LocalFolder("box").c_str(), "config.txt", "txt", false);
         root.reset();
+        DAROdi::DataManager& manager = DAROdi::DataManager::Instance();
+        manager.aliasFlag = false; // as the driver leaves them after each asset
+        manager.meshFailed = false;
         DAROdi::ErrorHandler::Instance()->Clear();
         root = std::make_unique<DAROdi::Container>();
         return root->ResolveKind(config);

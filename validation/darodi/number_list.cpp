@@ -1,12 +1,12 @@
 // Parsing numbers of tag values and the size check of vector values.
 #include "validation/darodi/number_list.h"
 
-#include <cerrno>
-#include <charconv>
 #include <cfloat>
 #include <climits>
 #include <limits>
 #include <cstdlib>
+#include <locale.h>
+#include <stdlib.h>
 #include <string>
 
 #include "validation/darodi/data_manager.h"
@@ -19,10 +19,6 @@ namespace {
 
 constexpr float kArraySizeBuild = 2.89f;
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
-}
-
 // Out-of-range doubles become infinities rather than undefined conversions.
 float ToFloat(double value) {
     if (value > static_cast<double>(FLT_MAX)) return std::numeric_limits<float>::infinity();
@@ -30,21 +26,12 @@ float ToFloat(double value) {
     return static_cast<float>(value);
 }
 
-std::string_view SkipBlanks(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front()))
-        text.remove_prefix(1);
-    return text;
-}
-
 } // namespace
 
 double ParseFloatC(std::string_view text) {
-    text = SkipBlanks(text);
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-    double value = 0.0;
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (result.ec == std::errc::invalid_argument) return 0.0;
-    return value;
+    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    const std::string copy(text);
+    return strtod_l(copy.c_str(), nullptr, cLocale);
 }
 
 float ParseFloatToFloatC(std::string_view text) {
@@ -53,7 +40,6 @@ float ParseFloatToFloatC(std::string_view text) {
 
 int ParseIntC(std::string_view text) {
     const std::string copy(text);
-    errno = 0;
     const long value = std::strtol(copy.c_str(), nullptr, 10);
     if (value > INT_MAX) return INT_MAX;
     if (value < INT_MIN) return INT_MIN;

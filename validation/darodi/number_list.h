@@ -10,7 +10,7 @@ namespace DAROdi {
 
 class Tag;
 
-// atof in the "C" locale: leading blanks skipped, the longest number read, else 0.
+// atof in the "C" locale (strtod with the "C" locale object), whatever the process locale.
 double ParseFloatC(std::string_view text);
 // atof in the "C" locale as a float; beyond the float range an infinity.
 float ParseFloatToFloatC(std::string_view text);
