@@ -70,8 +70,7 @@ class MatchingFixture {
 
   public:
     explicit MatchingFixture(const char* fixture) : install_(FixtureFolder(fixture), kFindingTexts) {
-        DAROdi::DataManager::Instance().SetAssetLocation(Kiv::PString("local"),
-                                                         install_.LocalFolder("box").c_str());
+        DAROdi::DataManager::Instance().SetAssetLocation(Kiv::PString("local"), "box");
     }
 
     // A new root matched against the config text; the findings of the match only.

@@ -14,8 +14,10 @@ namespace DAROdi::Rules {
 
 namespace {
 
+// The grandparent of the tag's container: the container that holds the mesh.
 Container* Grandparent(const Tag& tag) {
-    return tag.parent ? tag.parent->parent : nullptr;
+    const Container* parent = tag.parent ? tag.parent->parent : nullptr;
+    return parent ? parent->parent : nullptr;
 }
 
 // The mesh file's path relative to the asset's folder when it lies inside it.
