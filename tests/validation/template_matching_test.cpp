@@ -6,7 +6,9 @@
 
 #include <algorithm>
 
+#include "foundation/results/results_log.h"
 #include "validation/darodi/tag_types.h"
+#include "validation/darodi/validate_asset.h"
 #include "matching_test_support.h"
 
 namespace {
@@ -207,6 +209,37 @@ TEST_F(BrokenTemplatesTest, ASmokeContainerWithoutASmokeTemplateIsReported) {
     EXPECT_EQ(fixture.Findings(), Strings{"E:nocontainerdefinition smoke"});
     EXPECT_TRUE(fixture.Match(Head("engine") + "smoke2\n{\n}\n"));
     EXPECT_EQ(fixture.Findings(), (Strings{"E:nosmoke", "E:nodefinition smoke2 in engine"}));
+}
+
+} // namespace
+
+namespace {
+
+// Validations in one process share the template store and the data manager; each asset
+// still gets the findings it gets alone.
+Strings ValidateBox(const MatchingFixture& fixture, const std::string& config) {
+    fixture.Install().WriteLocalConfig("box", config);
+    ResultsLog log;
+    ValidateAsset(Kiv::PString("local"), Kiv::File::Path(fixture.Install().LocalFolder("box").c_str()),
+                  log);
+    Strings texts;
+    for (const ResultsLogEntry& entry : log.Entries())
+        texts.emplace_back(entry.text.View());
+    return texts;
+}
+
+TEST_F(TemplateMatchingTest, AssetsValidatedInSequenceGetTheFindingsTheyGetAlone) {
+    const std::string table = "mesh-table\n{\ndefault\n{\nmesh \"a.im\"\nauto-create 1\n"
+                              "att-parent \"nothing\"\n}\nshadow\n{\nmesh \"b.im\"\n}\n}\n";
+    const std::string plain = Head("scenery", "2.6") + "crate\n{\n}\n" + table;
+    const std::string aliased = Head("scenery", "2.6") + "alias <kuid:414100:78>\n" + table;
+    const Strings alone = ValidateBox(fixture, plain);
+    EXPECT_EQ(alone, (Strings{"obsoletetag crate in scenery",
+                              "notavalidpossibility2 att-parent=nothing at mesh-table\\default"}));
+    const Strings aliasedAlone = ValidateBox(fixture, aliased);
+    EXPECT_EQ(aliasedAlone, Strings{"alias"});
+    EXPECT_EQ(ValidateBox(fixture, plain), alone);
+    EXPECT_EQ(ValidateBox(fixture, aliased), aliasedAlone);
 }
 
 } // namespace
