@@ -243,3 +243,42 @@ TEST_F(TemplateMatchingTest, AssetsValidatedInSequenceGetTheFindingsTheyGetAlone
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(TemplateMatchingTest, ACompulsoryValueIsPendingAndAPendingStringTakesAPersonalDetail) {
+    DAROdi::DataManager::Instance().personalDetails.license = Kiv::PString("CC0");
+    ASSERT_TRUE(fixture.Match(Head("shed")));
+    Strings pending;
+    for (const auto& tag : fixture.root->PendingTags())
+        pending.emplace_back(tag->name.View());
+    EXPECT_EQ(pending, (Strings{"kuid", "kind", "username", "colour"}));
+    ACSChunkRef definition;
+    definition.SetNamedTagString(Kiv::PString("type"), "string");
+    DAROdi::Container& root = *fixture.root;
+    for (const bool withConfig : {false, true}) {
+        std::unique_ptr<DAROdi::Tag> tag =
+            root.AddConfigTag(&root, Kiv::PString("license"), definition,
+                              withConfig ? root.GetConfig() : ACSChunkRef());
+        ASSERT_NE(tag, nullptr);
+        EXPECT_EQ(tag->value.View(), withConfig ? "" : "CC0");
+    }
+}
+
+TEST_F(TemplateMatchingTest, ATypedChildTakesTheLastTypeNamingItsKind) {
+    ACSChunkRef definition;
+    definition.SetNamedTagString(Kiv::PString("container-type0"), "effect-attachment");
+    definition.SetNamedTagString(Kiv::PString("container-type1"), "effect-corona");
+    ASSERT_TRUE(fixture.Match(Head("scenery")));
+    const std::pair<const char*, const char*> cases[] = {
+        {"corona", "effect-corona"},
+        {"attachment", "effect-attachment"},
+        {"effect", "effect-corona"}, // both name it: the last wins
+        {"smoke", "effect-attachment"}, // none: the first type
+    };
+    for (const auto& [kind, type] : cases)
+        EXPECT_EQ(fixture.root->GetContainerType(definition, Kiv::PString(kind)).View(), type)
+            << kind;
+}
+
+} // namespace

@@ -136,7 +136,7 @@ Kiv::PString Container::GetContainerType(const ACSChunkRef& definition,
     Kiv::PString result;
     for (int32_t i = 0; i < count; ++i) {
         const Kiv::String candidate = definition.GetNamedTag(Kiv::PString::Setf("container-type%d", i));
-        if (!childKind.IsEmpty() && candidate.View().find(childKind.View()) != std::string_view::npos)
+        if (candidate.View().find(childKind.View()) != std::string_view::npos)
             result = candidate.ToPString();
     }
     if (result.IsEmpty()) result = definition.GetNamedTag(Words().containerType0).ToPString();
@@ -323,7 +323,7 @@ bool Container::MatchConfig(const ACSChunkRef& config, const ACSChunkRef& tmpl, 
     bool matched = true;
     ForEachChild(config, [&](const Kiv::PString& childName, const ACSChunkRef& child) {
         if (!matched) return;
-        if (child->GetType() == ACSTagType::Container)
+        if (IsContainer(child))
             matched = MatchChildContainer(scope, childName, child, counter);
         else
             MatchValueTag(scope, childName, required);
