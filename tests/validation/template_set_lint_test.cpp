@@ -107,6 +107,9 @@ TEST_F(TemplateSetLint, EveryFileReadsAndEveryDefinitionIsKnown) {
         ASSERT_NE(soup.Get(), nullptr) << name;
         CheckNumbers(name, soup);
         CheckRules(name, soup);
+        const ACSChunkRef elements = soup.GetNamedSoup(Kiv::PString("array-element"));
+        for (const std::string& key : ChildNames(elements))
+            EXPECT_TRUE(templates.count(Text(elements, key.c_str()))) << name << "." << key;
         for (const char* group : {"subpossibilities", "tagarray"}) {
             const ACSChunkRef definitions = soup.GetNamedSoup(Kiv::PString(group));
             for (int32_t i = 0; i < definitions.CountTags(); ++i) {
