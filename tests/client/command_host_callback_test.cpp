@@ -5,6 +5,8 @@
 // unknown job and an output file that cannot be made.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -239,12 +241,39 @@ TEST_F(CommandHostCallbackTest, AnUnknownJobGetsNoReplyAndStillShutsTheSpecsDown
     EXPECT_EQ(specs->ShutdownCount(), before + 1);
 }
 
+// A template folder of one kind, "traincar", whose configs hold a kuid, a kind and a
+// username.
+constexpr const char* kTraincarTemplate = R"(traincar
+{
+  top-level 1
+  subpossibilities
+  {
+    kuid
+    {
+      kind "value"
+      type "kuid"
+    }
+    kind
+    {
+      kind "value"
+      type "string"
+    }
+    username
+    {
+      kind "value"
+      type "string"
+    }
+  }
+}
+)";
+
 // The validation library over the daemon's installation for one test: its user-data
-// locations, an error handler and a data manager (on a template folder that does not exist,
-// so no template is read).
+// locations, an error handler and a data manager on a template folder of one kind.
 class ValidationScope {
   public:
     explicit ValidationScope(const std::string& install) {
+        std::filesystem::create_directories(install + "/VAVIrov");
+        std::ofstream(install + "/VAVIrov/kind.txt") << kTraincarTemplate;
         KAVUserData::SetInstallPath(Kiv::File::Path(install.c_str()));
         KAVUserData::CreateFolders();
         DAROdi::ErrorHandler::CreateInstance();
@@ -264,6 +293,8 @@ class ValidationScope {
 // location ("Unable to search path", result 0), travel in the reply's form.
 TEST_F(CommandHostCallbackTest, ValidationAndTextureJobsReplyTheirLogAndResult) {
     const ValidationScope validation(Inst(""));
+    std::ofstream(Inst("UserData/local/coal_wagon/config.txt"), std::ios::app)
+        << "kind \"traincar\"\n";
     BufferStream validate;
     validate.Stream().WriteInt32(0);
     validate.Stream().WritePString("local/coal_wagon");

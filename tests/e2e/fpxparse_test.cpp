@@ -67,7 +67,7 @@ TEST_F(FPXParseE2E, AnArchiveIsTakenInAndDescribed) {
                                   "; <kuid:1000:1> : category-class: BS\n"
                                   "OK (0 Errors, 0 Warnings)\n";
     ASSERT_GE(result.out.size(), described.size()) << result.out;
-    EXPECT_EQ(result.out.substr(result.out.size() - described.size()), described);
+    EXPECT_EQ(result.out.substr(result.out.size() - described.size()), described) << result.out;
     EXPECT_EQ(FileText(folder_ / "kuid 1000 1.jpg"), kThumbnail);
     EXPECT_TRUE(fs::is_regular_file(folder_ / "kuid 1000 1.cdp"));
     EXPECT_EQ(install_.DaemonRequestCount(34), 1);

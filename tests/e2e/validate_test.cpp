@@ -54,4 +54,31 @@ TEST(ValidateE2E, TheExamplesValidateCleanAndAFutureBuildIsReported) {
     EXPECT_EQ(install.Run({"closekavdaemon"}).exitCode, 0);
 }
 
+TEST(ValidateE2E, MatchingAndExportFindingsArePrintedInTheOrderFound) {
+    Installation install;
+    const fs::path asset = install.FilesFolder() / "unchecked" / "crate";
+    fs::create_directories(asset);
+    std::ofstream(asset / "config.txt") << "kuid <kuid:414100:2002>\n"
+                                           "kind \"scenery\"\n"
+                                           "kodrin-build 3.3\n"
+                                           "paint \"red\"\n"
+                                           "category-class \"QQ\"\n";
+    ASSERT_EQ(install.Run({"installfrompath", asset.parent_path().string()}).exitCode, 0);
+    const ToolResult result = install.Run({"validate", "<kuid:414100:2002>"});
+    EXPECT_FALSE(result.timedOut);
+    const std::string subject = " <kuid:414100:2002> : ";
+    std::vector<std::string> findings;
+    for (const std::string& line : LinesStarting(result.out, ""))
+        if (line.find(subject) != std::string::npos) findings.push_back(line);
+    EXPECT_EQ(findings,
+              (std::vector<std::string>{
+                  "-" + subject + "The tag paint in scenery is not defined for this kind of asset.",
+                  "!" + subject + "The tag username is missing; its default is used.",
+                  "-" + subject + "The tag username in scenery must not be empty.",
+                  "-" + subject + "The tag category-class in scenery has no value from its list.",
+              }))
+        << result.out;
+    EXPECT_EQ(install.Run({"closekavdaemon"}).exitCode, 0);
+}
+
 } // namespace

@@ -155,6 +155,7 @@ class NamedMesh : public DAROdi::MeshObject {
   public:
     explicit NamedMesh(const char* attachment) : attachment_(attachment) {}
     std::vector<Kiv::PString> GetAttachmentNames() const override { return {attachment_}; }
+    Kiv::File::Path GetFilePath() const override { return Kiv::File::Path(); }
 
   private:
     Kiv::PString attachment_;

@@ -26,8 +26,12 @@ const char* const kTemplateFiles[] = {"inheritance.txt", "kind.txt", "container.
 // Comboboxes may also take their values from these lists of the asset itself.
 const std::set<std::string> kAssetSources = {"attachment", "mesh-table", "attached-track",
                                              "queues"};
-// No rule is known until the rule table exists; a template that names one fails here.
-const std::set<std::string> kKnownRules = {};
+// The names of the rule tables.
+const std::set<std::string> kKnownRules = {
+    "uniquenames", "hasvalidtexturefile", "meshtablehasshadow", "meshtablehasvisiblemesh",
+    "istracksidetype", "needcollatemeshes", "ispositive", "isnotzero", "scriptfileexists",
+    "range", "arraysize", "notownparent", "mustbeownparent", "mustbeinlightcontainer",
+    "mustbepaired"};
 
 ACSChunkRef Load(const std::string& name) {
     ACSChunkRef soup;
@@ -103,6 +107,9 @@ TEST_F(TemplateSetLint, EveryFileReadsAndEveryDefinitionIsKnown) {
         ASSERT_NE(soup.Get(), nullptr) << name;
         CheckNumbers(name, soup);
         CheckRules(name, soup);
+        const ACSChunkRef elements = soup.GetNamedSoup(Kiv::PString("array-element"));
+        for (const std::string& key : ChildNames(elements))
+            EXPECT_TRUE(templates.count(Text(elements, key.c_str()))) << name << "." << key;
         for (const char* group : {"subpossibilities", "tagarray"}) {
             const ACSChunkRef definitions = soup.GetNamedSoup(Kiv::PString(group));
             for (int32_t i = 0; i < definitions.CountTags(); ++i) {

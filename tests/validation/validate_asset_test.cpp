@@ -107,6 +107,24 @@ TEST_F(ValidateAssetTest, ObsoleteKindsWarnAndStillCompile) {
     }
 }
 
+TEST_F(ValidateAssetTest, TheProjectTemplatesAcceptAFullSceneryConfig) {
+    install.WriteLocalConfig("yard", Config("3.3") +
+                                         "category-class \"BR\"\n"
+                                         "category-region \"UK;DE\"\n"
+                                         "kuid-table\n{\n0 <kuid:414100:5>\n}\n"
+                                         "mesh-table\n{\ndefault\n{\nmesh \"yard.im\"\n"
+                                         "auto-create 1\neffects\n{\n0\n{\nkind \"corona\"\n"
+                                         "att \"a.lamp\"\n}\n}\n}\nshadow\n{\n"
+                                         "mesh \"yard-shadow.im\"\natt-parent \"default\"\n}\n}\n"
+                                         "smoke0\n{\nfile \"puff.tga\"\n}\n"
+                                         "thumbnails\n{\n0\n{\nimage \"thumb.jpg\"\n"
+                                         "width 240\nheight 180\n}\n}\n"
+                                         "string-table-de\n{\nname \"Hof\"\n}\n");
+    const Outcome outcome = ValidateFromWorker("local", install.LocalFolder("yard"));
+    EXPECT_TRUE(outcome.valid);
+    EXPECT_EQ(outcome.texts, std::vector<std::string>{});
+}
+
 TEST_F(ValidateAssetTest, AChumpConfigIsValidatedInsteadOfTheText) {
     ACSChunkRef chump;
     chump.SetNamedTagString(Kiv::PString("kind"), "water");

@@ -87,12 +87,15 @@ inline const char* const kInterfaceText =
 
 // A temporary installation, current while it lives: the working folder (where the
 // interface text is read), the user-data locations with their resource databases, the
-// template folder copied from the project's data, the error handler and the data manager.
+// template folder copied from the project's data (or from the given folder), the error
+// handler and the data manager.
 class TestInstallation {
   public:
-    TestInstallation() {
-        fs::copy(std::string(KODRIN_SOURCE) + "/data/VAVIrov", folder_.Path("VAVIrov"),
-                 fs::copy_options::recursive);
+    explicit TestInstallation(const std::string& templates = std::string(KODRIN_SOURCE) +
+                                                             "/data/VAVIrov",
+                              const char* interfaceText = kInterfaceText)
+        : text_(folder_, interfaceText) {
+        fs::copy(templates, folder_.Path("VAVIrov"), fs::copy_options::recursive);
         KAVUpwardSeams::SetContentDatabases(&GetContentDatabaseSeam());
         KAVUserData::SetInstallPath(Kiv::File::Path(folder_.Root().c_str()));
         KAVUserData::CreateFolders();
@@ -126,7 +129,7 @@ class TestInstallation {
 
   private:
     TempFolder folder_;
-    ScopedInterfaceText text_{folder_, kInterfaceText};
+    ScopedInterfaceText text_;
 };
 
 } // namespace validation_test

@@ -18,6 +18,14 @@
 
 namespace DAROdi {
 
+// The top-level template of a kind (looked up lower-cased), or null.
+ACSChunkRef FindTemplate(const Kiv::PString& kind);
+
+// The definition of a value tag: the template's own subpossibilities entry, then each
+// parent's subpossibilities and tagarray entries, then the template's tagarray entry.
+ACSChunkRef FindTagDefinition(const Kiv::PString& tagName, const ACSChunkRef& tmpl,
+                              const std::vector<ACSChunkRef>& parents);
+
 class MeshObject;
 
 // A rule attached to a container: the container and the rule's argument soup.
@@ -31,12 +39,53 @@ class Container {
     Container& operator=(const Container&) = delete;
 
     // The root check of an asset config: resolves the kind, builds its template and matches
-    // the config against it (container_resolve.cpp).
+    // the config against it (container_resolve.cpp). False for a config without a kind or
+    // template, a cyclic inheritance, or a child container that could not be made.
     virtual bool ResolveKind(const ACSChunkRef& config);
-    // Writes the checked tree back into soup (container_export.cpp).
+    // Checks every tag by its type and writes the checked tree back into soup; each child
+    // is exported, then its container rules run (container_export.cpp).
     virtual bool Export(ACSChunkRef& soup);
-    // Runs the container rules of the tree (container_rules.cpp).
+    // Runs this container's own rules, in attachment order; false when any failed
+    // (container_rules.cpp).
     virtual bool RunContainerRules();
+
+    // Template building (container_template.cpp). The merged template of a name, or null.
+    ACSChunkRef GetTemplate(const Kiv::PString& templateName) const;
+    // Inheritance, definitions, element templates and pending compulsory tags of tmpl on
+    // this container; false (after a finding) for a cyclic inheritance.
+    bool BuildTemplate(const ACSChunkRef& tmpl, int flag);
+    // Records an element template by name, each name once.
+    void RecordElementTemplate(const Kiv::PString& templateName);
+    // Names of the compulsory value definitions of tmpl's own subpossibilities.
+    std::vector<Kiv::PString> CollectRequiredNames(const ACSChunkRef& tmpl) const;
+    // Files the names tmpl retires at this build into the obsolete list and copies its
+    // retired entries into tmpl's subpossibilities.
+    void CollectObsolete(const ACSChunkRef& tmpl);
+    // Attaches the container rules of tmpl, inherited ones merged in, to target; false (after
+    // a finding) for a cyclic inheritance (container_rules.cpp).
+    bool ReadContainerRules(const ACSChunkRef& tmpl, Container& target);
+
+    // Matching (container_match.cpp); called on the root for every level.
+    bool MatchConfig(const ACSChunkRef& config, const ACSChunkRef& tmpl, Container* owner);
+    ACSChunkRef FindSubPossibility(const ACSChunkRef& tmpl, const Kiv::PString& childName) const;
+    bool FindContainerDefinition(const ACSChunkRef& tmpl, const Kiv::PString& childName,
+                                 Container* owner, ACSChunkRef& out) const;
+    Kiv::PString GetContainerType(const ACSChunkRef& definition,
+                                  const Kiv::PString& childKind) const;
+    std::unique_ptr<Container> CreateChildContainer(const Kiv::PString& childName,
+                                                    Container* childParent,
+                                                    const Kiv::PString& childTemplate,
+                                                    int32_t childIndex, const ACSChunkRef& config);
+    // A new classified Tag for name; null when the owner already has one of that name.
+    std::unique_ptr<Tag> AddConfigTag(Container* owner, const Kiv::PString& tagName,
+                                      const ACSChunkRef& definition, const ACSChunkRef& config);
+    // Classifies tag by its definition's type (tag_check.cpp).
+    bool CheckTag(Tag& tag, const ACSChunkRef& definition, const ACSChunkRef& config,
+                  Container* owner);
+    // The tag of that name in the tag list, or null.
+    Tag* FindTag(const Kiv::PString& tagName) const;
+    // The child container of that name, or null.
+    Container* FindChild(const Kiv::PString& childName) const;
 
     // Files tag as an identity tag when its name is "kuid" or "username" in any case,
     // else as a value tag; the container owns it from now on.
@@ -88,6 +137,29 @@ class Container {
     MeshObject* meshObject = nullptr; // owned by the data manager
 
   private:
+    // What one level of matching works on: the config container, its template, the
+    // Container it fills and the template's direct parents.
+    struct MatchScope {
+        const ACSChunkRef& config;
+        const ACSChunkRef& tmpl;
+        Container* owner;
+        std::vector<ACSChunkRef> parents;
+    };
+    // A child container of the config; false when it could not be made or matched.
+    bool MatchChildContainer(const MatchScope& scope, const Kiv::PString& childName,
+                             const ACSChunkRef& sub, int32_t& counter);
+    void ReportUndefinedContainer(const MatchScope& scope, const Kiv::PString& childName);
+    bool MatchTypedChild(const MatchScope& scope, const Kiv::PString& childName,
+                         const ACSChunkRef& sub, const Kiv::PString& typeName, int32_t& counter);
+    bool MatchElementChild(const MatchScope& scope, const Kiv::PString& childName,
+                           const ACSChunkRef& sub, const ACSChunkRef& definition,
+                           int32_t& counter);
+    bool MatchSmokeChild(const MatchScope& scope, const Kiv::PString& childName,
+                         const ACSChunkRef& sub, const ACSChunkRef& definition, int32_t& counter);
+    void MatchValueTag(const MatchScope& scope, const Kiv::PString& tagName,
+                       std::vector<Kiv::PString>& required);
+    void AddMissingTags(const MatchScope& scope, const std::vector<Kiv::PString>& required);
+
     std::vector<std::unique_ptr<Container>> children_;
     std::vector<std::unique_ptr<Tag>> tags_;
     std::vector<std::unique_ptr<Tag>> identityTags_;

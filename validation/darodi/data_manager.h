@@ -107,6 +107,8 @@ public:
     // Keeps the mesh object the mesh check loaded for container (replacing one kept).
     void AddContainerMesh(const Container* container, std::unique_ptr<MeshObject> mesh);
     MeshObject* GetCurrentMesh() const { return currentMesh_; }
+    // The mesh object kept for container, or null.
+    MeshObject* FindContainerMesh(const Container* container) const;
     void RemoveContainerMesh(const Container* container);
     // Empty the keyed-list-A entries "attached-track", "queues" and "mesh-table".
     void RemoveContainerItems();

@@ -87,6 +87,11 @@ void DataManager::AddContainerMesh(const Container* container, std::unique_ptr<M
     meshes_[container] = std::move(mesh);
 }
 
+MeshObject* DataManager::FindContainerMesh(const Container* container) const {
+    auto found = meshes_.find(container);
+    return found == meshes_.end() ? nullptr : found->second.get();
+}
+
 void DataManager::RemoveContainerMesh(const Container* container) {
     auto found = meshes_.find(container);
     if (found == meshes_.end()) return;

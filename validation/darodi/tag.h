@@ -26,6 +26,11 @@ class Tag {
     Tag(const Tag&) = delete;
     Tag& operator=(const Tag&) = delete;
 
+    // Attaches the tag rules named in the definition's "validation" (container_rules.cpp).
+    void ReadTagRules(const ACSChunkRef& definition);
+    // Runs every attached rule in order; false when any failed.
+    bool RunRules();
+
     Kiv::PString name;
     Kiv::PString value;
     int32_t typeCode = 0;

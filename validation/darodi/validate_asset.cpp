@@ -9,6 +9,7 @@
 #include "foundation/soup/chunk_ref.h"
 #include "foundation/text/interface_text.h"
 #include "link/kav/kav_user_data.h"
+#include "validation/darodi/asset_files.h"
 #include "validation/darodi/container.h"
 #include "validation/darodi/data_manager.h"
 #include "validation/darodi/kav_compile_asset.h"
@@ -31,14 +32,6 @@ bool ResolveAssetPath(Kiv::PString& location, Kiv::File::Path& path) {
         location = Kiv::PString();
     }
     return KAVUserData::SplitAssetPath(location, path);
-}
-
-// A location packed into a ".ka" archive beside its folder is not validated.
-bool IsPackedLocation(const Kiv::PString& location) {
-    Kiv::File::Path folder = KAVUserData::GetLocationFolder(location);
-    folder.DelSlash();
-    const std::string archive = std::string(folder.View()) + ".ka";
-    return static_cast<bool>(Kiv::File::Exists(archive.c_str()));
 }
 
 bool IsNeitherEditingNorBase(const Kiv::PString& location) {
@@ -67,7 +60,8 @@ void AddMissingConfigError(ResultsLog& log, const Kiv::File::Path& folder) {
 
 bool ValidateAsset(Kiv::PString location, Kiv::File::Path path, ResultsLog& log) {
     if (!ResolveAssetPath(location, path)) return false;
-    if (!location.IsEmpty() && IsPackedLocation(location)) return true;
+    // A location packed into a ".ka" archive beside its folder is not validated.
+    if (DAROdi::IsPackedLocation(location)) return true;
     DAROdi::DataManager& manager = DAROdi::DataManager::Instance();
     manager.notEditingOrBase = IsNeitherEditingNorBase(location);
     PurgeResourcesAfterValidation();
