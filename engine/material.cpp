@@ -65,16 +65,23 @@ void Material::CacheChunk(Display& display, Viewport* viewport, GeometryChunk* c
     blendCache->AddChunk(display, viewport, this, chunk, lights, model);
 }
 
+const Matrix4* Material::ViewTransformOf(const Viewport* viewport) {
+    return viewport && viewport->GetCamera() ? &viewport->GetCamera()->GetViewTransform()
+                                             : nullptr;
+}
+
+void Material::PrepareSinglePass(Display& display, Viewport* viewport, GeometryChunk* chunk,
+                                 const LightList* lights, const Matrix4* model) {
+    SetLightingState(display, ViewTransformOf(viewport), chunk, chunk->GetVertexProgram(0),
+                     lights, model, chunk->GetOpacity() * opacityFactor, false);
+    if (model) display.SetModelMatrix(*model);
+}
+
 void Material::RenderChunk(Display& display, Viewport* viewport, GeometryChunk* chunk,
                            const LightList* lights, const Matrix4* model, int) {
     if (!chunk) return;
-    const Matrix4* view = viewport && viewport->GetCamera()
-                              ? &viewport->GetCamera()->GetViewTransform()
-                              : nullptr;
     SetDisplayState(display);
-    SetLightingState(display, view, chunk, chunk->GetVertexProgram(0), lights, model,
-                     chunk->GetOpacity() * opacityFactor, false);
-    if (model) display.SetModelMatrix(*model);
+    PrepareSinglePass(display, viewport, chunk, lights, model);
     chunk->RenderGeometry(display, viewport, chunk->GetVertexProgram(0), true, 0);
     ClearDisplayState(display);
 }
@@ -93,9 +100,7 @@ void Material::RenderPrimitives(Display& display, Viewport* viewport, GeometryCh
                                 int) {
     if (!chunk) return;
     SetDisplayState(display);
-    SetLightingState(display, nullptr, chunk, chunk->GetVertexProgram(0), lights, model,
-                     chunk->GetOpacity() * opacityFactor, false);
-    if (model) display.SetModelMatrix(*model);
+    PrepareSinglePass(display, viewport, chunk, lights, model);
     chunk->RenderPrimitives(display, viewport, chunk->GetVertexProgram(0), indexCount, indices,
                             primitiveCount, primitiveType);
     ClearDisplayState(display);

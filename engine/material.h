@@ -121,7 +121,14 @@ public:
     void SetTextureDefinition(int index, const PString& name, float amount);
     const TextureDefinition* GetTextureDefinition(int index) const;
 
+    // The viewport camera's view transform; null without a viewport or camera.
+    static const Matrix4* ViewTransformOf(const Viewport* viewport);
+
 protected:
+    // The lighting state and model matrix of a one-pass draw (opacity: the chunk's times
+    // the material's).
+    void PrepareSinglePass(Display& display, Viewport* viewport, GeometryChunk* chunk,
+                           const LightList* lights, const Matrix4* model);
     // Copies the settings every material has (colours, opacity, flags, blend factors,
     // priority, alpha hint, texture definitions) from other.
     void InitInstance(const Material& other);
@@ -175,6 +182,8 @@ protected:
     bool OneTextureEqual(const OneTextureMaterial& other) const;
     // The texture of name from the manager's texture manager, one reference; or null.
     Texture* LookUpTexture(ResourceDatabase* database, const PString& name) const;
+    // Replaces the base texture without touching its definition.
+    void SetBaseTexture(Texture* texture);
 
 private:
     RenderingCache* chunkCache_;

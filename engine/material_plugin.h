@@ -23,7 +23,10 @@ inline constexpr UId kMaterialFamilyUId = *UId::Parse("6F1C2A94-3B57-4D08-8E21-9
 
 class MaterialPlugin : public PluginBase {
 public:
-    explicit MaterialPlugin(const PString& name) : PluginBase(kMaterialFamilyUId, name) {}
+    explicit MaterialPlugin(const PString& name, const UId& typeUId = UId())
+        : PluginBase(kMaterialFamilyUId, name), typeUId_(typeUId) {}
+
+    const UId& GetTypeUId() const { return typeUId_; }
 
     // True when the display can draw the plug-in's materials; otherwise replacement names
     // the type to try instead (untouched when the answer is true).
@@ -33,6 +36,9 @@ public:
 
     // The registered material plug-in of that name with one reference, or null.
     static MaterialPlugin* Find(const PString& name);
+
+private:
+    UId typeUId_;
 };
 
 // Fills slot, when null, with the kernel's cache of that id (a reference gained) or, when
@@ -47,7 +53,8 @@ void FindOrAddCache(RenderKernel* kernel, const char* id, RenderingCache*& slot)
 
 class OneTextureMaterialPlugin : public MaterialPlugin {
 public:
-    explicit OneTextureMaterialPlugin(const PString& name) : MaterialPlugin(name) {}
+    explicit OneTextureMaterialPlugin(const PString& name, const UId& typeUId = UId())
+        : MaterialPlugin(name, typeUId) {}
 
     Material* CreateMaterial(MaterialManager* manager, RenderKernel* kernel) override;
     // The caches (chunk, mask, blend) and, with a display, the stage program; what exists

@@ -99,6 +99,10 @@ Texture* OneTextureMaterial::LookUpTexture(ResourceDatabase* database, const PSt
     return manager->GetTextureManager()->GetTexture(database, name);
 }
 
+void OneTextureMaterial::SetBaseTexture(Texture* texture) {
+    ReplaceTexture(baseTexture_, texture);
+}
+
 int OneTextureMaterial::IsLoaded() const {
     return baseTexture_ && !baseTexture_->IsLoaded() ? kMaterialNotLoaded : kMaterialOk;
 }

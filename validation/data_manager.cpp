@@ -1,7 +1,6 @@
 // The data manager singleton's life, its scene and the bump vertex type's registration.
 #include "validation/data_manager.h"
 
-#include <atomic>
 #include <memory>
 
 #include "foundation/console/fatal_error.h"
@@ -14,8 +13,6 @@ std::unique_ptr<DataManager>& Singleton() {
     static std::unique_ptr<DataManager> singleton;
     return singleton;
 }
-
-std::atomic<bool> g_bumpVertexTypeRegistered{false};
 
 }  // namespace
 
@@ -38,19 +35,19 @@ void DataManager::DestroyInstance() {
 }
 
 void DataManager::RegisterKodrinBumpVertexType() {
-    g_bumpVertexTypeRegistered.store(true);
+    ::RegisterKodrinBumpVertexType(currentRenderKernel);
 }
 
 void DataManager::ReleaseKodrinBumpVertexType() {
-    g_bumpVertexTypeRegistered.store(false);
+    ::ReleaseKodrinBumpVertexType();
 }
 
 bool DataManager::IsKodrinBumpVertexTypeRegistered() {
-    return g_bumpVertexTypeRegistered.load();
+    return GetBumpVertexTypeRegistration().registered;
 }
 
-void DataManager::InitScene(Kiv::ResourceSystem*, Kiv::RenderKernel* renderKernel, Kiv::OS*) {
-    renderKernel_ = renderKernel;
+bool DataManager::InitScene(const SceneStartupRecord& record) {
+    return scene_.Init(record);
 }
 
 }  // namespace DAROdi

@@ -1,18 +1,13 @@
 // DAROdi::DataManager: the validation library's process-wide keeper of the validation
 // templates (read from the installation's "VAVIrov/" folder) and of the scene in which
-// assets are test-loaded. Not built yet: this stand-in keeps the template folder and the
-// scene's render kernel, loads no template, builds no scene (no root particle,
-// light, fog or render context) and registers no vertex type or render objects; it only
-// gives start-up and shut-down the calls and the order they rely on.
+// assets are test-loaded. Not built yet: this stand-in keeps the template folder and loads
+// no template. The scene is content3d's ValidationScene, which it owns, and the bump
+// vertex type's registration is content3d's, on the scene's render kernel.
 #pragma once
 
 #include <string>
 
-namespace Kiv {
-class OS;
-class RenderKernel;
-class ResourceSystem;
-}  // namespace Kiv
+#include "content3d/materials/validation_scene.h"
 
 namespace DAROdi {
 
@@ -33,10 +28,10 @@ public:
     static void ReleaseKodrinBumpVertexType();
     static bool IsKodrinBumpVertexTypeRegistered();
 
-    // Sets up the validation scene on the engine objects of start-up.
-    void InitScene(Kiv::ResourceSystem* resourceSystem, Kiv::RenderKernel* renderKernel,
-                   Kiv::OS* os);
-    bool HasScene() const { return renderKernel_ != nullptr; }
+    // Sets up the validation scene on the engine objects of the start-up record; true.
+    bool InitScene(const SceneStartupRecord& record);
+    bool HasScene() const { return scene_.GetRenderKernel() != nullptr; }
+    const ValidationScene& GetScene() const { return scene_; }
     const std::string& GetTemplateFolder() const { return templateFolder_; }
 
 private:
@@ -44,7 +39,7 @@ private:
         : templateFolder_(templateFolder ? templateFolder : "") {}
 
     std::string templateFolder_;
-    Kiv::RenderKernel* renderKernel_ = nullptr;
+    ValidationScene scene_;
 };
 
 }  // namespace DAROdi
