@@ -113,7 +113,8 @@ void Material::CacheAlphaHint() {
 void Material::SetLightingState(Display& display, const Matrix4*, GeometryChunk*,
                                 const VertexProgram*, const LightList*, const Matrix4*,
                                 float opacity, bool) {
-    display.Record("SetLightingState %g", opacity);
+    display.Record("SetLightingState %g %g %g %g %g", opacity, specular.r, specular.g,
+                   specular.b, specular.a);
 }
 
 void Material::SetTextureDefinition(int index, const PString& name, float amount) {

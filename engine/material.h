@@ -101,7 +101,8 @@ public:
     // The rendering caches CacheChunk uses; null in the base.
     virtual RenderingCache* GetAlphaBlendCache() const { return nullptr; }
 
-    // Records "SetLightingState <opacity>"; the fixed lighting itself is the display's.
+    // Records "SetLightingState <opacity> <specular r g b a>"; the fixed lighting itself is
+    // the display's.
     void SetLightingState(Display& display, const Matrix4* view, GeometryChunk* chunk,
                           const VertexProgram* program, const LightList* lights,
                           const Matrix4* model, float opacity, bool flag);
