@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstdlib>
+#include <limits>
 
 #include "engine/display.h"
 #include "engine/geometry_chunk.h"
@@ -23,10 +25,15 @@ float InverseSquareRoot(float x) {
     return y * (1.5f - 0.5f * x * y * y);
 }
 
+// A key not a number (from damaged vertices) ranks below every other.
+float Rank(float key) {
+    return std::isnan(key) ? -std::numeric_limits<float>::infinity() : key;
+}
+
 // Larger keys first.
 int CompareKeysDescending(const void* a, const void* b) {
-    const float left = static_cast<const KodrinAlphaBlendCache::SortItem*>(a)->key;
-    const float right = static_cast<const KodrinAlphaBlendCache::SortItem*>(b)->key;
+    const float left = Rank(static_cast<const KodrinAlphaBlendCache::SortItem*>(a)->key);
+    const float right = Rank(static_cast<const KodrinAlphaBlendCache::SortItem*>(b)->key);
     if (left > right) return -1;
     if (left < right) return 1;
     return 0;
@@ -84,6 +91,7 @@ float KodrinAlphaBlendCache::Distance(const Matrix4* model) {
     if (!model) return 0;
     const Vector3 t = model->GetTranslation();
     const float squared = t.x * t.x + t.y * t.y + t.z * t.z;
+    if (std::isinf(squared)) return squared;  // beyond the estimate's range: far
     return squared * InverseSquareRoot(squared);
 }
 
@@ -127,6 +135,7 @@ void KodrinAlphaBlendCache::AddChunk(Display&, Viewport*, Material* material,
     entry->primitiveCount = chunk->GetPrimitiveCount();
     entry->primitiveType = GeometryChunk::primitiveLookup(chunk->GetPrimitiveKind());
     if (bucket < kSortedBucketLimit) SortPrimitives(*entry);
+    if (std::isnan(entry->key)) entry->key = 0;  // the tree needs ordered keys
     buckets_[currentSet_ + bucket].emplace(entry->key, entry);
 }
 
