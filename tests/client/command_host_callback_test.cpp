@@ -13,6 +13,10 @@
 #include "foundation/streams/t_file.h"
 #include "host_test_support.h"
 #include "karc_test_support.h"
+#include "content3d/resource_database.h"
+#include "link/kav/kav_user_data.h"
+#include "validation/darodi/data_manager.h"
+#include "validation/darodi/error_handler.h"
 #include "validation/spec_manager.h"
 
 namespace {
@@ -235,10 +239,31 @@ TEST_F(CommandHostCallbackTest, AnUnknownJobGetsNoReplyAndStillShutsTheSpecsDown
     EXPECT_EQ(specs->ShutdownCount(), before + 1);
 }
 
-// Validation and textures: the validation stand-in's answer, and the error of a texture
-// job whose folder cannot be searched under its location ("Unable to search path", result
-// 0), travel in the reply's form.
+// The validation library over the daemon's installation for one test: its user-data
+// locations, an error handler and a data manager (on a template folder that does not exist,
+// so no template is read).
+class ValidationScope {
+  public:
+    explicit ValidationScope(const std::string& install) {
+        KAVUserData::SetInstallPath(Kiv::File::Path(install.c_str()));
+        KAVUserData::CreateFolders();
+        DAROdi::ErrorHandler::CreateInstance();
+        DAROdi::DataManager::CreateInstance((install + "/VAVIrov/").c_str());
+    }
+    ~ValidationScope() {
+        DAROdi::DataManager::DestroyInstance();
+        DAROdi::ErrorHandler::DestroyInstance();
+        KAVUserData::ReleaseDatabases();
+        KAVUserData::Clear();
+        KodrinResourceDatabase::PurgeAll();
+    }
+};
+
+// Validation and textures: a validation's answer for an installed asset named as the
+// daemon names it, and the error of a texture job whose folder cannot be searched under its
+// location ("Unable to search path", result 0), travel in the reply's form.
 TEST_F(CommandHostCallbackTest, ValidationAndTextureJobsReplyTheirLogAndResult) {
+    const ValidationScope validation(Inst(""));
     BufferStream validate;
     validate.Stream().WriteInt32(0);
     validate.Stream().WritePString("local/coal_wagon");

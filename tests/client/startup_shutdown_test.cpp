@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "client/kav/kav_client.h"
+#include "link/kav/kav_client.h"
 #include "client/kodrin_util.h"
-#include "client/net/net_startup.h"
+#include "link/net/net_startup.h"
 #include "client/startup_objects.h"
 #include "client/startup_state.h"
 #include "client/startup_steps.h"
@@ -24,8 +24,8 @@
 #include "engine/builtin_plugins.h"
 #include "foundation/text/interface_text.h"
 #include "foundation/jobs/worker_job_queue.h"
-#include "validation/data_manager.h"
-#include "validation/error_handler.h"
+#include "validation/darodi/data_manager.h"
+#include "validation/darodi/error_handler.h"
 
 namespace {
 

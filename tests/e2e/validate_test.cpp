@@ -1,0 +1,57 @@
+// `validate` end to end: the installed tool, its stand-in daemon and the command host the
+// daemon starts, over the installation's own templates. The project's examples validate
+// clean; an asset made for a newer build gets one finding about it.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "tool_process.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using e2e::Installation;
+using e2e::ToolResult;
+
+// The output lines that begin with prefix.
+std::vector<std::string> LinesStarting(const std::string& out, const std::string& prefix) {
+    std::istringstream in(out);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind(prefix, 0) == 0) lines.push_back(line);
+    }
+    return lines;
+}
+
+TEST(ValidateE2E, TheExamplesValidateCleanAndAFutureBuildIsReported) {
+    Installation install;
+    const ToolResult installed =
+        install.Run({"installfrompath", (fs::path(KODRIN_SOURCE) / "examples").string()});
+    ASSERT_EQ(installed.exitCode, 0) << installed.out << installed.err;
+    for (const char* kuid : {"<kuid:414100:1001>", "<kuid:414100:1002>", "<kuid:414100:1003>"}) {
+        const ToolResult result = install.Run({"validate", kuid});
+        EXPECT_FALSE(result.timedOut) << kuid;
+        EXPECT_EQ(result.exitCode, 0) << kuid;
+        EXPECT_EQ(result.out, "OK (0 Errors, 0 Warnings)\n") << kuid << result.err;
+    }
+
+    const fs::path future = install.FilesFolder() / "future" / "tower";
+    fs::create_directories(future);
+    std::ofstream(future / "config.txt") << "kuid <kuid:414100:2001>\n"
+                                            "kind \"scenery\"\n"
+                                            "username \"Future tower\"\n"
+                                            "kodrin-build 3.31\n";
+    ASSERT_EQ(install.Run({"installfrompath", future.parent_path().string()}).exitCode, 0);
+    const ToolResult result = install.Run({"validate", "<kuid:414100:2001>"});
+    EXPECT_FALSE(result.timedOut);
+    const std::vector<std::string> findings = LinesStarting(result.out, "- ");
+    ASSERT_EQ(findings.size(), 1u) << result.out;
+    EXPECT_EQ(findings[0], "- <kuid:414100:2001> : This asset was made for a newer build than "
+                           "this tool validates (3.3 and below).");
+    EXPECT_EQ(install.Run({"closekavdaemon"}).exitCode, 0);
+}
+
+} // namespace
