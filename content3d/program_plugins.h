@@ -1,8 +1,10 @@
 // What the program contributes to the engine's plug-in system, made by KivGetPlugins (the
-// engine calls it once when it takes the program in; start-up does so here). So far that
-// is one resource type: "convert-tex.txt", which makes the converting texture resource
-// (CompressAsciiResource) for descriptions the conversion job has renamed to that ending.
-// The mesh types and the materials join this list when they are built.
+// engine calls it once when it takes the program in; start-up does so here): the seven
+// material plug-ins ("tbumpgloss", "tbumptex", "tbumpenv", "tonetexnoalpha", "tglossrust",
+// "tmpfx", "nofogtex", in that order), then the resource type "convert-tex.txt", which
+// makes the converting texture resource (CompressAsciiResource) for descriptions the
+// conversion job has renamed to that ending. The mesh types join the resource types when
+// they are built.
 #pragma once
 
 #include "engine/uid.h"

@@ -2,6 +2,7 @@
 #include "engine/builtin_plugins.h"
 
 #include "engine/ascii_texture_resource.h"
+#include "engine/engine_material_plugins.h"
 #include "engine/plugin_base.h"
 #include "engine/resource_type.h"
 
@@ -18,9 +19,12 @@ public:
 }  // namespace
 
 std::vector<PluginBase*> MakeBuiltinPlugins() {
-    return {new BitmapCodecPlugin,
-            new ResourceType<AsciiTextureResource>(PString(kAsciiTextureTypeName),
-                                                   kAsciiTextureTypeUId, kResourceFamilyUId)};
+    std::vector<PluginBase*> plugins{
+        new BitmapCodecPlugin,
+        new ResourceType<AsciiTextureResource>(PString(kAsciiTextureTypeName),
+                                               kAsciiTextureTypeUId, kResourceFamilyUId)};
+    for (PluginBase* material : MakeEngineMaterialPlugins()) plugins.push_back(material);
+    return plugins;
 }
 
 }  // namespace Kiv

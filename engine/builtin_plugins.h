@@ -2,7 +2,7 @@
 // used: the bitmap codec "bmp" of the resource family, a place holder that the program only
 // holds a reference to while it runs (images are decoded by Kiv::Bitmap::Decode), and the
 // resource type "texture.txt", which makes a Kiv::AsciiTextureResource of the text form of
-// a ".texture" name.
+// a ".texture" name, and the engine's material plug-ins (engine/engine_material_plugins.h).
 #pragma once
 
 #include <vector>

@@ -1,13 +1,13 @@
-// Kiv::Display and Kiv::DisplayTexture: the display side of textures. This port has no
-// display: Display is the null one, which draws nothing, and DisplayTexture only answers
-// how many mip levels a texture of a size gets on it: the full chain down to 1 x 1.
+// Kiv::DisplayTexture: the display side of textures. This port's display is the null one
+// (engine/display.h), and DisplayTexture only answers how many mip levels a texture of a
+// size gets on it: the full chain down to 1 x 1.
 #pragma once
 
 #include <cstdint>
 
 namespace Kiv {
 
-class Display {};
+class Display;
 
 class DisplayTexture {
 public:

@@ -66,6 +66,13 @@ RenderKernel::Renderer Choose(const Options& options, const char*& name) {
 
 }  // namespace
 
+RenderKernel::RenderKernel(SceneGraph* sceneGraph, float detail)
+    : ownSceneGraph_(sceneGraph ? nullptr : std::make_unique<SceneGraph>()),
+      sceneGraph_(sceneGraph ? sceneGraph : ownSceneGraph_.get()),
+      detail_(detail) {}
+
+RenderKernel::~RenderKernel() = default;
+
 bool RenderKernel::Init(OS* os, int) {
     renderer_ = Renderer::kNone;
     if (!os || !os->IsInitialised()) return false;

@@ -14,18 +14,13 @@
 #include <unordered_map>
 #include <vector>
 
+#include "content3d/materials/validation_scene.h"
 #include "engine/file_path.h"
 #include "engine/pstring.h"
 #include "foundation/soup/chunk_ref.h"
 #include "validation/darodi/mesh_object.h"
 
 class KodrinResourceDatabase;
-
-namespace Kiv {
-class OS;
-class RenderKernel;
-class ResourceSystem;
-}  // namespace Kiv
 
 namespace DAROdi {
 
@@ -61,17 +56,19 @@ public:
     // Shuts the singleton down and deletes it; nothing when there is none.
     static void DestroyInstance();
 
-    // Once per process the product's bump vertex type is registered, after the scene
-    // exists; Release undoes it before the manager is destroyed. Each tolerates being
-    // called out of turn: a second Register and a Release without Register do nothing.
+    // Once per process the product's bump vertex type is registered on the scene's render
+    // kernel, after the scene exists (content3d's RegisterKodrinBumpVertexType); Release
+    // undoes it before the manager is destroyed. Each tolerates being called out of turn:
+    // a second Register and a Release without Register do nothing.
     static void RegisterKodrinBumpVertexType();
     static void ReleaseKodrinBumpVertexType();
     static bool IsKodrinBumpVertexTypeRegistered();
 
-    // Sets up the validation scene on the engine objects of start-up.
-    void InitScene(Kiv::ResourceSystem* resourceSystem, Kiv::RenderKernel* renderKernel,
-                   Kiv::OS* os);
-    bool HasScene() const { return renderKernel_ != nullptr; }
+    // Sets up the validation scene (content3d's ValidationScene, owned here) on the engine
+    // objects of the start-up record; true.
+    bool InitScene(const SceneStartupRecord& record);
+    bool HasScene() const { return scene_.GetRenderKernel() != nullptr; }
+    const ValidationScene& GetScene() const { return scene_; }
     const std::string& GetTemplateFolder() const { return templateFolder_; }
 
     virtual ~DataManager();
@@ -160,7 +157,7 @@ private:
     std::string FolderFile(const char* name) const;
 
     std::string templateFolder_;
-    Kiv::RenderKernel* renderKernel_ = nullptr;
+    ValidationScene scene_;
     bool loaded_ = false;
     bool templatesMerged_ = false;
     ACSChunkRef mergedTemplates_;

@@ -1,30 +1,22 @@
-// The data manager's scene and the bump vertex type's registration.
+// The data manager's scene and the bump vertex type's registration, both content3d's.
 #include "validation/darodi/data_manager.h"
-
-#include <atomic>
 
 namespace DAROdi {
 
-namespace {
-
-std::atomic<bool> g_bumpVertexTypeRegistered{false};
-
-}  // namespace
-
 void DataManager::RegisterKodrinBumpVertexType() {
-    g_bumpVertexTypeRegistered.store(true);
+    ::RegisterKodrinBumpVertexType(currentRenderKernel);
 }
 
 void DataManager::ReleaseKodrinBumpVertexType() {
-    g_bumpVertexTypeRegistered.store(false);
+    ::ReleaseKodrinBumpVertexType();
 }
 
 bool DataManager::IsKodrinBumpVertexTypeRegistered() {
-    return g_bumpVertexTypeRegistered.load();
+    return GetBumpVertexTypeRegistration().registered;
 }
 
-void DataManager::InitScene(Kiv::ResourceSystem*, Kiv::RenderKernel* renderKernel, Kiv::OS*) {
-    renderKernel_ = renderKernel;
+bool DataManager::InitScene(const SceneStartupRecord& record) {
+    return scene_.Init(record);
 }
 
 }  // namespace DAROdi
