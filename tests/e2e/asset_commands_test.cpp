@@ -124,7 +124,7 @@ TEST_F(AssetCommandsE2E, NewKuidsBuildListAndCategorySearch) {
     EXPECT_EQ(result.exitCode, 0);
 
     result = Run({"searchbycategory", "-a", "MESH"});
-    EXPECT_EQ(result.out, kNoErrors);
+    EXPECT_EQ(result.out, "- <NULL> : No assets match the specified criteria.\n" + kOneError);
     EXPECT_EQ(result.exitCode, 255);
 }
 
