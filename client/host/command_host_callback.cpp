@@ -14,7 +14,7 @@
 #include "foundation/streams/t_buffer.h"
 #include "foundation/streams/t_file.h"
 #include "validation/darodi/purge_resources.h"
-#include "validation/spec_manager.h"
+#include "validation/specs/spec_manager.h"
 #include "validation/darodi/validate_asset_task.h"
 
 namespace KodrinUtil {

@@ -19,7 +19,8 @@
 #include "link/kav/kav_user_data.h"
 #include "validation/darodi/data_manager.h"
 #include "validation/darodi/error_handler.h"
-#include "validation/spec_manager.h"
+#include "validation/specs/gizmorix_spec.h"
+#include "validation/specs/spec_manager.h"
 
 namespace {
 
@@ -232,13 +233,18 @@ TEST_F(CommandHostCallbackTest, ShortPayloadsGetNoReply) {
 TEST_F(CommandHostCallbackTest, AnUnknownJobGetsNoReplyAndStillShutsTheSpecsDown) {
     SpecManager* specs = SpecManager::Instance();
     ASSERT_NE(specs, nullptr);
-    const int before = specs->ShutdownCount();
+    ACSChunkRef config;
+    config.SetNamedTagString("kind", "scenery");
+    GizmorixSpec* unused = specs->CreateSpec(Kiv::PString(), "", "unused", config, KUID(5, 6, 0));
+    ASSERT_NE(unused, nullptr);
+    unused->Release();
+    ASSERT_EQ(specs->LiveCount(), 1u);
     BufferStream job;
     job.Stream().WriteInt32(7);
     Reply reply;
     Run(job, reply);
     EXPECT_FALSE(reply.sent);
-    EXPECT_EQ(specs->ShutdownCount(), before + 1);
+    EXPECT_EQ(specs->LiveCount(), 0u);
 }
 
 // A template folder of one kind, "traincar", whose configs hold a kuid, a kind and a

@@ -81,4 +81,24 @@ TEST(ValidateE2E, MatchingAndExportFindingsArePrintedInTheOrderFound) {
     EXPECT_EQ(install.Run({"closekavdaemon"}).exitCode, 0);
 }
 
+// A converted texture without its description is an error for a current build.
+TEST(ValidateE2E, ALoneConvertedTextureIsReported) {
+    Installation install;
+    const fs::path shed = install.FilesFolder() / "textured" / "shed";
+    fs::create_directories(shed);
+    std::ofstream(shed / "config.txt") << "kuid <kuid:414100:2002>\n"
+                                          "kind \"scenery\"\n"
+                                          "username \"Shed\"\n"
+                                          "kodrin-build 3.3\n";
+    std::ofstream(shed / "roof.texture") << "converted";
+    ASSERT_EQ(install.Run({"installfrompath", shed.parent_path().string()}).exitCode, 0);
+    const ToolResult result = install.Run({"validate", "<kuid:414100:2002>"});
+    EXPECT_FALSE(result.timedOut);
+    const std::vector<std::string> findings = LinesStarting(result.out, "- ");
+    ASSERT_EQ(findings.size(), 1u) << result.out;
+    EXPECT_EQ(findings[0], "- <kuid:414100:2002> : The converted texture 'roof.texture' has no "
+                           "texture description beside it.");
+    EXPECT_EQ(install.Run({"closekavdaemon"}).exitCode, 0);
+}
+
 } // namespace

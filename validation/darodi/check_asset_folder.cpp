@@ -16,7 +16,7 @@ bool CheckAssetFolder(DAROdi::Container& container, ResultsLog& log) {
     const DAROdi::DataManager& manager = DAROdi::DataManager::Instance();
     Kiv::File::Path folder = KAVUserData::GetLocationFolder(manager.GetAssetLocation());
     folder.AddPath(manager.GetAssetPath().c_str());
-    const bool textures = DAROdi::CheckAssetTextures(folder);
+    const bool textures = DAROdi::CheckAssetTextures(folder, folder);
     ACSChunkRef exported;
     const bool exportedWell = container.Export(exported);
     const bool rules = exportedWell && container.RunContainerRules();

@@ -9,7 +9,7 @@
 #include "validation/darodi/data_manager.h"
 #include "validation/darodi/file_extensions.h"
 #include "validation/darodi/keywords.h"
-#include "validation/darodi/kuid_value_check.h"
+#include "validation/darodi/check_kuid_value.h"
 #include "validation/darodi/number_list.h"
 #include "validation/darodi/report.h"
 #include "validation/darodi/tag_types.h"
