@@ -101,4 +101,27 @@ TEST(ValidateE2E, ALoneConvertedTextureIsReported) {
     EXPECT_EQ(install.Run({"closekavdaemon"}).exitCode, 0);
 }
 
+
+// A reference to an asset the database does not hold is a warning; the asset still passes.
+TEST(ValidateE2E, AReferenceToAnUninstalledAssetIsAWarning) {
+    Installation install;
+    const fs::path hut = install.FilesFolder() / "referring" / "hut";
+    fs::create_directories(hut);
+    std::ofstream(hut / "config.txt") << "kuid <kuid:414100:2003>\n"
+                                         "kind \"scenery\"\n"
+                                         "username \"Hut\"\n"
+                                         "kodrin-build 3.3\n"
+                                         "mesh-asset <kuid:414100:9999>\n";
+    ASSERT_EQ(install.Run({"installfrompath", hut.parent_path().string()}).exitCode, 0);
+    const ToolResult result = install.Run({"validate", "<kuid:414100:2003>"});
+    EXPECT_FALSE(result.timedOut);
+    EXPECT_EQ(result.exitCode, 0) << result.out;
+    EXPECT_EQ(LinesStarting(result.out, "- ").size(), 0u) << result.out;
+    EXPECT_EQ(LinesStarting(result.out, "! "),
+              (std::vector<std::string>{"! <kuid:414100:2003> : The asset <kuid:414100:9999> is "
+                                        "not in the asset database."}))
+        << result.out;
+    EXPECT_EQ(install.Run({"closekavdaemon"}).exitCode, 0);
+}
+
 } // namespace
