@@ -104,6 +104,23 @@ TEST_F(AssetCommandsE2E, StatusFollowsTheEditCycle) {
     }
 }
 
+// The link dropped during the commit: the tool cannot know whether the daemon committed,
+// says so and names the command that tells; a later status answers it.
+TEST_F(AssetCommandsE2E, ACommitWhoseLinkIsLostPointsAtStatus) {
+    install_.SetDaemonScript(std::string(kSeed) +
+                             "requests\n{\n  0\n  {\n    request 34\n    fault \"drop-link\"\n"
+                             "    times 1\n  }\n}\n");
+    ASSERT_EQ(Run({"edit", "<kuid:12:1>"}).exitCode, 0);
+    const ToolResult commit = install_.Run({"commit", "<kuid:12:1>"});
+    EXPECT_EQ(commit.exitCode, 255);
+    const std::string said = "- <kuid:12:1> : The connection to the asset database was lost during "
+                             "the commit; \"status <kuid:12:1>\" shows whether the commit went through.\n";
+    EXPECT_NE(commit.out.find(said), std::string::npos) << commit.out;
+    const ToolResult status = Run({"status", "<kuid:12:1>"});
+    EXPECT_EQ(status.exitCode, 0);
+    EXPECT_EQ(status.out.rfind("+ <kuid:12:1> : ", 0), 0u) << status.out;
+}
+
 TEST_F(AssetCommandsE2E, NewKuidsBuildListAndCategorySearch) {
     ToolResult result = Run({"generatekuid"});
     EXPECT_EQ(result.out, "<KUID2:12:100:0>\n" + kNoErrors);
