@@ -167,6 +167,9 @@ TEST_F(AssetCommandsE2E, SetLanguageTakesEffectAtTheNextStart) {
     EXPECT_EQ(result.exitCode, 0);
     result = Run({"version", "-kivlog"});
     EXPECT_NE(result.out.find("'interfaceFrench.chump'"), std::string::npos) << result.out;
+    // Only English text ships: French messages fall back to it, never to the bare key.
+    result = Run({"fpxparse", "/no/such/delivery.cdp"});
+    EXPECT_EQ(result.out, "- <NULL> : Cannot read the archive /no/such/delivery.cdp.\n" + kOneError);
 }
 
 // The message ends with a line feed, so its printed line is followed by an empty one.
