@@ -160,6 +160,26 @@ TEST_F(AssetCommandsE2E, CreateCDPRefusesAnAssetThatIsNotLocal) {
     EXPECT_FALSE(fs::exists(refused));
 }
 
+// An archive that cannot be written says why (not that the extension is wrong), on
+// standard error and as an error line; an old archive in its place stays as it was.
+TEST_F(AssetCommandsE2E, CreateCDPThatCannotWriteSaysWhy) {
+    const struct {
+        fs::path output;
+        const char* reason;
+    } cases[] = {
+        {install_.FilesFolder() / "missing" / "out.cdp", "No such file or directory"},
+        {install_.FilesFolder() / (std::string(300, 'n') + ".cdp"), "File name too long"},
+    };
+    for (const auto& c : cases) {
+        const ToolResult result = install_.Run({"createcdp", c.output.string(), "<kuid:12:1>"});
+        EXPECT_EQ(result.exitCode, 255) << c.reason;
+        const std::string head = "Unable to write archive file '" + c.output.string() + "': ";
+        EXPECT_EQ(result.err.rfind(head, 0), 0u) << result.err;
+        EXPECT_NE(result.err.find(c.reason), std::string::npos) << result.err;
+        EXPECT_EQ(result.out, "- <NULL> : " + result.err + kOneError);
+    }
+}
+
 // The language is read at start-up: the next run looks for the French interface text.
 TEST_F(AssetCommandsE2E, SetLanguageTakesEffectAtTheNextStart) {
     ToolResult result = Run({"setlanguage", "FR"});

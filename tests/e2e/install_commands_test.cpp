@@ -64,9 +64,23 @@ TEST_F(InstallCommandsE2E, InstallFromPathSendsOneRequestPerAssetFolder) {
 TEST_F(InstallCommandsE2E, InstallFromPathOfATreeWithoutAssetsFails) {
     Write("Empty/Deeper/readme.txt", "nothing here\n");
     install_.RecordDaemon();
-    const ToolResult result = Run({"installfrompath", (install_.FilesFolder() / "Empty").string()});
+    const fs::path empty = install_.FilesFolder() / "Empty";
+    const ToolResult result = Run({"installfrompath", empty.string()});
     EXPECT_EQ(result.exitCode, 255);
+    EXPECT_EQ(result.out, "- <NULL> : No asset folder (one holding config.txt or config.chump) was "
+                          "found at or below " + empty.string() + ".\nOK (1 Errors, 0 Warnings)\n");
     EXPECT_EQ(install_.DaemonRequestCount(39), 0);
+}
+
+// A folder whose config names no asset is not installed: the daemon's entry says why and
+// the command fails, also when another folder of the tree installed.
+TEST_F(InstallCommandsE2E, InstallFromPathFailsWhenAnyAssetIsLeftOut) {
+    Write("Two/Good/config.txt", Config("<kuid:12:8>", "Good"));
+    Write("Two/NoKuid/config.txt", "username \"No kuid\"\r\n");
+    const ToolResult result = Run({"installfrompath", (install_.FilesFolder() / "Two").string()});
+    EXPECT_EQ(result.exitCode, 255) << result.out;
+    EXPECT_NE(result.out.find("- <NULL> : "), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("+ <kuid:12:8> : "), std::string::npos) << result.out;
 }
 
 TEST_F(InstallCommandsE2E, AnArchiveWrittenByCreateCDPInstallsAgainAfterADelete) {
