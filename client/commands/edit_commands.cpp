@@ -37,7 +37,6 @@ int CommandEdit(CommandContext& context) {
 
 int CommandCommit(CommandContext& context) {
     const KUID kuid = context.ArgumentKUID();
-    const int32_t errorsBefore = context.log.ErrorCount();
     KAVAssetHandle handle = KAVClient::OpenAsset(kuid, true, &context.log);
     bool secondResult = false;
     if (KAVClient::CommitAsset(handle, 0, &context.log, secondResult)) return 0;
@@ -46,8 +45,6 @@ int CommandCommit(CommandContext& context) {
                                  "\"status " + std::string(kuid.ToTag().View()) +
                                  "\" shows whether the commit went through.";
         AddAssetError(context.log, kuid, text.c_str());
-    } else if (context.log.ErrorCount() == errorsBefore) {
-        AddAssetError(context.log, kuid, "The asset was not committed.");
     }
     return -1;
 }

@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <atomic>
 #include <csignal>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -247,6 +249,30 @@ TEST_F(TextureJobsTest, ARunAfterAFailedOneReadsTheDescriptionAfresh) {
     EXPECT_EQ(system.GetCacheSize(), 0u);
 }
 
+// An interface table of the test's own, read from its own working folder while the
+// scope lives: the load error shows its three parameters, so a test sees them whatever
+// table is installed.
+class ParameterTable {
+public:
+    ParameterTable() : before_(std::filesystem::current_path()) {
+        std::filesystem::create_directory(folder_.Path("data"));
+        std::ofstream(folder_.Path("data/interfacetext.txt"))
+            << "$kavtexture_load_error \"$(FILE_NAME)|$(ARCHIVE)|$(REASON)\"\r\n";
+        std::filesystem::current_path(folder_.Root());
+        InterfaceTextDB::Invalidate();
+    }
+    ~ParameterTable() {
+        std::filesystem::current_path(before_);
+        InterfaceTextDB::Invalidate();
+    }
+    ParameterTable(const ParameterTable&) = delete;
+    ParameterTable& operator=(const ParameterTable&) = delete;
+
+private:
+    TempFolder folder_;
+    std::filesystem::path before_;
+};
+
 // Each bad description is named as the user names it, with the reason it failed.
 TEST_F(TextureJobsTest, ABadDescriptionIsNamedByItsOwnNameWithTheReason) {
     Write("tex/a.tga", texture_test::Tga(8, 8, 255));
@@ -256,21 +282,19 @@ TEST_F(TextureJobsTest, ABadDescriptionIsNamedByItsOwnNameWithTheReason) {
     Write("tex/key.texture.txt", "Primary=a.tga\nShininess=3");
     Write("tex/size.texture.txt", "Primary=a.tga\nPrimary=b.tga");
     Write("tex/damaged.texture.txt", "Primary=broken.tga");
-    EXPECT_EQ(CompressTexturesUnderPath(Kiv::PString(kLocation), "tex", log), 0);
+    {
+        const ParameterTable table;
+        EXPECT_EQ(CompressTexturesUnderPath(Kiv::PString(kLocation), "tex", log), 0);
+    }
     std::vector<std::string> texts = Texts(log);
     std::sort(texts.begin(), texts.end());
-    for (const std::string& text : texts) {
-        SCOPED_TRACE(text);
-        EXPECT_EQ(text.find('\\'), std::string::npos);
-        EXPECT_EQ(text.find("convert-tex"), std::string::npos);
-    }
     ASSERT_EQ(texts.size(), 4u);
-    EXPECT_NE(texts[0].find("'tex/damaged.texture.txt'"), std::string::npos);
-    EXPECT_NE(texts[0].find("image 'broken.tga': "), std::string::npos);
-    EXPECT_EQ(texts[1], KeyError("$kavtexture_load_error", "tex/key.texture.txt", "line 2: unknown key 'Shininess'"));
-    EXPECT_EQ(texts[2], KeyError("$kavtexture_load_error", "tex/nofile.texture.txt", "image 'none.tga' cannot be read"));
-    EXPECT_NE(texts[3].find("'tex/size.texture.txt'"), std::string::npos);
-    EXPECT_NE(texts[3].find("image 'b.tga' differs in size from the first"), std::string::npos);
+    const std::string damaged = "3 tex/damaged.texture.txt|kivtexjobs|image 'broken.tga': ";
+    EXPECT_EQ(texts[0].substr(0, damaged.size()), damaged);
+    EXPECT_GT(texts[0].size(), damaged.size());  // the decoder's reason follows
+    EXPECT_EQ(texts[1], "3 tex/key.texture.txt|kivtexjobs|line 2: unknown key 'Shininess'");
+    EXPECT_EQ(texts[2], "3 tex/nofile.texture.txt|kivtexjobs|image 'none.tga' cannot be read");
+    EXPECT_EQ(texts[3], "3 tex/size.texture.txt|kivtexjobs|image 'b.tga' differs in size from the first");
 }
 
 // A shut-down midway through twenty textures (the first two folders converted, the third
