@@ -1,5 +1,6 @@
-// The interface text table: the language choice, loading with the ".txt" fallback, the
-// sub-soups taken from each loaded file, and the lookups. Whether the table is loaded is read without the lock first, so a loaded table
+// The interface text table: the language choice, loading with the ".txt" fallback and the
+// English table behind another language, the sub-soups taken from each loaded file, and
+// the lookups. Whether the table is loaded is read without the lock first, so a loaded table
 // costs two atomic reads; loads run only under the exclusive resource lock. A compiled file
 // that opens but does not read as a soup counts as unreadable, so the text form still gets
 // its turn.
