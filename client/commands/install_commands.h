@@ -27,9 +27,10 @@ int CommandInstallFromPath(CommandContext& context);
 // link are sent when they are asset folders but never searched, so a link loop ends; the
 // walk stops after an entry when the handler has been cancelled. A folder whose request got
 // no answer because the link is gone adds an error naming it and counts in lost (when
-// given).
+// given); one the daemon answered without installing it (the null KUID) counts in refused.
 int32_t InstallFromPath(const Kiv::File::Path& path, ResultsLog& log, int32_t option, bool& result,
-                        ConflictQuestionHandler* handler, int32_t* lost = nullptr);
+                        ConflictQuestionHandler* handler, int32_t* lost = nullptr,
+                        int32_t* refused = nullptr);
 
 // The cause named when a request got no answer because the link to the daemon is gone.
 inline constexpr const char* kLinkLost = "the connection to the asset database was lost.";
