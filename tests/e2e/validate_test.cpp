@@ -102,7 +102,9 @@ TEST(ValidateE2E, ALoneConvertedTextureIsReported) {
 }
 
 
-// A reference to an asset the database does not hold is a warning; the asset still passes.
+// A reference to an asset the database does not hold is a warning. Like every finding of
+// the folder stage it reaches the log only when that stage fails (here: a converted texture
+// without its description).
 TEST(ValidateE2E, AReferenceToAnUninstalledAssetIsAWarning) {
     Installation install;
     const fs::path hut = install.FilesFolder() / "referring" / "hut";
@@ -113,14 +115,19 @@ TEST(ValidateE2E, AReferenceToAnUninstalledAssetIsAWarning) {
                                          "kodrin-build 3.3\n"
                                          "mesh-asset <kuid:414100:9999>\n";
     ASSERT_EQ(install.Run({"installfrompath", hut.parent_path().string()}).exitCode, 0);
-    const ToolResult result = install.Run({"validate", "<kuid:414100:2003>"});
-    EXPECT_FALSE(result.timedOut);
-    EXPECT_EQ(result.exitCode, 0) << result.out;
-    EXPECT_EQ(LinesStarting(result.out, "- ").size(), 0u) << result.out;
-    EXPECT_EQ(LinesStarting(result.out, "! "),
+    const ToolResult clean = install.Run({"validate", "<kuid:414100:2003>"});
+    EXPECT_FALSE(clean.timedOut);
+    EXPECT_EQ(clean.out, "OK (0 Errors, 0 Warnings)\n") << clean.err;
+
+    std::ofstream(hut / "roof.texture") << "converted";
+    ASSERT_EQ(install.Run({"installfrompath", hut.parent_path().string()}).exitCode, 0);
+    const ToolResult failed = install.Run({"validate", "<kuid:414100:2003>"});
+    EXPECT_FALSE(failed.timedOut);
+    EXPECT_EQ(LinesStarting(failed.out, "! "),
               (std::vector<std::string>{"! <kuid:414100:2003> : The asset <kuid:414100:9999> is "
                                         "not in the asset database."}))
-        << result.out;
+        << failed.out;
+    EXPECT_EQ(LinesStarting(failed.out, "- ").size(), 1u) << failed.out;
     EXPECT_EQ(install.Run({"closekavdaemon"}).exitCode, 0);
 }
 
