@@ -3,12 +3,13 @@
 // are cancelled only after the daemon client (whose reader may still post jobs) has
 // stopped, and the engine objects go last. Every service stopped here accepts being stopped
 // when start-up never reached it.
-#include "client/kav/kav_client.h"
-#include "client/kav/kav_user_data.h"
+#include "link/kav/kav_client.h"
+#include "link/kav/kav_user_data.h"
 #include "client/kodrin_util.h"
-#include "client/net/net_startup.h"
+#include "link/net/net_startup.h"
 #include "client/startup_objects.h"
 #include "client/startup_steps.h"
+#include "client/upward_seams.h"
 #include "content3d/resource_database.h"
 #include "engine/log.h"
 #include "foundation/jobs/worker_job_queue.h"
@@ -42,6 +43,7 @@ void DestroyEngine(StartupObjects& objects, StartupRecord& record) {
 }  // namespace
 
 int Startup(StartupRecord& record, const char*, int argc, char** argv) {
+    InstallUpwardSeams();
     StartupRun run{record, argc, argv};
     return RunStartupSteps(run, StartupSteps().size());
 }

@@ -2,9 +2,9 @@
 // the daemon client (whose outcome decides at the last step), the main thread, the
 // interface language stored with the daemon, the bitmap codec and the download-service
 // marker.
-#include "client/kav/kav_client.h"
-#include "client/kav/kav_user_data.h"
-#include "client/net/net_startup.h"
+#include "link/kav/kav_client.h"
+#include "link/kav/kav_user_data.h"
+#include "link/net/net_startup.h"
 #include "client/startup_objects.h"
 #include "client/startup_state.h"
 #include "client/startup_steps.h"

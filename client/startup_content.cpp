@@ -1,7 +1,7 @@
 // Start-up step of the content subsystem: the program's engine plug-ins (the converting
 // texture type among them) are registered, and texture conversion learns how the
 // user-data folders split an absolute path into a location and the path below it.
-#include "client/kav/kav_user_data.h"
+#include "link/kav/kav_user_data.h"
 #include "client/startup_steps.h"
 #include "content3d/program_plugins.h"
 #include "content3d/textures/kav_texture_convert_file_rpc.h"

@@ -12,11 +12,11 @@
 #include <cstring>
 #include <thread>
 
-#include "client/kav/kav_client.h"
-#include "client/kav/kav_client_environment.h"
-#include "client/kav/kav_client_start_options.h"
-#include "client/kav/kav_daemon_launch.h"
-#include "client/net/net_resolver.h"
+#include "link/kav/kav_client.h"
+#include "link/kav/kav_client_environment.h"
+#include "link/kav/kav_client_start_options.h"
+#include "link/kav/kav_daemon_launch.h"
+#include "link/net/net_resolver.h"
 #include "foundation/streams/buffer_stream.h"
 #include "fuzz_support.h"
 

@@ -3,9 +3,9 @@
 // little-endian length and that many bytes, handled in order as delivered packets). A
 // direct client and a group listener are registered, so stored and group traffic reaches
 // them; every message handed over is read to its end.
-#include "client/net/tme_packet.h"
-#include "client/online/online_access_endpoint.h"
-#include "client/online/online_access_listeners.h"
+#include "link/net/tme_packet.h"
+#include "link/online/online_access_endpoint.h"
+#include "link/online/online_access_listeners.h"
 #include "fuzz_support.h"
 
 namespace {

@@ -1,8 +1,8 @@
 // TME datagrams as the endpoint receives them: the input is a run of datagrams, each one
 // length byte and that many bytes, handed in order to an endpoint on a detached peer with
 // a tick after each; delivered messages are read to the end.
-#include "client/net/tme_endpoint.h"
-#include "client/net/udp_socket.h"
+#include "link/net/tme_endpoint.h"
+#include "link/net/udp_socket.h"
 #include "fuzz_support.h"
 
 namespace {

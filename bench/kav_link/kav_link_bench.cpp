@@ -22,9 +22,9 @@
 #include <vector>
 
 #include "bench/run_summary.h"
-#include "client/kav/kav_client.h"
-#include "client/kav/kav_link_format.h"
-#include "client/net/net_resolver.h"
+#include "link/kav/kav_client.h"
+#include "link/kav/kav_link_format.h"
+#include "link/net/net_resolver.h"
 #include "daemon/daemon_server.h"
 #include "foundation/streams/buffer_stream.h"
 

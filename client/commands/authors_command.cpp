@@ -5,8 +5,8 @@
 
 #include "client/commands/asset_commands.h"
 #include "client/commands/filter_conditions.h"
-#include "client/kav/kav_client.h"
-#include "client/kav/kav_filter.h"
+#include "link/kav/kav_client.h"
+#include "link/kav/kav_filter.h"
 #include "foundation/console/console.h"
 
 namespace KodrinUtil {

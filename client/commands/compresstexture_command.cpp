@@ -4,7 +4,7 @@
 // installation folder.
 #include "client/commands/install_commands.h"
 #include "client/commands/road_commands.h"
-#include "client/kav/kav_user_data.h"
+#include "link/kav/kav_user_data.h"
 #include "content3d/compress_texture_command.h"
 #include "content3d/resource_database_holder.h"
 

@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "client/commands/asset_commands.h"
-#include "client/kav/kav_client.h"
+#include "link/kav/kav_client.h"
 #include "foundation/cdp/cdp_archive.h"
 #include "foundation/results/results_log.h"
 

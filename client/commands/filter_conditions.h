@@ -1,5 +1,5 @@
 // The type numbers of the filter conditions the commands build, named after the key each
-// stands for in the filter key-name table (client/kav/kav_filter_key_names.h).
+// stands for in the filter key-name table (link/kav/kav_filter_key_names.h).
 #pragma once
 
 #include <cstdint>

@@ -3,7 +3,7 @@
 #include <set>
 
 #include "client/commands/fpx_commands.h"
-#include "client/kav/kav_client.h"
+#include "link/kav/kav_client.h"
 #include "client/startup_state.h"
 
 namespace KodrinUtil {

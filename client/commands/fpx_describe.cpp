@@ -7,7 +7,7 @@
 
 #include "client/commands/asset_commands.h"
 #include "client/commands/fpx_commands.h"
-#include "client/kav/kav_client.h"
+#include "link/kav/kav_client.h"
 #include "foundation/files/copy_file_chunked.h"
 #include "foundation/results/kodrin_property.h"
 #include "foundation/results/results_log.h"

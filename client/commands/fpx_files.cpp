@@ -4,7 +4,7 @@
 #include <string>
 
 #include "client/commands/fpx_commands.h"
-#include "client/kav/kav_client.h"
+#include "link/kav/kav_client.h"
 #include "foundation/cdp/cdp_archive.h"
 #include "foundation/results/results_log.h"
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "client/kav/kav_client.h"
+#include "link/kav/kav_client.h"
 
 namespace {
 

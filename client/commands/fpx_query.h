@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "client/url_record.h"
+#include "link/url_record.h"
 #include "engine/pstring.h"
 #include "foundation/containers/block_array.h"
 #include "foundation/kuid/kuid.h"

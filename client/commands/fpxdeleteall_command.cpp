@@ -2,8 +2,8 @@
 // reports.
 #include "client/commands/filter_conditions.h"
 #include "client/commands/fpx_commands.h"
-#include "client/kav/kav_client.h"
-#include "client/kav/kav_filter.h"
+#include "link/kav/kav_client.h"
+#include "link/kav/kav_filter.h"
 
 namespace KodrinUtil {
 

@@ -9,7 +9,7 @@
 #include "client/commands/fpx_commands.h"
 #include "client/commands/install_archived_asset.h"
 #include "client/commands/install_from_fpx.h"
-#include "client/kav/kav_client.h"
+#include "link/kav/kav_client.h"
 #include "foundation/cdp/cdp_archive.h"
 #include "foundation/results/results_log.h"
 #include "foundation/text/interface_text.h"

@@ -11,8 +11,8 @@
 #include "client/commands/filter_conditions.h"
 #include "client/commands/road_commands.h"
 #include "client/commands/startup_folder_scope.h"
-#include "client/kav/kav_client.h"
-#include "client/kav/kav_filter.h"
+#include "link/kav/kav_client.h"
+#include "link/kav/kav_filter.h"
 #include "foundation/soup/chunk_ref.h"
 
 namespace KodrinUtil {

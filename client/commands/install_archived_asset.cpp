@@ -7,7 +7,7 @@
 // path would fill the working folder.
 #include "client/commands/install_archived_asset.h"
 
-#include "client/kav/kav_client.h"
+#include "link/kav/kav_client.h"
 #include "foundation/cdp/cdp_archive.h"
 #include "foundation/files/file_paths.h"
 #include "foundation/results/kodrin_property.h"

@@ -6,7 +6,7 @@
 
 #include "client/commands/install_archived_asset.h"
 #include "client/commands/install_commands.h"
-#include "client/kav/kav_client.h"
+#include "link/kav/kav_client.h"
 
 namespace KodrinUtil {
 

@@ -2,7 +2,7 @@
 // A file that opens but reads as no soup (empty or damaged) counts as not loaded, so the
 // text config is tried next and a caller never takes a null soup for a config.
 #include "client/commands/install_commands.h"
-#include "client/kav/kav_user_data.h"
+#include "link/kav/kav_user_data.h"
 #include "content3d/resource_database.h"
 
 namespace {

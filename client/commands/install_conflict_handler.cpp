@@ -2,7 +2,7 @@
 // asked, so the warning names the asset as it was when the question came.
 #include "client/commands/install_conflict_handler.h"
 
-#include "client/kav/kav_client.h"
+#include "link/kav/kav_client.h"
 #include "foundation/text/interface_text.h"
 #include "foundation/results/results_log.h"
 

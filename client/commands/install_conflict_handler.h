@@ -12,7 +12,7 @@
 #include <optional>
 #include <string>
 
-#include "client/kav/kav_question_handler.h"
+#include "link/kav/kav_question_handler.h"
 #include "engine/string.h"
 #include "foundation/kuid/kuid.h"
 

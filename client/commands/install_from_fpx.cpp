@@ -6,8 +6,8 @@
 #include <string>
 
 #include "client/commands/fpx_query.h"
-#include "client/kav/kav_client.h"
-#include "client/kav/kav_url_fetch.h"
+#include "link/kav/kav_client.h"
+#include "link/kav/kav_url_fetch.h"
 #include "client/startup_state.h"
 #include "foundation/jobs/worker_job_queue.h"
 #include "foundation/results/results_log.h"

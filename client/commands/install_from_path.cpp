@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "client/commands/install_commands.h"
-#include "client/kav/kav_client.h"
+#include "link/kav/kav_client.h"
 #include "engine/ascii.h"
 #include "engine/file_find.h"
 #include "engine/path_policy.h"

@@ -2,7 +2,7 @@
 // texture jobs open their resource databases under the installation folder.
 #include "client/commands/road_commands.h"
 #include "client/host/kav_command_host.h"
-#include "client/kav/kav_user_data.h"
+#include "link/kav/kav_user_data.h"
 #include "content3d/resource_database_holder.h"
 
 namespace KodrinUtil {

@@ -3,9 +3,9 @@
 // (the program folder) under the name given, else "KeywordsBackup.dat"; the import reads
 // "KeywordsDump.dat" in the installation folder. Both report only through their result.
 #include "client/commands/database_commands.h"
-#include "client/kav/kav_client.h"
-#include "client/kav/kav_filter.h"
-#include "client/kav/kav_user_data.h"
+#include "link/kav/kav_client.h"
+#include "link/kav/kav_filter.h"
+#include "link/kav/kav_user_data.h"
 #include "foundation/soup/chunk_ref.h"
 
 namespace KodrinUtil {

@@ -1,6 +1,6 @@
 // `closekavdaemon`: the daemon link's own word. It succeeds whatever happens on the link.
 #include "client/commands/road_commands.h"
-#include "client/kav/kav_client.h"
+#include "link/kav/kav_client.h"
 
 namespace KodrinUtil {
 

@@ -2,7 +2,7 @@
 // file is created before the daemon is asked, so a path that cannot be written fails at
 // once; a write that fails afterwards is reported, not counted as success.
 #include "client/commands/asset_commands.h"
-#include "client/kav/kav_client.h"
+#include "link/kav/kav_client.h"
 #include "engine/file.h"
 
 namespace KodrinUtil {

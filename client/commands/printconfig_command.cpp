@@ -2,7 +2,7 @@
 #include <string>
 
 #include "client/commands/asset_commands.h"
-#include "client/kav/kav_client.h"
+#include "link/kav/kav_client.h"
 #include "foundation/console/console.h"
 
 namespace KodrinUtil {

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "client/commands/asset_commands.h"
-#include "client/kav/kav_client.h"
+#include "link/kav/kav_client.h"
 
 namespace KodrinUtil {
 

@@ -4,8 +4,8 @@
 #include <memory>
 
 #include "client/commands/database_commands.h"
-#include "client/kav/kav_client.h"
-#include "client/kav/kav_task_repair_database.h"
+#include "link/kav/kav_client.h"
+#include "link/kav/kav_task_repair_database.h"
 #include "foundation/console/console.h"
 #include "foundation/results/results_log.h"
 

@@ -1,7 +1,7 @@
 // `setlanguage`: the interface language for the next start of the tool, stored with the
 // daemon's settings as the lower-cased code under "internet" / "language".
 #include "client/commands/asset_commands.h"
-#include "client/kav/kav_client.h"
+#include "link/kav/kav_client.h"
 
 namespace KodrinUtil {
 

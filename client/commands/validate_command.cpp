@@ -2,7 +2,7 @@
 // findings into the command's log. The asset is the log's context while the request runs,
 // so an entry added without an asset meanwhile names it.
 #include "client/commands/asset_commands.h"
-#include "client/kav/kav_client.h"
+#include "link/kav/kav_client.h"
 #include "foundation/results/kodrin_property.h"
 #include "foundation/results/results_log.h"
 

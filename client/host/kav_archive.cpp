@@ -6,7 +6,7 @@
 #include "client/commands/install_archived_asset.h"
 #include "client/host/kav_archive_format.h"
 #include "client/host/kav_archive_reader.h"
-#include "client/kav/kav_client.h"
+#include "link/kav/kav_client.h"
 #include "engine/pstring.h"
 #include "foundation/cdp/cdp_asset.h"
 #include "foundation/results/results_log.h"

@@ -7,8 +7,8 @@
 #include <mutex>
 
 #include "client/host/command_host_callback.h"
-#include "client/kav/kav_client.h"
-#include "client/kav/kav_link_format.h"
+#include "link/kav/kav_client.h"
+#include "link/kav/kav_link_format.h"
 #include "foundation/console/log_message.h"
 #include "foundation/crash/crash_handlers.h"
 #include "foundation/jobs/worker_job_queue.h"

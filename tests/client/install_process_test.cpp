@@ -18,7 +18,7 @@
 #include <thread>
 
 #include "client/commands/install_commands.h"
-#include "client/kav/kav_client.h"
+#include "link/kav/kav_client.h"
 #include "daemon/asset_install_test_support.h"
 #include "install_test_support.h"
 #include "kav_daemon_process_support.h"

@@ -22,9 +22,9 @@
 #include <thread>
 #include <vector>
 
-#include "client/kav/kav_client.h"
-#include "client/kav/kav_filter.h"
-#include "client/kav/kav_user_data.h"
+#include "link/kav/kav_client.h"
+#include "link/kav/kav_filter.h"
+#include "link/kav/kav_user_data.h"
 #include "foundation/ipc/discovery_objects.h"
 #include "foundation/kuid/kuid_list.h"
 #include "foundation/results/results_log.h"

@@ -3,8 +3,8 @@
 // and retry schedules with their waits.
 #include "kav_client_test_peer.h"
 
-#include "client/kav/kav_client_transaction.h"
-#include "client/net/net_timeouts.h"
+#include "link/kav/kav_client_transaction.h"
+#include "link/net/net_timeouts.h"
 #include "foundation/jobs/job_timing.h"
 #include "foundation/jobs/process_identity.h"
 #include "foundation/streams/buffer_stream.h"

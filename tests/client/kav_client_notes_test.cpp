@@ -3,8 +3,8 @@
 // daemon's questions answered by the request's handler, 2 without one, 4 once it ended.
 #include "kav_client_test_peer.h"
 
-#include "client/kav/kav_link_format.h"
-#include "client/kav/kav_question_handler.h"
+#include "link/kav/kav_link_format.h"
+#include "link/kav/kav_question_handler.h"
 #include "foundation/results/results_log.h"
 #include "foundation/streams/buffer_stream.h"
 

@@ -20,9 +20,9 @@
 #include <thread>
 #include <vector>
 
-#include "client/kav/kav_client.h"
-#include "client/kav/kav_client_transaction.h"
-#include "client/kav/kav_daemon_launch.h"
+#include "link/kav/kav_client.h"
+#include "link/kav/kav_client_transaction.h"
+#include "link/kav/kav_daemon_launch.h"
 #include "net_test_support.h"
 
 using Bytes = std::vector<uint8_t>;

@@ -5,7 +5,7 @@
 
 #include <map>
 
-#include "client/kav/kav_link_format.h"
+#include "link/kav/kav_link_format.h"
 #include "foundation/streams/buffer_stream.h"
 
 namespace {

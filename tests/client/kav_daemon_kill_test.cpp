@@ -10,8 +10,8 @@
 #include <future>
 #include <thread>
 
-#include "client/kav/kav_client.h"
-#include "client/kav/kav_daemon_launch.h"
+#include "link/kav/kav_client.h"
+#include "link/kav/kav_daemon_launch.h"
 #include "foundation/streams/buffer_stream.h"
 #include "kav_daemon_process_support.h"
 #include "kav_daemon_record.h"

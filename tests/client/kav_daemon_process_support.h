@@ -15,10 +15,10 @@
 #include <thread>
 #include <vector>
 
-#include "client/kav/kav_client.h"
-#include "client/kav/kav_daemon_launch.h"
-#include "client/kav/kav_user_data.h"
-#include "client/net/net_startup.h"
+#include "link/kav/kav_client.h"
+#include "link/kav/kav_daemon_launch.h"
+#include "link/kav/kav_user_data.h"
+#include "link/net/net_startup.h"
 #include "kav_test_installation.h"
 
 // The ids of the live processes running this program file (zombies have no program file).

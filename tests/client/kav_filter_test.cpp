@@ -8,7 +8,7 @@
 #include <set>
 #include <string>
 
-#include "client/kav/kav_filter.h"
+#include "link/kav/kav_filter.h"
 #include "tests/foundation/stream_test_support.h"
 
 namespace {

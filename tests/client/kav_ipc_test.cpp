@@ -3,7 +3,7 @@
 // would: the exact names and their hashed files, the initial values, joining and the
 // attach count's low byte, the refuse flag, the holder role and the clearing of dead ids,
 // and the port lookup of one connection attempt.
-#include "client/kav/kav_ipc.h"
+#include "link/kav/kav_ipc.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,7 @@
 #include <sstream>
 #include <string>
 
-#include "client/kav/kav_user_data.h"
+#include "link/kav/kav_user_data.h"
 #include "engine/ascii.h"
 #include "engine/log.h"
 #include "engine/options.h"

@@ -4,7 +4,7 @@
 // the tests) started from <installation>/bin publishes a port that accepts connections,
 // runs in its own session in its bin folder with /dev/null handles and none of ours, and
 // is stopped again by the test.
-#include "client/kav/kav_daemon_launch.h"
+#include "link/kav/kav_daemon_launch.h"
 
 #include <gtest/gtest.h>
 
@@ -22,8 +22,8 @@
 #include <thread>
 #include <vector>
 
-#include "client/kav/kav_ipc.h"
-#include "client/kav/kav_user_data.h"
+#include "link/kav/kav_ipc.h"
+#include "link/kav/kav_user_data.h"
 #include "engine/thread.h"
 #include "kav_test_installation.h"
 

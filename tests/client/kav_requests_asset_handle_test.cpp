@@ -3,7 +3,7 @@
 // details of an open asset (32), reverting and committing (33, 34).
 #include "kav_requests_test_support.h"
 
-#include "client/kav/kav_asset_handle.h"
+#include "link/kav/kav_asset_handle.h"
 
 namespace {
 

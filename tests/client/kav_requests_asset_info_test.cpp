@@ -5,7 +5,7 @@
 
 #include <functional>
 
-#include "client/kav/kav_asset_info.h"
+#include "link/kav/kav_asset_info.h"
 
 namespace {
 

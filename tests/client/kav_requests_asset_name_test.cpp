@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "client/kav/kav_asset_info.h"
+#include "link/kav/kav_asset_info.h"
 #include "foundation/text/interface_text.h"
 #include "foundation/soup/chunk_ref.h"
 

@@ -2,7 +2,7 @@
 // answer's count is not trusted.
 #include "kav_requests_test_support.h"
 
-#include "client/kav/kav_filter_element.h"
+#include "link/kav/kav_filter_element.h"
 
 namespace {
 

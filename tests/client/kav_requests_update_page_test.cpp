@@ -3,7 +3,7 @@
 // the fetch did not start.
 #include "kav_requests_test_support.h"
 
-#include "client/kav/kav_requests_update_page.h"
+#include "link/kav/kav_requests_update_page.h"
 
 namespace {
 

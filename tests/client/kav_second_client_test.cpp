@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "client/kav/kav_client.h"
-#include "client/kav/kav_ipc.h"
-#include "client/kav/kav_user_data.h"
+#include "link/kav/kav_client.h"
+#include "link/kav/kav_ipc.h"
+#include "link/kav/kav_user_data.h"
 #include "foundation/streams/buffer_stream.h"
 #include "kav_daemon_process_support.h"
 #include "kav_daemon_record.h"

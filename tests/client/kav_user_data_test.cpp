@@ -2,7 +2,7 @@
 // items into UserData (and a second start-up that finds them there), the ten folders, the
 // seven databases and the two locations, location folders, relative paths and the
 // splitting of asset paths, and the two fatal ends.
-#include "client/kav/kav_user_data.h"
+#include "link/kav/kav_user_data.h"
 
 #include <gtest/gtest.h>
 

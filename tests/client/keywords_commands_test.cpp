@@ -6,7 +6,7 @@
 #include <map>
 #include <sstream>
 
-#include "client/kav/kav_user_data.h"
+#include "link/kav/kav_user_data.h"
 #include "command_test_support.h"
 
 namespace {

@@ -11,8 +11,8 @@
 #include <string>
 #include <thread>
 
-#include "client/net/net_resolver.h"
-#include "client/net/net_timeouts.h"
+#include "link/net/net_resolver.h"
+#include "link/net/net_timeouts.h"
 #include "engine/timing.h"
 #include "engine/wevent.h"
 #include "net_test_support.h"

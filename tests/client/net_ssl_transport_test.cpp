@@ -8,8 +8,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include "client/net/net_startup.h"
-#include "client/net/ssl_transport.h"
+#include "link/net/net_startup.h"
+#include "link/net/ssl_transport.h"
 
 namespace {
 

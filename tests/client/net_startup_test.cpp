@@ -7,8 +7,8 @@
 #include <memory>
 #include <thread>
 
-#include "client/net/net_resolver.h"
-#include "client/net/net_startup.h"
+#include "link/net/net_resolver.h"
+#include "link/net/net_startup.h"
 #include "engine/thread.h"
 #include "engine/timing.h"
 #include "engine/wevent.h"

@@ -8,8 +8,8 @@
 #include <thread>
 #include <vector>
 
-#include "client/net/exact_transfer.h"
-#include "client/net/tcp_transport.h"
+#include "link/net/exact_transfer.h"
+#include "link/net/tcp_transport.h"
 #include "engine/timing.h"
 #include "engine/wevent.h"
 #include "net_test_support.h"

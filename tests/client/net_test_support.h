@@ -10,8 +10,8 @@
 
 #include <cstdint>
 
-#include "client/net/net_resolver.h"
-#include "client/net/net_timeouts.h"
+#include "link/net/net_resolver.h"
+#include "link/net/net_timeouts.h"
 
 class LoopbackListener {
 public:

@@ -3,7 +3,7 @@
 // login-address requests: logging in, the bandwidth limits, refused logins, the login
 // address fetched when no credential is stored, direct messages stored and replayed, group
 // traffic nobody follows, and the stored-message file.
-#include "client/online/online_access_endpoint.h"
+#include "link/online/online_access_endpoint.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 #include <mutex>
 #include <vector>
 
-#include "client/kav/kav_task_repair_database.h"
+#include "link/kav/kav_task_repair_database.h"
 #include "command_test_support.h"
 #include "foundation/text/interface_text.h"
 

@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "client/kav/kav_client.h"
+#include "link/kav/kav_client.h"
 #include "client/kodrin_util.h"
-#include "client/net/net_startup.h"
+#include "link/net/net_startup.h"
 #include "client/startup_objects.h"
 #include "client/startup_state.h"
 #include "client/startup_steps.h"

@@ -2,7 +2,7 @@
 // byte: sequence wrap and cumulative acknowledgement, ordering of early packets, the limits
 // on early, oversized and waiting packets, duplicates, retransmission, keep-alive and the
 // idle close, all on the job clock the test sets. Two endpoints then carry 300 messages.
-#include "client/net/tme_endpoint.h"
+#include "link/net/tme_endpoint.h"
 
 #include <gtest/gtest.h>
 

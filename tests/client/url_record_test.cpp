@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "client/url_record.h"
+#include "link/url_record.h"
 
 namespace {
 

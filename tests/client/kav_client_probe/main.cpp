@@ -9,10 +9,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "client/kav/kav_client.h"
-#include "client/kav/kav_daemon_launch.h"
-#include "client/kav/kav_user_data.h"
-#include "client/net/net_startup.h"
+#include "link/kav/kav_client.h"
+#include "link/kav/kav_daemon_launch.h"
+#include "link/kav/kav_user_data.h"
+#include "link/net/net_startup.h"
 #include "foundation/ipc/discovery_objects.h"
 #include "foundation/streams/buffer_stream.h"
 

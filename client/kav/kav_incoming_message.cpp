@@ -1,6 +1,0 @@
-// Only the kind test lives here; the message is otherwise its payload stream.
-#include "client/kav/kav_incoming_message.h"
-
-#include "client/kav/kav_link_format.h"
-
-bool KAVIncomingMessage::IsLogKind() const { return kind_ == KAVLink::Note::kResultsLog; }
