@@ -185,4 +185,12 @@ void VertexType::AddItem(int stream, int kind, int source, const std::string& na
     items_.push_back({stream, kind, source, name});
 }
 
+int GeometryChunk::AddInfluenceMatrix(int bone) {
+    for (size_t i = 0; i < influenceMatrices_.size(); ++i) {
+        if (influenceMatrices_[i] == bone) return static_cast<int>(i);
+    }
+    influenceMatrices_.push_back(bone);
+    return static_cast<int>(influenceMatrices_.size() - 1);
+}
+
 }  // namespace Kiv

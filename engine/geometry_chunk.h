@@ -6,6 +6,7 @@
 // asks for; a hint skinned on the display adds the blend-weight and matrix-index items.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -54,6 +55,7 @@ struct ChunkHint {
     };
     int32_t kind = 0;
     int32_t value = 0;
+    float meshValue = 0;           // the mesh file's per-chunk hint value
     int32_t vertexBufferMode = 2;  // 1: dynamic
     int32_t indexBufferMode = 2;   // 1: dynamic
     uint32_t standardWord = 0;     // bit 0: a standard hint
@@ -139,6 +141,16 @@ public:
     VertexProgram* GetVertexProgram(int stream) const { return stream == 0 ? vertexProgram_ : nullptr; }
     void SetVertexProgram(VertexProgram* program);
 
+    // The three neighbouring faces of each face (as mesh files store them).
+    using FaceNeighbors = std::array<uint32_t, 3>;
+    void SetFaceNeighbors(std::vector<FaceNeighbors> neighbors) { faceNeighbors_ = std::move(neighbors); }
+    const std::vector<FaceNeighbors>& GetFaceNeighbors() const { return faceNeighbors_; }
+
+    // The chunk's slot of a bone's matrix: bone's position in the chunk's matrix list,
+    // added last when new.
+    int AddInfluenceMatrix(int bone);
+    const std::vector<int>& GetInfluenceMatrices() const { return influenceMatrices_; }
+
     // False when the display refuses the buffers.
     bool CreateDisplayBuffers(Display* display, bool flag);
     // Record "Draw <program> <kind> <primitives>" and
@@ -167,6 +179,8 @@ private:
     std::vector<uint16_t> indices_;
     std::vector<Vector3> faceNormals_;
     std::vector<Vector3> sideNormals_;
+    std::vector<int> influenceMatrices_;
+    std::vector<FaceNeighbors> faceNeighbors_;
     std::vector<std::string> sharingCalls_;
     std::map<std::string, float> properties_;
     const VertexType* vertexType_ = nullptr;
