@@ -16,6 +16,7 @@ KodrinIndexedMeshDefinition::KodrinIndexedMeshDefinition(const MeshLoaderSetting
     : loaderSettings_(settings) {}
 
 KodrinIndexedMeshDefinition::~KodrinIndexedMeshDefinition() {
+    CancelCollisionRequest();
     for (GeometryChunk* chunk : chunks_) chunk->ReleaseReference();
     for (Material* material : materials_) material->ReleaseReference();
     for (MeshMaterialEntry* entry : materialEntries_) {

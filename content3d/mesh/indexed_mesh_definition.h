@@ -7,12 +7,16 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string_view>
 #include <vector>
 
+#include "content3d/mesh/collision_geometry.h"
 #include "content3d/mesh/mesh_load_result.h"
 #include "content3d/mesh/mesh_loader_settings.h"
 #include "content3d/mesh/mesh_records.h"
+#include "content3d/mesh/overlapped_resource.h"
+#include "content3d/mesh/qx_axis_box_tree.h"
 #include "engine/geometry_chunk.h"
 #include "engine/influence_definition.h"
 #include "engine/mesh_file_support.h"
@@ -79,6 +83,11 @@ public:
     // The bone table that fixes the matrix numbering of BuildInfluenceStreams (not owned).
     void SetSharedBoneTable(const std::vector<PString>* names) { sharedBoneTable_ = names; }
 
+    // The collision tree: requested from the overlapped worker when there is neither a
+    // tree nor a request (nothing without a worker); a poll completes a finished request.
+    void RequestCollisionTree();
+    QXAxisBoxTree* GetCollisionTree();
+
     // Per-chunk accessors (0 or empty for a chunk out of range).
     int GetChunkVertexCount(uint32_t i) const;
     int GetChunkIndexCount(uint32_t i) const;
@@ -126,6 +135,9 @@ private:
     void DropLastChunk();
     void FillBlendStreams(GeometryChunk& chunk, const ChunkHint& hint) const;
     int InfluenceBoneFor(uint32_t a) const;
+    static bool BuildCollisionTree(void* userData, Overlapped& handle);
+    static bool TakeCollisionTree(void* userData, Overlapped& handle);
+    void CancelCollisionRequest();
 
     Vector3 position_;
     Vector4 orientation_{0, 0, 0, 1};
@@ -150,7 +162,9 @@ private:
     const std::vector<PString>* sharedBoneTable_ = nullptr;
     float textureDensity_ = 0;
     OrientedBox orientedBox_;
-    KodrinGeometryBaseResource* resource_ = nullptr;
+    std::unique_ptr<QXAxisBoxTree> collisionTree_;
+    std::unique_ptr<CollisionGeometrySharingInterface> collisionGeometry_;
+    std::unique_ptr<OverlappedResourceCallback> collisionRequest_;
 };
 
 }  // namespace Kiv
