@@ -29,6 +29,7 @@ class Display;
 class KodrinGeometryBaseResource;
 class Material;
 class MaterialManager;
+class ParticleStructure;
 
 class KodrinIndexedMeshDefinition : public MeshFileSupport {
 public:
@@ -82,6 +83,10 @@ public:
     PString GetChunkMaterialName(uint32_t i) const;
     // The bone table that fixes the matrix numbering of BuildInfluenceStreams (not owned).
     void SetSharedBoneTable(const std::vector<PString>* names) { sharedBoneTable_ = names; }
+
+    // Attachments whose names begin with "a" or "A" become attachment points of an
+    // instance's structure (under its skeleton when it has one).
+    void AddAttachmentPoints(ParticleStructure& structure) const;
 
     // The collision tree: requested from the overlapped worker when there is neither a
     // tree nor a request (nothing without a worker); a poll completes a finished request.

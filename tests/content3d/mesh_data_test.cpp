@@ -1,7 +1,9 @@
 // MeshData: its load step run inline on the main thread and waited for from a worker, no
 // step installed meaning failure, attachment names cut to their last part, bones from the
-// skeleton (none without one), its fixed answers, and its children deleted with it.
+// skeleton (none without one), its fixed answers, its children deleted with it, and the
+// attachment points a definition gives an instance.
 #include "content3d/mesh/mesh_data.h"
+#include "engine/attachment_point.h"
 
 #include <gtest/gtest.h>
 
@@ -112,6 +114,42 @@ TEST_F(MeshDataTest, FixedAnswersAndChildrenGoWithTheObject) {
         mesh.animator = std::make_unique<Kiv::Animator>();
     }
     EXPECT_EQ(deleted, 2);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MeshDataTest, AttachmentsStartingWithAHangUnderTheSkeletonInItsSpace) {
+    meshtest::MeshSpec spec = OneTriangle();
+    spec.attachments = std::vector<meshtest::Attachment>{
+        {"a.light.front", {1, 2, 3}}, {"Abc", {0, 0, 0}}, {"b.ignored", {}}, {"", {}}};
+    ASSERT_EQ(LoadIm(spec), Kiv::RES_OK);
+    Kiv::ParticleStructure loose;
+    definition->AddAttachmentPoints(loose);
+    ASSERT_EQ(loose.GetChildren().size(), 2u);
+    auto* front = dynamic_cast<Kiv::AttachmentPoint*>(loose.GetChildren()[0]);
+    ASSERT_NE(front, nullptr);
+    EXPECT_EQ(front->GetKind().View(), "a");
+    EXPECT_EQ(front->GetSubName().View(), "light.front");
+    EXPECT_EQ(front->position, (Kiv::Vector3{1, 2, 3}));
+    EXPECT_EQ(dynamic_cast<Kiv::AttachmentPoint*>(loose.GetChildren()[1])->GetKind().View(), "Abc");
+
+    Kiv::ParticleBone root(Kiv::PString("root"));
+    root.SetRest({1, 0, 0}, {0, 0, 0, 1});
+    Kiv::ParticleStructure skinned;
+    skinned.SetSkeleton(&root);
+    definition->AddAttachmentPoints(skinned);
+    EXPECT_TRUE(skinned.GetChildren().empty());
+    ASSERT_EQ(root.GetChildren().size(), 2u);
+    EXPECT_EQ(dynamic_cast<Kiv::AttachmentPoint*>(root.GetChildren()[0])->position, (Kiv::Vector3{0, 2, 3}));
+    for (Kiv::Particle* structure : {static_cast<Kiv::Particle*>(&loose), static_cast<Kiv::Particle*>(&root)}) {
+        while (!structure->GetChildren().empty()) {
+            Kiv::Particle* child = structure->GetChildren().back();
+            structure->RemoveChild(child);
+            delete child;
+        }
+    }
 }
 
 }  // namespace
