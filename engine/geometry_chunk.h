@@ -27,6 +27,7 @@ class Viewport;
 enum VertexItemKind : int {
     kItemPosition = 1,       // 3 x f32
     kItemColor = 2,          // u32
+    kItemColor2 = 3,         // u32, the second colour
     kItemNormal = 4,         // 3 x f32
     kItemWeights1 = 5,       // 1..4 x f32: kinds 5..8
     kItemWeights4 = 8,

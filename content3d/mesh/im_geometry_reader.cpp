@@ -52,9 +52,19 @@ void CopyVector3Block(std::span<const uint8_t> block, float* target, uint32_t co
     if (target) std::memcpy(target, block.data(), size_t{count} * 12);
 }
 
+bool HasBlendStreams(GeometryChunk& chunk, const ChunkHint& hint) {
+    if (!chunk.GetWordItem(kItemPackedIndices)) return false;
+    if ((hint.flags & ChunkHint::kFloatWeights) == 0) return chunk.GetWordItem(kItemPackedWeights) != nullptr;
+    for (int kind = kItemWeights1; kind <= kItemWeights4; ++kind) {
+        if (chunk.GetFloatItem(kind)) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
-void KodrinIndexedMeshDefinition::FillBlendStreams(GeometryChunk& chunk, const ChunkHint& hint) const {
+bool KodrinIndexedMeshDefinition::FillBlendStreams(GeometryChunk& chunk, const ChunkHint& hint) const {
+    if (!HasBlendStreams(chunk, hint)) return false;
     const int vertices = chunk.GetVertexCount();
     uint32_t* indices = chunk.GetWordItem(kItemPackedIndices);
     if ((hint.flags & ChunkHint::kFloatWeights) == 0) {
@@ -71,20 +81,27 @@ void KodrinIndexedMeshDefinition::FillBlendStreams(GeometryChunk& chunk, const C
         }
     }
     for (int i = 0; i < vertices; ++i) indices[i] = 0;
+    return true;
 }
 
-namespace {
-
-bool HasBlendStreams(GeometryChunk& chunk, const ChunkHint& hint) {
-    if (!chunk.GetWordItem(kItemPackedIndices)) return false;
-    if ((hint.flags & ChunkHint::kFloatWeights) == 0) return chunk.GetWordItem(kItemPackedWeights) != nullptr;
-    for (int kind = kItemWeights1; kind <= kItemWeights4; ++kind) {
-        if (chunk.GetFloatItem(kind)) return true;
+ChunkHint KodrinIndexedMeshDefinition::MakeChunkHint(KodrinGeometryBaseResource* resource, uint32_t weightMode,
+                                                     bool fromText) {
+    StandardChunkHint hint(2, 0);
+    if (loaderSettings_.softwareLighting.IsSet()) hint.flags |= ChunkHint::kSoftwareLighting;
+    hint.vertexBufferMode = loaderSettings_.dynamicVertex.ValueOr(2);
+    hint.indexBufferMode = loaderSettings_.dynamicIndex.ValueOr(2);
+    hint.database = resource ? resource->GetDatabase() : nullptr;
+    if (weightMode == 0) return hint;
+    hint.flags |= ChunkHint::kSkinned;
+    if (!hardwareSkinning_) {
+        hint.flags |= ChunkHint::kSoftwareSkinning;
+        return hint;
     }
-    return false;
+    hint.weightsPerVertex = fromText ? static_cast<int32_t>(weightMode) : 4;
+    hint.matricesPerChunk = static_cast<int32_t>(fromText ? maxBonesPerChunk_ : bonesPerChunkLimit_);
+    if (loaderSettings_.hardwareAnimationFloatPrecision.IsSet()) hint.flags |= ChunkHint::kFloatWeights;
+    return hint;
 }
-
-}  // namespace
 
 int KodrinIndexedMeshDefinition::ReadGeometry(KodrinGeometryBaseResource* resource, uint32_t position,
                                               uint32_t defaultColour) {
@@ -94,18 +111,12 @@ int KodrinIndexedMeshDefinition::ReadGeometry(KodrinGeometryBaseResource* resour
     if (version < 101 || version > 201) return RES_FILE_VERSION_ERROR;
     if (header.end > file_.Size()) return RES_FILE_FORMAT_ERROR;
 
-    StandardChunkHint hint(2, 0);
-    if (loaderSettings_.softwareLighting.IsSet()) hint.flags |= ChunkHint::kSoftwareLighting;
-    hint.vertexBufferMode = loaderSettings_.dynamicVertex.ValueOr(2);
-    hint.indexBufferMode = loaderSettings_.dynamicIndex.ValueOr(2);
-    hint.database = resource ? resource->GetDatabase() : nullptr;
-
     GeometryCounts c;
     c.flags = file_.U32();
     if (version >= 201) c.extraFlags = file_.U32();
     c.geometryType = GeometryTypeOfKind(c.flags & 31);
     if (c.geometryType < 0) return RES_FILE_FORMAT_ERROR;
-    hint.meshValue = file_.F32();
+    const float meshValue = file_.F32();
     c.vertices = file_.U32();
     c.faces = file_.U32();
     c.indices = file_.U32();
@@ -114,16 +125,8 @@ int KodrinIndexedMeshDefinition::ReadGeometry(KodrinGeometryBaseResource* resour
     if (version >= 102) c.weightMode = file_.U32();
     c.hasColours = version >= 104 && version <= 199;
     if (version >= 102) DecideHardwareSkinning();
-    if (c.weightMode != 0) {
-        hint.flags |= ChunkHint::kSkinned;
-        if (hardwareSkinning_) {
-            hint.weightsPerVertex = 4;
-            hint.matricesPerChunk = static_cast<int32_t>(bonesPerChunkLimit_);
-            if (loaderSettings_.hardwareAnimationFloatPrecision.IsSet()) hint.flags |= ChunkHint::kFloatWeights;
-        } else {
-            hint.flags |= ChunkHint::kSoftwareSkinning;
-        }
-    }
+    ChunkHint hint = MakeChunkHint(resource, c.weightMode, false);
+    hint.meshValue = meshValue;
     hint.texCoordSets = static_cast<int32_t>(std::min<uint32_t>(c.uvSets, 8));
     chunkMaterialNames_.push_back(version >= 200 ? ReadPaddedString(file_) : PString());
     if (file_.Failed() || !BlocksFit(file_, c)) return RES_FILE_FORMAT_ERROR;
@@ -138,8 +141,7 @@ int KodrinIndexedMeshDefinition::ReadGeometry(KodrinGeometryBaseResource* resour
 
     if (v > 0) {
         if (hardwareSkinning_ && c.weightMode != 0) {
-            if (!HasBlendStreams(*chunk, chunk->GetHint())) return RES_FAIL_CHUNK_CREATE;
-            FillBlendStreams(*chunk, chunk->GetHint());
+            if (!FillBlendStreams(*chunk, chunk->GetHint())) return RES_FAIL_CHUNK_CREATE;
         }
         float* positions = chunk->GetFloatItem(kItemPosition);
         if (!positions) return RES_FAIL_CHUNK_CREATE;

@@ -17,11 +17,14 @@
 #include "content3d/mesh/mesh_records.h"
 #include "content3d/mesh/overlapped_resource.h"
 #include "content3d/mesh/qx_axis_box_tree.h"
+#include "engine/config_parser.h"
 #include "engine/geometry_chunk.h"
+#include "engine/geometry_config_data.h"
 #include "engine/influence_definition.h"
 #include "engine/mesh_file_support.h"
 #include "engine/oriented_box.h"
 #include "engine/particle_bone.h"
+#include "engine/rand.h"
 
 namespace Kiv {
 
@@ -47,6 +50,14 @@ public:
     virtual int LoadBinary(Display* display, MaterialManager* manager,
                            KodrinGeometryBaseResource* resource, const char* name,
                            uint32_t defaultColour);
+
+    // The text mesh ("imtxt"): parsed by the engine's ConfigParser, then LoadConfig.
+    int LoadText(Display* display, MaterialManager* manager, KodrinGeometryBaseResource* resource,
+                 const char* name, uint32_t defaultColour);
+    int LoadConfig(Display* display, MaterialManager* manager, KodrinGeometryBaseResource* resource,
+                   const ConfigData& root, const char* name, uint32_t defaultColour);
+    // The generator of the names given to undecorated text-mesh materials.
+    static Rand& MaterialNameRand();
 
     // Load completion: textures of the material entries, then display buffers.
     void AssignDeferredTextures();
@@ -116,6 +127,12 @@ protected:
     int ReadAttachments();
     int ReadInfluences();
     int ReadBone(ParticleBone* parent, int depth);
+    int CreateMaterial(MaterialManager* manager, KodrinGeometryBaseResource* resource, uint32_t position,
+                       const ConfigMaterial& material);
+    int BuildConfigChunk(KodrinGeometryBaseResource* resource, uint32_t position, const ConfigChunk& data,
+                         uint32_t defaultColour);
+    void ReadConfigInfluences(const GeometryConfigData& data);
+    void ReadConfigAttachments(const GeometryConfigData& data);
     // Reading past the file's end or declared ends is a format error.
     int CheckRead() const { return file_.Failed() ? RES_FILE_FORMAT_ERROR : RES_OK; }
 
@@ -138,7 +155,10 @@ private:
     int ReadInfluence(InfluenceDefinition& influence);
     void KeepChunk(uint32_t position, GeometryChunk* chunk);
     void DropLastChunk();
-    void FillBlendStreams(GeometryChunk& chunk, const ChunkHint& hint) const;
+    // The blend streams of a hardware-skinned chunk set to one full weight on matrix 0;
+    // false when the chunk lacks them.
+    bool FillBlendStreams(GeometryChunk& chunk, const ChunkHint& hint) const;
+    ChunkHint MakeChunkHint(KodrinGeometryBaseResource* resource, uint32_t weightMode, bool fromText);
     int InfluenceBoneFor(uint32_t a) const;
     static bool BuildCollisionTree(void* userData, Overlapped& handle);
     static bool TakeCollisionTree(void* userData, Overlapped& handle);
