@@ -107,6 +107,7 @@ public:
     uint16_t* GetIndices() { return indices_.empty() ? nullptr : indices_.data(); }
     const uint16_t* GetIndices() const { return indices_.empty() ? nullptr : indices_.data(); }
     Vector3* GetFaceNormals() { return faceNormals_.empty() ? nullptr : faceNormals_.data(); }
+    size_t GetFaceNormalCount() const { return faceNormals_.size(); }
     // Per-vertex normals kept beside the vertices (the Nml form); null in other chunks.
     Vector3* GetSideNormals() { return sideNormals_.empty() ? nullptr : sideNormals_.data(); }
 

@@ -112,6 +112,34 @@ public:
     // Most influences that touch one vertex of chunk i.
     int GetChunkMaxVertexInfluences(uint32_t i) const;
 
+    // Copies of chunk i's data into a caller's buffer, one item every stride bytes; false
+    // (nothing written) for a chunk out of range or a stream the chunk lacks.
+    struct StridedBuffer {
+        size_t stride = 0;
+        uint8_t* data = nullptr;
+    };
+    bool CopyPositions(uint32_t i, StridedBuffer out) const;
+    bool CopyNormals(uint32_t i, StridedBuffer out) const;
+    // The n-th texture-coordinate set the chunk carries.
+    bool CopyTexCoords(uint32_t i, int n, StridedBuffer out) const;
+    // The first colour kind (first true) or the second; fallback for every vertex when the
+    // chunk has no such stream.
+    bool CopyColours(uint32_t i, bool first, uint32_t fallback, StridedBuffer out) const;
+    bool CopyIndices(uint32_t i, uint16_t* out) const;
+    bool CopyFaceNormals(uint32_t i, Vector3* out) const;
+
+    // Chunk i's material and what it holds (defaults for a chunk out of range).
+    bool GetMaterialFlag(uint32_t i) const;
+    float GetMaterialOpacity(uint32_t i) const;
+    DisplayMaterial GetMaterialDisplay(uint32_t i) const;
+    size_t GetMaterialPropertyCount(uint32_t i) const;
+    // Key (which 0) or value (1) of property n; empty when absent.
+    PString GetMaterialProperty(uint32_t i, size_t n, int which) const;
+
+    // Influence and attachment records as the engine reads them.
+    Vector4 GetInfluenceRotation(uint32_t i) const;
+    Vector4 GetAttachmentRotation(uint32_t i) const;
+
 protected:
     int ReadHeader(uint32_t& endOffset);
     int ReadInfo();

@@ -236,3 +236,41 @@ TEST_F(IndexedMeshDefinitionTest, BoundsDensityBoxAndDataSize) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(IndexedMeshDefinitionTest, ChunkDataCopiesIntoStridedBuffersAndRecordsReadBack) {
+    MeshSpec spec = OneTriangle();
+    spec.chunks[0].geom.faceNormals = {{0, 0, 1}};
+    spec.chunks[0].matl.properties = {{"gloss", "high"}};
+    spec.attachments = std::vector<meshtest::Attachment>{{"a.x", {}}};
+    ASSERT_EQ(LoadIm(spec), Kiv::RES_OK);
+    float interleaved[3][5] = {};
+    Kiv::KodrinIndexedMeshDefinition::StridedBuffer out{sizeof interleaved[0], reinterpret_cast<uint8_t*>(interleaved)};
+    ASSERT_TRUE(definition->CopyPositions(0, out));
+    EXPECT_EQ(interleaved[1][0], 1.0f);
+    EXPECT_EQ(interleaved[1][3], 0.0f);  // the stride's gap untouched
+    out.data = reinterpret_cast<uint8_t*>(&interleaved[0][3]);
+    ASSERT_TRUE(definition->CopyTexCoords(0, 0, out));
+    EXPECT_EQ(interleaved[1][3], 0.5f);
+    EXPECT_FALSE(definition->CopyTexCoords(0, 1, out));  // one set only
+    uint32_t colours[3] = {};
+    ASSERT_TRUE(definition->CopyColours(0, true, 0xABCDu, {4, reinterpret_cast<uint8_t*>(colours)}));
+    EXPECT_EQ(colours[2], 0xABCDu);  // no colour stream: the given default
+    uint16_t indices[3] = {};
+    ASSERT_TRUE(definition->CopyIndices(0, indices));
+    EXPECT_EQ(indices[2], 2);
+    Kiv::Vector3 faceNormal;
+    ASSERT_TRUE(definition->CopyFaceNormals(0, &faceNormal));
+    EXPECT_EQ(faceNormal, (Kiv::Vector3{0, 0, 1}));
+    EXPECT_FALSE(definition->CopyPositions(1, out));
+    EXPECT_EQ(definition->GetMaterialPropertyCount(0), 1u);
+    EXPECT_EQ(definition->GetMaterialProperty(0, 0, 1).View(), "high");
+    EXPECT_TRUE(definition->GetMaterialProperty(0, 1, 0).IsEmpty());
+    EXPECT_FLOAT_EQ(definition->GetMaterialDisplay(0).power, 20.0f);
+    EXPECT_EQ(definition->GetAttachmentRotation(0), (Kiv::Vector4{0, 0, 0, 1}));
+    EXPECT_EQ(definition->GetChunkTexCoordSetCount(0), 1);
+    EXPECT_EQ(definition->GetChunkType(0), 1u);
+}
+
+}  // namespace
