@@ -7,6 +7,7 @@
 #include <cmath>
 #include <condition_variable>
 #include <mutex>
+#include <thread>
 
 #include "content3d/mesh/overlapped_resource.h"
 #include "content3d/mesh/qx_axis_box_tree.h"
@@ -193,6 +194,39 @@ TEST_F(OverlappedWorkerTest, APollRunsAQueuedJobItselfAndCompletesItOnce) {
     EXPECT_EQ(bad.GetState(), Kiv::OverlappedResource::kIdle);
     blocker.Release();
     EXPECT_TRUE(system->Poll(blocker));  // waits for the worker's run, then completes
+}
+
+TEST_F(OverlappedWorkerTest, TheWorkerRunsTheOldestJobFirst) {
+    Kiv::OverlappedResourceSystem* system = Start();
+    BlockingJob blocker;
+    ASSERT_TRUE(system->Queue(blocker));
+    blocker.WaitStarted();
+    std::vector<int> order;
+    std::mutex orderLock;
+    struct OrderedJob : Kiv::OverlappedResource {
+        OrderedJob(int id, std::vector<int>& order, std::mutex& lock) : id(id), order(order), lock(lock) {}
+        bool Run() override {
+            const std::lock_guard<std::mutex> hold(lock);
+            order.push_back(id);
+            return true;
+        }
+        void Complete(bool) override {}
+        int id;
+        std::vector<int>& order;
+        std::mutex& lock;
+    };
+    std::vector<std::unique_ptr<OrderedJob>> jobs;
+    for (int id = 0; id < 5; ++id) {
+        jobs.push_back(std::make_unique<OrderedJob>(id, order, orderLock));
+        ASSERT_TRUE(system->Queue(*jobs.back()));
+    }
+    blocker.Release();
+    for (int id = 4; id >= 0; --id) {
+        while (jobs[static_cast<size_t>(id)]->GetState() == Kiv::OverlappedResource::kQueued) std::this_thread::yield();
+        EXPECT_TRUE(system->Poll(*jobs[static_cast<size_t>(id)]));
+    }
+    EXPECT_EQ(order, (std::vector<int>{0, 1, 2, 3, 4}));
+    system->Poll(blocker);
 }
 
 TEST_F(OverlappedWorkerTest, AFullQueueRefusesAndCancelledJobsNeverRun) {

@@ -235,9 +235,6 @@ TEST_F(IndexedMeshDefinitionTest, BoundsDensityBoxAndDataSize) {
     EXPECT_EQ(definition->CalculateDataSize(), 252u + 300 + 52 + 2 * (3 * 32 + 6));
 }
 
-}  // namespace
-
-namespace {
 
 TEST_F(IndexedMeshDefinitionTest, ChunkDataCopiesIntoStridedBuffersAndRecordsReadBack) {
     MeshSpec spec = OneTriangle();

@@ -116,9 +116,6 @@ TEST_F(MeshDataTest, FixedAnswersAndChildrenGoWithTheObject) {
     EXPECT_EQ(deleted, 2);
 }
 
-}  // namespace
-
-namespace {
 
 TEST_F(MeshDataTest, AttachmentsStartingWithAHangUnderTheSkeletonInItsSpace) {
     meshtest::MeshSpec spec = OneTriangle();

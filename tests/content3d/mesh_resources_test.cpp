@@ -1,9 +1,11 @@
 // The ".im" and ".pm" resource types: found by extension, nothing loaded without a render
 // kernel, a failed load leaving no definition, the index-buffer mode each type gives, load
-// completion making display buffers, the data size and the result-code table.
+// completion making display buffers, the data size, the result-code table, waiting for the
+// materials' textures, and float blend weights.
 #include <gtest/gtest.h>
 
 #include "mesh_test_support.h"
+#include "texture_test_files.h"
 
 namespace {
 
@@ -74,6 +76,55 @@ TEST(MeshLoadResultTest, TheTableHoldsNameAndTextInCodeOrder) {
     EXPECT_EQ(Kiv::kMeshLoadResultTexts[9].name, nullptr);
     EXPECT_EQ(Kiv::MeshLoadResultTextOf(0), nullptr);
     EXPECT_EQ(Kiv::MeshLoadResultTextOf(10), nullptr);
+}
+
+
+TEST_F(MeshResourcesTest, AllLoadedWaitsForTheMaterialsTexturesAndReportsTheirFailure) {
+    const struct {
+        const char* what;
+        const char* description;
+        int before;
+        bool loadAll;
+        int after;
+    } cases[] = {
+        {"sound texture", "Primary=skin.tga\n", Kiv::Resource::kAllPending, true, Kiv::Resource::kAllLoaded},
+        {"texture of a missing image", "Primary=absent.tga\n", Kiv::Resource::kAllPending, false,
+         Kiv::Resource::kAllFailed},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        const std::string folder = "t" + std::to_string(n++);
+        temp.MakeFolder(folder);
+        temp.WriteFile(folder + "/skin.tga", texture_test::Tga(4, 4, 128));
+        temp.WriteFile(folder + "/skin.texture.txt", c.description);
+        meshtest::MeshSpec spec = OneTriangle();
+        spec.chunks[0].matl.textures = {{0, "skin.texture", 1}};
+        Kiv::KodrinGeometryBaseResource* resource = Resource(folder + "/m.im", meshtest::WriteMesh(spec));
+        ASSERT_TRUE(resource->Lock()) << c.what;
+        resource->Unlock();
+        EXPECT_TRUE(resource->GetDefinition()->GetFailedTextures().empty()) << c.what;
+        EXPECT_EQ(resource->IsAllLoaded(), c.before) << c.what;
+        EXPECT_EQ(resource->LoadAll(), c.loadAll) << c.what;
+        EXPECT_EQ(resource->IsAllLoaded(), c.after) << c.what;
+    }
+}
+
+TEST_F(MeshResourcesTest, FloatWeightsStartAsOneFullWeightOnTheFirstMatrix) {
+    kernel.GetDisplay()->SetCapability(29, true);
+    meshtest::MeshSpec spec = OneTriangle();
+    spec.maxWeights = 2;
+    spec.maxBones = 2;
+    spec.chunks[0].geom.weightMode = 2;
+    Kiv::KodrinGeometryBaseResource* resource = Resource("float.im", meshtest::WriteMesh(spec));
+    resource->GetLoaderSettings().hardwareAnimationFloatPrecision = {1, 1};
+    ASSERT_TRUE(resource->Lock());
+    resource->Unlock();
+    Kiv::GeometryChunk* chunk = resource->GetDefinition()->GetChunk(0);
+    const float* weights = chunk->GetFloatItem(Kiv::kItemWeights4);
+    ASSERT_NE(weights, nullptr);
+    EXPECT_EQ((std::vector<float>(weights + 4, weights + 8)), (std::vector<float>{1, 0, 0, 0}));
+    EXPECT_EQ(chunk->GetWordItem(Kiv::kItemPackedIndices)[1], 0u);
+    EXPECT_FALSE(chunk->HasItem(Kiv::kItemPackedWeights));
 }
 
 }  // namespace
