@@ -5,11 +5,15 @@
 
 namespace Kiv {
 
-OrientedBox OrientedBox::Fit(std::span<const Vector3> points) {
+namespace {
+
+template <typename At>
+OrientedBox FitPoints(size_t count, At at) {
     OrientedBox box;
-    if (points.empty()) return box;
-    Vector3 low = points[0], high = points[0];
-    for (const Vector3& p : points) {
+    if (count == 0) return box;
+    Vector3 low = at(0), high = at(0);
+    for (size_t i = 1; i < count; ++i) {
+        const Vector3 p = at(i);
         low = {std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};
         high = {std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)};
     }
@@ -17,6 +21,17 @@ OrientedBox OrientedBox::Fit(std::span<const Vector3> points) {
     box.halfExtents = {(high.x - low.x) * 0.5f, (high.y - low.y) * 0.5f, (high.z - low.z) * 0.5f};
     box.axes = {Vector3{1, 0, 0}, Vector3{0, 1, 0}, Vector3{0, 0, 1}};
     return box;
+}
+
+}  // namespace
+
+OrientedBox OrientedBox::Fit(std::span<const Vector3> points) {
+    return FitPoints(points.size(), [&](size_t i) { return points[i]; });
+}
+
+OrientedBox OrientedBox::Fit(const float* xyz, size_t count) {
+    if (!xyz) return OrientedBox();
+    return FitPoints(count, [&](size_t i) { return Vector3{xyz[3 * i], xyz[3 * i + 1], xyz[3 * i + 2]}; });
 }
 
 std::array<Vector3, 8> OrientedBox::Corners() const {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <span>
 
 #include "engine/matrix4.h"
@@ -16,6 +17,8 @@ struct OrientedBox {
     Vector3 halfExtents;
 
     static OrientedBox Fit(std::span<const Vector3> points);
+    // The same over count points stored as x, y, z floats.
+    static OrientedBox Fit(const float* xyz, size_t count);
     std::array<Vector3, 8> Corners() const;
     bool IsZero() const { return axes[0] == Vector3{}; }
 };

@@ -1,6 +1,7 @@
-// Kiv::StdMath: the engine's quick scalar math. Sqrt takes a first guess from a table of
-// 256 square roots indexed by the float's exponent parity and top mantissa bits, then
-// refines it with two Newton steps (relative error well below 1e-6). Also the
+// Kiv::StdMath: the engine's quick scalar math. Sqrt takes a first guess of 1 / sqrt from a
+// table of 256 entries indexed by the float's exponent parity and top seven mantissa bits,
+// refines it with two Newton steps (no division) and multiplies by the value (relative
+// error below 1e-6). Also the
 // quaternion <-> 3 x 3 rotation conversions: a unit quaternion (x, y, z, w) has the rows
 // (1-2(y²+z²), 2(xy+zw), 2(xz-yw)), (2(xy-zw), 1-2(x²+z²), 2(yz+xw)),
 // (2(xz+yw), 2(yz-xw), 1-2(x²+y²)), for row vectors.

@@ -2,6 +2,8 @@
 // BONE tree. Counts from the file are checked against the bytes left before anything is
 // sized by them; influence groups name chunks by their position in the file and are mapped
 // to the kept positions here, so a dropped chunk never shifts weights onto another one.
+#include <cstring>
+
 #include "content3d/mesh/indexed_mesh_definition.h"
 #include "content3d/mesh/mesh_chunk_header.h"
 
@@ -144,11 +146,13 @@ int KodrinIndexedMeshDefinition::ReadInfluence(InfluenceDefinition& influence) {
         InfluenceGroup group;
         group.chunkIndex = kept ? static_cast<uint32_t>(keptPositions_[filePosition]) : 0;
         const uint32_t vertices = kept ? static_cast<uint32_t>(GetChunkVertexCount(group.chunkIndex)) : 0;
-        for (uint32_t e = 0; e < entries; ++e) {
+        const std::span<const uint8_t> block = file_.Bytes(size_t{entries} * kEntryBytes);
+        group.entries.reserve(entries);
+        for (size_t at = 0; at < block.size(); at += kEntryBytes) {
             InfluenceEntry entry;
-            entry.vertex = file_.U32();
-            entry.weight = file_.F32();
-            entry.offset = ReadVector3(file_);
+            std::memcpy(&entry.vertex, &block[at], 4);
+            std::memcpy(&entry.weight, &block[at + 4], 4);
+            std::memcpy(&entry.offset, &block[at + 8], 12);
             if (entry.vertex < vertices) group.entries.push_back(entry);
         }
         if (!group.entries.empty()) influence.groups.push_back(std::move(group));

@@ -162,10 +162,10 @@ int KodrinIndexedMeshDefinition::ReadGeometry(KodrinGeometryBaseResource* resour
     if (c.indices > 0) {
         uint16_t* indices = chunk->GetIndices();
         if (!indices) return RES_FAIL_CHUNK_CREATE;
-        for (uint32_t i = 0; i < c.indices; ++i) {
-            indices[i] = file_.U16();
-            if (indices[i] >= v) return RES_FILE_FORMAT_ERROR;
-        }
+        std::memcpy(indices, file_.Bytes(size_t{c.indices} * 2).data(), size_t{c.indices} * 2);
+        uint16_t highest = 0;
+        for (uint32_t i = 0; i < c.indices; ++i) highest = std::max(highest, indices[i]);
+        if (highest >= v) return RES_FILE_FORMAT_ERROR;
     }
     if (v > 0) CopyVector3Block(file_.Bytes(size_t{v} * 12), chunk->GetFloatItem(kItemNormal), v);
     if (c.hasColours && v > 0) {

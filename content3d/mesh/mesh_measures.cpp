@@ -7,25 +7,18 @@
 
 namespace Kiv {
 
-namespace {
-
-float Length2(float du, float dv) { return StdMath::Sqrt(du * du + dv * dv); }
-
-}  // namespace
-
 void KodrinIndexedMeshDefinition::ComputeBounds() {
     bool any = false;
     boundsMin_ = boundsMax_ = Vector3{};
-    for (const GeometryChunk* chunk : chunks_) {
-        for (int i = 0; i < chunk->GetVertexCount(); ++i) {
-            const Vector3 p = chunk->GetPosition(i);
+    for (GeometryChunk* chunk : chunks_) {
+        const float* p = chunk->GetFloatItem(kItemPosition);
+        for (int i = 0; p && i < chunk->GetVertexCount(); ++i, p += 3) {
             if (!any) {
-                boundsMin_ = boundsMax_ = p;
+                boundsMin_ = boundsMax_ = Vector3{p[0], p[1], p[2]};
                 any = true;
-                continue;
             }
-            boundsMin_ = {std::min(boundsMin_.x, p.x), std::min(boundsMin_.y, p.y), std::min(boundsMin_.z, p.z)};
-            boundsMax_ = {std::max(boundsMax_.x, p.x), std::max(boundsMax_.y, p.y), std::max(boundsMax_.z, p.z)};
+            boundsMin_ = {std::min(boundsMin_.x, p[0]), std::min(boundsMin_.y, p[1]), std::min(boundsMin_.z, p[2])};
+            boundsMax_ = {std::max(boundsMax_.x, p[0]), std::max(boundsMax_.y, p[1]), std::max(boundsMax_.z, p[2])};
         }
     }
 }
@@ -35,18 +28,22 @@ void KodrinIndexedMeshDefinition::ComputeTextureDensity() {
     for (GeometryChunk* chunk : chunks_) {
         const float* uv = chunk->GetFloatItem(kItemTexCoord0);
         const uint16_t* indices = chunk->GetIndices();
-        if (!uv || !indices || !chunk->HasItem(kItemPosition)) continue;
+        const float* p = chunk->GetFloatItem(kItemPosition);
+        if (!uv || !indices || !p) continue;
+        const auto positions = [p](int i) { return Vector3{p[3 * i], p[3 * i + 1], p[3 * i + 2]}; };
         const int vertices = chunk->GetVertexCount();
         for (int t = 0; t + 2 < chunk->GetIndexCount(); t += 3) {
             const int i0 = indices[t], i1 = indices[t + 1], i2 = indices[t + 2];
             if (i0 >= vertices || i1 >= vertices || i2 >= vertices) continue;
-            const Vector3 p0 = chunk->GetPosition(i0);
-            const float la = StdMath::Length(Sub(chunk->GetPosition(i1), p0));
-            const float lb = StdMath::Length(Sub(chunk->GetPosition(i2), p0));
-            const float ua = Length2(uv[2 * i1] - uv[2 * i0], uv[2 * i1 + 1] - uv[2 * i0 + 1]);
-            const float ub = Length2(uv[2 * i2] - uv[2 * i0], uv[2 * i2 + 1] - uv[2 * i0 + 1]);
-            if (!(ua * ub > 0.00001f)) continue;
-            const float ra = la / ua, rb = lb / ub, wt = la * lb * 0.5f;
+            const Vector3 p0 = positions(i0);
+            const Vector3 a = Sub(positions(i1), p0), b = Sub(positions(i2), p0);
+            const float du1 = uv[2 * i1] - uv[2 * i0], dv1 = uv[2 * i1 + 1] - uv[2 * i0 + 1];
+            const float du2 = uv[2 * i2] - uv[2 * i0], dv2 = uv[2 * i2 + 1] - uv[2 * i0 + 1];
+            const float ua2 = du1 * du1 + dv1 * dv1, ub2 = du2 * du2 + dv2 * dv2;
+            if (!(ua2 * ub2 > 0.00001f * 0.00001f)) continue;  // |ua| x |ub| too small
+            const float la2 = Dot(a, a), lb2 = Dot(b, b);
+            const float ra = StdMath::Sqrt(la2 / ua2), rb = StdMath::Sqrt(lb2 / ub2);
+            const float wt = StdMath::Sqrt(la2 * lb2) * 0.5f;
             sum += wt * ra + wt * rb;
             weight += 2 * wt;
             most = std::max({most, ra, rb});
@@ -58,10 +55,9 @@ void KodrinIndexedMeshDefinition::ComputeTextureDensity() {
 
 void KodrinIndexedMeshDefinition::ComputeOrientedBox() {
     std::vector<Vector3> corners;
-    for (const GeometryChunk* chunk : chunks_) {
-        std::vector<Vector3> points(static_cast<size_t>(chunk->GetVertexCount()));
-        for (size_t i = 0; i < points.size(); ++i) points[i] = chunk->GetPosition(static_cast<int>(i));
-        const std::array<Vector3, 8> box = OrientedBox::Fit(points).Corners();
+    for (GeometryChunk* chunk : chunks_) {
+        const std::array<Vector3, 8> box =
+            OrientedBox::Fit(chunk->GetFloatItem(kItemPosition), static_cast<size_t>(chunk->GetVertexCount())).Corners();
         corners.insert(corners.end(), box.begin(), box.end());
     }
     orientedBox_ = OrientedBox::Fit(corners);
