@@ -2,48 +2,8 @@
 #include "engine/std_math.h"
 
 #include <cmath>
-#include <cstdint>
-#include <cstring>
-#include <limits>
 
 namespace Kiv {
-
-namespace {
-
-// Inverse square roots of the mantissas 1.m (even exponents) and 2 x 1.m (odd), 128 steps
-// each.
-const std::array<float, 256>& InverseSqrtTable() {
-    static const std::array<float, 256> table = [] {
-        std::array<float, 256> t{};
-        for (int i = 0; i < 128; ++i) {
-            const double mantissa = 1.0 + (i + 0.5) / 128.0;
-            t[i] = static_cast<float>(1.0 / std::sqrt(mantissa));
-            t[128 + i] = static_cast<float>(1.0 / std::sqrt(2.0 * mantissa));
-        }
-        return t;
-    }();
-    return table;
-}
-
-}  // namespace
-
-float StdMath::Sqrt(float value) {
-    if (!(value > 0.0f)) return 0.0f;
-    if (std::isinf(value)) return value;
-    if (value < std::numeric_limits<float>::min()) return Sqrt(value * 16777216.0f) / 4096.0f;  // 2^24, 2^12
-    uint32_t bits;
-    std::memcpy(&bits, &value, 4);
-    const int exponent = static_cast<int>(bits >> 23) - 127;
-    const int odd = exponent & 1;
-    const uint32_t index = static_cast<uint32_t>(odd) * 128 + (bits >> 16 & 127);
-    const uint32_t scaleBits = static_cast<uint32_t>(127 - (exponent - odd) / 2) << 23;
-    float scale;
-    std::memcpy(&scale, &scaleBits, 4);
-    float inverse = InverseSqrtTable()[index] * scale;  // about 1 / sqrt(value)
-    inverse *= 1.5f - 0.5f * value * inverse * inverse;
-    inverse *= 1.5f - 0.5f * value * inverse * inverse;
-    return value * inverse;
-}
 
 float StdMath::Length(const Vector3& v) { return Sqrt(Dot(v, v)); }
 
