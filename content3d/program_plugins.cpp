@@ -3,6 +3,7 @@
 #include "content3d/program_plugins.h"
 
 #include "content3d/materials/bump_material_plugins.h"
+#include "content3d/mesh/geometry_base_resource.h"
 #include "content3d/materials/multi_pfx_material_plugin.h"
 #include "content3d/materials/one_texture_kind_plugins.h"
 #include "content3d/textures/compress_ascii_resource.h"
@@ -22,6 +23,10 @@ void RegisterProgramPlugins() {
         new Kiv::KodrinNoFogMaterialPlugin,
     };
     for (Kiv::PluginBase* plugin : materials) Kiv::PluginBase::RegisterPlugin(plugin);
+    Kiv::PluginBase::RegisterPlugin(new Kiv::ResourceType<Kiv::KodrinIndexedMeshResource>(
+        Kiv::PString(kIndexedMeshTypeName), kIndexedMeshTypeUId, Kiv::kResourceFamilyUId));
+    Kiv::PluginBase::RegisterPlugin(new Kiv::ResourceType<Kiv::KodrinProgressiveMeshResource>(
+        Kiv::PString(kProgressiveMeshTypeName), kProgressiveMeshTypeUId, Kiv::kResourceFamilyUId));
     Kiv::PluginBase::RegisterPlugin(new Kiv::ResourceType<CompressAsciiResource>(
         Kiv::PString(kConvertTextureTypeName), kConvertTextureTypeUId, Kiv::kResourceFamilyUId));
 }

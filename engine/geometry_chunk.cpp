@@ -37,13 +37,13 @@ constexpr struct {
 int VertexItemSize(int kind) {
     if (kind == kItemPosition || kind == kItemNormal || kind == kItemTangent) return 12;
     if (kind >= kItemWeights1 && kind <= kItemWeights4) return 4 * (kind - kItemWeights1 + 1);
-    if (kind == kItemColor || kind == kItemPackedWeights || kind == kItemPackedIndices) return 4;
+    if (kind == kItemColor || kind == kItemColor2 || kind == kItemPackedWeights || kind == kItemPackedIndices) return 4;
     if (kind >= kItemTexCoord0 && kind <= kItemTexCoord7) return 8;
     return 0;
 }
 
 bool IsWordItem(int kind) {
-    return kind == kItemColor || kind == kItemPackedWeights || kind == kItemPackedIndices;
+    return kind == kItemColor || kind == kItemColor2 || kind == kItemPackedWeights || kind == kItemPackedIndices;
 }
 
 std::vector<int> ChunkItemsFor(std::vector<int> layout, const ChunkHint& hint) {
@@ -183,6 +183,14 @@ void VertexType::AddItem(int stream, int kind) {
 
 void VertexType::AddItem(int stream, int kind, int source, const std::string& name) {
     items_.push_back({stream, kind, source, name});
+}
+
+int GeometryChunk::AddInfluenceMatrix(int bone) {
+    for (size_t i = 0; i < influenceMatrices_.size(); ++i) {
+        if (influenceMatrices_[i] == bone) return static_cast<int>(i);
+    }
+    influenceMatrices_.push_back(bone);
+    return static_cast<int>(influenceMatrices_.size() - 1);
 }
 
 }  // namespace Kiv

@@ -6,6 +6,7 @@
 // asks for; a hint skinned on the display adds the blend-weight and matrix-index items.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -26,6 +27,7 @@ class Viewport;
 enum VertexItemKind : int {
     kItemPosition = 1,       // 3 x f32
     kItemColor = 2,          // u32
+    kItemColor2 = 3,         // u32, the second colour
     kItemNormal = 4,         // 3 x f32
     kItemWeights1 = 5,       // 1..4 x f32: kinds 5..8
     kItemWeights4 = 8,
@@ -54,6 +56,7 @@ struct ChunkHint {
     };
     int32_t kind = 0;
     int32_t value = 0;
+    float meshValue = 0;           // the mesh file's per-chunk hint value
     int32_t vertexBufferMode = 2;  // 1: dynamic
     int32_t indexBufferMode = 2;   // 1: dynamic
     uint32_t standardWord = 0;     // bit 0: a standard hint
@@ -104,6 +107,7 @@ public:
     uint16_t* GetIndices() { return indices_.empty() ? nullptr : indices_.data(); }
     const uint16_t* GetIndices() const { return indices_.empty() ? nullptr : indices_.data(); }
     Vector3* GetFaceNormals() { return faceNormals_.empty() ? nullptr : faceNormals_.data(); }
+    size_t GetFaceNormalCount() const { return faceNormals_.size(); }
     // Per-vertex normals kept beside the vertices (the Nml form); null in other chunks.
     Vector3* GetSideNormals() { return sideNormals_.empty() ? nullptr : sideNormals_.data(); }
 
@@ -139,6 +143,16 @@ public:
     VertexProgram* GetVertexProgram(int stream) const { return stream == 0 ? vertexProgram_ : nullptr; }
     void SetVertexProgram(VertexProgram* program);
 
+    // The three neighbouring faces of each face (as mesh files store them).
+    using FaceNeighbors = std::array<uint32_t, 3>;
+    void SetFaceNeighbors(std::vector<FaceNeighbors> neighbors) { faceNeighbors_ = std::move(neighbors); }
+    const std::vector<FaceNeighbors>& GetFaceNeighbors() const { return faceNeighbors_; }
+
+    // The chunk's slot of a bone's matrix: bone's position in the chunk's matrix list,
+    // added last when new.
+    int AddInfluenceMatrix(int bone);
+    const std::vector<int>& GetInfluenceMatrices() const { return influenceMatrices_; }
+
     // False when the display refuses the buffers.
     bool CreateDisplayBuffers(Display* display, bool flag);
     // Record "Draw <program> <kind> <primitives>" and
@@ -167,6 +181,8 @@ private:
     std::vector<uint16_t> indices_;
     std::vector<Vector3> faceNormals_;
     std::vector<Vector3> sideNormals_;
+    std::vector<int> influenceMatrices_;
+    std::vector<FaceNeighbors> faceNeighbors_;
     std::vector<std::string> sharingCalls_;
     std::map<std::string, float> properties_;
     const VertexType* vertexType_ = nullptr;

@@ -142,6 +142,8 @@ void Material::InitInstance(const Material& other) {
     priority_ = other.priority_;
     alphaHint_ = other.alphaHint_;
     textureDefinitions_ = other.textureDefinitions_;
+    power = other.power;
+    properties_ = other.properties_;
 }
 
 bool Material::BaseEqual(const Material& other) const {
@@ -149,6 +151,28 @@ bool Material::BaseEqual(const Material& other) const {
            emissive == other.emissive && opacityFactor == other.opacityFactor &&
            flags == other.flags && blendSource == other.blendSource &&
            blendDestination == other.blendDestination;
+}
+
+void Material::SetDisplayMaterialProperties(const DisplayMaterial& display) {
+    diffuse = display.colors[0];
+    ambient = display.colors[1];
+    specular = display.colors[2];
+    emissive = display.colors[3];
+    power = display.power;
+}
+
+DisplayMaterial Material::GetDisplayMaterialProperties() const {
+    DisplayMaterial display;
+    display.colors[0] = diffuse;
+    display.colors[1] = ambient;
+    display.colors[2] = specular;
+    display.colors[3] = emissive;
+    display.power = power;
+    return display;
+}
+
+void Material::AddProperty(const PString& key, const PString& value) {
+    properties_.emplace_back(key, value);
 }
 
 }  // namespace Kiv

@@ -11,6 +11,8 @@
 
 #include <cstdint>
 #include <map>
+#include <utility>
+#include <vector>
 
 #include "engine/alloc.h"
 #include "engine/geometry_chunk.h"
@@ -43,6 +45,13 @@ public:
 
 private:
     PluginBase* plugin_ = nullptr;
+};
+
+// The colours and power a display lights a material with: colours 1 to 4 are the diffuse,
+// ambient, specular and emissive colours.
+struct DisplayMaterial {
+    Color colors[4] = {{1, 1, 1, 1}, {1, 1, 1, 1}, {0, 0, 0, 1}, {0, 0, 0, 0}};
+    float power = 0;
 };
 
 class Material : public ReferenceCount, public PluginInstance {
@@ -108,6 +117,12 @@ public:
                           const Matrix4* model, float opacity, bool flag);
 
     MaterialManager* GetManager() const { return manager_; }
+    void SetDisplayMaterialProperties(const DisplayMaterial& display);
+    DisplayMaterial GetDisplayMaterialProperties() const;
+    // Named text properties, kept in the order added.
+    void AddProperty(const PString& key, const PString& value);
+    const std::vector<std::pair<PString, PString>>& GetProperties() const { return properties_; }
+    float power = 0;
     Color ambient{1, 1, 1, 1};
     Color diffuse{1, 1, 1, 1};
     Color specular{0, 0, 0, 1};
@@ -141,6 +156,7 @@ private:
     int priority_ = 0;
     int alphaHint_ = -1;
     std::map<int, TextureDefinition> textureDefinitions_;
+    std::vector<std::pair<PString, PString>> properties_;
 };
 
 // Replaces *slot by texture (which gains a reference; the old one loses one).

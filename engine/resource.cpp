@@ -56,6 +56,20 @@ Resource::LoadState Resource::GetLoadState() const {
     return state_;
 }
 
+bool Resource::LoadAll() {
+    const std::lock_guard<std::recursive_mutex> hold(lock_);
+    if (state_ == LoadState::kNotLoaded) state_ = LoadSource() ? LoadState::kLoaded : LoadState::kFailed;
+    return state_ == LoadState::kLoaded;
+}
+
+int Resource::IsAllLoaded() const {
+    switch (GetLoadState()) {
+    case LoadState::kLoaded: return kAllLoaded;
+    case LoadState::kFailed: return kAllFailed;
+    default: return kAllPending;
+    }
+}
+
 bool Resource::LoadSource() {
     if (!database_ || name_.IsEmpty()) return false;
     if (form_ == Form::kBinary) {

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <mutex>
 #include <string_view>
@@ -42,6 +43,18 @@ public:
     void Unlock();
     int32_t GetLockCount() const;
     LoadState GetLoadState() const;
+
+    // Engine resource results of IsAllLoaded.
+    enum AllLoaded : int { kAllLoaded = 0, kAllFailed = 1, kAllPending = 5 };
+    // Loads the resource when not yet tried; true when it is loaded.
+    virtual bool LoadAll();
+    // kAllLoaded, kAllFailed, or kAllPending while not yet loaded.
+    virtual int IsAllLoaded() const;
+    int GetPriority() const { return priority_; }
+    void SetPriority(int priority) { priority_ = priority; }
+    // Bytes the resource object takes, and the bytes of its loaded data (an estimate).
+    virtual size_t CalculateSize() const { return sizeof(Resource); }
+    virtual size_t CalculateDataSize() const { return 0; }
 
     const PString& GetName() const { return name_; }
     Form GetForm() const { return form_; }
@@ -78,6 +91,7 @@ private:
     ResourceDatabase* database_;
     int32_t locks_ = 0;
     LoadState state_ = LoadState::kNotLoaded;
+    int priority_ = 0;
 };
 
 }  // namespace Kiv

@@ -23,6 +23,8 @@ public:
     Particle& operator=(const Particle&) = delete;
 
     const PString& GetName() const { return name_; }
+    // The engine type id of the particle's class (0 for a plain particle).
+    virtual int GetTypeId() const { return 0; }
     uint32_t GetFlags() const { return flags_; }
     void SetFlags(uint32_t flags) { flags_ = flags; }
     Particle* GetParent() const { return parent_; }

@@ -1,0 +1,70 @@
+// The mesh resources: KodrinGeometryBaseResource holds what every mesh resource shares
+// (the render kernel it loads for, the loader settings, the material names the manager
+// refused, the definition it owns); KodrinIndexedMeshResource reads ".im" files and
+// KodrinProgressiveMeshResource ".pm" files. Nothing loads while no render kernel is set.
+// Instances of the meshes are made elsewhere, from the definition.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "content3d/mesh/indexed_mesh_definition.h"
+#include "content3d/mesh/mesh_loader_settings.h"
+#include "engine/resource.h"
+
+namespace Kiv {
+
+class RenderKernel;
+
+class KodrinGeometryBaseResource : public Resource {
+public:
+    KodrinGeometryBaseResource(const PString& name, ResourceDatabase* database, Form form);
+
+    void SetRenderKernel(RenderKernel* kernel) { renderKernel_ = kernel; }
+    RenderKernel* GetRenderKernel() const { return renderKernel_; }
+    MeshLoaderSettings& GetLoaderSettings() { return loaderSettings_; }
+    void AddFailedMaterialName(const PString& name) { failedMaterialNames_.push_back(name); }
+    const std::vector<PString>& GetFailedMaterialNames() const { return failedMaterialNames_; }
+    void ClearFailedMaterialNames() { failedMaterialNames_.clear(); }
+    // The definition (null until loaded, and after a failed load).
+    KodrinIndexedMeshDefinition* GetDefinition() const { return definition_.get(); }
+
+    bool LoadAll() override;
+    int IsAllLoaded() const override;
+    size_t CalculateDataSize() const override;
+
+protected:
+    ~KodrinGeometryBaseResource() override;
+    // Textures, display buffers (failures ignored), then the engine's completion.
+    bool LoadComplete() override;
+    // Runs a definition's binary load; keeps it on success, deletes it on failure.
+    bool LoadDefinition(std::unique_ptr<KodrinIndexedMeshDefinition> definition, const char* name,
+                        bool openHere);
+
+    std::unique_ptr<KodrinIndexedMeshDefinition> definition_;
+    MeshLoaderSettings loaderSettings_;
+
+private:
+    RenderKernel* renderKernel_ = nullptr;
+    std::vector<PString> failedMaterialNames_;
+};
+
+class KodrinIndexedMeshResource : public KodrinGeometryBaseResource {
+public:
+    using KodrinGeometryBaseResource::KodrinGeometryBaseResource;
+    size_t CalculateSize() const override { return sizeof(KodrinIndexedMeshResource); }
+
+protected:
+    bool Load(const char* name) override;
+};
+
+class KodrinProgressiveMeshResource : public KodrinGeometryBaseResource {
+public:
+    using KodrinGeometryBaseResource::KodrinGeometryBaseResource;
+    size_t CalculateSize() const override { return sizeof(KodrinProgressiveMeshResource); }
+
+protected:
+    bool Load(const char* name) override;
+};
+
+}  // namespace Kiv

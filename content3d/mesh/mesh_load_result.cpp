@@ -1,0 +1,24 @@
+// The mesh-load result table.
+#include "content3d/mesh/mesh_load_result.h"
+
+namespace Kiv {
+
+const MeshLoadResultText kMeshLoadResultTexts[10] = {
+    {"RES_UNKNOWN", "Unknown mesh load error"},
+    {"RES_FILE_OPEN_ERROR", "Unable to open file"},
+    {"RES_FILE_FORMAT_ERROR", "Unexpected file format"},
+    {"RES_FILE_VERSION_ERROR", "Incompatible file version"},
+    {"RES_NO_MATERIAL_MANAGER", "Unable to find material manager in Render Kernel"},
+    {"RES_UNSUPPORTED_MATERIAL", "Unable to create requested material"},
+    {"RES_UNKNOWN_MATERIAL", "Unable to find the type of a requested material"},
+    {"RES_FAIL_CHUNK_CREATE", "Failed to create geometry chunk"},
+    {"RES_FILE_DATA_ERROR", "File contains invalid data"},
+    {nullptr, nullptr},
+};
+
+const char* MeshLoadResultTextOf(int code) {
+    if (code < RES_UNKNOWN || code > RES_FILE_DATA_ERROR) return nullptr;
+    return kMeshLoadResultTexts[code - 1].text;
+}
+
+}  // namespace Kiv
