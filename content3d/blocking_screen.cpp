@@ -30,7 +30,7 @@ const Kiv::TextureArgs& AlphaArgs() {
     return args;
 }
 
-}  // namespace
+} // namespace
 
 BlockingScreen& BlockingScreen::Instance() {
     static BlockingScreen screen;
@@ -49,8 +49,7 @@ void BlockingScreen::InstallResourceLockHooks() {
     ResourceLock::SetWaitHooks(hooks);
 }
 
-BlockingScreen::BlockingScreen()
-    : imageName_(kImageName), pump_(&ProgramMessagePump::Instance()) {}
+BlockingScreen::BlockingScreen() : imageName_(kImageName), pump_(&ProgramMessagePump::Instance()) {}
 
 BlockingScreen::~BlockingScreen() {
     ReleaseTexture();
@@ -109,16 +108,19 @@ bool BlockingScreen::LoadImage() {
     if (!Kiv::ResourceDatabase(Kiv::PString(kImageFolder)).ReadFile(imageName_.Text(), bytes))
         return false;
     std::string error;
-    const std::unique_ptr<Kiv::Bitmap> bitmap = Kiv::Bitmap::Decode(bytes, imageName_.View(), error);
+    const std::unique_ptr<Kiv::Bitmap> bitmap =
+        Kiv::Bitmap::Decode(bytes, imageName_.View(), error);
     if (!bitmap || !UploadImage(*display, *bitmap)) return false;
-    if (!stageProgram_) stageProgram_ = display->CreateTextureStageProgram(0, ColorArgs(), AlphaArgs());
+    if (!stageProgram_)
+        stageProgram_ = display->CreateTextureStageProgram(0, ColorArgs(), AlphaArgs());
     return true;
 }
 
 // A texture whose surface or upload failed is let go at once rather than drawn unfilled.
 bool BlockingScreen::UploadImage(Kiv::Display& display, const Kiv::Bitmap& bitmap) {
     texture_ = display.CreateDisplayTexture();
-    if (texture_->CreateSurface(bitmap.GetWidth(), bitmap.GetHeight(), kImageFormat, kSurfaceArgs) &&
+    if (texture_->CreateSurface(bitmap.GetWidth(), bitmap.GetHeight(), kImageFormat,
+                                kSurfaceArgs) &&
         texture_->Upload(0, bitmap, kImageFormat))
         return true;
     texture_.reset();

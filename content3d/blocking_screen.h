@@ -23,7 +23,7 @@
 namespace Kiv {
 class RenderKernel;
 class TextureStageProgram;
-}  // namespace Kiv
+} // namespace Kiv
 
 class BlockingScreen {
   public:

@@ -26,7 +26,7 @@ Rectangle CoverRectangle(float width, float height) {
     return {x0, y0, width - x0, height - y0};
 }
 
-}  // namespace
+} // namespace
 
 void BlockingScreen::SetNormalisedView() {
     Kiv::Display* display = GetDisplay();
@@ -96,7 +96,8 @@ void BlockingScreen::DrawVertices(Kiv::Display& display, const Kiv::TransformedV
     display.SetDrawingMode(kDrawingMode);
     const bool inFrame = display.IsInFrame();
     if (!inFrame) display.BeginFrame(kFrameTime);
-    display.DrawImmediate(kTriangleList, kTriangles, Kiv::Display::kTransformedVertexFormat, vertices);
+    display.DrawImmediate(kTriangleList, kTriangles, Kiv::Display::kTransformedVertexFormat,
+                          vertices);
     display.EndFrame(kFrameTime);
     if (inFrame) display.BeginFrame(kFrameTime);
 }

@@ -11,17 +11,19 @@ namespace {
 std::unique_ptr<Kiv::DisplayTexture> Upload(Kiv::RenderKernel* renderKernel,
                                             const Kiv::Bitmap& atlas, int32_t format) {
     if (!renderKernel) return nullptr;
-    std::unique_ptr<Kiv::DisplayTexture> texture = renderKernel->GetDisplay()->CreateDisplayTexture();
+    std::unique_ptr<Kiv::DisplayTexture> texture =
+        renderKernel->GetDisplay()->CreateDisplayTexture();
     if (!texture->CreateSurface(atlas.GetWidth(), atlas.GetHeight(), format, {}) ||
         !texture->Upload(0, atlas, format))
         return nullptr;
     return texture;
 }
 
-}  // namespace
+} // namespace
 
 std::unique_ptr<FontAtlasTexture> FontAtlasTexture::Create(Kiv::RenderKernel* renderKernel,
-                                                           const Kiv::Bitmap& atlas, int32_t format) {
+                                                           const Kiv::Bitmap& atlas,
+                                                           int32_t format) {
     return std::unique_ptr<FontAtlasTexture>(
         new FontAtlasTexture(renderKernel, format, Upload(renderKernel, atlas, format)));
 }

@@ -12,7 +12,7 @@ namespace Kiv {
 class Bitmap;
 class DisplayTexture;
 class RenderKernel;
-}  // namespace Kiv
+} // namespace Kiv
 
 class FontAtlasTexture {
   public:

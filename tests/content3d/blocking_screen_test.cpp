@@ -89,7 +89,9 @@ class BlockingScreenTest : public ::testing::Test {
         Kiv::File::Subst("data");
     }
 
-    void WritePicture(const std::string& bytes) { temp_.WriteFile("data/BlockingScreen.jpg", bytes); }
+    void WritePicture(const std::string& bytes) {
+        temp_.WriteFile("data/BlockingScreen.jpg", bytes);
+    }
     const Log& CallLog() { return display_.GetCallLog(); }
 
     TempFolder temp_;
@@ -408,4 +410,4 @@ TEST(BlockingScreen, TheLockWaitDumpsUnusedResources) {
     ResourceLock::SetWaitHooks({});
 }
 
-}  // namespace
+} // namespace

@@ -43,7 +43,8 @@ class FakeMessagePump : public MessagePump {
         std::vector<uint32_t> numbers;
         for (const PumpMessage& m : removed) {
             bool wasDispatched = false;
-            for (uint64_t serial : dispatchedSerials_) wasDispatched |= serial == m.wParam;
+            for (uint64_t serial : dispatchedSerials_)
+                wasDispatched |= serial == m.wParam;
             if (!wasDispatched) numbers.push_back(m.number);
         }
         return numbers;

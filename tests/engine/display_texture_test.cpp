@@ -86,7 +86,8 @@ TEST(Display, ImmediateDrawingKeepsTheVerticesItDrew) {
     Kiv::Display display;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.type);
-        display.DrawImmediate(c.type, c.count, Kiv::Display::kTransformedVertexFormat, source.data());
+        display.DrawImmediate(c.type, c.count, Kiv::Display::kTransformedVertexFormat,
+                              source.data());
         const std::vector<Kiv::TransformedVertex> expected(source.begin(),
                                                            source.begin() + long(c.vertices));
         EXPECT_EQ(display.GetLastImmediateVertices(), expected);
