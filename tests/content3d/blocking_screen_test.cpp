@@ -187,6 +187,17 @@ TEST_F(BlockingScreenTest, TheFirstShowLoadsDrawsAndRestores) {
               Kiv::TextureArgs(0, 1, 1, 1, {{{0, 1, 0}, {0, 1, 2}, {0, 3, 3}, {0, 3, 3}}}));
 }
 
+// Without a stage program the picture is still drawn; no stage is set up or reset.
+TEST_F(BlockingScreenTest, WithoutAStageProgramThePictureIsStillDrawn) {
+    display_.FailStageProgramCreation(1);
+    screen_.Show();
+    EXPECT_NE(screen_.GetTexture(), nullptr);
+    EXPECT_EQ(screen_.GetStageProgram(), nullptr);
+    EXPECT_EQ(CountOf(CallLog(), "DrawImmediate 3 2 19"), 1);
+    EXPECT_EQ(CountOf(CallLog(), "ApplyStageProgram 0"), 0);
+    EXPECT_EQ(CountOf(CallLog(), "ResetTextureStage 0"), 0);
+}
+
 // A viewport without a positive size is not put back.
 TEST_F(BlockingScreenTest, AnEmptySavedViewportIsNotRestored) {
     display_.SetViewport({0, 0, 0, 1080});
