@@ -10,6 +10,7 @@
 #include "client/startup_objects.h"
 #include "client/startup_steps.h"
 #include "client/upward_seams.h"
+#include "content3d/fonts/font_cache.h"
 #include "content3d/resource_database.h"
 #include "engine/log.h"
 #include "foundation/jobs/worker_job_queue.h"
@@ -33,6 +34,7 @@ void ReleaseValidation() {
 }
 
 void DestroyEngine(StartupObjects& objects, StartupRecord& record) {
+    FontCache::SetProcessRenderKernel(nullptr);
     objects.renderKernel.reset();
     objects.resourceSystem.reset();
     Kiv::Log::Shutdown();

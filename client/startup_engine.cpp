@@ -1,12 +1,14 @@
 // Start-up steps of the engine: the OS object with the option text of the switches, the
 // resource system and the render kernel (each shown in the start-up record), then their
 // initialisation. The OS and the render kernel each get one retry with "-NullRender" added
-// to the options; the second retry keeps what the first added.
+// to the options; the second retry keeps what the first added. The render kernel is also
+// the one the font cache hands its fonts.
 #include <cstdio>
 
 #include "client/startup_objects.h"
 #include "client/startup_state.h"
 #include "client/startup_steps.h"
+#include "content3d/fonts/font_cache.h"
 #include "engine/log.h"
 #include "foundation/files/process_random.h"
 
@@ -58,6 +60,7 @@ bool CreateResourceSystem(StartupRun& run) {
 bool CreateRenderKernel(StartupRun& run) {
     StartupObjects& objects = GetStartupObjects();
     objects.renderKernel = std::make_unique<Kiv::RenderKernel>(nullptr, kRenderKernelDetail);
+    FontCache::SetProcessRenderKernel(objects.renderKernel.get());
     run.record.words[kRenderKernelWord] = Word(objects.renderKernel);
     return true;
 }

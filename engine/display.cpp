@@ -58,10 +58,12 @@ void Display::Record(const char* format, ...) {
 }
 
 void Display::BeginFrame() {
+    inFrame_ = true;
     Record("BeginFrame");
 }
 
 void Display::EndFrame() {
+    inFrame_ = false;
     Record("EndFrame");
 }
 

@@ -3,8 +3,11 @@
 // appends one text line per state change, binding, program constant, draw and frame call
 // to a call log that tests read and clear. The line formats are listed in engine/README.md.
 // What a real display would report about itself (capabilities, texture-stage count,
-// software skinning, the presence of program managers) is settable, and three failure
-// switches make texture-stage programs, texture surfaces and chunk display buffers fail.
+// software skinning, the presence of program managers, the render target's size) is
+// settable, and four failure switches make texture-stage programs, texture surfaces,
+// texture uploads and chunk display buffers fail. Texture objects (display_texture.h) and
+// immediate drawing keep what they were given, so tests read the pixels and vertices that
+// reached the display.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +21,22 @@
 
 namespace Kiv {
 
+// A vertex of immediate drawing in vertex format 19: a position already on the render
+// target, a colour (0xAABBGGRR) and one texture-coordinate pair.
+struct TransformedVertex {
+    float x = 0, y = 0, z = 0;
+    uint32_t color = 0;
+    float u = 0, v = 0;
+    bool operator==(const TransformedVertex&) const = default;
+};
+
+// The render target's viewport in pixels.
+struct ViewportRect {
+    int x = 0, y = 0, width = 0, height = 0;
+    bool operator==(const ViewportRect&) const = default;
+};
+
+class DisplayTexture;
 class Texture;
 class TextureArgs;
 class TextureCombinerManager;
@@ -55,6 +74,8 @@ public:
     bool GetTextureSurfaceFailure() const { return textureSurfaceFailure_; }
     void SetChunkBufferFailure(bool fail) { chunkBufferFailure_ = fail; }
     bool GetChunkBufferFailure() const { return chunkBufferFailure_; }
+    void SetTextureUploadFailure(bool fail) { textureUploadFailure_ = fail; }
+    bool GetTextureUploadFailure() const { return textureUploadFailure_; }
 
     // Call log.
     void SetRecording(bool on) { recording_ = on; }
@@ -64,11 +85,51 @@ public:
     // Appends a printf-style line when recording.
     void Record(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
-    // Frames.
+    // Frames: without a frame time the display measures it itself.
     void BeginFrame();
     void EndFrame();
+    void BeginFrame(float frameTime);
+    void EndFrame(float frameTime);
+    bool IsInFrame() const { return inFrame_; }
+
+    // The render target and the view onto it. The target size is the window's; the null
+    // display has none, so tests set it.
+    void GetTargetSize(int& width, int& height) const;
+    void SetTargetSize(int width, int height);
+    const ViewportRect& GetViewport() const { return viewport_; }
+    void SetViewport(const ViewportRect& viewport);
+    // The two transforms: kViewTransform and kProjectionTransform.
+    static constexpr int kViewTransform = 0;
+    static constexpr int kProjectionTransform = 1;
+    const Matrix4& GetTransform(int which) const;
+    void SetTransform(int which, const Matrix4& matrix);
+    // Both transforms back to identity.
+    void ResetTransform();
+    bool Get2DViewNormalized() const { return normalized2DView_; }
+    void Set2DViewNormalized(bool on);
+
+    // Immediate drawing: the drawing mode comes before it. Vertices of format 19
+    // (TransformedVertex) are kept, the last draw's only, for tests to read; another
+    // format is drawn without keeping them.
+    static constexpr int kTransformedVertexFormat = 19;
+    int GetDrawingMode() const { return drawingMode_; }
+    void SetDrawingMode(int mode);
+    void DrawImmediate(int primitiveType, int primitiveCount, int vertexFormat,
+                       const void* vertices);
+    const std::vector<TransformedVertex>& GetLastImmediateVertices() const {
+        return lastImmediateVertices_;
+    }
+
+    // Texture objects (engine/display_texture.h), owned by the caller.
+    std::unique_ptr<DisplayTexture> CreateDisplayTexture();
+    void BindDisplayTexture(int stage, const DisplayTexture* texture);
+    const DisplayTexture* GetBoundDisplayTexture(int stage) const;
 
     // Render states.
+    bool GetLighting() const { return lighting_; }
+    void SetLighting(bool on);
+    bool GetDepthTest() const { return depthTest_; }
+    void SetDepthTest(bool on);
     bool GetAlphaTest() const { return alphaTest_; }
     void SetAlphaTest(bool on);
     bool GetDepthWrite() const { return depthWrite_; }
@@ -134,11 +195,25 @@ private:
     int stageProgramFailure_ = 0;
     bool textureSurfaceFailure_ = false;
     bool chunkBufferFailure_ = false;
+    bool textureUploadFailure_ = false;
     int stageProgramSerial_ = 0;
+    int displayTextureSerial_ = 0;
 
     bool recording_ = false;
     std::vector<std::string> callLog_;
 
+    bool inFrame_ = false;
+    int targetWidth_ = 640;
+    int targetHeight_ = 480;
+    ViewportRect viewport_{0, 0, 640, 480};
+    Matrix4 transforms_[2];
+    bool normalized2DView_ = false;
+    int drawingMode_ = 0;
+    std::vector<TransformedVertex> lastImmediateVertices_;
+    const DisplayTexture* boundDisplayTextures_[kMaxTextureStages] = {};
+
+    bool lighting_ = false;
+    bool depthTest_ = true;
     bool alphaTest_ = false;
     bool depthWrite_ = true;
     bool alphaBlend_ = false;

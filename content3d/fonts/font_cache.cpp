@@ -2,12 +2,27 @@
 #include "content3d/fonts/font_cache.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "content3d/fonts/freetype_rasteriser.h"
 
+namespace {
+
+std::atomic<Kiv::RenderKernel*> g_processRenderKernel{nullptr};
+
+}  // namespace
+
 FontCache& FontCache::Instance() {
-    static FontCache* cache = new FontCache(FreeTypeRasteriser::Instance(), nullptr);
+    static FontCache* cache = new FontCache(FreeTypeRasteriser::Instance(), ProcessKernel{});
     return *cache;
+}
+
+void FontCache::SetProcessRenderKernel(Kiv::RenderKernel* renderKernel) {
+    g_processRenderKernel.store(renderKernel);
+}
+
+Kiv::RenderKernel* FontCache::GetProcessRenderKernel() {
+    return g_processRenderKernel.load();
 }
 
 TTFont* FontCache::GetFont(uint8_t bold, uint8_t italic, uint8_t underline, uint8_t strikeOut,
@@ -20,7 +35,8 @@ TTFont* FontCache::GetFont(uint8_t bold, uint8_t italic, uint8_t underline, uint
             row.charSet == charSet && row.face == face)
             return row.font.get();
     }
-    auto font = std::make_unique<TTFont>(rasteriser_, renderKernel_);
+    auto font = std::make_unique<TTFont>(
+        rasteriser_, usesProcessKernel_ ? GetProcessRenderKernel() : renderKernel_);
     const uint32_t flags = (bold ? TTFont::kBold : 0u) | (underline ? TTFont::kUnderline : 0u) |
                            (italic ? TTFont::kItalic : 0u) |
                            (strikeOut ? TTFont::kStrikeOut : 0u) | (shadow ? TTFont::kShadow : 0u) |

@@ -1,6 +1,7 @@
 // The font cache and TTFont::Init over the fake rasteriser: the retry with the default
 // character set and every failure's log line, what the rasteriser is asked for, one font
-// per request (a failure is not cached), and the cell and atlas sizes.
+// per request (a failure is not cached), the cell and atlas sizes, and the atlas uploaded
+// to the render kernel's display.
 #include "content3d/fonts/font_cache.h"
 
 #include <gtest/gtest.h>
@@ -11,8 +12,11 @@
 #include <unistd.h>
 
 #include "content3d/fonts/char_sets.h"
+#include "engine/bitmap.h"
+#include "engine/display_texture.h"
 #include "engine/log.h"
 #include "engine/options.h"
+#include "engine/render_kernel.h"
 #include "fake_glyph_rasteriser.h"
 
 namespace {
@@ -206,6 +210,59 @@ TEST_F(FontCacheTest, CellAndAtlasSizes) {
         EXPECT_EQ(last.x, c.cellWidth * (c.columns - 1));
         EXPECT_EQ(last.y, (c.rows - 1) * (c.fontHeight + 1));
         EXPECT_EQ(font->GetAtlasTexture()->GetFormat(), 1);
+    }
+}
+
+// A new font's atlas becomes a display texture of format 1 on the kernel's display, filled
+// with the atlas at once; a texture the display cannot make or fill is not kept, and the
+// font is made all the same. Without a kernel there is no display texture.
+TEST_F(FontCacheTest, TheAtlasIsUploadedToTheKernelsDisplay) {
+    const std::string create = "CreateDisplayTexture 1";
+    const std::string surface = "CreateSurface 1 128 128 1 0 0 0 0 0 0 0 0 0 0 0";
+    const std::string upload = "UploadTexture 1 0 1";
+    struct Case {
+        const char* what;
+        bool kernel, surfaceFails, uploadFails;
+        std::vector<std::string> log;
+    };
+    const Case cases[] = {
+        {"uploaded", true, false, false, {create, surface, upload}},
+        {"no surface", true, true, false, {create, surface}},
+        {"no upload", true, false, true, {create, surface, upload}},
+        {"no kernel", false, false, false, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Kiv::RenderKernel kernel(nullptr, 1.0f);
+        Kiv::Display& display = *kernel.GetDisplay();
+        display.SetRecording(true);
+        display.SetTextureSurfaceFailure(c.surfaceFails);
+        display.SetTextureUploadFailure(c.uploadFails);
+        rasteriser_ = FakeGlyphRasteriser{};
+        rasteriser_.metrics = {12, 10};
+        rasteriser_.glyphs['W'] = {{1, 9, 1}, {}};
+        const bool uploaded = c.kernel && !c.surfaceFails && !c.uploadFails;
+        const int textures = Kiv::DisplayTexture::GetLiveCount();
+        {
+            FontCache cache(rasteriser_, c.kernel ? &kernel : nullptr);
+            TTFont* font = Get(cache, nullptr, "Face");
+            ASSERT_NE(font, nullptr);
+            const FontAtlasTexture* atlas = font->GetAtlasTexture();
+            ASSERT_NE(atlas, nullptr);
+            EXPECT_EQ(atlas->GetRenderKernel(), c.kernel ? &kernel : nullptr);
+            EXPECT_EQ(display.GetCallLog(), c.log);
+            EXPECT_EQ(Kiv::DisplayTexture::GetLiveCount(), textures + (uploaded ? 1 : 0));
+            const Kiv::DisplayTexture* texture = atlas->GetDisplayTexture();
+            ASSERT_EQ(texture != nullptr, uploaded);
+            if (texture) {
+                EXPECT_EQ(texture->GetFormat(), 1);
+                const Kiv::Bitmap* level = texture->GetLevel(0);
+                ASSERT_NE(level, nullptr);
+                EXPECT_EQ(level->GetWidth(), 128u);
+                EXPECT_EQ(level->GetHeight(), 128u);
+            }
+        }
+        EXPECT_EQ(Kiv::DisplayTexture::GetLiveCount(), textures);
     }
 }
 

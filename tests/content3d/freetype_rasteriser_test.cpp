@@ -7,6 +7,8 @@
 
 #include "content3d/fonts/font_cache.h"
 #include "content3d/fonts/fontconfig_match.h"
+#include "engine/display_texture.h"
+#include "engine/render_kernel.h"
 
 namespace {
 
@@ -55,6 +57,25 @@ TEST(FreeTypeRasteriser, MakesFontsThatDrawA) {
         EXPECT_GT(font->MeasureText("AA"), font->MeasureText("A"));
         EXPECT_GT(font->GetSpaceAdvance(), 0);
     }
+}
+
+// The program's cache hands a new font the process's render kernel of the time, whose
+// display receives the atlas.
+TEST(FreeTypeRasteriser, TheProgramsCacheUsesTheProcessKernel) {
+    Kiv::RenderKernel kernel(nullptr, 1.0f);
+    FontCache::SetProcessRenderKernel(&kernel);
+    TTFont* font = FontCache::Instance().GetFont(0, 0, 0, 0, 0, 0, 23, Kiv::PString(),
+                                                 Kiv::PString("DejaVu Sans"));
+    FontCache::SetProcessRenderKernel(nullptr);
+    ASSERT_NE(font, nullptr);
+    EXPECT_EQ(font->GetAtlasTexture()->GetRenderKernel(), &kernel);
+    ASSERT_NE(font->GetAtlasTexture()->GetDisplayTexture(), nullptr);
+    EXPECT_EQ(font->GetAtlasTexture()->GetDisplayTexture()->GetFormat(), 1);
+    TTFont* later = FontCache::Instance().GetFont(0, 0, 0, 0, 0, 0, 24, Kiv::PString(),
+                                                  Kiv::PString("DejaVu Sans"));
+    ASSERT_NE(later, nullptr);
+    EXPECT_EQ(later->GetAtlasTexture()->GetRenderKernel(), nullptr);
+    EXPECT_EQ(later->GetAtlasTexture()->GetDisplayTexture(), nullptr);
 }
 
 TEST(FreeTypeRasteriser, ACharacterSetNeedsAFaceForItsLanguage) {
