@@ -191,7 +191,8 @@ std::array<int32_t, 2> KAVClient::GetHandshakeWords() {
     return state.handshakeWords;
 }
 
-void KAVClient::SetCommandHostCallback(KAVCommandHostCallback callback) {
+void KAVClient::SetCommandHostCallback(KAVCommandHostCallback callback, uint64_t linkSerial) {
+    ClientState().commandHostLink.store(linkSerial);
     ClientState().commandHostCallback.store(callback);
 }
 

@@ -39,6 +39,7 @@ struct KAVClientState {
     std::deque<std::unique_ptr<KAVIncomingMessage>> incoming;
 
     std::atomic<KAVCommandHostCallback> commandHostCallback{nullptr};
+    std::atomic<uint64_t> commandHostLink{0};  // the link the host's replies go out on
     Kiv::WEvent clientStarted{true, false};
     bool specRegistryMade = false;  // the spec registry seam made one at Start
 
