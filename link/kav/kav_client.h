@@ -81,7 +81,8 @@ public:
     // The two words of the daemon's handshake answer.
     static std::array<int32_t, 2> GetHandshakeWords();
     // The command host installs its job handler while it runs; null removes it.
-    // The host's replies go out on the link it registered on (linkSerial), never another.
+    // The host's replies go out on the link it registered on (linkSerial), never another;
+    // linkSerial 0 lets them go out on any link.
     static void SetCommandHostCallback(KAVCommandHostCallback callback, uint64_t linkSerial = 0);
 
     static void SetEnvironment(const KAVClientEnvironment& environment);

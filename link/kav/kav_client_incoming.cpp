@@ -94,8 +94,11 @@ void KAVClient::HandleCommandJob(TBuffer& payload) {
     if (!callback(payload, answer.Stream())) return;
     answer.Stream().Rewind();
     BufferStream ignored;
-    TransactOnLink(ClientState().commandHostLink.load(), KAVLink::Request::kCommandHostReply, answer.Stream(),
-                   ignored.Stream());
+    const uint64_t link = ClientState().commandHostLink.load();
+    if (link == 0)
+        Transact(KAVLink::Request::kCommandHostReply, answer.Stream(), ignored.Stream());
+    else
+        TransactOnLink(link, KAVLink::Request::kCommandHostReply, answer.Stream(), ignored.Stream());
 }
 
 void KAVClient::HandleQuestion(TBuffer& payload) {

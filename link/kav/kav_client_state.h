@@ -32,6 +32,7 @@ struct KAVClientState {
     uint64_t linkSerial = 0;  // counts the links made; a reply belongs to the one it came on
     Kiv::WEvent handOff{true, false};
 
+    std::atomic<bool> handshakeUnanswered{false};  // the last attempt met a silent daemon
     Kiv::CriticalSection handshakeLock;
     std::array<int32_t, 2> handshakeWords{};
 
