@@ -110,6 +110,7 @@ bool CompressAsciiResource::CompressImage(uint32_t index, const TextureFormatCho
                       GetWrapT() == Kiv::TextureDescription::kWrapRepeat;
     settings.normalMap = IsNormalMap();
     settings.mipMaps = UsesMipMaps();
+    settings.cuda = cuda_;
     auto compressed = std::make_unique<TextureCompress>();
     if (!compressed->Compress(TextureCompress::ImageOf(*bitmap), settings)) {
         compressError_ = compressed->GetError();

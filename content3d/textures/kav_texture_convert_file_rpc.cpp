@@ -13,6 +13,7 @@
 #include "foundation/files/file_paths.h"
 #include "foundation/results/results_log.h"
 #include "foundation/text/interface_text.h"
+#include "link/kav/kav_client.h"
 
 namespace {
 
@@ -149,6 +150,7 @@ void KAVTextureConvertFileRPC::CompressAndWrite(intptr_t) {
     if (mipsLocked_) {
         try {
             CompressAsciiResource* converter = GetConverter();
+            converter->SetCudaAllowed(!KAVClient::IsCudaDisabled());
             if (!converter->SaveConverted(location_, outputPath_)) {
                 AddError("Unable to write output file '$(FILE_NAME)'", outputPath_.c_str(), nullptr);
                 succeeded_ = false;

@@ -69,7 +69,7 @@ bool TextureCompress::Compress(const Image& image, const Settings& settings) {
     input.setMipmapGeneration(settings.mipMaps, -1);
     if (settings.normalMap) input.setNormalMap(true);
     input.setWrapMode(settings.repeat ? nvtt::WrapMode_Repeat : nvtt::WrapMode_Clamp);
-    compressor.enableCudaAcceleration(false);
+    compressor.enableCudaAcceleration(settings.cuda);
 
     compression.setFormat(nvttFormat);
     compression.setQuality(nvtt::Quality_Production);
