@@ -30,12 +30,6 @@ bool SplitAssetPath(Kiv::PString& location, Kiv::File::Path& path) {
     return false;
 }
 
-void UnlinkUnder(const Kiv::PString& location, const Kiv::File::Path& path) {
-    Kiv::File::Path full(location.c_str());
-    full.AddPath(path.c_str());
-    Kiv::File::Unlink(full.c_str());
-}
-
 }  // namespace
 
 void SetTextureAssetPathSplitter(TextureAssetPathSplitter splitter) {
@@ -89,7 +83,7 @@ void KAVTextureConvertFileRPC::Prepare() {
     }
     outputPath_ = path_;
     outputPath_.SetExt("");
-    UnlinkUnder(location_, outputPath_);
+    Kiv::File::Unlink(PathUnder(location_, outputPath_).c_str());
     descriptionPath_ = path_;
     path_.SetExt("").SetExt(kConvertingEnding);
     if (!RenameFileUnder(location_, descriptionPath_, path_)) {
