@@ -143,9 +143,7 @@ bool GSString::SetChar(GSString& string, int32_t index, char byte) {
 }
 
 bool GSString::Join(GSString& string, const GSString& a, const GSString& b) {
-    const size_t length = a.text_.Length() + b.text_.Length();
-    if (length < a.text_.Length()) return false;
-    if (!string.Reserve(length, false)) return false;
+    if (!string.Reserve(a.text_.Length() + b.text_.Length(), false)) return false;
     string.text_.Std().append(a.View()).append(b.View());
     return true;
 }
