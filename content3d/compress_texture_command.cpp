@@ -36,12 +36,6 @@ bool IsTextureDescriptionName(std::string_view name) {
     return EndsWithIgnoringCase(name, kDescriptionEnding);
 }
 
-Kiv::File::Path UnderLocation(const Kiv::PString& location, const Kiv::File::Path& path) {
-    Kiv::File::Path full(location.c_str());
-    full.AddPath(path.c_str());
-    return full;
-}
-
 bool IsSymbolicLink(const Kiv::File::Path& path) {
     const std::string resolved = Kiv::PathPolicy::Resolve(path.View());
     struct stat status {};
@@ -79,7 +73,7 @@ void RestoreAsideDescriptions(const Kiv::PString& location, const Kiv::File::Pat
 
 int32_t ConvertFolder(const Kiv::PString& location, const Kiv::File::Path& folder, ResultsLog& log,
                       int depth) {
-    Kiv::File::Path pattern = UnderLocation(location, folder);
+    Kiv::File::Path pattern = PathUnder(location, folder);
     pattern.AddPath("*");
     if (depth < kMaxFolderDepth) RestoreAsideDescriptions(location, folder, pattern, log);
     Kiv::File::Find find;
@@ -100,7 +94,7 @@ int32_t ConvertFolder(const Kiv::PString& location, const Kiv::File::Path& folde
         Kiv::File::Path entry = folder;
         entry.AddPath(find.GetName());
         if (find.IsFolder()) {
-            if (IsSymbolicLink(UnderLocation(location, entry))) continue;
+            if (IsSymbolicLink(PathUnder(location, entry))) continue;
             if (ConvertFolder(location, entry, log, depth + 1) != kAllConverted) result = kSomeFailed;
         } else if (IsTextureDescriptionName(name)) {
             jobs.push_back(std::make_unique<KAVTextureConvertFileRPC>());

@@ -12,11 +12,21 @@
 
 namespace {
 
-// Zeroed cells, or null when they cannot be had.
-GSSlot* NewCells(int64_t count) {
+// Zeroed cells counted into the budget (when there is one), or null when they cannot be had.
+GSSlot* NewCells(GSMemoryBudget* budget, int64_t count) {
     if (count <= 0) return nullptr;
     if (static_cast<uint64_t>(count) > GSMaxObjectStorage() / sizeof(GSSlot)) return nullptr;
-    return new (std::nothrow) GSSlot[static_cast<size_t>(count)]();
+    const size_t bytes = sizeof(GSSlot) * static_cast<size_t>(count);
+    if (budget && !budget->Charge(bytes)) return nullptr;
+    GSSlot* cells = new (std::nothrow) GSSlot[static_cast<size_t>(count)]();
+    if (!cells && budget) budget->Release(bytes);
+    return cells;
+}
+
+void DeleteCells(GSMemoryBudget* budget, GSSlot* cells, int32_t count) {
+    if (!cells) return;
+    delete[] cells;
+    if (budget) budget->Release(sizeof(GSSlot) * static_cast<size_t>(count));
 }
 
 GSTrackedObjectRegistry* RegistryOf(GSContext* context) {
@@ -32,15 +42,17 @@ GSArray::GSArray(GSContext* context, uint8_t elementKind)
 
 GSArray::~GSArray() { Resize(0); }
 
+GSMemoryBudget* GSArray::Budget() { return GSMemoryBudgetOf(Header().GetContext()); }
+
 void GSArray::FreeCells() {
-    delete[] elements_;
+    DeleteCells(Budget(), elements_, capacity_);
     elements_ = nullptr;
     count_ = 0;
     capacity_ = 0;
 }
 
 void GSArray::TakeCells(GSSlot* cells, int32_t count) {
-    delete[] elements_;
+    DeleteCells(Budget(), elements_, capacity_);
     elements_ = cells;
     count_ = count;
     capacity_ = count;
@@ -57,11 +69,12 @@ bool GSArray::Resize(int32_t n) {
     if (n <= count_) return true;
     if (n > capacity_) {
         const int64_t limit = static_cast<int64_t>(std::min<size_t>(GSMaxObjectStorage() / sizeof(GSSlot), INT32_MAX));
-        const int64_t capacity = std::max<int64_t>(n, std::min<int64_t>(int64_t{capacity_} * 2, limit));
-        GSSlot* cells = NewCells(capacity);
+        int64_t capacity = std::max<int64_t>(n, std::min<int64_t>(int64_t{capacity_} * 2, limit));
+        GSSlot* cells = NewCells(Budget(), capacity);
+        if (!cells && capacity > n) cells = NewCells(Budget(), capacity = n);
         if (!cells) return false;
         if (count_ > 0) std::memcpy(cells, elements_, sizeof(GSSlot) * static_cast<size_t>(count_));
-        delete[] elements_;
+        DeleteCells(Budget(), elements_, capacity_);
         elements_ = cells;
         capacity_ = static_cast<int32_t>(capacity);
     } else {
@@ -136,7 +149,7 @@ bool GSArray::CopyRange(GSArray& destination, const GSArray& source, int32_t fro
     if (to < 0 || to > source.count_) to = source.count_;
     if (to < from || destination.elementKind_ != source.elementKind_) return false;
     const int32_t count = to - from;
-    GSSlot* cells = NewCells(count);
+    GSSlot* cells = NewCells(destination.Budget(), count);
     if (count > 0 && !cells) return false;
     if (count > 0) std::memcpy(cells, source.elements_ + from, sizeof(GSSlot) * static_cast<size_t>(count));
     destination.AddCellReferences(cells, count);
@@ -155,7 +168,7 @@ bool GSArray::ReplaceRange(GSArray& array, int32_t from, int32_t to, const GSArr
     const int64_t tail = to < array.count_ ? array.count_ - to : 0;
     const int64_t total = head + gap + inserted + tail;
     if (total > INT32_MAX) return false;
-    GSSlot* cells = NewCells(total);
+    GSSlot* cells = NewCells(array.Budget(), total);
     if (total > 0 && !cells) return false;
     auto copy = [](GSSlot* at, const GSSlot* from, int64_t count) {
         if (count > 0) std::memcpy(at, from, sizeof(GSSlot) * static_cast<size_t>(count));

@@ -2,6 +2,7 @@
 // references). Value arrays copy their cells bit for bit; reference arrays own one count of
 // every non-null cell. Growth, ranges and stores follow one range rule (see gs_array.cpp);
 // every operation that fails, an allocation included, returns false with the array as it was.
+// The storage counts against the budget of the array's context (gs_memory_budget.h).
 #pragma once
 
 #include <cstdint>
@@ -10,6 +11,7 @@
 
 class GSClass;
 class GSContext;
+class GSMemoryBudget;
 
 class GSArray : public GSObjectReference {
   public:
@@ -48,6 +50,8 @@ class GSArray : public GSObjectReference {
     void ReleaseReferences(int32_t count, int32_t index);
 
   private:
+    // The budget of the array's context, which its storage counts against.
+    GSMemoryBudget* Budget();
     bool SetIntGrowing(int32_t index, int32_t value);
     void FreeCells();
     // The array's storage becomes exactly these count cells.

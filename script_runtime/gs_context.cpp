@@ -22,6 +22,8 @@ std::set<GSContext*>& Live() {
 
 }  // namespace
 
+GSMemoryBudget* GSMemoryBudgetOf(GSContext* context) { return context ? &context->Memory() : nullptr; }
+
 GSContext::GSLibraryContext::GSLibraryContext(GSLibrary* owner)
     : library(owner), slots(static_cast<size_t>(owner->StaticClassCount()), nullptr) {}
 

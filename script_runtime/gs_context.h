@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "script_runtime/gs_id_pair_table.h"
+#include "script_runtime/gs_memory_budget.h"
 #include "script_runtime/gs_tracked_object.h"
 
 class GSClass;
@@ -50,6 +51,8 @@ class GSContext {
     GSContext& operator=(const GSContext&) = delete;
 
     GSTrackedObjectRegistry& Registry() { return registry_; }
+    // The storage budget of the context's arrays and strings; the host may set its limit.
+    GSMemoryBudget& Memory() { return memory_; }
     bool AllowsCrossContext() const { return allowsCrossContext_; }
     GSRouter* GetRouter() const { return router_.get(); }
     // The machine whose "gs.gsl" gives the GameObject and Message classes (the process's
@@ -88,6 +91,7 @@ class GSContext {
   private:
     GSClass* FindGsClass(const char* name, GSClass*& cache);
 
+    GSMemoryBudget memory_;  // before the registry: the objects its teardown frees count off
     GSTrackedObjectRegistry registry_;
     GSIdPairTable<GSLibraryContext> libraryContexts_;
     std::unique_ptr<GSRouter> router_;

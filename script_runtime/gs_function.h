@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "script_runtime/gs_slot_kind.h"
+#include "script_runtime/gs_stack_kinds.h"
 
 class GSClass;
 class GSLibrary;
@@ -43,6 +44,7 @@ struct GSFunction {
     const GSFunction* inherited = nullptr;
     int32_t inheritedOffset = 0;
     std::vector<GSCallShape> callShapes;  // by offset, as the typed verifier found them
+    GSStackKinds stackKinds;              // as the typed verifier found them
 
     // Frame slots addressable from the argument base: arguments, locals and temporaries.
     int32_t FrameSlotCount() const { return argumentSlots + frameAdvance - 4; }

@@ -100,10 +100,15 @@ GSExecResult Run(GSThread& thread) {
     run.stack = &thread.Stack();
     run.sp = run.stack->Top();
     GSExecResult result = ER_NoStackFrame;
-    if (run.stack->TopFrame() && EnterTopFrame(run, thread.ResumePosition()))
-        result = run.args[0].p ? RunLoop(run) : ER_NullReference;
-    else if (run.stack->TopFrame())
-        result = run.result;
+    if (run.stack->TopFrame()) {
+        const bool entered = EnterTopFrame(run, thread.ResumePosition());
+        if (entered && run.args[0].p) {
+            result = RunLoop(run);
+        } else {
+            result = entered ? ER_NullReference : run.result;
+            run.failedBetweenInstructions = true;
+        }
+    }
     if (result == ER_Done || result == ER_Blocked) return scope.Leave(run, result);
 
     ReportException(thread, run, result);
@@ -111,6 +116,7 @@ GSExecResult Run(GSThread& thread) {
     run.stack->SetTop(run.sp);
     GSLog("Stack Dump...");
     run.stack->Dump();
+    ReleaseEvaluationStacks(run);
     run.stack->Reset();
     return scope.Leave(run, result);
 }

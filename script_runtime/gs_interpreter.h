@@ -46,6 +46,11 @@ struct GSRun : GSHotState {
     GSLibrary* library = nullptr;       // whose strings and class references operands name
     GSThread* thread = nullptr;
     GSStack* stack = nullptr;
+    // Set by a failure that comes after its instruction has done its work (or before the
+    // first instruction ran): ip is then the start of the instruction that would run next,
+    // the stack as it expects it. Otherwise ip lies inside the failing instruction and the
+    // stack holds what it has not yet taken.
+    bool failedBetweenInstructions = false;
 };
 
 // An instruction's handler, entered with ip just past the opcode byte.
@@ -96,6 +101,12 @@ inline bool ChargeBytes(GSHotState& run, uint64_t bytes) {
 // slot 0, code, library, position, stack top, and the current context made anew. False,
 // with ER_IllegalInstruction, for a function without code.
 bool EnterTopFrame(GSRun& run, int32_t position);
+
+// The error exit's release of what the failed run's evaluation stacks still hold: for every
+// frame of the run, from the top down, the references among the slots above its record
+// (as far as the frame above, or the top), by the kinds the verifier proved at the
+// instruction each frame stands at. Each released slot is cleared.
+void ReleaseEvaluationStacks(const GSRun& run);
 
 // The dispatch loop: runs until a handler or an inline instruction ends the run.
 GSExecResult RunLoop(GSRun& run);

@@ -115,6 +115,7 @@ class KindWalker {
             if (!learned_ && !CloseOpenPresences()) break;
         }
         RecordShapes();
+        RecordStackKinds();
         return true;
     }
 
@@ -441,6 +442,7 @@ class KindWalker {
     bool Walk() {
         states_.assign(instructions_.size(), std::nullopt);
         reached_.assign(instructions_.size(), false);
+        pictures_.assign(instructions_.size(), AbstractStack());
         worklist_.clear();
         if (instructions_.empty()) return true;
         states_[0] = AbstractStack();
@@ -455,6 +457,7 @@ class KindWalker {
             for (;;) {
                 if (++steps > stepLimit) return false;
                 reached_[index] = true;
+                pictures_[index] = stack;
                 if (!Apply(stack, index) || !Branch(index, stack)) return false;
                 if (!FallsThrough(instructions_[index].info->opcode) || ++index >= instructions_.size()) break;
                 if (joins_[index]) {
@@ -491,6 +494,25 @@ class KindWalker {
         }
     }
 
+    // The last walk's stack before each reached instruction, as the interpreter will find it:
+    // results of calls that return nothing dropped, known result kinds applied.
+    void RecordStackKinds() {
+        function_.stackKinds.Clear();
+        std::vector<GSSlotKind> kinds;
+        for (size_t index = 0; index < instructions_.size(); ++index) {
+            if (!reached_[index]) continue;
+            kinds.clear();
+            for (Entry entry : pictures_[index]) {
+                if (!Resolve(entry)) continue;
+                kinds.push_back(entry.kind == kZero        ? GS_KIND_EITHER
+                                : entry.kind == kValue     ? GS_KIND_VALUE
+                                : entry.kind == kReference ? GS_KIND_REFERENCE
+                                                           : GS_KIND_TAGGED);
+            }
+            function_.stackKinds.Add(static_cast<uint32_t>(instructions_[index].offset), kinds);
+        }
+    }
+
     GSFunction& function_;
     const std::vector<GSSlotKind>& memberKinds_;
     std::vector<GSInstruction> instructions_;
@@ -502,6 +524,7 @@ class KindWalker {
     std::vector<bool> joins_;  // instructions where paths may meet
     std::vector<std::optional<AbstractStack>> states_;
     std::vector<bool> reached_;
+    std::vector<AbstractStack> pictures_;  // by instruction, from the last walk
     std::vector<size_t> worklist_;
     bool learned_ = false;
 };
@@ -510,6 +533,7 @@ class KindWalker {
 
 bool VerifyGSKinds(GSFunction& function, const std::vector<GSSlotKind>& memberKinds) {
     function.callShapes.clear();
+    function.stackKinds.Clear();
     if (function.code.empty()) return true;
     return KindWalker(function, memberKinds).Verify();
 }

@@ -73,7 +73,10 @@ bool ArrayStoreObject(GSRun& run) {
     const int32_t index = run.sp[-1].i;
     if (index < 0) return run.Fail(ER_ArrayOutOfBounds);
     const GSSlot value = *run.sp;
-    if (!ArrayOf(reference)->SetObject(index, RefOf(value), kKeep, nullptr)) return run.Fail(ER_ArrayOutOfBounds);
+    if (!ArrayOf(reference)->SetObject(index, RefOf(value), kKeep, nullptr)) {
+        if (!kKeep) *run.sp = GSSlot{};  // the refused store released the value's count
+        return run.Fail(ER_ArrayOutOfBounds);
+    }
     run.sp -= kKeep ? 2 : 3;
     if (kKeep) *run.sp = value;
     GSReleaseReference(reference);

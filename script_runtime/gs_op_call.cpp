@@ -97,7 +97,10 @@ bool CallNative(GSRun& run) {
         run.thread->SetResumePosition(static_cast<int32_t>(run.ip - run.codeBase));
         return run.Fail(ER_Blocked);
     }
-    if (run.thread->State() == GSThread::kStopped) return run.Fail(ER_Exception);
+    if (run.thread->State() == GSThread::kStopped) {
+        run.failedBetweenInstructions = true;
+        return run.Fail(ER_Exception);
+    }
     return true;
 }
 
@@ -143,9 +146,10 @@ bool Return(GSRun& run) {
         run.thread->SetState(GSThread::kStopped);
         return run.Fail(ER_Done);
     }
-    if (!EnterTopFrame(run, run.stack->ReturnPosition())) return false;
-    if (!ChargeBytes(run, straight)) return false;
+    run.failedBetweenInstructions = true;
+    if (!EnterTopFrame(run, run.stack->ReturnPosition()) || !ChargeBytes(run, straight)) return false;
     if (!run.args[0].p) return run.Fail(ER_NullReference);
+    run.failedBetweenInstructions = false;
     return true;
 }
 

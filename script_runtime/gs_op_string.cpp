@@ -1,5 +1,6 @@
 // String instructions. New strings are made in the current context; positions count bytes.
-// A failed range is ER_ArrayOutOfBounds, a character index out of bounds (or one whose
+// A failed range, or a copy or concatenation whose storage cannot be had, is
+// ER_ArrayOutOfBounds; a character index out of bounds (or one whose
 // padding could never be had) ER_StringOutOfBounds.
 #include <cstdio>
 #include <string_view>
@@ -62,7 +63,12 @@ bool StringCopy(GSRun& run) {
     GSSlot* reference = RefOf(*run.sp);
     if (!reference) return true;
     if (!StringOf(reference)) return run.Fail(ER_IllegalInstruction);
-    *run.sp = GSPointerSlot((new GSString(StringOf(reference)))->GetReference());
+    auto* copy = new GSString();
+    if (!GSString::Append(*copy, *StringOf(reference))) {
+        GSReleaseReference(copy->GetReference());
+        return run.Fail(ER_ArrayOutOfBounds);
+    }
+    *run.sp = GSPointerSlot(copy->GetReference());
     GSReleaseReference(reference);
     return true;
 }
@@ -143,25 +149,49 @@ bool StringCompare(GSRun& run) {
     return true;
 }
 
+// Whether a may take b on its end in place: nothing but this stack holds it, or the stack and
+// the very slot the next instruction stores the result into (`s = s + t`), whose old value
+// that store would release anyway.
+bool MayAppendInPlace(const GSRun& run, GSSlot* a) {
+    const int32_t count = GSInstanceOf(a)->ReferenceCount();
+    if (count == 1) return true;
+    if (count != 2) return false;
+    const uint8_t next = *run.ip;
+    if (next == OP_LocalStoreObject || next == OP_LocalStoreObjectKeep)
+        return RefOf(run.args[ReadU16(run.ip + 1)]) == a;
+    if (next != OP_SelfStoreObject && next != OP_SelfStoreObjectKeep) return false;
+    GSSlot* receiver = RefOf(run.args[0]);
+    return receiver && RefOf(receiver[ReadU16(run.ip + 1)]) == a;
+}
+
+// a + b, a string of its own unless a may grow in place.
+GSSlot* Joined(const GSRun& run, GSSlot* a, GSSlot* b) {
+    if (MayAppendInPlace(run, a)) {
+        if (!GSString::Append(*StringOf(a), *StringOf(b))) return nullptr;
+        GSAddReference(a);
+        return a;
+    }
+    auto* joined = new GSString();
+    if (GSString::Join(*joined, *StringOf(a), *StringOf(b))) return joined->GetReference();
+    GSReleaseReference(joined->GetReference());
+    return nullptr;
+}
+
 // Exactly one null: the other operand itself is the result, its count moving along.
 bool StringConcat(GSRun& run) {
     GSSlot* b = RefOf(*run.sp);
     GSSlot* a = RefOf(run.sp[-1]);
     if (!NullOrString(a) || !NullOrString(b)) return run.Fail(ER_IllegalInstruction);
-    --run.sp;
     if (a && b) {
-        auto* joined = new GSString(StringOf(a));
-        const int32_t end = joined->Length();
-        if (!GSString::ReplaceRange(*joined, end, end, StringOf(b))) {
-            GSReleaseReference(joined->GetReference());
-            ++run.sp;
-            return run.Fail(ER_ArrayOutOfBounds);
-        }
-        *run.sp = GSPointerSlot(joined->GetReference());
+        GSSlot* joined = Joined(run, a, b);
+        if (!joined) return run.Fail(ER_ArrayOutOfBounds);
+        --run.sp;
+        *run.sp = GSPointerSlot(joined);
         GSReleaseReference(a);
         GSReleaseReference(b);
         return true;
     }
+    --run.sp;
     *run.sp = a ? GSPointerSlot(a) : b ? GSPointerSlot(b) : GSPointerSlot((new GSString())->GetReference());
     return true;
 }

@@ -3,27 +3,18 @@
 // multiples), the script compiled by our compiler and called through
 // GSRuntime::CallScriptFunction, the Lua function called through the Lua C API in the same
 // process. The limit keeps one call well inside the run budget of 2^24 code bytes. After the
-// run a summary gives the interpreter's speed as a multiple of Lua's.
+// run a summary gives the interpreter's speed as a multiple of Lua's, then the figures of the
+// string concatenation benchmark (concat_bench.cpp).
 #include <benchmark/benchmark.h>
 #include <lua5.4/lauxlib.h>
 #include <lua5.4/lua.h>
 #include <lua5.4/lualib.h>
-#include <stdlib.h>
 
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <string>
 
+#include "bench/interp/compiled_script.h"
+#include "bench/interp/concat_bench.h"
 #include "bench/run_summary.h"
-#include "script_compiler/gs_compile_log.h"
-#include "script_compiler/gs_compiler.h"
-#include "script_runtime/gs_class.h"
-#include "script_runtime/gs_context.h"
-#include "script_runtime/gs_library.h"
-#include "script_runtime/gs_machine.h"
-#include "script_runtime/gs_object.h"
-#include "script_runtime/gs_runtime_call.h"
 
 namespace {
 
@@ -59,45 +50,14 @@ constexpr const char* kLua =
     "    return count\n"
     "end\n";
 
-// The compiled sieve, loaded into a machine of its own, and one instance of it.
+// The compiled sieve and one instance of it.
 class ScriptSieve {
   public:
-    ScriptSieve() {
-        std::string pattern = std::filesystem::temp_directory_path().string() + "/kodrin-interp-XXXXXX";
-        if (!mkdtemp(pattern.data())) return;
-        folder_ = pattern;
-        std::ofstream(folder_ + "/sieve.gs", std::ios::binary) << kScript;
-        GSCompileLog log;
-        if (GSCompiler::CompileToFolder((folder_ + "/sieve.gs").c_str(), nullptr, {}, &log) != 0) return;
-        machine_.Init();
-        GSLibraryId id;
-        if (!machine_.AddLibrary(Kiv::PString(), folder_.c_str(), "sieve.gsl", &id)) return;
-        GSLibrary* library = machine_.GetLibrary(id.id1, id.id2);
-        class_ = library ? library->FindClass("Sieve") : nullptr;
-        if (class_ && object_.Attach(class_, &context_)) ready_ = true;
-    }
-    ~ScriptSieve() {
-        object_.Attach(nullptr, nullptr);
-        std::error_code ignored;
-        std::filesystem::remove_all(folder_, ignored);
-    }
-    bool Ready() const { return ready_; }
-    int32_t Count(int32_t limit) {
-        GSSlot result{};
-        const GSSlot argument = GSIntSlot(limit);
-        if (!GSRuntime::CallScriptFunction(&context_, class_, object_.GetInstance(), "$int@Sieve::Count(int)", &result,
-                                           std::span<const GSSlot>(&argument, 1)))
-            return -1;
-        return result.i;
-    }
+    bool Ready() const { return script_.Ready(); }
+    int32_t Count(int32_t limit) { return script_.CallInt("$int@Sieve::Count(int)", limit); }
 
   private:
-    std::string folder_;
-    GSMachine machine_;
-    GSContext context_;
-    GSObject object_;
-    GSClass* class_ = nullptr;
-    bool ready_ = false;
+    CompiledScript script_{kScript, "Sieve"};
 };
 
 class LuaSieve {
@@ -156,6 +116,7 @@ int main(int argc, char** argv) {
     const double peer = reporter.CpuSeconds("Lua") * 1e6;
     std::printf("\nSieve below %d: script interpreter %.0f us, Lua 5.4 %.0f us per call; "
                 "speed ratio %.2fx of Lua's\n", kLimit, own, peer, own > 0 ? peer / own : 0);
+    PrintConcatenationSummary(reporter);
     benchmark::Shutdown();
     return 0;
 }

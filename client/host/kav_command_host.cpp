@@ -25,22 +25,27 @@ KAVCommandHostTiming Timing() {
     return g_timing;
 }
 
-// A request with an empty payload whose answer is not examined.
-void SendEmpty(int32_t requestId) {
+// Registers as command host; the number of the link it registered on (0 when it could not).
+uint64_t Register() {
     BufferStream request;
     BufferStream answer;
-    KAVClient::Transact(requestId, request.Stream(), answer.Stream());
+    if (!KAVClient::Transact(KAVLink::Request::kRegisterCommandHost, request.Stream(), answer.Stream())) return 0;
+    return KAVClient::LinkSerial();
 }
 
-void ServeUntilLinkEnds(const KAVCommandHostTiming& timing) {
+// The host is the link it registered on: when that link ends the loop ends, and a
+// keep-alive never makes a new link, which the daemon would not know as a host.
+void ServeUntilLinkEnds(const KAVCommandHostTiming& timing, uint64_t link) {
     WorkerJobQueue& queue = WorkerJobQueue::Singleton();
     g_passes.store(0);
-    while (KAVClient::IsConnected()) {
+    while (link != 0 && KAVClient::LinkSerial() == link) {
         if (IsConsoleCloseRequested()) break;
         queue.WaitMainThreadEvent(timing.passWaitMs);
         const uint64_t pass = g_passes.fetch_add(1) + 1;
         if (timing.keepAliveEvery > 0 && pass % static_cast<uint64_t>(timing.keepAliveEvery) == 0) {
-            SendEmpty(KAVLink::Request::kKeepAlive);
+            BufferStream request;
+            BufferStream answer;
+            KAVClient::TransactOnLink(link, KAVLink::Request::kKeepAlive, request.Stream(), answer.Stream());
         }
         KAVClient::PumpMainThread();
         KAVCommandHost::IdleHook();
@@ -61,12 +66,12 @@ void Drain(const KAVCommandHostTiming& timing) {
 
 bool KAVCommandHost::Run() {
     const KAVCommandHostTiming timing = Timing();
-    KAVClient::SetCommandHostCallback(KodrinUtil::CommandHostCallback);
-    SendEmpty(KAVLink::Request::kRegisterCommandHost);
+    const uint64_t link = Register();
+    KAVClient::SetCommandHostCallback(KodrinUtil::CommandHostCallback, link);
     InstallCrashHandlers(false);
     RemoveConsoleCloseMenuItem();
     LogMessage("KAVCommandHost\n");
-    ServeUntilLinkEnds(timing);
+    ServeUntilLinkEnds(timing, link);
     KAVClient::SetCommandHostCallback(nullptr);
     ResetCrashHandlers();
     LogMessage("KAVCommandHost shutting down...\n");

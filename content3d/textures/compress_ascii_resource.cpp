@@ -6,6 +6,7 @@
 #include "engine/display_texture.h"
 #include "engine/file.h"
 #include "engine/kirf_writer.h"
+#include "foundation/files/file_paths.h"
 
 namespace {
 
@@ -20,13 +21,6 @@ void InvertGreen(Kiv::Bitmap& bitmap) {
         uint8_t* pixel = pixels + at;
         if (pixel[0] | pixel[1] | pixel[2] | pixel[3]) pixel[1] = static_cast<uint8_t>(255 - pixel[1]);
     }
-}
-
-Kiv::File::Path UnderLocation(const Kiv::PString& location, const Kiv::File::Path& path) {
-    if (location.IsEmpty()) return path;
-    Kiv::File::Path full(location.c_str());
-    full.AddPath(path.c_str());
-    return full;
 }
 
 }  // namespace
@@ -110,6 +104,7 @@ bool CompressAsciiResource::CompressImage(uint32_t index, const TextureFormatCho
                       GetWrapT() == Kiv::TextureDescription::kWrapRepeat;
     settings.normalMap = IsNormalMap();
     settings.mipMaps = UsesMipMaps();
+    settings.cuda = cuda_;
     auto compressed = std::make_unique<TextureCompress>();
     if (!compressed->Compress(TextureCompress::ImageOf(*bitmap), settings)) {
         compressError_ = compressed->GetError();
@@ -131,7 +126,7 @@ bool CompressAsciiResource::CompressImages() {
 
 bool CompressAsciiResource::SaveConverted(const Kiv::PString& location, const Kiv::File::Path& path) {
     if (!CompressImages()) return false;
-    const Kiv::File::Path full = UnderLocation(location, path);
+    const Kiv::File::Path full = PathUnder(location, path);
     Kiv::File file;
     if (!file.Open(full.c_str(), Kiv::File::kOpenCreate | Kiv::File::kOpenWrite)) return false;
     const int64_t sizeOffset = Kiv::KIRFWriteHeader(file, Kiv::kKIRFTextureTag);

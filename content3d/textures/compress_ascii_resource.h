@@ -51,6 +51,8 @@ public:
     // absolute). A file that could not be completed is deleted.
     bool SaveConverted(const Kiv::PString& location, const Kiv::File::Path& path);
     const std::string& GetCompressError() const { return compressError_; }
+    // Whether the compression may use CUDA (off unless set; the daemon's setting decides).
+    void SetCudaAllowed(bool allowed) { cuda_ = allowed; }
 
 protected:
     ~CompressAsciiResource() override = default;
@@ -67,4 +69,5 @@ private:
     bool forceOptions_ = false;
     TextureSizeLimit maximum_;
     std::string compressError_;
+    bool cuda_ = false;
 };

@@ -14,6 +14,7 @@
 #include "foundation/files/file_paths.h"
 #include "foundation/results/results_log.h"
 #include "foundation/text/interface_text.h"
+#include "link/kav/kav_client.h"
 
 namespace {
 
@@ -28,12 +29,6 @@ bool SplitAssetPath(Kiv::PString& location, Kiv::File::Path& path) {
     if (!location.IsEmpty()) return true;
     path = Kiv::File::Path();
     return false;
-}
-
-void UnlinkUnder(const Kiv::PString& location, const Kiv::File::Path& path) {
-    Kiv::File::Path full(location.c_str());
-    full.AddPath(path.c_str());
-    Kiv::File::Unlink(full.c_str());
 }
 
 }  // namespace
@@ -91,7 +86,7 @@ void KAVTextureConvertFileRPC::Prepare() {
     }
     outputPath_ = path_;
     outputPath_.SetExt("");
-    UnlinkUnder(location_, outputPath_);
+    Kiv::File::Unlink(PathUnder(location_, outputPath_).c_str());
     descriptionPath_ = path_;
     path_.SetExt("").SetExt(kConvertingEnding);
     if (!RenameFileUnder(location_, descriptionPath_, path_)) {
@@ -161,6 +156,7 @@ void KAVTextureConvertFileRPC::CompressAndWrite(intptr_t) {
     if (mipsLocked_) {
         try {
             CompressAsciiResource* converter = GetConverter();
+            converter->SetCudaAllowed(!KAVClient::IsCudaDisabled());
             if (!converter->SaveConverted(location_, outputPath_)) {
                 AddError("Unable to write output file '$(FILE_NAME)'", outputPath_.c_str(), nullptr);
                 succeeded_ = false;

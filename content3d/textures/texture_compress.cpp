@@ -1,5 +1,5 @@
-// Compressing one image through nvtt. The calls are made in the order the converted files
-// have always been made with: input options, the compressor, compression options, the
+// Compressing one image through nvtt. The calls are made in one fixed order, so that every
+// conversion drives nvtt alike: input options, the compressor, compression options, the
 // layout and pixels, the handlers, then process.
 #include "content3d/textures/texture_compress.h"
 
@@ -35,7 +35,8 @@ bool IsSupportedBitmap(Kiv::Bitmap::Format format) {
     return format == Kiv::Bitmap::kFormatBGRA || format == Kiv::Bitmap::kFormatBGRX;
 }
 
-// Only pixels that are not wholly 0 are made opaque, as converted files always had it.
+// Only pixels that are not wholly 0 are made opaque: the converter's rule for images without
+// alpha, which leaves a wholly black, transparent pixel as it is.
 void MakeOpaque(std::span<uint8_t> pixels) {
     for (size_t at = 0; at + 4 <= pixels.size(); at += 4) {
         uint8_t* pixel = &pixels[at];
@@ -69,7 +70,7 @@ bool TextureCompress::Compress(const Image& image, const Settings& settings) {
     input.setMipmapGeneration(settings.mipMaps, -1);
     if (settings.normalMap) input.setNormalMap(true);
     input.setWrapMode(settings.repeat ? nvtt::WrapMode_Repeat : nvtt::WrapMode_Clamp);
-    compressor.enableCudaAcceleration(false);
+    compressor.enableCudaAcceleration(settings.cuda);
 
     compression.setFormat(nvttFormat);
     compression.setQuality(nvtt::Quality_Production);

@@ -1,7 +1,8 @@
 // TextureCompress: one image of a texture compressed by NVIDIA Texture Tools (nvtt 2.0.8),
 // kept as its list of mip levels (level 0 first), each a raw engine bitmap holding the
 // level's bytes as nvtt wrote them. Compress drives nvtt in a fixed order of calls; CUDA is
-// never enabled. When nvtt fails, the text of its error stays with this object (GetError),
+// asked for only when the settings allow it (the nvtt we build with has none, so it then
+// compresses on the processor as always). When nvtt fails, the text of its error stays with this object (GetError),
 // so concurrent conversions never see one another's errors.
 #pragma once
 
@@ -28,6 +29,7 @@ public:
         bool repeat = false;      // the texture repeats (else its edges clamp)
         bool normalMap = false;
         bool mipMaps = false;     // the whole mip chain, else level 0 alone
+        bool cuda = false;        // nvtt may use CUDA (our nvtt has none: it then runs without)
     };
 
     static Image ImageOf(Kiv::Bitmap& bitmap);

@@ -1,6 +1,6 @@
 // The texts that CDP archive operations return as their error results. They are the
-// program's own wording, kept exactly as users and scripts have always seen them (the
-// "doesnt not" included); every operation reads them from here.
+// program's own wording, kept to the byte (the "doesnt not" included) because scripts and
+// callers compare them; every operation reads them from here.
 #pragma once
 
 namespace CDPMessages {

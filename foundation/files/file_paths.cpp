@@ -17,15 +17,8 @@ constexpr int kMaxFolderDepth = 512;
 
 // The base and path joined; nothing when there is no base and the path is relative.
 std::optional<Kiv::File::Path> UnderBase(const Kiv::PString& base, const Kiv::File::Path& path) {
-    Kiv::File::Path full;
-    if (!base.IsEmpty()) {
-        full = Kiv::File::Path(base.c_str());
-        full.AddPath(path.c_str());
-    } else if (IsAbsolutePath(path)) {
-        full = path;
-    } else {
-        return std::nullopt;
-    }
+    if (base.IsEmpty() && !IsAbsolutePath(path)) return std::nullopt;
+    Kiv::File::Path full = PathUnder(base, path);
     full.ReplaceForwardSlashes();
     return full;
 }
@@ -59,6 +52,13 @@ bool ContainsAnyFileAt(std::string_view pattern, const Kiv::File::Path& folder, 
 }  // namespace
 
 bool IsAbsolutePath(const Kiv::File::Path& path) { return path.IsAbsolute(); }
+
+Kiv::File::Path PathUnder(const Kiv::PString& base, const Kiv::File::Path& path) {
+    if (base.IsEmpty()) return path;
+    Kiv::File::Path full(base.c_str());
+    full.AddPath(path.c_str());
+    return full;
+}
 
 bool MakeDirectoryUnder(const Kiv::PString& base, const Kiv::File::Path& path) {
     const std::optional<Kiv::File::Path> full = UnderBase(base, path);

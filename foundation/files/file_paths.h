@@ -12,6 +12,8 @@
 #include "engine/pstring.h"
 
 bool IsAbsolutePath(const Kiv::File::Path& path);
+// The path added to the base; without a base the path itself.
+Kiv::File::Path PathUnder(const Kiv::PString& base, const Kiv::File::Path& path);
 
 // Makes the folder with its parents; false without a base for a relative path.
 bool MakeDirectoryUnder(const Kiv::PString& base, const Kiv::File::Path& path);

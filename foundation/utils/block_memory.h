@@ -29,7 +29,9 @@ class BlockMemory {
     // A block, or null when no chunk can be had.
     void* Alloc();
     // True when the block was in use and is now free; false for an address that is not the
-    // start of a block of this pool, or a block already free.
+    // start of a block of this pool, or a block already free. An address inside a block is
+    // refused, not taken as that block: Alloc never hands one out, so it can only be a stray
+    // pointer, and freeing the block under it would give away memory its owner still uses.
     bool Free(void* block);
     // Every block of every chunk free; no chunk given back.
     void MarkAllFree();

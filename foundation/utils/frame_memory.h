@@ -26,7 +26,10 @@ class FrameMemory {
     void Init(uint32_t chunkSize);
     // Null when there is no current chunk, when alignment is not a power of two, when the
     // charge (size + alignment - 1) exceeds the chunk size, or when a new chunk cannot be
-    // had (the frame then stays without a current chunk until Release and Init).
+    // had (the frame then stays without a current chunk until Release and Init). A piece
+    // that does not fit always takes a new chunk: the current chunk is always the last one,
+    // since nothing rewinds a frame while keeping its chunks, so there is no later chunk to
+    // move on to.
     void* Alloc(size_t size, size_t alignment);
     // A copy of a NUL-terminated text, or null for a null text or a failed allocation.
     char* StrDup(const char* text);

@@ -45,8 +45,8 @@ bool KAVClient::Start(const KAVClientStartOptions& options) {
     }
     const KAVClientEnvironment environment = CurrentEnvironment();
     const bool connected =
-        KAVStartSchedule::Run([] { return Connect(); }, environment.launchDaemon,
-                              environment.sleep);
+        KAVStartSchedule::Run([] { return Connect(); }, environment.launchDaemon, environment.sleep,
+                              [&state] { return state.handshakeUnanswered.load(); });
     if (!connected) {
         ResetOptions(state);
         return false;
@@ -79,6 +79,7 @@ bool KAVClient::Connect() {
     if (state.transport) return true;
     const KAVClientEnvironment environment = CurrentEnvironment();
     const Kiv::File::Path databasePath = environment.databasePath();
+    state.handshakeUnanswered.store(false);
     const int32_t port = environment.lookUpPort(databasePath);
     if (port <= 0 || port > kHighestPort) return false;
 
@@ -90,7 +91,10 @@ bool KAVClient::Connect() {
         flag = state.options.handshakeFlag;
     }
     std::array<int32_t, 2> words{};
-    if (!KAVHandshake::Exchange(state.transport.get(), flag, databasePath.View(), words)) {
+    bool unanswered = false;
+    const bool answered = KAVHandshake::Exchange(state.transport.get(), flag, databasePath.View(), words, &unanswered);
+    state.handshakeUnanswered.store(unanswered);
+    if (!answered) {
         Disconnect(true);
         return false;
     }
@@ -191,7 +195,8 @@ std::array<int32_t, 2> KAVClient::GetHandshakeWords() {
     return state.handshakeWords;
 }
 
-void KAVClient::SetCommandHostCallback(KAVCommandHostCallback callback) {
+void KAVClient::SetCommandHostCallback(KAVCommandHostCallback callback, uint64_t linkSerial) {
+    ClientState().commandHostLink.store(linkSerial);
     ClientState().commandHostCallback.store(callback);
 }
 

@@ -56,6 +56,12 @@ public:
     static bool Transact(int32_t requestId, TStream& request, TStream& reply,
                          KAVQuestionHandler* handler = nullptr, ResultsLog* log = nullptr,
                          bool keepLog = false);
+    // As Transact, but only on the link numbered linkSerial: false, nothing sent, once that
+    // link has ended; never connects. The command host's replies and keep-alives go out so,
+    // as a new link would not be registered as a host.
+    static bool TransactOnLink(uint64_t linkSerial, int32_t requestId, TStream& request, TStream& reply);
+    // The number of the present link, 0 without one; each link made gets a new number.
+    static uint64_t LinkSerial();
 
     // Exact transfers over the link's transport; the raw forms drop the link on failure
     // (the receive only when asked to).
@@ -75,7 +81,9 @@ public:
     // The two words of the daemon's handshake answer.
     static std::array<int32_t, 2> GetHandshakeWords();
     // The command host installs its job handler while it runs; null removes it.
-    static void SetCommandHostCallback(KAVCommandHostCallback callback);
+    // The host's replies go out on the link it registered on (linkSerial), never another;
+    // linkSerial 0 lets them go out on any link.
+    static void SetCommandHostCallback(KAVCommandHostCallback callback, uint64_t linkSerial = 0);
 
     static void SetEnvironment(const KAVClientEnvironment& environment);
     static void ResetEnvironment();
@@ -85,6 +93,8 @@ private:
     // every request on the link failed.
     static void FailAllPending();
     static bool ReceiveInt32(int32_t& value, bool dropOnFailure);
+    static bool TransactVia(uint64_t onlyLink, int32_t requestId, TStream& request, TStream& reply,
+                            KAVQuestionHandler* handler, ResultsLog* log, bool keepLog);
     static bool WaitBeforeAttempt(int attempt);
     static bool SendRequestFrame(const uint8_t* frame, size_t n);
     static bool ReadReply(KAVClientTransaction& transaction, TStream& reply);

@@ -86,7 +86,7 @@ void KAVClient::HandleIncoming(TBuffer& payload, int32_t kind) {
 }
 
 // Without a command host running, or when the host has no answer, the job is dropped
-// unanswered.
+// unanswered; so is the answer once the link the host registered on has ended.
 void KAVClient::HandleCommandJob(TBuffer& payload) {
     const KAVCommandHostCallback callback = ClientState().commandHostCallback.load();
     if (callback == nullptr) return;
@@ -94,7 +94,11 @@ void KAVClient::HandleCommandJob(TBuffer& payload) {
     if (!callback(payload, answer.Stream())) return;
     answer.Stream().Rewind();
     BufferStream ignored;
-    Transact(KAVLink::Request::kCommandHostReply, answer.Stream(), ignored.Stream());
+    const uint64_t link = ClientState().commandHostLink.load();
+    if (link == 0)
+        Transact(KAVLink::Request::kCommandHostReply, answer.Stream(), ignored.Stream());
+    else
+        TransactOnLink(link, KAVLink::Request::kCommandHostReply, answer.Stream(), ignored.Stream());
 }
 
 void KAVClient::HandleQuestion(TBuffer& payload) {

@@ -32,6 +32,7 @@ struct KAVClientState {
     uint64_t linkSerial = 0;  // counts the links made; a reply belongs to the one it came on
     Kiv::WEvent handOff{true, false};
 
+    std::atomic<bool> handshakeUnanswered{false};  // the last attempt met a silent daemon
     Kiv::CriticalSection handshakeLock;
     std::array<int32_t, 2> handshakeWords{};
 
@@ -39,6 +40,7 @@ struct KAVClientState {
     std::deque<std::unique_ptr<KAVIncomingMessage>> incoming;
 
     std::atomic<KAVCommandHostCallback> commandHostCallback{nullptr};
+    std::atomic<uint64_t> commandHostLink{0};  // the link the host's replies go out on
     Kiv::WEvent clientStarted{true, false};
     bool specRegistryMade = false;  // the spec registry seam made one at Start
 

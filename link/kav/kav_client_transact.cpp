@@ -52,6 +52,22 @@ bool Relaunches() {
 
 bool KAVClient::Transact(int32_t requestId, TStream& request, TStream& reply,
                          KAVQuestionHandler* handler, ResultsLog* log, bool keepLog) {
+    return TransactVia(0, requestId, request, reply, handler, log, keepLog);
+}
+
+bool KAVClient::TransactOnLink(uint64_t linkSerial, int32_t requestId, TStream& request, TStream& reply) {
+    return linkSerial != 0 && TransactVia(linkSerial, requestId, request, reply, nullptr, nullptr, false);
+}
+
+uint64_t KAVClient::LinkSerial() {
+    KAVClientState& state = ClientState();
+    Kiv::SingleLock hold(state.connectionLock);
+    return state.transport && state.connected.load() ? state.linkSerial : 0;
+}
+
+// onlyLink 0: any link, made anew as the start schedule allows; otherwise that link alone.
+bool KAVClient::TransactVia(uint64_t onlyLink, int32_t requestId, TStream& request, TStream& reply,
+                            KAVQuestionHandler* handler, ResultsLog* log, bool keepLog) {
     // The reader cannot wait for a reply that only it could read.
     if (IsReaderThread()) return false;
     KAVClientState& state = ClientState();
@@ -63,6 +79,9 @@ bool KAVClient::Transact(int32_t requestId, TStream& request, TStream& reply,
     Kiv::SingleLock hold(state.connectionLock);
     if (!state.started.load()) return false;
     for (int attempt = 0; attempt <= kLastAttempt; ++attempt) {
+        if (onlyLink != 0 && (attempt > 0 || !state.transport || !state.connected.load() ||
+                              state.linkSerial != onlyLink))
+            return false;
         if (!WaitBeforeAttempt(attempt)) return false;
         if (!Connect()) continue;
         transaction.PrepareSend(state.linkSerial);

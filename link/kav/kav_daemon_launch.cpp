@@ -38,7 +38,9 @@ void KAVStartSchedule::Reset() {
     g_waitMs.store(kDefaultWaitMs);
 }
 
-bool KAVStartSchedule::Run(const Attempt& connect, const LaunchDaemon& launch, const Sleep& sleep) {
+bool KAVStartSchedule::Run(const Attempt& connect, const LaunchDaemon& launch, const Sleep& sleep,
+                           const Unanswered& unanswered) {
+    bool lastChance = false;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         if (attempt == 1) launch();
         if (attempt >= 1) {
@@ -49,6 +51,8 @@ bool KAVStartSchedule::Run(const Attempt& connect, const LaunchDaemon& launch, c
             }
         }
         if (connect()) return true;
+        if (lastChance) return false;
+        lastChance = unanswered && unanswered();
     }
     return false;
 }

@@ -1,8 +1,8 @@
 // Starting the asset-database daemon and the client's start schedule. KAVClient::StartDaemon
 // is KAVDaemonLauncher::Launch, and KAVClient::Start runs KAVStartSchedule with its
 // Connect and StartDaemon: attempt 0 at once, the daemon launched once before attempt 1,
-// and a wait before each of attempts 1 to 10. The wait is read at each use, so tests set
-// it short.
+// and a wait before each of attempts 1 to 10, ending early after a daemon that does not
+// answer its handshake. The wait is read at each use, so tests set it short.
 #pragma once
 
 #include <cstdint>
@@ -34,8 +34,14 @@ class KAVStartSchedule {
     static void SetWaitMs(int64_t ms);
     static void Reset();
 
-    // Runs the attempts until one succeeds; false after the last one failed. sleep is the
-    // engine's delay unless given.
+    // Whether the attempt that just failed reached a daemon that accepted the link and did
+    // not answer its handshake.
+    using Unanswered = std::function<bool()>;
+
+    // Runs the attempts until one succeeds; false after the last one failed. The attempts
+    // wait for a daemon that is not listening yet; one that accepted and stayed silent is
+    // asked once more and no further, since each such attempt waits out the handshake's
+    // time-out. sleep is the engine's delay unless given.
     static bool Run(const Attempt& connect, const LaunchDaemon& launch,
-                    const Sleep& sleep = Sleep());
+                    const Sleep& sleep = Sleep(), const Unanswered& unanswered = Unanswered());
 };

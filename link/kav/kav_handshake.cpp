@@ -27,13 +27,17 @@ bool KAVHandshake::Encode(bool flag, std::string_view databasePath, std::vector<
 }
 
 bool KAVHandshake::Exchange(NetTransport* transport, bool flag, std::string_view databasePath,
-                            std::array<int32_t, 2>& words) {
+                            std::array<int32_t, 2>& words, bool* unanswered) {
+    if (unanswered) *unanswered = false;
     std::vector<uint8_t> greeting;
     if (!Encode(flag, databasePath, greeting)) return false;
     if (!NetSendExact(transport, greeting.data(), greeting.size())) return false;
     if (!NetSocketSetReceiveTimeout(transport->GetSocket(), NetTimeouts::ConnectMs())) return false;
     uint8_t answer[4 * (1 + KAVLink::kHandshakeReplyWords)];
-    if (!NetReceiveExact(transport, answer, 4)) return false;
+    if (!NetReceiveExact(transport, answer, 4)) {
+        if (unanswered) *unanswered = true;
+        return false;
+    }
     if (KAVLink::LoadInt32(answer) != KAVLink::kDaemonTag) return false;
     if (!NetReceiveExact(transport, answer + 4, 8)) return false;
     if (!NetSocketSetReceiveTimeout(transport->GetSocket(), 0)) return false;

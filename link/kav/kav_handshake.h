@@ -17,7 +17,9 @@ bool Encode(bool flag, std::string_view databasePath, std::vector<uint8_t>& out)
 
 // Sends the handshake and reads the answer; false on a short transfer, on any tag but
 // 'KAVD', or when the answer does not come within the connect time-out (NetTimeouts).
+// unanswered, when given, tells whether the greeting went out whole and no byte of an
+// answer came back: a daemon that accepted the link and stayed silent.
 bool Exchange(NetTransport* transport, bool flag, std::string_view databasePath,
-              std::array<int32_t, 2>& words);
+              std::array<int32_t, 2>& words, bool* unanswered = nullptr);
 
 }  // namespace KAVHandshake

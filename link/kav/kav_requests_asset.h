@@ -26,10 +26,11 @@ public:
     // 2: appends the KUIDs the filter matches; nothing on failure.
     static void QueryAssets(const KAVFilterElement* filter, KUIDList& out);
     // 3: starts a database repair (modes 150 extended, 100, 50 patcher); the log stays
-    // registered for the notes that follow.
-    static void StartRepair(int32_t mode, ResultsLog* log);
-    // 4: true while the repair runs; false on failure.
-    static bool PollRepair(float& progress, Kiv::String& text);
+    // registered for the notes that follow. False when no answer came (the link is gone).
+    static bool StartRepair(int32_t mode, ResultsLog* log);
+    // 4: true while the repair runs; false on failure, with answered false when no answer
+    // came at all (the link is gone).
+    static bool PollRepair(float& progress, Kiv::String& text, bool* answered = nullptr);
     // 256: the daemon's patcher step after a patcher repair.
     static void RunPatcher();
 

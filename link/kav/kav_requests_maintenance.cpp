@@ -3,15 +3,17 @@
 #include "link/kav/kav_requests_asset.h"
 #include "link/kav/kav_requests_wire.h"
 
-void KAVAssetRequests::StartRepair(int32_t mode, ResultsLog* log) {
+bool KAVAssetRequests::StartRepair(int32_t mode, ResultsLog* log) {
     KAVRequest request;
     request.Payload().WriteInt32(mode);
-    request.Send(kReqStartRepair, nullptr, log, true);
+    return request.Send(kReqStartRepair, nullptr, log, true);
 }
 
-bool KAVAssetRequests::PollRepair(float& progress, Kiv::String& text) {
+bool KAVAssetRequests::PollRepair(float& progress, Kiv::String& text, bool* answered) {
     KAVRequest request;
-    if (!request.Send(kReqPollRepair)) return false;
+    const bool sent = request.Send(kReqPollRepair);
+    if (answered) *answered = sent;
+    if (!sent) return false;
     bool more = false;
     request.Reply().ReadBool(more, false);
     request.Reply().ReadFloat(progress, 0.0f);

@@ -1,5 +1,5 @@
-// The repair's steps: start, the first wait, the poll loop, and the process-wide flag that
-// keeps a second repair from starting meanwhile.
+// The repair's steps: start, the first wait, the poll loop, the error of a repair the link
+// left undone, and the process-wide flag that keeps a second repair from starting meanwhile.
 #include "link/kav/kav_task_repair_database.h"
 
 #include <atomic>
@@ -8,6 +8,7 @@
 
 #include "link/kav/kav_client.h"
 #include "engine/timing.h"
+#include "foundation/results/results_log.h"
 #include "foundation/text/interface_text.h"
 
 namespace {
@@ -39,6 +40,18 @@ void KAVTaskRepairDatabase::SetWait(WaitFunction wait) {
 
 void KAVTaskRepairDatabase::ResetWait() { SetWait(Kiv::Time::Delay); }
 
+// Without an answer the daemon may have repaired nothing, or stopped part-way: the repair
+// is not reported as done.
+void KAVTaskRepairDatabase::ReportLinkLost(bool started) const {
+    ResultsLog* log = ReportTarget();
+    if (log == nullptr) return;
+    const char* text = started ? "The repair of the asset database did not finish: the connection to the asset "
+                                 "database was lost while it ran."
+                               : "The asset database was not repaired: the connection to the asset database "
+                                 "was lost before the repair started.";
+    log->AddEntry(ResultsLogKind::Error, nullptr, Kiv::String(text));
+}
+
 ResultsLog* KAVTaskRepairDatabase::ReportTarget() const {
     return explicitLog_ != nullptr ? explicitLog_ : OwnerTask();
 }
@@ -50,11 +63,12 @@ int32_t KAVTaskRepairDatabase::Run() {
             owner->ReportMessage(GetInterfaceText(Kiv::PString("$kavtask_repair_err_duplicate")));
         return 0;
     }
-    KAVClient::StartRepair(mode_, ReportTarget());
+    const bool started = KAVClient::StartRepair(mode_, ReportTarget());
     WaitFor(kStartWaitMs);
     float progress = 0.0f;
     Kiv::String text;
-    while (KAVClient::PollRepair(progress, text)) {
+    bool answered = true;
+    while (KAVClient::PollRepair(progress, text, &answered)) {
         if (owner != nullptr) {
             owner->ReportMessage(text);
             owner->ReportProgress(progress);
@@ -62,6 +76,7 @@ int32_t KAVTaskRepairDatabase::Run() {
         WaitFor(kPollWaitMs);
         if (owner != nullptr && owner->CancelRequested()) break;
     }
+    if (!started || !answered) ReportLinkLost(started);
     g_repairRunning.store(false);
     return 0;
 }

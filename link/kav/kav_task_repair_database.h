@@ -1,9 +1,10 @@
 // KAVTaskRepairDatabase: the database repair as a task job. It starts the repair at the
 // daemon (request 3), whose log entries for the repair stream into the report target while
 // it runs, waits a second, then polls its progress (request 4) every 250 ms until the
-// daemon says it has ended or the owner task asks to cancel. One repair runs per process at
-// a time; a second one reports "$kavtask_repair_err_duplicate" and ends at once. The waits
-// go through a wait function that tests replace.
+// daemon says it has ended or the owner task asks to cancel. A repair whose start or poll
+// gets no answer (the link is gone) logs an error saying what it left undone. One repair
+// runs per process at a time; a second one reports "$kavtask_repair_err_duplicate" and ends
+// at once. The waits go through a wait function that tests replace.
 #pragma once
 
 #include <cstdint>
@@ -36,6 +37,7 @@ protected:
 
 private:
     ResultsLog* ReportTarget() const;
+    void ReportLinkLost(bool started) const;
 
     int32_t mode_;
     ResultsLog* explicitLog_;

@@ -2,6 +2,9 @@
 // events) and the group requests the endpoint sends.
 #include "link/online/online_access_endpoint.h"
 
+#include <cmath>
+#include <cstdint>
+
 #include "link/kav/kav_client.h"
 #include "foundation/console/log_message.h"
 
@@ -54,8 +57,10 @@ void OnlineAccessClientEndpoint::HandlePacket(TMEPacket& packet) {
         float keepAlive = 0;
         packet.ReadUInt32(limit, 0);
         packet.ReadFloat(keepAlive, 0);
-        perMessageLimit_ = static_cast<float>(limit);
-        keepAliveInterval = keepAlive;
+        // A value left out, 0 or below keeps the default: a limit of 0 would refuse every
+        // post, a keep-alive of 0 acknowledge on every tick and never find the link silent.
+        if (limit > 0 && limit <= static_cast<uint32_t>(INT32_MAX)) perMessageLimit_ = static_cast<float>(limit);
+        if (std::isfinite(keepAlive) && keepAlive > 0) keepAliveInterval = keepAlive;
         status_ = kLoggedIn;
         return;
     }

@@ -129,6 +129,37 @@ TEST(KAVStartSchedule, LaunchesOnceAndWaitsBeforeEveryLaterAttempt) {
     }
 }
 
+// Each attempt's outcome by a letter: 'n' nothing listening, 's' a daemon that accepted and
+// never answered its handshake, 'c' connected. After a silent daemon the schedule asks once
+// more, whatever that attempt meets, and no further.
+TEST(KAVStartSchedule, ADaemonThatStaysSilentIsAskedOnceMore) {
+    const struct {
+        std::string outcomes;  // of the attempts made, in order
+        bool result;
+    } cases[] = {
+        {"ss", false},
+        {"sc", true},
+        {"sn", false},
+        {"nnnss", false},
+        {"nsn", false},
+        {"nnnnnnnnnnn", false},
+    };
+    for (const auto& c : cases) {
+        size_t attempts = 0;
+        bool silent = false;
+        const bool result = KAVStartSchedule::Run(
+            [&] {
+                const char outcome = attempts < c.outcomes.size() ? c.outcomes[attempts] : 'n';
+                ++attempts;
+                silent = outcome == 's';
+                return outcome == 'c';
+            },
+            [] {}, [](int64_t) {}, [&] { return silent; });
+        EXPECT_EQ(result, c.result) << c.outcomes;
+        EXPECT_EQ(attempts, c.outcomes.size()) << c.outcomes;
+    }
+}
+
 TEST_F(KAVLaunchTest, DaemonPathIsTheInstallationsBinProgram) {
     EXPECT_EQ(KAVDaemonLauncher::Launch(Kiv::File::Path()), 0u);
     KAVUserData::Clear();

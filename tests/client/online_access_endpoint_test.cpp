@@ -130,6 +130,10 @@ protected:
     // Connect, hello, challenge, answer and result; the endpoint ends logged in. beforeResult
     // runs while the login result is still to come.
     void LogIn(uint32_t perMessageLimit, const std::function<void()>& beforeResult = [] {}) {
+        LogInWithResult(Concat({Le32(perMessageLimit), Float32(120.0f)}), beforeResult);
+    }
+    // The same with the login result's bytes after its empty error given.
+    void LogInWithResult(const Bytes& afterError, const std::function<void()>& beforeResult = [] {}) {
         Answer(240, kProfileReply);
         Answer(242, Str("s3cret"));
         ASSERT_TRUE(endpoint_->Connect(false));
@@ -141,7 +145,7 @@ protected:
         EXPECT_TRUE(TickUntil([this] { return endpoint_->InFlightCount() == 1; }));
         EXPECT_EQ(server_udp_.Next(), Concat({{2, 1, 2}, Str("s3cret")}));
         beforeResult();
-        server_udp_.Send(Concat({{3}, Str(""), Le32(perMessageLimit), Float32(120.0f)}));
+        server_udp_.Send(Concat({{3}, Str(""), afterError}));
         EXPECT_TRUE(TickUntil([this] { return endpoint_->GetStatus() == 7; }));
     }
     // Sends one message and ticks until the endpoint has taken it in order.
@@ -165,6 +169,39 @@ TEST_F(OnlineAccessEndpointTest, LogsInThroughHelloChallengeAndResult) {
     EXPECT_EQ(Payloads(242).size(), 2u) << "once to connect, once to answer the challenge";
     EXPECT_TRUE(Payloads(241).empty());
 }
+
+// A login result that leaves a value out, or gives 0 or less, keeps the default: a limit of
+// 0 would refuse every post, a keep-alive of 0 acknowledge on every tick.
+struct LoginResultCase {
+    const char* what;
+    Bytes afterError;
+    float limit;
+    float keepAlive;
+};
+
+class OnlineLoginResultTest : public OnlineAccessEndpointTest,
+                              public ::testing::WithParamInterface<LoginResultCase> {};
+
+TEST_P(OnlineLoginResultTest, KeepsTheDefaultsForValuesItDoesNotGive) {
+    LogInWithResult(GetParam().afterError);
+    EXPECT_EQ(endpoint_->GetStatus(), OnlineAccessClientEndpoint::kLoggedIn);
+    EXPECT_EQ(endpoint_->PerMessageLimit(), GetParam().limit);
+    EXPECT_EQ(endpoint_->keepAliveInterval, GetParam().keepAlive);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, OnlineLoginResultTest,
+    ::testing::Values(LoginResultCase{"nothing", {}, 32000.0f, 120.0f},
+                      LoginResultCase{"zeros", Concat({Le32(0), Float32(0.0f)}), 32000.0f, 120.0f},
+                      LoginResultCase{"negative", Concat({Le32(0xFFFFFFFFu), Float32(-5.0f)}), 32000.0f, 120.0f},
+                      LoginResultCase{"limit alone", Le32(1000), 1000.0f, 120.0f},
+                      LoginResultCase{"both", Concat({Le32(500), Float32(30.0f)}), 500.0f, 30.0f}),
+    [](const ::testing::TestParamInfo<LoginResultCase>& info) {
+        std::string name = info.param.what;
+        for (char& c : name)
+            if (c == ' ') c = '_';
+        return name;
+    });
 
 TEST_F(OnlineAccessEndpointTest, PostsAreMeasuredAgainstTheLimitsBeforeTheirSizeIsAdded) {
     LogIn(40000, [this] {

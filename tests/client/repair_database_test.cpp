@@ -149,8 +149,26 @@ TEST_F(RepairTest, AFailedStartStillPollsAndAFailedPollEndsTheRepair) {
     EXPECT_EQ(Run({"repairdatabase"}), 0);
     EXPECT_EQ(Payloads(4).size(), 1u);
     TakeLinkDown();
-    EXPECT_EQ(Run({"repairdatabase"}), 0);
+    EXPECT_EQ(Run({"repairdatabase"}), 255);
+    EXPECT_EQ(LogLines(), Lines{"- <NULL> : The asset database was not repaired: the connection to the asset database was "
+                                "lost before the repair started."});
     EXPECT_FALSE(KAVTaskRepairDatabase::IsRunning());
+}
+
+// The link drops at the second poll: what the daemon logged so far stays, and the repair is
+// an error, not "OK".
+TEST_F(RepairTest, ALinkLostMidRepairIsAnError) {
+    Plan(3, {Entry(2, "Old thumbnail", 0)}, "Checking");
+    std::atomic<int> polls{0};
+    AnswerEach(4, [&polls](const DaemonRequest&, DaemonResponse& response) {
+        response.passOn = true;
+        if (++polls == 2) response.fault = DaemonFault::kDropLink;
+    });
+    EXPECT_EQ(Run({"repairdatabase"}), 255);
+    EXPECT_EQ(LogLines(), (Lines{"! <kuid:12:1> : Old thumbnail",
+                                 "- <NULL> : The repair of the asset database did not finish: the connection to the asset "
+                                 "database was lost while it ran."}));
+    EXPECT_EQ(Payloads(4).size(), 2u);
 }
 
 TEST_F(RepairTest, TheOwnerTaskHearsStatusAndProgressWhileTheRepairGoes) {

@@ -77,6 +77,7 @@ TEST(TextureFormatChoice, FollowsTheCompressionWordsTheHintAndTheSizeRules) {
         {"64 x 64 forced", Forced(Inputs("auto", kNone, 3, 64, 64)), {10, false}},
         {"68 x 64 is not small", Inputs("auto", kNone, 3, 68, 64), {12, true}},
         // Not a multiple of 4: uncompressed, by the alpha flag.
+        {"102 x 102, no alpha", Inputs("auto", kNone, -1, 102, 102), {3, false}},
         {"102 x 100, no alpha", Inputs("auto", kNone, -1, 102, 100), {3, false}},
         {"100 x 98, one-bit alpha", Inputs("auto", kOneBit, -1, 100, 98), {1, true}},
         {"100 x 100 is a multiple of 4", Inputs("auto", kNone, -1, 100, 100), {10, false}},

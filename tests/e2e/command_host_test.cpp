@@ -2,7 +2,8 @@
 // daemon pushes the script's jobs one at a time, each after the answer to the one before
 // (an install from an archive of an unknown version, a validation, a job that names no
 // job and gets no answer), and the host ends with 0 when the daemon closes. And `validate`
-// runs through a command host that the daemon starts by itself.
+// runs through a command host that the daemon starts by itself. A host whose link drops in
+// the middle of a job ends by itself.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -113,6 +114,28 @@ TEST(CommandHostE2E, ServesTheScriptsJobsInTurnAndEndsWithTheDaemon) {
                                   "00000000"
                                   "01");
     EXPECT_EQ(Lines(record, "host ", " registered").size(), 1u);
+}
+
+// The daemon drops the link while the host saves an archive of three assets (on the job's
+// first asset request; the later ones find no link or make a new one): the host's answer
+// would go out on a link the daemon does not know as a host's, so it is not sent, no
+// keep-alive makes one, and the host ends by itself with 0.
+TEST(CommandHostE2E, EndsWhenTheLinkItRegisteredOnDropsMidJob) {
+    Installation install;
+    const std::string save2 = Le32Hex(2) + Le32Hex(5) + PStringHex((install.FilesFolder() / "out.karc").string()) +
+                              Le32Hex(3) + "010000000c000000" + "020000000c000000" + "030000000c000000";
+    install.SetDaemonScript(kSeed + "requests\n{\n 0\n {\n  request 48\n  fault \"drop-link\"\n  times 1\n }\n}\n" +
+                            "jobs {\n 0 { data \"" + save2 + "\" }\n}\n");
+    install.RecordDaemon();
+
+    const ToolResult host = install.Run({"kavcommandhost"});
+    const std::string record = install.DaemonRecord();
+    EXPECT_FALSE(host.timedOut) << record;
+    EXPECT_EQ(host.exitCode, 0) << host.out << host.err;
+    EXPECT_GE(install.DaemonRequestCount(48), 1) << record;
+    EXPECT_EQ(install.DaemonRequestCount(141), 0) << record;
+    EXPECT_EQ(install.DaemonRequestCount(0), 0) << record;
+    EXPECT_EQ(install.Run({"closekavdaemon"}).exitCode, 0);
 }
 
 TEST(CommandHostE2E, ValidateRunsThroughACommandHostTheDaemonStarts) {

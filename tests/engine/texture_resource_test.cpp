@@ -167,6 +167,7 @@ TEST_F(TextureResourceTest, ImageFaultsFailTheLoadWithAReason) {
         "Primary=a.tga\nPrimary=wide.tga",
         "Primary=a.tga\nAlpha=wide.tga",
         "Primary=/etc/hostname",
+        "Primary=sub",     // a folder, not an image
         "AlphaHint=full",  // no image at all
     };
     int n = 0;
