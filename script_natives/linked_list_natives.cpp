@@ -3,6 +3,7 @@
 // three members are the key (a string), an integer and an object, each read only when its
 // slot holds that kind; an element of another class, or null, reads as an empty key, 0 and
 // null. Keys compare as unsigned bytes.
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -45,19 +46,28 @@ const GSSlot* SlotOfKind(GSScriptInstance* instance, int32_t offset, int32_t slo
     return instance->Slots() + at;
 }
 
+// The class's three lowest member slots, in slot order (the member table is not).
+std::vector<int32_t> FirstMemberSlots(const GSClass& gsClass) {
+    std::vector<int32_t> slots;
+    for (const GSMember& member : gsClass.Members()) slots.push_back(member.slot);
+    std::sort(slots.begin(), slots.end());
+    slots.resize(3);
+    return slots;
+}
+
 LinkedItem ReadItem(GSSlot* reference) {
     LinkedItem item;
     GSScriptInstance* instance = GSInstanceOf(reference);
     int32_t offset = 0;
     const GSClass* linkedData = LinkedDataView(instance, offset);
     if (!linkedData || linkedData->Members().size() < 3) return item;
-    const std::vector<GSMember>& members = linkedData->Members();
-    if (const GSSlot* key = SlotOfKind(instance, offset, members[0].slot, GS_KIND_REFERENCE)) {
+    const std::vector<int32_t> slots = FirstMemberSlots(*linkedData);
+    if (const GSSlot* key = SlotOfKind(instance, offset, slots[0], GS_KIND_REFERENCE)) {
         const GSString* text = NativeObjectAs<GSString>(static_cast<GSSlot*>(key->p));
         if (text) item.key = text->View();
     }
-    if (const GSSlot* value = SlotOfKind(instance, offset, members[1].slot, GS_KIND_VALUE)) item.value = value->i;
-    if (const GSSlot* object = SlotOfKind(instance, offset, members[2].slot, GS_KIND_REFERENCE))
+    if (const GSSlot* value = SlotOfKind(instance, offset, slots[1], GS_KIND_VALUE)) item.value = value->i;
+    if (const GSSlot* object = SlotOfKind(instance, offset, slots[2], GS_KIND_REFERENCE))
         item.object = static_cast<GSSlot*>(object->p);
     return item;
 }
