@@ -4,7 +4,8 @@
 // compiling thread's own for the compiler, the child's user and system time (from wait4)
 // for luac, which runs as a process. So a busy machine skews neither side, and luac's
 // process start is counted against it as the tool's own start would be. After the run a
-// summary gives the compiler's speed as a multiple of luac's.
+// summary gives the compiler's speed as a multiple of luac's, and the time per line of each
+// repeated shape as a multiple of the plain file's.
 #include <benchmark/benchmark.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -142,6 +143,30 @@ void CompileLua(benchmark::State& state) {
 BENCHMARK(CompileScript)->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(2.0);
 BENCHMARK(CompileLua)->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(2.0);
 
+// Each repeated shape's time per line against the plain file's: at most 2x.
+void PrintShapes(const RunSummary& reporter) {
+    const auto perLine = [&](const char* name, int lines) {
+        return reporter.Counter(std::string(name) + "/" + std::to_string(lines), "ns_per_line");
+    };
+    const double plain = perLine("CompilePlain", kPlainShapeLines);
+    const struct {
+        const char* name;
+        int lines;
+        const char* what;
+    } shapes[] = {
+        {"CompileSwitch", kSwitchCases, "switch of %d cases"},
+        {"CompileBreaks", kLoopBreaks, "loop of %d if-breaks"},
+        {"CompileMethods", kClassMethods, "class of %d functions"},
+    };
+    for (const auto& shape : shapes) {
+        char path[64];
+        std::snprintf(path, sizeof path, shape.what, shape.lines);
+        const double own = perLine(shape.name, shape.lines);
+        RunSummary::Target(std::string("compile ") + path + " per line", "plain 100000-line file per line",
+                           plain > 0 ? own / plain : 0, 2.0, true);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -164,6 +189,9 @@ int main(int argc, char** argv) {
     const double longByte = reporter.Counter("CompileOneLongLiteral/" + std::to_string(kLongLiteralBytes), "ns_per_byte");
     std::printf("One string literal of %d bytes: %.1f ns/byte; of %d bytes: %.1f ns/byte (%.2fx)\n",
                 kLongLiteralBytes / 5, shortByte, kLongLiteralBytes, longByte, shortByte > 0 ? longByte / shortByte : 0);
+    RunSummary::Target("compile " + std::to_string(kLines) + " lines", "luac5.4", peer > 0 ? own / peer : 0, 1.0);
+    PrintShapes(reporter);
+    reporter.Close();
     benchmark::Shutdown();
     return 0;
 }

@@ -1,6 +1,7 @@
 // What the compile benchmarks share: the timed compile loop, on the thread's CPU clock (so a
 // busy machine does not skew a figure), and the sizes of the longest sources compiled in one
-// piece (one function's lines, one literal's bytes), which the closing summary reads back.
+// piece (one function's lines, one literal's bytes) and of the repeated shapes, which the
+// closing summary reads back.
 #pragma once
 
 #include <benchmark/benchmark.h>
@@ -13,6 +14,10 @@
 
 inline constexpr int kLongFunctionLines = 2000000;
 inline constexpr int kLongLiteralBytes = 5000000;
+inline constexpr int kPlainShapeLines = 100000;
+inline constexpr int kSwitchCases = 30000;
+inline constexpr int kLoopBreaks = 30000;
+inline constexpr int kClassMethods = 20000;
 
 inline double ThreadSeconds() {
     timespec now{};
