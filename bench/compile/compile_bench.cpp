@@ -28,40 +28,6 @@ namespace {
 constexpr int kLines = 50000;
 constexpr const char* kLuac = "/usr/bin/luac5.4";
 
-int CountLines(const std::string& text) {
-    int lines = 0;
-    for (char c : text) lines += c == '\n';
-    return lines;
-}
-
-// Units of the given language until the next one would pass kLines, then comment lines.
-template <class Unit>
-std::string Generate(Unit unit, const char* pad) {
-    std::string text;
-    int lines = 0;
-    for (int i = 0;; ++i) {
-        const std::string next = unit(i);
-        const int count = CountLines(next);
-        if (lines + count > kLines) break;
-        text += next;
-        lines += count;
-    }
-    for (; lines < kLines; ++lines) text += std::string(pad) + "\n";
-    return text;
-}
-
-std::string ScriptUnit(int i) {
-    const std::string n = std::to_string(i);
-    return "class C" + n + "\n{\n  int total;\n  float scale = 1.5;\n"
-           "  public int Step(int a, int b)\n  {\n    int c = a + b * 2;\n"
-           "    if (c > 10) c = c - 3;\n    else c = c + 1;\n"
-           "    while (c > 100) c = c / 2;\n    total = total + c;\n    return c;\n  }\n"
-           "  public float Mix(float x)\n  {\n    int i;\n    float sum = 0.0;\n"
-           "    for (i = 0; i < 8; i++)\n    {\n      sum = sum + x * scale;\n"
-           "      if (sum > 100.0) break;\n    }\n    return sum;\n  }\n"
-           "  public string Name()\n  {\n    return \"C" + n + " \" + total;\n  }\n};\n";
-}
-
 std::string LuaUnit(int i) {
     const std::string n = "C" + std::to_string(i);
     return n + " = {\n  total = 0,\n  scale = 1.5\n}\n"
@@ -80,8 +46,8 @@ public:
     Workspace() {
         std::string pattern = std::filesystem::temp_directory_path().string() + "/kodrin-compile-XXXXXX";
         if (mkdtemp(pattern.data())) folder_ = pattern;
-        std::ofstream(Path("bench.gs"), std::ios::binary) << Generate(ScriptUnit, "// pad");
-        std::ofstream(Path("bench.lua"), std::ios::binary) << Generate(LuaUnit, "-- pad");
+        std::ofstream(Path("bench.gs"), std::ios::binary) << Generate(ScriptUnit, "// pad", kLines);
+        std::ofstream(Path("bench.lua"), std::ios::binary) << Generate(LuaUnit, "-- pad", kLines);
     }
     ~Workspace() {
         std::error_code ignored;
@@ -162,7 +128,7 @@ void PrintShapes(const RunSummary& reporter) {
         char path[64];
         std::snprintf(path, sizeof path, shape.what, shape.lines);
         const double own = perLine(shape.name, shape.lines);
-        RunSummary::Target(std::string("compile ") + path + " per line", "plain 100000-line file per line",
+        RunSummary::Target(std::string("compile ") + path + " per line", "plain " + std::to_string(kPlainShapeLines) + "-line file per line",
                            plain > 0 ? own / plain : 0, 2.0, true);
     }
 }
