@@ -2,10 +2,14 @@
 // usual console table and keeps each run by the name it was registered under (the function
 // name, then "/" and its arguments), so that the program's closing summary can set a figure
 // beside its peer's from the same run. Runs that failed are not kept.
+// Target() prints one verdict line that scripts/bench gathers into its closing table;
+// Close() says how many repetitions each benchmark ran.
 #pragma once
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <map>
 #include <string>
 #include <vector>
@@ -15,6 +19,7 @@ class RunSummary : public benchmark::ConsoleReporter {
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
+            repetitions_ = std::max<long long>(repetitions_, run.repetitions);
             if (run.error_occurred) continue;
             if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") continue;
             runs_[Key(run)] = run;  // the median of repeated runs comes last and stays
@@ -38,6 +43,25 @@ class RunSummary : public benchmark::ConsoleReporter {
         return found == run->counters.end() ? 0 : found->second.value;
     }
 
+    // One verdict: the hot path's ratio against its peer and the bound it is held to, a
+    // floor ("at least") or, with ceiling set, a ceiling ("at most"). The line starts with
+    // "target|" so that scripts/bench can pick it out of the program's output.
+    static bool Target(const std::string& path, const std::string& peer, double ratio, double target,
+                       bool ceiling = false) {
+        const bool met = ratio > 0 && (ceiling ? ratio <= target : ratio >= target);
+        std::printf("target|%s|%s|%.2fx|%s %.2fx|%s\n", path.c_str(), peer.c_str(), ratio,
+                    ceiling ? "at most" : "at least", target, met ? "met" : "MISSED");
+        return met;
+    }
+
+    // The closing line of every program: the repetitions of each benchmark (1 unless
+    // --benchmark_repetitions asked for more, in which case the medians were compared).
+    void Close() const {
+        std::printf("Repetitions: %lld of each benchmark%s\n", std::max(repetitions_, 1LL),
+                    repetitions_ > 1 ? " (medians compared)" : "");
+        std::fflush(stdout);
+    }
+
   private:
     static std::string Key(const Run& run) {
         const std::string& arguments = run.run_name.args;
@@ -49,4 +73,5 @@ class RunSummary : public benchmark::ConsoleReporter {
     }
 
     std::map<std::string, Run> runs_;
+    long long repetitions_ = 0;
 };

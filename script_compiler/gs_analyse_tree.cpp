@@ -22,7 +22,10 @@ class Walk {
   public:
     bool Push(GSCNode* node, bool post, GSCNode* from) {
         if (count_ == kWalkEntries) return false;
-        if (node) node->backLink = from;
+        if (node) {
+            node->backLink = from;
+            node->parent = from && from->next == node ? from->parent : from;
+        }
         entries_[count_++] = {node, post};
         return true;
     }

@@ -11,11 +11,9 @@ namespace {
 bool IsStatement(const GSCNode* node, int32_t kind) { return node->category == GS_STATEMENT && node->kind == kind; }
 
 // The nearest enclosing statement of one of the kinds (bit per kind), reached through the
-// back-links from parents only, never from a previous list element.
+// parents only, never through the earlier elements of a list.
 GSCNode* Enclosing(GSCNode* node, uint32_t kinds) {
-    for (GSCNode* from = node; from->backLink; from = from->backLink) {
-        GSCNode* parent = from->backLink;
-        if (parent->next == from) continue;
+    for (GSCNode* parent = node->parent; parent; parent = parent->parent) {
         if (parent->category == GS_STATEMENT && parent->kind >= 0 && parent->kind < 32 && (kinds & (1u << parent->kind)))
             return parent;
     }
@@ -71,6 +69,7 @@ bool EndBody(GSAnalyseState& state, GSCNode* block) {
     GSCNode* implicit = GSCompiler::NewNode(*state.arena, GS_STATEMENT, GS_STMT_RETURN, block->line, -1);
     if (!implicit) return GSCheck::Fail(state, block, "Internal compiler error.");
     implicit->backLink = last ? last : block;
+    implicit->parent = block;
     (last ? last->next : block->child[0]) = implicit;
     return true;
 }

@@ -92,11 +92,13 @@ bool GSCompiler::InsertCast(GSAnalyseState& state, GSCNode** link, int32_t type,
     cast->child[1] = typeNode;
     cast->next = argument->next;
     cast->backLink = argument->backLink;
+    cast->parent = argument->parent;
     cast->flags = argument->flags & GS_FLAG_DISCARD;
     cast->valueType = type;
     cast->className = typeNode->className;
     argument->next = nullptr;
     argument->backLink = cast;
+    argument->parent = cast;
     *link = cast;
     return true;
 }

@@ -26,7 +26,7 @@ bool GSCompiler::WriteLibrary(Utils::AlignedByteBuffer& output, GSCompileContext
 
 int32_t GSCompiler::InternLibraryString(const char* text, GSCompileContext& context) {
     if (!text) return -1;
-    if (context.strings.BucketCount() == 0 && !context.strings.Init(GSCompileContext::kStringBuckets)) return -1;
+    if (context.strings.BucketCount() == 0 && !context.strings.Init(GSCompileContext::kStringBuckets, true)) return -1;
     Utils::StringMap::Iterator it;
     if (context.strings.Find(text, it)) return it.Current()->value;
     const char* key = context.table.CopyName(text);

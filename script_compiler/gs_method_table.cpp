@@ -2,7 +2,9 @@
 // replacing the entries they override) and the numbering of everything the class section
 // refers to, done before the reference sections are written.
 #include <algorithm>
-#include <cstring>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "script_compiler/gs_code_records.h"
 #include "script_compiler/gs_compile_context.h"
@@ -31,9 +33,13 @@ std::vector<GSFunctionSymbol*> OwnFunctions(GSClassSymbol* symbol) {
     return functions;
 }
 
-bool Override(GSMethodTable& table, const GSFunctionSymbolExt& entry, GSCompileLog* log) {
-    for (GSFunctionSymbolExt& existing : table) {
-        if (std::strcmp(existing.function->name, entry.function->name) != 0) continue;
+// The table's entries by function name, each name's slots in table order, so an override
+// finds the entries it replaces without a pass over the whole table.
+using NameSlots = std::unordered_map<std::string_view, std::vector<size_t>>;
+
+bool Override(GSMethodTable& table, std::vector<size_t>& slots, const GSFunctionSymbolExt& entry, GSCompileLog* log) {
+    for (const size_t slot : slots) {
+        GSFunctionSymbolExt& existing = table[slot];
         if (ReturnPart(existing.function->linkageName) != ReturnPart(entry.function->linkageName)) {
             if (log) {
                 log->Append("Wrong return type on function: ");
@@ -44,16 +50,16 @@ bool Override(GSMethodTable& table, const GSFunctionSymbolExt& entry, GSCompileL
         }
         existing = entry;
     }
+    slots.push_back(table.size());
+    table.push_back(entry);
     return true;
 }
 
-}  // namespace
-
-bool GSLibraryWriter::BuildMethodTable(GSClassSymbol* target, GSClassSymbol* adding, GSMethodTable& table,
-                                       GSCompileLog* log) {
+bool AddEntries(GSClassSymbol* target, GSClassSymbol* adding, GSMethodTable& table, NameSlots& names,
+                GSCompileLog* log) {
     for (const auto* node = adding->Ancestors().Begin(); node != adding->Ancestors().End(); node = node->next) {
         const auto& ancestor = *static_cast<const GSAncestor*>(node->value);
-        if (ancestor.direct && !BuildMethodTable(target, ancestor.symbol, table, log)) return false;
+        if (ancestor.direct && !AddEntries(target, ancestor.symbol, table, names, log)) return false;
     }
     int32_t offset = 0;
     if (adding != target) {
@@ -63,10 +69,18 @@ bool GSLibraryWriter::BuildMethodTable(GSClassSymbol* target, GSClassSymbol* add
     }
     for (GSFunctionSymbol* function : OwnFunctions(adding)) {
         const GSFunctionSymbolExt entry{function, offset};
-        if (!Override(table, entry, log)) return false;
-        table.push_back(entry);
+        if (!Override(table, names[function->name], entry, log)) return false;
     }
     return true;
+}
+
+}  // namespace
+
+bool GSLibraryWriter::BuildMethodTable(GSClassSymbol* target, GSClassSymbol* adding, GSMethodTable& table,
+                                       GSCompileLog* log) {
+    NameSlots names;
+    for (size_t slot = 0; slot < table.size(); ++slot) names[table[slot].function->name].push_back(slot);
+    return AddEntries(target, adding, table, names, log);
 }
 
 bool GSLibraryWriter::NumberReferences() {

@@ -100,6 +100,7 @@ struct GSCNode {
     GSCNode* child[4];
     GSCNode* next;
     GSCNode* backLink;  // set by the checks: the node the walk came from (parent or previous)
+    GSCNode* parent;    // set by the checks: the node whose child list holds this one
     int32_t category;
     GSCValue value;
     int32_t kind;

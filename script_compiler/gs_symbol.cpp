@@ -75,7 +75,7 @@ void GSFunctionSymbol::Dump(GSCompileLog& log) const { DumpTyped(log, *this, ret
 
 GSClassSymbol::GSClassSymbol(const char* className) : GSSymbol(GS_SYMBOL_CLASS, className) {
     typeCode = GS_TYPE_OBJECT;
-    members_.Init(kMemberBuckets);
+    members_.Init(kMemberBuckets, true);
 }
 
 GSClassSymbol::~GSClassSymbol() { Clear(); }

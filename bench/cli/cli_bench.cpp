@@ -2,12 +2,14 @@
 //   true       spawning /bin/true and waiting for it: the floor of any process;
 //   version    `KodrinUtil version`: start-up (with the link to a running stand-in daemon),
 //              one command, shut-down;
+//   help       `KodrinUtil help`: the help text, printed before any start-up;
 //   roundtrip  one 16-byte loopback TCP ping-pong: the floor of any daemon request;
 //   status1000 `KodrinUtil @batch` with 1000 `status` lines against the running stand-in;
 //              its counter status_per_s is the rate of status lines.
 // Processes are timed in wall-clock time: their work is not the benchmark's own CPU time.
 // The tool runs in a private copy of the installation tree with its own IPC folder; the
-// daemon seeded with one asset is started by the first run and closed at the end.
+// daemon seeded with one asset is started by the first run and closed at the end. The
+// summary holds version to 3x and help to 2x the time of /bin/true.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -23,6 +25,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "bench/run_summary.h"
 
 extern char** environ;
 
@@ -110,6 +114,16 @@ void BM_Version(benchmark::State& state) {
         if (RunQuiet(installation.Tool(), {"version"}) != 0) state.SkipWithError("version failed");
 }
 
+void BM_Help(benchmark::State& state) {
+    BenchInstallation& installation = Installation();
+    if (!installation.Ok() || RunQuiet(installation.Tool(), {"help"}) != 0) {
+        state.SkipWithError("the tool does not start");
+        return;
+    }
+    for (auto _ : state)
+        if (RunQuiet(installation.Tool(), {"help"}) != 0) state.SkipWithError("help failed");
+}
+
 void BM_StatusBatch(benchmark::State& state) {
     BenchInstallation& installation = Installation();
     const std::string batch = "@" + installation.Batch();
@@ -159,9 +173,27 @@ void BM_RoundTrip(benchmark::State& state) {
 
 BENCHMARK(BM_True)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BM_Version)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Help)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_RoundTrip)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BM_StatusBatch)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
+void PrintSummary(const RunSummary& reporter) {
+    const double floor = reporter.RealSeconds("BM_True");
+    const auto multiple = [&](const char* name) { return floor > 0 ? reporter.RealSeconds(name) / floor : 0; };
+    std::printf("\n");
+    RunSummary::Target("KodrinUtil version, daemon running", "/bin/true", multiple("BM_Version"), 3.0, true);
+    RunSummary::Target("KodrinUtil help", "/bin/true", multiple("BM_Help"), 2.0, true);
+}
+
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    RunSummary reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    PrintSummary(reporter);
+    reporter.Close();
+    benchmark::Shutdown();
+    return 0;
+}

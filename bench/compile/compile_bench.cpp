@@ -4,7 +4,8 @@
 // compiling thread's own for the compiler, the child's user and system time (from wait4)
 // for luac, which runs as a process. So a busy machine skews neither side, and luac's
 // process start is counted against it as the tool's own start would be. After the run a
-// summary gives the compiler's speed as a multiple of luac's.
+// summary gives the compiler's speed as a multiple of luac's, and the time per line of each
+// repeated shape as a multiple of the plain file's.
 #include <benchmark/benchmark.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -27,40 +28,6 @@ namespace {
 constexpr int kLines = 50000;
 constexpr const char* kLuac = "/usr/bin/luac5.4";
 
-int CountLines(const std::string& text) {
-    int lines = 0;
-    for (char c : text) lines += c == '\n';
-    return lines;
-}
-
-// Units of the given language until the next one would pass kLines, then comment lines.
-template <class Unit>
-std::string Generate(Unit unit, const char* pad) {
-    std::string text;
-    int lines = 0;
-    for (int i = 0;; ++i) {
-        const std::string next = unit(i);
-        const int count = CountLines(next);
-        if (lines + count > kLines) break;
-        text += next;
-        lines += count;
-    }
-    for (; lines < kLines; ++lines) text += std::string(pad) + "\n";
-    return text;
-}
-
-std::string ScriptUnit(int i) {
-    const std::string n = std::to_string(i);
-    return "class C" + n + "\n{\n  int total;\n  float scale = 1.5;\n"
-           "  public int Step(int a, int b)\n  {\n    int c = a + b * 2;\n"
-           "    if (c > 10) c = c - 3;\n    else c = c + 1;\n"
-           "    while (c > 100) c = c / 2;\n    total = total + c;\n    return c;\n  }\n"
-           "  public float Mix(float x)\n  {\n    int i;\n    float sum = 0.0;\n"
-           "    for (i = 0; i < 8; i++)\n    {\n      sum = sum + x * scale;\n"
-           "      if (sum > 100.0) break;\n    }\n    return sum;\n  }\n"
-           "  public string Name()\n  {\n    return \"C" + n + " \" + total;\n  }\n};\n";
-}
-
 std::string LuaUnit(int i) {
     const std::string n = "C" + std::to_string(i);
     return n + " = {\n  total = 0,\n  scale = 1.5\n}\n"
@@ -79,8 +46,8 @@ public:
     Workspace() {
         std::string pattern = std::filesystem::temp_directory_path().string() + "/kodrin-compile-XXXXXX";
         if (mkdtemp(pattern.data())) folder_ = pattern;
-        std::ofstream(Path("bench.gs"), std::ios::binary) << Generate(ScriptUnit, "// pad");
-        std::ofstream(Path("bench.lua"), std::ios::binary) << Generate(LuaUnit, "-- pad");
+        std::ofstream(Path("bench.gs"), std::ios::binary) << Generate(ScriptUnit, "// pad", kLines);
+        std::ofstream(Path("bench.lua"), std::ios::binary) << Generate(LuaUnit, "-- pad", kLines);
     }
     ~Workspace() {
         std::error_code ignored;
@@ -142,6 +109,30 @@ void CompileLua(benchmark::State& state) {
 BENCHMARK(CompileScript)->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(2.0);
 BENCHMARK(CompileLua)->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(2.0);
 
+// Each repeated shape's time per line against the plain file's: at most 2x.
+void PrintShapes(const RunSummary& reporter) {
+    const auto perLine = [&](const char* name, int lines) {
+        return reporter.Counter(std::string(name) + "/" + std::to_string(lines), "ns_per_line");
+    };
+    const double plain = perLine("CompilePlain", kPlainShapeLines);
+    const struct {
+        const char* name;
+        int lines;
+        const char* what;
+    } shapes[] = {
+        {"CompileSwitch", kSwitchCases, "switch of %d cases"},
+        {"CompileBreaks", kLoopBreaks, "loop of %d if-breaks"},
+        {"CompileMethods", kClassMethods, "class of %d functions"},
+    };
+    for (const auto& shape : shapes) {
+        char path[64];
+        std::snprintf(path, sizeof path, shape.what, shape.lines);
+        const double own = perLine(shape.name, shape.lines);
+        RunSummary::Target(std::string("compile ") + path + " per line", "plain " + std::to_string(kPlainShapeLines) + "-line file per line",
+                           plain > 0 ? own / plain : 0, 2.0, true);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -164,6 +155,9 @@ int main(int argc, char** argv) {
     const double longByte = reporter.Counter("CompileOneLongLiteral/" + std::to_string(kLongLiteralBytes), "ns_per_byte");
     std::printf("One string literal of %d bytes: %.1f ns/byte; of %d bytes: %.1f ns/byte (%.2fx)\n",
                 kLongLiteralBytes / 5, shortByte, kLongLiteralBytes, longByte, shortByte > 0 ? longByte / shortByte : 0);
+    RunSummary::Target("compile " + std::to_string(kLines) + " lines", "luac5.4", peer > 0 ? own / peer : 0, 1.0);
+    PrintShapes(reporter);
+    reporter.Close();
     benchmark::Shutdown();
     return 0;
 }

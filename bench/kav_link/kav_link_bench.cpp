@@ -313,6 +313,12 @@ void PrintSummary(const RunSummary& reporter) {
                     static_cast<long long>(size), bare, multiple("raw"), multiple("echo"), link,
                     link >= 0.5 ? "met" : "MISSED");
     }
+    for (const int64_t size : kPayloadSizes) {
+        const double bare = reporter.Counter(Name("bare", size), "items_per_second");
+        const double link = reporter.Counter(Name("transact", size), "items_per_second");
+        RunSummary::Target("daemon transaction, " + std::to_string(size) + " bytes", "bare TCP ping-pong",
+                           bare > 0 ? link / bare : 0, 0.5);
+    }
 }
 
 }  // namespace
@@ -324,6 +330,7 @@ int main(int argc, char** argv) {
     RunSummary reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     PrintSummary(reporter);
+    reporter.Close();
     KAVClient::Shutdown();
     benchmark::Shutdown();
     return 0;

@@ -206,6 +206,18 @@ void PrintSummary(const RunSummary& reporter) {
                         check.target, multiple >= check.target ? "met" : "MISSED");
         }
     }
+    std::printf("\n");
+    for (const Corpus& corpus : Corpora()) {
+        const auto multiple = [&](const char* operation, int lzss, int zlib) {
+            const double peer = speed(Name(operation, corpus, "zlib", zlib));
+            return peer > 0 ? speed(Name(operation, corpus, "lzss", lzss)) / peer : 0;
+        };
+        const std::string on = std::string(" (") + corpus.name + ")";
+        RunSummary::Target("lzss-1 compress" + on, "zlib-1", multiple("compress", 1, 1), 1.0);
+        RunSummary::Target("lzss-5 compress" + on, "zlib-6", multiple("compress", 5, 6), 1.0);
+        RunSummary::Target("lzss-1 decompress" + on, "zlib-6", multiple("decompress", 1, 6), 2.0);
+        RunSummary::Target("lzss-9 decompress" + on, "zlib-6", multiple("decompress", 9, 6), 0.25);
+    }
 }
 
 }  // namespace
@@ -217,6 +229,7 @@ int main(int argc, char** argv) {
     RunSummary reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     PrintSummary(reporter);
+    reporter.Close();
     benchmark::Shutdown();
     return 0;
 }

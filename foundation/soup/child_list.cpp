@@ -11,7 +11,7 @@
 namespace {
 
 // Lists longer than this keep indexes.
-constexpr size_t kIndexedFrom = 8;
+constexpr size_t kIndexedFrom = 32;
 // Holes beyond the live entries by this many are closed up by the next removal.
 constexpr uint32_t kHoleSlack = 64;
 

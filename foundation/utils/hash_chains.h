@@ -111,6 +111,10 @@ template <class Entry> class HashChains {
         ++entryCount_;
     }
 
+    // The link that points to the entry after `previous` in bucket b's chain, or to the
+    // chain's first entry when `previous` is null.
+    Entry** SlotAfter(uint32_t b, Entry* previous) { return previous ? &previous->next : &buckets_[b]; }
+
     Iterator IteratorAt(Entry** slot, uint32_t b) const {
         Iterator it;
         it.slot_ = slot;

@@ -1,10 +1,15 @@
 // Utils::HashTable: an intrusive hash table of Utils::IHashNode objects (the compiler's
 // symbols). The owner picks the bucket count (31 for a class's symbols); a node's Hash picks
 // its bucket and its Compare keeps the bucket's chain sorted, refusing a second node that
-// compares equal. The table never owns its nodes.
+// compares equal. The table never owns its nodes. An ordered table keeps a search tree of
+// its nodes beside the chains, in the chains' own order, so that inserting, finding and
+// removing cost a logarithm instead of a walk along a long chain; the chains, and so the
+// order of iteration, are the same either way. Its nodes' Compare must order them totally.
 #pragma once
 
 #include <cstdint>
+#include <iterator>
+#include <set>
 
 #include "foundation/utils/hash_chains.h"
 
@@ -27,16 +32,31 @@ class HashTable {
   public:
     using Iterator = HashChains<IHashNode>::Iterator;
 
-    // Empty buckets, `bucketCount` of them; false when they cannot be had.
-    bool Init(uint32_t bucketCount) { return chains_.AllocateBuckets(bucketCount); }
+    // Empty buckets, `bucketCount` of them, ordered or not; false when they cannot be had.
+    bool Init(uint32_t bucketCount, bool ordered = false) {
+        ordered_ = ordered;
+        order_.clear();
+        return chains_.AllocateBuckets(bucketCount);
+    }
     // Zeroes and frees the buckets; the nodes are left alone.
-    void Release() { chains_.FreeBuckets(); }
+    void Release() {
+        order_.clear();
+        chains_.FreeBuckets();
+    }
 
     // False when a node comparing equal is already in the bucket (or there are no buckets).
     bool Insert(IHashNode* node) {
         if (chains_.BucketCount() == 0) return false;
+        const uint32_t b = Bucket(*node);
+        if (ordered_) {
+            const auto at = order_.lower_bound(Place{b, node});
+            if (Matches(at, b, *node)) return false;
+            chains_.LinkAt(SlotBefore(at, b), node);
+            order_.insert(at, Place{b, node});
+            return true;
+        }
         bool found = false;
-        IHashNode** slot = chains_.Locate(Bucket(*node), OrderOf{*node}, found);
+        IHashNode** slot = chains_.Locate(b, OrderOf{*node}, found);
         if (found) return false;
         chains_.LinkAt(slot, node);
         return true;
@@ -48,7 +68,14 @@ class HashTable {
         if (chains_.BucketCount() == 0) return false;
         bool found = false;
         const uint32_t b = Bucket(query);
-        IHashNode** slot = chains_.Locate(b, OrderOf{query}, found);
+        IHashNode** slot = nullptr;
+        if (ordered_) {
+            const auto at = order_.lower_bound(Place{b, &query});
+            found = Matches(at, b, query);
+            if (found) slot = SlotBefore(at, b);
+        } else {
+            slot = chains_.Locate(b, OrderOf{query}, found);
+        }
         if (found) it = chains_.IteratorAt(slot, b);
         return found;
     }
@@ -58,7 +85,17 @@ class HashTable {
         if (chains_.BucketCount() == 0 || !node) return false;
         bool found = false;
         const uint32_t b = Bucket(*node);
-        IHashNode** slot = chains_.Locate(b, SameAs{node}, found);
+        IHashNode** slot = nullptr;
+        if (ordered_) {
+            const auto at = order_.find(Place{b, node});
+            found = at != order_.end() && at->node == node;
+            if (found) {
+                slot = SlotBefore(at, b);
+                order_.erase(at);
+            }
+        } else {
+            slot = chains_.Locate(b, SameAs{node}, found);
+        }
         if (!found) return false;
         Iterator it = chains_.IteratorAt(slot, b);
         return chains_.UnlinkAt(it) != nullptr;
@@ -80,7 +117,29 @@ class HashTable {
         int32_t operator()(const IHashNode* entry) const { return entry == node ? 0 : 1; }
     };
 
+    // A node of an ordered table: by bucket, then in its chain's order.
+    struct Place {
+        uint32_t bucket;
+        const IHashNode* node;
+        bool operator<(const Place& other) const {
+            return bucket != other.bucket ? bucket < other.bucket : node->Compare(*other.node) < 0;
+        }
+    };
+    using Order = std::set<Place>;
+
+    bool Matches(Order::const_iterator at, uint32_t b, const IHashNode& key) const {
+        return at != order_.end() && at->bucket == b && key.Compare(*at->node) == 0;
+    }
+    // The link to the node at `at` (or to where it would go) in bucket b's chain.
+    IHashNode** SlotBefore(Order::const_iterator at, uint32_t b) {
+        if (at == order_.begin()) return chains_.SlotAfter(b, nullptr);
+        const Place& previous = *std::prev(at);
+        return chains_.SlotAfter(b, previous.bucket == b ? const_cast<IHashNode*>(previous.node) : nullptr);
+    }
+
     HashChains<IHashNode> chains_;
+    bool ordered_ = false;
+    Order order_;
 };
 
 }  // namespace Utils

@@ -2,6 +2,7 @@
 #include "foundation/utils/string_map.h"
 
 #include <cstring>
+#include <iterator>
 
 #include "foundation/utils/raw_memory.h"
 
@@ -23,20 +24,32 @@ uint32_t StringMap::Hash(const char* key) {
     return h;
 }
 
-bool StringMap::Init(uint32_t bucketCount) {
+bool StringMap::Init(uint32_t bucketCount, bool ordered) {
     Clear();
+    ordered_ = ordered;
     return chains_.AllocateBuckets(bucketCount);
+}
+
+StringMapEntry** StringMap::Locate(uint32_t b, const char* key, bool& found) {
+    if (!ordered_) return chains_.Locate(b, OrderOf(key), found);
+    const auto at = order_.lower_bound(Place{b, key, nullptr});
+    found = at != order_.end() && at->bucket == b && std::strcmp(key, at->key) == 0;
+    if (at == order_.begin()) return chains_.SlotAfter(b, nullptr);
+    const Place& previous = *std::prev(at);
+    return chains_.SlotAfter(b, previous.bucket == b ? previous.entry : nullptr);
 }
 
 bool StringMap::Insert(const char* key, int32_t value) {
     if (chains_.BucketCount() == 0 || !key) return false;
     bool found = false;
-    StringMapEntry** slot = chains_.Locate(Hash(key) % chains_.BucketCount(), OrderOf(key), found);
+    const uint32_t b = Hash(key) % chains_.BucketCount();
+    StringMapEntry** slot = Locate(b, key, found);
     if (found) return false;
     auto* entry = static_cast<StringMapEntry*>(AllocRaw(sizeof(StringMapEntry)));
     if (!entry) return false;
     entry->key = key;
     entry->value = value;
+    if (ordered_) order_.insert(Place{b, key, entry});
     chains_.LinkAt(slot, entry);
     return true;
 }
@@ -46,7 +59,7 @@ bool StringMap::Find(const char* key, Iterator& it) {
     if (chains_.BucketCount() == 0 || !key) return false;
     bool found = false;
     const uint32_t b = Hash(key) % chains_.BucketCount();
-    StringMapEntry** slot = chains_.Locate(b, OrderOf(key), found);
+    StringMapEntry** slot = Locate(b, key, found);
     if (found) it = chains_.IteratorAt(slot, b);
     return found;
 }
@@ -54,11 +67,15 @@ bool StringMap::Find(const char* key, Iterator& it) {
 bool StringMap::Erase(const char* key) {
     Iterator it;
     if (!Find(key, it)) return false;
+    if (ordered_) order_.erase(Place{Hash(key) % chains_.BucketCount(), key, nullptr});
     FreeEntry(chains_.UnlinkAt(it));
     return true;
 }
 
-void StringMap::Clear() { chains_.UnlinkAll(FreeEntry); }
+void StringMap::Clear() {
+    order_.clear();
+    chains_.UnlinkAll(FreeEntry);
+}
 
 void StringMap::Release() {
     Clear();

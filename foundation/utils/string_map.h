@@ -2,10 +2,14 @@
 // the runtime's name maps). Keys are the caller's text pointers and are not copied. A key
 // hashes as h = h * 3 + c over its bytes taken as signed chars, in 32-bit unsigned
 // arithmetic; each bucket's chain stays in ascending strcmp order, so iteration order is
-// bucket by bucket, then by key, and a lookup stops at the first larger key.
+// bucket by bucket, then by key, and a lookup stops at the first larger key. An ordered map
+// keeps a search tree of its entries beside the chains, in the same order, so that a
+// lookup in a map of many keys costs a logarithm rather than a walk along a long chain.
 #pragma once
 
 #include <cstdint>
+#include <cstring>
+#include <set>
 
 #include "foundation/utils/hash_chains.h"
 
@@ -28,8 +32,9 @@ class StringMap {
 
     static uint32_t Hash(const char* key);
 
-    // Frees any entries, then makes `bucketCount` empty buckets; false when they cannot be had.
-    bool Init(uint32_t bucketCount);
+    // Frees any entries, then makes `bucketCount` empty buckets, ordered or not; false when
+    // they cannot be had.
+    bool Init(uint32_t bucketCount, bool ordered = false);
     // False, with the map unchanged, for a key already present, a map without buckets or an
     // entry that cannot be had.
     bool Insert(const char* key, int32_t value);
@@ -48,7 +53,23 @@ class StringMap {
     uint32_t EntryCount() const { return chains_.EntryCount(); }
 
   private:
+    // An entry of an ordered map (or a key sought): by bucket, then by key.
+    struct Place {
+        uint32_t bucket;
+        const char* key;
+        StringMapEntry* entry;
+        bool operator<(const Place& other) const {
+            return bucket != other.bucket ? bucket < other.bucket : std::strcmp(key, other.key) < 0;
+        }
+    };
+    using Order = std::set<Place>;
+
+    // The link to the key's entry, or to where it would go, in bucket b's chain.
+    StringMapEntry** Locate(uint32_t b, const char* key, bool& found);
+
     HashChains<StringMapEntry> chains_;
+    bool ordered_ = false;
+    Order order_;
 };
 
 }  // namespace Utils

@@ -1,6 +1,7 @@
 // Utils::UIntHashTable and Utils::HashTable: buckets by (key >> 1) mod 97 and by Hash,
 // sorted chains, refused duplicates, iteration across buckets, erasing through an iterator
-// and the clearing operations (ASan checks what they free).
+// and the clearing operations (ASan checks what they free); an ordered table against a plain
+// one under the same random edits.
 #include "foundation/utils/hash_table.h"
 #include "foundation/utils/raw_memory.h"
 #include "foundation/utils/uint_hash_table.h"
@@ -9,6 +10,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -155,6 +157,57 @@ TEST(HashTable, IntrusiveNodesKeepSortedChainsAndRefuseEqualNodes) {
     table.Release();
     EXPECT_EQ(table.BucketCount(), 0u);
     EXPECT_EQ(table.EntryCount(), 0u);
+}
+
+// The names of the table's nodes in iteration order.
+std::vector<std::string> Names(const Utils::HashTable& table) {
+    std::vector<std::string> names;
+    Utils::HashTable::Iterator it;
+    for (bool more = table.Begin(it); more; more = it.Next())
+        names.push_back(static_cast<NameNode*>(it.Current())->Name());
+    return names;
+}
+
+TEST(HashTable, AnOrderedTableAnswersAndIteratesAsAPlainOne) {
+    // Few buckets and names of a few letters: long chains, many repeats.
+    std::vector<std::string> texts;
+    for (char a = 'a'; a <= 'e'; ++a)
+        for (char b = 'a'; b <= 'h'; ++b) texts.push_back(std::string{a, b}), texts.push_back(std::string{a});
+    // Nodes are intrusive: each table has its own, and a twin of equal name for each.
+    std::vector<NameNode> plainNodes;
+    for (const std::string& text : texts) plainNodes.emplace_back(text.c_str());
+    std::vector<NameNode> orderedNodes(plainNodes);
+    const size_t count = plainNodes.size();
+    for (size_t i = 0; i < count; ++i) plainNodes.push_back(plainNodes[i]), orderedNodes.push_back(orderedNodes[i]);
+    Utils::HashTable plain;
+    Utils::HashTable ordered;
+    ASSERT_TRUE(plain.Init(3));
+    ASSERT_TRUE(ordered.Init(3, true));
+    std::mt19937 random(43);
+    const auto name = [](const Utils::HashTable::Iterator& it) {
+        return it.Current() ? std::string(static_cast<NameNode*>(it.Current())->Name()) : std::string("-");
+    };
+    for (int step = 0; step < 4000; ++step) {
+        const size_t pick = random() % plainNodes.size();
+        NameNode& one = plainNodes[pick];
+        NameNode& other = orderedNodes[pick];
+        Utils::HashTable::Iterator a;
+        Utils::HashTable::Iterator b;
+        switch (random() % 3) {
+            case 0: ASSERT_EQ(plain.Insert(&one), ordered.Insert(&other)) << step; break;
+            case 1: ASSERT_EQ(plain.Remove(&one), ordered.Remove(&other)) << step; break;
+            default:
+                ASSERT_EQ(plain.Find(one, a), ordered.Find(other, b)) << step;
+                ASSERT_EQ(a.Current() ? static_cast<NameNode*>(a.Current()) - plainNodes.data() : -1,
+                          b.Current() ? static_cast<NameNode*>(b.Current()) - orderedNodes.data() : -1)
+                    << step;  // the same node, by its place among each table's own
+                ASSERT_EQ(a.Next(), b.Next()) << step;  // the iterator stands in the chain
+                ASSERT_EQ(name(a), name(b)) << step;
+        }
+        ASSERT_EQ(plain.EntryCount(), ordered.EntryCount()) << step;
+    }
+    EXPECT_EQ(Names(plain), Names(ordered));
+    EXPECT_GT(ordered.EntryCount(), 10u);
 }
 
 }  // namespace

@@ -1,10 +1,11 @@
 // Utils::StringMap: the h * 3 + signed-char hash (a byte of 0x80 or more counts negative),
 // strcmp-sorted chains that fix the iteration order, refused duplicates, and keys that are
-// the caller's pointers.
+// the caller's pointers; an ordered map against a plain one under the same random edits.
 #include "foundation/utils/string_map.h"
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -67,6 +68,35 @@ TEST(StringMap, AMapWithoutBucketsRefusesEverything) {
     EXPECT_FALSE(map.Insert("a", 1));
     EXPECT_FALSE(map.Find("a", it));
     EXPECT_FALSE(map.Begin(it));
+}
+
+TEST(StringMap, AnOrderedMapAnswersAndIteratesAsAPlainOne) {
+    std::vector<std::string> keys;
+    for (int i = 0; i < 300; ++i) keys.push_back("k" + std::to_string(i * 7919 % 1000));
+    Utils::StringMap plain;
+    Utils::StringMap ordered;
+    ASSERT_TRUE(plain.Init(7));
+    ASSERT_TRUE(ordered.Init(7, true));
+    std::mt19937 random(43);
+    for (int step = 0; step < 5000; ++step) {
+        const char* key = keys[random() % keys.size()].c_str();
+        Utils::StringMap::Iterator a;
+        Utils::StringMap::Iterator b;
+        switch (random() % 3) {
+            case 0: ASSERT_EQ(plain.Insert(key, step), ordered.Insert(key, step)) << step; break;
+            case 1: ASSERT_EQ(plain.Erase(key), ordered.Erase(key)) << step; break;
+            default:
+                ASSERT_EQ(plain.Find(key, a), ordered.Find(key, b)) << step;
+                if (a.Current()) ASSERT_EQ(a.Current()->value, b.Current()->value) << step;
+                ASSERT_EQ(a.Next(), b.Next()) << step;
+                if (a.Current()) ASSERT_STREQ(a.Current()->key, b.Current()->key) << step;
+        }
+    }
+    EXPECT_EQ(Keys(plain), Keys(ordered));
+    EXPECT_GT(ordered.EntryCount(), 50u);
+    ordered.Clear();
+    EXPECT_TRUE(ordered.Insert(keys[0].c_str(), 1));  // a cleared map starts afresh
+    EXPECT_EQ(Keys(ordered), std::vector<std::string>{keys[0]});
 }
 
 }  // namespace

@@ -127,6 +127,26 @@ TEST_F(DataManagerTest, ReadsPersonalDetailsAndSavesThemAtShutdown) {
     EXPECT_EQ(saved.GetNamedTagAsInt(Kiv::PString("isinputboxon"), -1), 0);
 }
 
+TEST_F(DataManagerTest, SavingUnchangedDetailsLeavesTheFileInPlace) {
+    DataManager& manager = Open();
+    manager.personalDetails.author = Kiv::PString("Ann Author");
+    ASSERT_TRUE(manager.SavePersonalDetails());
+    const auto inode = [&] {
+        struct stat status {};
+        stat(folder.Path("personalDetails.txt").c_str(), &status);
+        return status.st_ino;
+    };
+    const ino_t first = inode();
+    ASSERT_TRUE(manager.SavePersonalDetails());
+    EXPECT_EQ(inode(), first);  // nothing written: no companion file renamed into place
+    manager.personalDetails.author = Kiv::PString("Bo");
+    ASSERT_TRUE(manager.SavePersonalDetails());
+    EXPECT_NE(inode(), first);
+    ACSChunkRef saved;
+    ASSERT_TRUE(saved.LoadFromFile(folder.Root().c_str(), "personalDetails.txt", "txt", true));
+    EXPECT_EQ(saved.GetNamedTag(Kiv::PString("author")), Kiv::String("Bo"));
+}
+
 TEST_F(DataManagerTest, ALaterTemplateReplacesAnEarlierOneAndMovesToTheEnd) {
     folder.Write("inheritance.txt", "base\n{\n  top-level 0\n}\n");
     folder.Write("kind.txt", "scenery\n{\n  top-level 1\n}\ntraincar\n{\n  top-level 1\n}\n");

@@ -2,7 +2,9 @@
 // and new-form template names.
 #include "validation/darodi/data_manager.h"
 
+#include <algorithm>
 #include <cstring>
+#include <string_view>
 
 #include "content3d/resource_database.h"
 #include "engine/file.h"
@@ -20,8 +22,29 @@ std::unique_ptr<DataManager>& Singleton() {
     return singleton;
 }
 
-// Lines are read as a 256-byte buffer holds them.
+// Lines are taken as a 256-byte line buffer holds them.
 constexpr size_t kLineBuffer = 256;
+
+// The whole file, read in a few calls rather than a seek and a read per line; false when it
+// does not open.
+bool ReadWholeFile(const std::string& path, std::string& bytes) {
+    Kiv::File file;
+    if (!file.Open(path.c_str(), Kiv::File::kOpenRead)) return false;
+    char piece[16384];
+    while (const size_t got = file.Read(piece, 1, sizeof piece)) bytes.append(piece, got);
+    return true;
+}
+
+// Hands each line of the text to take as Kiv::File::ReadLine reads it into a kLineBuffer-byte
+// buffer: up to and with its "\n", a longer line in parts of kLineBuffer - 1 bytes.
+template <class Take> void ForEachLine(std::string_view text, Take take) {
+    while (!text.empty()) {
+        const size_t end = text.substr(0, kLineBuffer - 1).find('\n');
+        const size_t length = end == std::string_view::npos ? std::min(text.size(), kLineBuffer - 1) : end + 1;
+        take(text.substr(0, length));
+        text.remove_prefix(length);
+    }
+}
 
 // Trailing CR and LF go; the first character always stays.
 std::string_view StripLineEnd(std::string_view text) {
@@ -41,11 +64,9 @@ ValueListRecord SplitValueLine(std::string_view line) {
 
 // False when the entry is no file that opens.
 bool ReadValueList(const std::string& path, ValueList& out) {
-    Kiv::File file;
-    if (!file.Open(path.c_str(), Kiv::File::kOpenRead)) return false;
-    char line[kLineBuffer];
-    while (size_t length = file.ReadLine(line, sizeof line))
-        out.push_back(SplitValueLine(std::string_view(line, length)));
+    std::string bytes;
+    if (!ReadWholeFile(path, bytes)) return false;
+    ForEachLine(bytes, [&out](std::string_view line) { out.push_back(SplitValueLine(line)); });
     return true;
 }
 
@@ -116,11 +137,11 @@ bool DataManager::LoadValueLists() {
 
 void DataManager::LoadNewFormTemplates() {
     newFormTemplates_.clear();
-    Kiv::File file;
-    if (file.Open(FolderFile("newFormTemplate.txt").c_str(), Kiv::File::kOpenRead)) {
-        char line[kLineBuffer];
-        while (size_t length = file.ReadLine(line, sizeof line))
-            newFormTemplates_.push_back(Kiv::PString(StripLineEnd({line, length})).ToLower());
+    std::string bytes;
+    if (ReadWholeFile(FolderFile("newFormTemplate.txt"), bytes)) {
+        ForEachLine(bytes, [this](std::string_view line) {
+            newFormTemplates_.push_back(Kiv::PString(StripLineEnd(line)).ToLower());
+        });
     }
     newFormTemplates_.push_back(Kiv::PString("bridge"));
 }

@@ -35,6 +35,16 @@ constexpr DetailKey kDetailKeys[] = {
 
 constexpr const char* kInputBoxKey = "isinputboxon";
 
+// Whether the file at path holds exactly these bytes, so that saving them again can be left
+// out (a rewrite flushes the file and its folder to disk).
+bool HoldsAlready(const std::string& path, std::string_view bytes) {
+    Kiv::File file;
+    if (!file.Open(path.c_str(), Kiv::File::kOpenRead) || file.Size() != static_cast<int64_t>(bytes.size()))
+        return false;
+    std::string held(bytes.size(), '\0');
+    return file.ReadAt(0, held.data(), held.size()) == held.size() && held == bytes;
+}
+
 }  // namespace
 
 void DataManager::SetAssetLocation(const Kiv::PString& location, const char* folderPath) {
@@ -72,8 +82,10 @@ bool DataManager::SavePersonalDetails() const {
     ACSText::Write(soup, text.Stream());
     const auto* bytes = reinterpret_cast<const char*>(text.Buffer().GetData());
     const std::string_view written(bytes, static_cast<size_t>(text.Stream().Tell()));
+    const std::string path = FolderFile(kPersonalDetailsFile);
+    if (HoldsAlready(path, written)) return true;
     std::string error;
-    if (!WriteFileAtomically(FolderFile(kPersonalDetailsFile), written, error)) {
+    if (!WriteFileAtomically(path, written, error)) {
         LogMessage("DataManager::SavePersonalDetails> %s\n", error.c_str());
         return false;
     }
