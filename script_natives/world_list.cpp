@@ -51,7 +51,7 @@ int32_t WorldList::AddItem(WorldListItem* item) {
     while (slot < slotCount_ && (pages_.Get(slot) || IsHeldBack(slot)))
         slot += 2;
     if (slot >= slotCount_) {
-        if (slotCount_ > kMaxStreamSlot) return -1;
+        if (slotCount_ >= kMaxStreamSlot) return -1;
         slot = slotCount_;
         slotCount_ += 2;
     }
