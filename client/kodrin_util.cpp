@@ -12,6 +12,7 @@
 #include "foundation/jobs/process_identity.h"
 #include "foundation/files/process.h"
 #include "foundation/results/results_log.h"
+#include "script_runtime/gs_log.h"
 
 namespace KodrinUtil {
 
@@ -45,8 +46,7 @@ int Main(int argc, char** argv) {
         return -1;
     }
     RecordProgramIdentity("KodrinUtil");
-    // Not yet: pointing the script machine's log hook at ScriptLogSink; it comes with the
-    // script machine.
+    SetGSLogHook(ScriptLogSink);
 
     int result = 0;
     if (argv[1][0] == '@') {

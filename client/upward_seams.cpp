@@ -1,8 +1,10 @@
-// Installs the implementations of the daemon link's upward seams.
+// Installs the implementations of the upward seams of the daemon link and of validation.
 #include "client/upward_seams.h"
 
 #include "content3d/content_database_seam.h"
 #include "link/kav/kav_upward_seams.h"
+#include "script_natives/script_system_seam.h"
+#include "validation/script_system_seam.h"
 #include "validation/spec_registry_seam.h"
 
 namespace KodrinUtil {
@@ -10,6 +12,7 @@ namespace KodrinUtil {
 void InstallUpwardSeams() {
     KAVUpwardSeams::SetSpecRegistry(&GetSpecRegistrySeam());
     KAVUpwardSeams::SetContentDatabases(&GetContentDatabaseSeam());
+    ValidationUpwardSeams::SetScriptSystem(&GetScriptSystemSeam());
 }
 
 } // namespace KodrinUtil

@@ -1,5 +1,6 @@
-// Connects the daemon link to the libraries above it: the spec registry (validation) and
-// the content databases (content3d). Start-up calls it first; it may be called again.
+// Connects the lower libraries to those above them: the daemon link to the spec registry
+// (validation) and the content databases (content3d), validation to the script-system
+// set-up (script_natives). Start-up calls it first; it may be called again.
 #pragma once
 
 namespace KodrinUtil {

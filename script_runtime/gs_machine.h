@@ -71,6 +71,8 @@ class GSMachine {
     void RegisterNative(GSNativeFunction* binding);
     // The newest binding whose interned class name and signature are these very strings.
     GSNativeFunction* FindNative(const Kiv::PString& signature, const Kiv::PString& className) const;
+    uint32_t NativeCount() const { return natives_.Count(); }
+    const Utils::DoubleLinkList& Natives() const { return natives_; }
 
     // The thread without a game object (flag bit 0) that runs member initialisers and direct
     // calls of script functions as nested runs; null before Init and after Shutdown.
