@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "engine/ascii.h"
+#include "engine/bitmap_footprint.h"
 #include "engine/bitmap_readers.h"
 
 namespace Kiv {
@@ -22,14 +23,6 @@ bool StartsWith(std::span<const uint8_t> bytes, std::string_view signature) {
 
 bool EndsWithTga(std::string_view name) {
     return name.size() >= 4 && Ascii::EqualsIgnoreCase(name.substr(name.size() - 4), ".tga");
-}
-
-// The source span [first, last) of target cell i of count cells over size source cells.
-std::pair<uint32_t, uint32_t> Footprint(uint32_t i, uint32_t count, uint32_t size) {
-    const uint64_t first = uint64_t{i} * size / count;
-    uint64_t last = (uint64_t{i} + 1) * size / count;
-    if (last <= first) last = first + 1;
-    return {static_cast<uint32_t>(first), static_cast<uint32_t>(std::min<uint64_t>(last, size))};
 }
 
 }  // namespace
@@ -64,21 +57,11 @@ std::unique_ptr<Bitmap> Bitmap::Clone() const {
 bool Bitmap::Scale(uint32_t width, uint32_t height) {
     if (format_ == kFormatRaw || !ValidSide(width) || !ValidSide(height)) return false;
     std::vector<uint8_t> scaled(size_t{width} * height * 4);
+    const auto pixelAt = [this](uint32_t x, uint32_t y) { return PixelAt(x, y); };
     for (uint32_t y = 0; y < height; ++y) {
-        const auto [top, bottom] = Footprint(y, height, height_);
-        for (uint32_t x = 0; x < width; ++x) {
-            const auto [left, right] = Footprint(x, width, width_);
-            uint64_t sums[4] = {};
-            for (uint32_t sy = top; sy < bottom; ++sy) {
-                for (uint32_t sx = left; sx < right; ++sx) {
-                    const uint8_t* pixel = PixelAt(sx, sy);
-                    for (int c = 0; c < 4; ++c) sums[c] += pixel[c];
-                }
-            }
-            const uint64_t count = uint64_t{bottom - top} * (right - left);
-            uint8_t* out = &scaled[(size_t{y} * width + x) * 4];
-            for (int c = 0; c < 4; ++c) out[c] = static_cast<uint8_t>((sums[c] + count / 2) / count);
-        }
+        const auto rows = Footprint(y, height, height_);
+        for (uint32_t x = 0; x < width; ++x)
+            BoxMean(pixelAt, 0, 0, Footprint(x, width, width_), rows, &scaled[(size_t{y} * width + x) * 4]);
     }
     width_ = width;
     height_ = height;

@@ -5,6 +5,11 @@
 //
 // Decode reads TGA and BMP through the engine's own readers and PNG and JPEG through libpng
 // and libjpeg; every reader treats the bytes as hostile (engine/bitmap_readers.h).
+//
+// Drawing (points, boxes, lines, circles, triangles, copies between bitmaps) works on the
+// 32-bit formats with a colour in pixel byte order and a mode number (engine/README.md).
+// Coordinates are untrusted: every shape and copy is clipped to the bitmaps, and work is
+// bounded by the visible pixels, never by the coordinates.
 #pragma once
 
 #include <cstddef>
@@ -17,8 +22,30 @@
 
 namespace Kiv {
 
+struct BitmapPoint {
+    int32_t x = 0;
+    int32_t y = 0;
+};
+
+struct BitmapRect {
+    int32_t x = 0;
+    int32_t y = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+};
+
+// A colour as the four bytes of a pixel in memory order: B, G, R, A.
+struct BitmapColor {
+    uint8_t bytes[4] = {0, 0, 0, 0};
+};
+
 class Bitmap {
 public:
+    // Drawing modes: 0 replaces pixels (shape outlines, straight copies); 1 fills shapes,
+    // blending; 2 draws outlines, blending; 4 blends copies (and draws outlines, blending).
+    // Any other number draws as 2.
+    enum DrawMode : int32_t { kDrawReplace = 0, kDrawFill = 1, kDrawOutline = 2, kDrawBlendCopy = 4 };
+
     enum Format : int32_t { kFormatBGRA = 2, kFormatBGRX = 3, kFormatRaw = 5 };
     static constexpr uint32_t kMaxSide = 16384;
 
@@ -36,6 +63,11 @@ public:
     // Null with a reason in error when the file cannot be read, is larger than 256 MiB or
     // does not decode.
     static std::unique_ptr<Bitmap> Load(const char* path, std::string& error);
+    // The image file path under a location (a folder name, a registered location or a
+    // mounted ".ka" archive, as ResourceDatabase reads them), decoded as above. The flag is
+    // the caller's and reads the same either way here.
+    static std::unique_ptr<Bitmap> Load(const char* path, const char* location, bool flag,
+                                        std::string& error);
 
     uint32_t GetWidth() const { return width_; }
     uint32_t GetHeight() const { return height_; }
@@ -54,6 +86,21 @@ public:
     // source pixels its area covers (at least the nearest one). False, unchanged, for the
     // raw format or a side outside 1..kMaxSide.
     bool Scale(uint32_t width, uint32_t height);
+
+    // Every pixel set to the colour.
+    void Clear(BitmapColor colour);
+    // The colour blended over one pixel; nothing outside the bitmap.
+    void BlendPixel(BitmapPoint at, BitmapColor colour);
+    void Box(BitmapRect rect, BitmapColor colour, int32_t mode);
+    void Line(BitmapPoint from, BitmapPoint to, BitmapColor colour, int32_t mode);
+    void Circle(BitmapPoint centre, int32_t radius, BitmapColor colour, int32_t mode);
+    void Triangle(BitmapPoint a, BitmapPoint b, BitmapPoint c, BitmapColor colour, int32_t mode);
+    // The source rectangle copied unscaled with its corner at the point.
+    void Image(const Bitmap& source, BitmapPoint at, BitmapRect sourceRect, int32_t mode);
+    // The source rectangle scaled onto the target rectangle (sampled as Scale does), only
+    // where the target lies inside the clip rectangle.
+    void Image(const Bitmap& source, BitmapRect target, BitmapRect sourceRect, int32_t mode,
+               BitmapRect clip);
 
 private:
     Bitmap(uint32_t width, uint32_t height, Format format, size_t byteCount)

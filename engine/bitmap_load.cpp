@@ -1,8 +1,11 @@
-// Kiv::Bitmap::Load: an image file read whole through the engine's file layer and decoded.
+// Kiv::Bitmap::Load: an image file read whole through the engine's file layer (a plain path,
+// or a name under a location or mounted archive) and decoded.
 #include <vector>
 
 #include "engine/bitmap.h"
 #include "engine/file.h"
+#include "engine/pstring.h"
+#include "engine/resource_database.h"
 
 namespace Kiv {
 
@@ -25,6 +28,16 @@ std::unique_ptr<Bitmap> Bitmap::Load(const char* path, std::string& error) {
     }
     std::vector<uint8_t> bytes(static_cast<size_t>(size));
     if (file.Read(bytes.data(), 1, bytes.size()) != bytes.size()) {
+        error = "cannot be read";
+        return nullptr;
+    }
+    return Decode(bytes, path, error);
+}
+
+std::unique_ptr<Bitmap> Bitmap::Load(const char* path, const char* location, bool, std::string& error) {
+    std::vector<uint8_t> bytes;
+    if (!ResourceDatabase(PString(location)).ReadFile(path, bytes) || bytes.empty() ||
+        bytes.size() > static_cast<size_t>(kMaxImageFileBytes)) {
         error = "cannot be read";
         return nullptr;
     }
