@@ -1,7 +1,9 @@
 // Batch mode: every line of a text file runs as one command with its own results log,
 // printed right after it, followed by an empty line. A line that holds no text runs nothing,
 // and the part of a line beyond the 512-byte line buffer is dropped, never run as a line of
-// its own.
+// its own. A line with a double quote left open does not run: an error names the line,
+// since running it without the open argument could do what the user never asked. A batch
+// file that does not exist is named in a printed results log as well as on standard error.
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -32,10 +34,25 @@ std::string ReadBatchLine(Kiv::File& file) {
     return line;
 }
 
-int RunBatchLine(StartupRecord& record, const char* programPath, const std::string& line) {
+// Prints a results log holding the one error, as a command's log is printed.
+void PrintError(const std::string& text) {
+    ResultsLog log;
+    log.AddEntry(ResultsLogKind::Error, nullptr, Kiv::String(text));
+    PrintResults(log);
+}
+
+int RunBatchLine(StartupRecord& record, const char* programPath, const std::string& line,
+                 int lineNumber) {
     std::string text = StripBatchLineBreaks(line);
-    std::vector<std::string> tokens = TokenizeBatchLine(text);
+    bool openQuote = false;
+    std::vector<std::string> tokens = TokenizeBatchLine(text, &openQuote);
     if (IsEmptyBatchLine(text, tokens)) return 0;
+    if (openQuote) {
+        PrintError("Line " + std::to_string(lineNumber) +
+                   " of the batch file was not run: a double quote is not closed: " + text);
+        WriteConsoleText("");
+        return -1;
+    }
 
     std::vector<char*> argv{const_cast<char*>(programPath)};
     for (std::string& token : tokens) argv.push_back(token.data());
@@ -56,13 +73,16 @@ bool RunBatch(StartupRecord& record, const char* programPath, const char* fileNa
         std::fprintf(stderr,
                      "-The file \"%s\" does not exist, please specify a valid filename\n",
                      fileName);
+        std::fflush(stderr);
+        PrintError("The batch file \"" + std::string(fileName) + "\" does not exist.");
         return false;
     }
     Kiv::File file;
     file.Open(fileName, Kiv::File::kOpenRead);
     result = 0;
+    int lineNumber = 0;
     do {
-        if (RunBatchLine(record, programPath, ReadBatchLine(file)) != 0) result = -1;
+        if (RunBatchLine(record, programPath, ReadBatchLine(file), ++lineNumber) != 0) result = -1;
     } while (!file.Eof());
     file.Close();
     return true;

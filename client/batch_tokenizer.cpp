@@ -1,7 +1,6 @@
 // The batch-line tokenizer: a single scan with a start index and an inside-quotes flag.
 #include "client/batch_tokenizer.h"
 
-
 namespace KodrinUtil {
 
 std::string StripBatchLineBreaks(std::string_view line) {
@@ -10,7 +9,7 @@ std::string StripBatchLineBreaks(std::string_view line) {
     return std::string(line.substr(0, line.find_first_of("\r\n", 1)));
 }
 
-std::vector<std::string> TokenizeBatchLine(std::string_view text) {
+std::vector<std::string> TokenizeBatchLine(std::string_view text, bool* openQuote) {
     std::string line;
     if (text.empty() || text[0] != ' ') line += ' ';
     line += text;
@@ -36,6 +35,7 @@ std::vector<std::string> TokenizeBatchLine(std::string_view text) {
             start = i + 1;  // the same blank opens the next token
         }
     }
+    if (openQuote) *openQuote = inQuotes;
     return tokens;
 }
 

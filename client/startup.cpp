@@ -13,8 +13,8 @@
 #include "content3d/resource_database.h"
 #include "engine/log.h"
 #include "foundation/jobs/worker_job_queue.h"
-#include "validation/data_manager.h"
-#include "validation/error_handler.h"
+#include "validation/darodi/data_manager.h"
+#include "validation/darodi/error_handler.h"
 
 namespace KodrinUtil {
 

@@ -2,8 +2,8 @@
 // manager on the program's template folder, and its scene once the engine runs.
 #include "client/startup_state.h"
 #include "client/startup_steps.h"
-#include "validation/data_manager.h"
-#include "validation/error_handler.h"
+#include "validation/darodi/data_manager.h"
+#include "validation/darodi/error_handler.h"
 
 namespace KodrinUtil {
 

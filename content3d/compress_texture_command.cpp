@@ -1,5 +1,7 @@
 // The folder walk that starts the conversion jobs and waits for them. A tree deeper than
 // 512 folders is not searched further; its deepest folder reports it cannot be searched.
+// Each folder first gets back the descriptions that a run ended by force left under their
+// temporary names; an interrupt request stops the walk from starting more jobs.
 #include "content3d/compress_texture_command.h"
 
 #include <sys/stat.h>
@@ -13,20 +15,25 @@
 #include "engine/ascii.h"
 #include "engine/file_find.h"
 #include "engine/path_policy.h"
+#include "foundation/crash/interrupt_request.h"
 #include "foundation/files/file_paths.h"
 #include "foundation/results/results_log.h"
 
 namespace {
 
 constexpr std::string_view kDescriptionEnding = ".texture.txt";
+constexpr std::string_view kAsideEnding = ".convert-tex.txt";
 constexpr int32_t kAllConverted = 2;
 constexpr int32_t kSomeFailed = 0;
 constexpr int kMaxFolderDepth = 512;
 
+bool EndsWithIgnoringCase(std::string_view name, std::string_view ending) {
+    return name.size() >= ending.size() &&
+           Kiv::Ascii::EqualsIgnoreCase(name.substr(name.size() - ending.size()), ending);
+}
+
 bool IsTextureDescriptionName(std::string_view name) {
-    return name.size() >= kDescriptionEnding.size() &&
-           Kiv::Ascii::EqualsIgnoreCase(name.substr(name.size() - kDescriptionEnding.size()),
-                                        kDescriptionEnding);
+    return EndsWithIgnoringCase(name, kDescriptionEnding);
 }
 
 Kiv::File::Path UnderLocation(const Kiv::PString& location, const Kiv::File::Path& path) {
@@ -41,10 +48,40 @@ bool IsSymbolicLink(const Kiv::File::Path& path) {
     return lstat(resolved.c_str(), &status) == 0 && S_ISLNK(status.st_mode);
 }
 
+// A description still under its temporary name gets its own name back when that is free,
+// with a warning; one whose own name is taken again is left alone.
+void RestoreAside(const Kiv::PString& location, const Kiv::File::Path& folder, std::string_view name,
+                  ResultsLog& log) {
+    Kiv::File::Path aside = folder;
+    aside.AddPath(std::string(name).c_str());
+    const std::string ownName =
+        std::string(name.substr(0, name.size() - kAsideEnding.size())) + std::string(kDescriptionEnding);
+    Kiv::File::Path own = folder;
+    own.AddPath(ownName.c_str());
+    if (FileExistsUnder(location, own) || !RenameFileUnder(location, aside, own)) return;
+    const ResultsLogParameters parameters = {{"FILE_NAME", WithForwardSlashes(own.View())},
+                                             {"TEMPORARY_NAME", std::string(name)}};
+    log.AddEntry(ResultsLogKind::Warning, nullptr,
+                 "Restored the texture description '$(FILE_NAME)' that an interrupted conversion "
+                 "left as '$(TEMPORARY_NAME)'",
+                 &parameters);
+}
+
+void RestoreAsideDescriptions(const Kiv::PString& location, const Kiv::File::Path& folder,
+                              const Kiv::File::Path& pattern, ResultsLog& log) {
+    Kiv::File::Find find;
+    if (!find.Open(pattern.c_str())) return;
+    while (find.Next()) {
+        if (!find.IsFolder() && EndsWithIgnoringCase(find.GetName(), kAsideEnding))
+            RestoreAside(location, folder, find.GetName(), log);
+    }
+}
+
 int32_t ConvertFolder(const Kiv::PString& location, const Kiv::File::Path& folder, ResultsLog& log,
                       int depth) {
     Kiv::File::Path pattern = UnderLocation(location, folder);
     pattern.AddPath("*");
+    if (depth < kMaxFolderDepth) RestoreAsideDescriptions(location, folder, pattern, log);
     Kiv::File::Find find;
     if (depth >= kMaxFolderDepth || !find.Open(pattern.c_str())) {
         const ResultsLogParameters parameters = {{"FILE_NAME", folder.c_str()}};
@@ -54,6 +91,10 @@ int32_t ConvertFolder(const Kiv::PString& location, const Kiv::File::Path& folde
     int32_t result = kAllConverted;
     std::vector<std::unique_ptr<KAVTextureConvertFileRPC>> jobs;
     while (find.Next()) {
+        if (IsInterruptRequested()) {
+            result = kSomeFailed;
+            break;
+        }
         const std::string_view name = find.GetName();
         if (IsDotDirectory(name)) continue;
         Kiv::File::Path entry = folder;

@@ -81,6 +81,7 @@ class AssetInstaller {
                      StagedAsset& staged, InstallRun& run);
     // Stages and settles the archive's index-th entry.
     Outcome InstallArchivedEntry(const CDPArchive& archive, int32_t index, InstallRun& run);
+    bool IsInstalled(const KUID& kuid);
     // Installs the staged asset, replaces the installed one, or holds it for the answer.
     Outcome Settle(StagedAsset staged, InstallRun& run);
     // Moves the staged folder into "local" and registers it, the installed asset going to

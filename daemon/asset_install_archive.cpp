@@ -1,7 +1,10 @@
 // Request 40: every asset of a CDP archive. Each entry's files are extracted into a staging
 // folder with the archive code (which refuses names that could leave that folder), its
 // install config is written as config.txt, and the asset is settled. A damaged entry is
-// reported and skipped; the others still install. Files the archive rules leave out (other
+// reported and skipped; the others still install. An entry whose files do not match its
+// checksum installs with a warning when the asset is new, but never replaces an installed
+// copy: that is an error naming the asset, and the installed copy stays. Files the archive
+// rules leave out (other
 // types, names outside the safe alphabet) are each named in a warning, since the copy they
 // would replace goes to the trash.
 #include <filesystem>
@@ -32,8 +35,11 @@ bool OpenArchive(const std::string& shown, CDPArchive& archive, InstallRun& run)
     return false;
 }
 
-// The entry's files and config in the folder; false with an error entry.
-bool FillStagedFolder(CDPAsset& asset, const StagedAsset& staged, InstallRun& run) {
+constexpr const char* kChecksumMismatch = "The asset's files do not match the archive's checksum";
+
+// The entry's files and config in the folder; false with an error entry. damaged: the
+// files do not match the entry's checksum.
+bool FillStagedFolder(CDPAsset& asset, const StagedAsset& staged, InstallRun& run, bool& damaged) {
     for (const std::string& skipped : SkippedArchiveFiles(asset.GetFiles())) {
         run.Add(ResultsLogKind::Warning, staged.kuid,
                 "Skipped the file " + skipped + ": archives may not install it.");
@@ -45,10 +51,7 @@ bool FillStagedFolder(CDPAsset& asset, const StagedAsset& staged, InstallRun& ru
         run.Error(staged.kuid, std::string(failure.View()));
         return false;
     }
-    if (asset.GetConfig().HasTag(Kiv::PString("dsid")) && !asset.VerifyChecksum()) {
-        run.Add(ResultsLogKind::Warning, staged.kuid,
-                "The asset's files do not match the archive's checksum.");
-    }
+    damaged = asset.GetConfig().HasTag(Kiv::PString("dsid")) && !asset.VerifyChecksum();
     const fs::path config = staged.folder / kInstalledConfig;
     if (asset.MakeInstallConfig().SaveToFile("", config.c_str(), "txt")) return true;
     run.Error(staged.kuid, "Cannot write " + config.string() + ".");
@@ -109,9 +112,21 @@ AssetInstaller::Outcome AssetInstaller::InstallArchivedEntry(const CDPArchive& a
         run.Error(staged.kuid, "Cannot make a staging folder.");
         return Outcome::kFailed;
     }
-    if (!FillStagedFolder(asset, staged, run)) {
+    bool damaged = false;
+    if (!FillStagedFolder(asset, staged, run, damaged)) {
         InstallStaging::Discard(staged.folder);
         return Outcome::kFailed;
     }
+    if (damaged && IsInstalled(staged.kuid)) {
+        InstallStaging::Discard(staged.folder);
+        run.Error(staged.kuid, std::string(kChecksumMismatch) + ": the installed copy is kept.");
+        return Outcome::kFailed;
+    }
+    if (damaged) run.Add(ResultsLogKind::Warning, staged.kuid, std::string(kChecksumMismatch) + ".");
     return Settle(std::move(staged), run);
+}
+
+bool AssetInstaller::IsInstalled(const KUID& kuid) {
+    std::lock_guard<std::mutex> hold(lock_);
+    return table_->Find(kuid).has_value();
 }

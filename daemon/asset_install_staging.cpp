@@ -1,5 +1,6 @@
 // The staging folder's life and the guarded copy of an asset folder. Every file-system call
-// takes an error code: a failure becomes an entry, never an exception.
+// takes an error code: a failure becomes an entry naming the system's cause, never an
+// exception.
 #include "daemon/asset_install_staging.h"
 
 #include <unistd.h>
@@ -35,14 +36,14 @@ bool CopyEntry(const fs::directory_entry& entry, const fs::path& to, int depth, 
     const fs::path target = to / entry.path().filename();
     if (!error && fs::is_directory(status)) {
         if (!fs::create_directory(target, error) && error) {
-            run.Error(kuid, "Cannot make the folder " + target.string() + ".");
+            run.Error(kuid, "Cannot make the folder " + target.string() + ": " + error.message() + ".");
             return false;
         }
         return CopyEntries(entry.path(), target, {}, depth + 1, kuid, run);
     }
     if (!error && fs::is_regular_file(status)) {
         if (fs::copy_file(entry.path(), target, error)) return true;
-        run.Error(kuid, "Cannot copy " + entry.path().string() + ".");
+        run.Error(kuid, "Cannot copy " + entry.path().string() + ": " + error.message() + ".");
         return false;
     }
     run.Add(ResultsLogKind::Warning, kuid,
@@ -64,7 +65,7 @@ bool CopyEntries(const fs::path& from, const fs::path& to, const std::vector<std
         if (!CopyEntry(*entries, to, depth, kuid, run)) return false;
     }
     if (!error) return true;
-    run.Error(kuid, "Cannot read the folder " + from.string() + ".");
+    run.Error(kuid, "Cannot read the folder " + from.string() + ": " + error.message() + ".");
     return false;
 }
 

@@ -1,11 +1,14 @@
 // The filter reader walks the bytes with a cursor of its own; groups recurse with a depth
-// counter. Matching of texts ignores ASCII case; list conditions (categories, eras,
-// keywords, regions) compare tokens separated by ';' or ','. Evaluation has three values:
+// counter. Matching of texts ignores ASCII case. The category condition is a category
+// pattern (";" list, "|" alternatives, "-" inverts a term), judged by the program's one
+// category matcher on both texts lower-cased; the other list conditions (eras, keywords,
+// regions) hold when they share a token separated by ';' or ','. Evaluation has three values:
 // a condition the daemon does not judge is unknown and drops out of its group, so that
 // it never decides a match, not even under a negate byte.
 #include "daemon/filter_reader.h"
 
 #include "engine/ascii.h"
+#include "foundation/text/category_pattern.h"
 
 #include <algorithm>
 #include <cstring>
@@ -145,6 +148,10 @@ std::vector<std::string> Tokens(const std::string& text) {
     return tokens;
 }
 
+bool CategoryMatches(const std::string& pattern, const std::string& category) {
+    return MatchCategoryPattern(Lower(pattern).c_str(), Lower(category).c_str());
+}
+
 bool SharesToken(const std::string& wanted, const std::string& held) {
     const std::vector<std::string> heldTokens = Tokens(held);
     for (const std::string& token : Tokens(wanted)) {
@@ -178,7 +185,7 @@ Truth StringMatches(const FilterNode& node, const AssetRecord& asset,
         return Known(node.quoted ? name == value : name.find(value) != std::string::npos);
     }
     case 1:
-        return Known(SharesToken(node.value, asset.category));
+        return Known(CategoryMatches(node.value, asset.category));
     case 2:
         return Known(SharesToken(node.value, asset.era));
     case 3:

@@ -32,6 +32,11 @@ public:
     static std::unique_ptr<Bitmap> Decode(std::span<const uint8_t> bytes, std::string_view fileName,
                                           std::string& error);
 
+    // The image in the file at path (resolved like every engine path), decoded as above.
+    // Null with a reason in error when the file cannot be read, is larger than 256 MiB or
+    // does not decode.
+    static std::unique_ptr<Bitmap> Load(const char* path, std::string& error);
+
     uint32_t GetWidth() const { return width_; }
     uint32_t GetHeight() const { return height_; }
     Format GetFormat() const { return format_; }

@@ -44,7 +44,8 @@ bool Texture::Load() {
     return true;
 }
 
-void Texture::Activate(int) {
+void Texture::Activate(int level) {
+    if (display_) display_->Record("ActivateTexture %s %d", name_.c_str(), level);
     Load();
 }
 

@@ -96,9 +96,10 @@ bool TextureCombinerManager::ParseRegisters(const std::string& text,
     return true;
 }
 
-int TextureCombinerManager::RequestProgram(Display*, TextureCombiner** out, const PString& name,
-                                           int) {
+int TextureCombinerManager::RequestProgram(Display* display, TextureCombiner** out,
+                                           const PString& name, int flags) {
     *out = nullptr;
+    if (display) display->Record("RequestCombiner %s %d", name.c_str(), flags);
     const std::string text = GetBuiltInText(name);
     if (text.empty()) return 1;
     const auto cached = combiners_.find(name.Text());

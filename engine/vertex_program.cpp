@@ -59,10 +59,14 @@ std::vector<VertexProgramEntry> VertexProgramManager::ParseProgramList(const std
     return entries;
 }
 
-int VertexProgramManager::RequestProgram(Display*, VertexProgram** out, int, int,
-                                         const PString& name, const PString& fileName, int,
-                                         int) {
+int VertexProgramManager::RequestProgram(Display* display, VertexProgram** out, int priority,
+                                         int flags, const PString& name, const PString& fileName,
+                                         int reserved1, int reserved2) {
     *out = nullptr;
+    if (display) {
+        display->Record("RequestVertexProgram %s %s %d %d %d %d", name.c_str(), fileName.c_str(),
+                        priority, flags, reserved1, reserved2);
+    }
     const std::string text = GetBuiltInText(fileName);
     if (text.empty()) return 1;
     const auto cached = programs_.find(name.Text());

@@ -1,8 +1,8 @@
 // CompileArena: what one source file of a compile owns: its syntax-tree nodes, the texts
 // the tree points at (identifiers, literals, the file name), its library id pair, the tree
-// root, its error and warning counts and the compile log it reports to. Everything goes at
-// once with Reset. The node and text memory is a plain chunk list for now, behind
-// NewNodeMemory and CopyText, until the compiler's block and frame pools take its place.
+// root, its error and warning counts and the compile log it reports to. Nodes come in
+// chunks of 256 and texts in 2048-byte chunks (a longer text in a block of its own); nothing
+// is freed singly, and everything goes at once with Reset.
 #pragma once
 
 #include <cstddef>

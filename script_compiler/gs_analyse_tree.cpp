@@ -137,6 +137,12 @@ bool GSCompiler::PostVisit(GSAnalyseState& state, GSCNode* node) {
                 case GS_EXPR_NULL:
                     node->valueType = GS_TYPE_NULL;
                     return true;
+                case GS_EXPR_SEQUENCE: {
+                    const GSCNode* last = GSLastOf(node->child[0]);
+                    node->valueType = last->valueType;
+                    node->className = last->className;
+                    return true;
+                }
                 default: return true;
             }
         default:

@@ -19,10 +19,6 @@ const char* ParameterClass(int32_t code, const char* type) {
     return std::strcmp(type, "object") == 0 || std::strcmp(type, "object[]") == 0 ? nullptr : type;
 }
 
-bool IsMemberCallee(const GSCNode* callee) {
-    return callee->category == GS_EXPRESSION && callee->kind == GS_EXPR_OPERATOR && callee->sub == GS_OP_MEMBER;
-}
-
 // The conversions the arguments need for the key's parameters, or -1 when one cannot be
 // converted (or the counts differ).
 int32_t Conversions(GSAnalyseState& state, const char* key, GSCNode* arguments) {
@@ -69,6 +65,28 @@ void TakeFunction(GSCNode* call, GSClassSymbol* inClass, GSFunctionSymbol* funct
     call->className = function->returnClassName;
 }
 
+// Whether an earlier candidate overrides candidate: the same key, declared in a class that
+// derives from candidate's class.
+bool Overridden(GSFunctionSymbol* const* earlier, int32_t count, const GSFunctionSymbol* candidate) {
+    for (int32_t i = 0; i < count; ++i) {
+        if (std::strcmp(earlier[i]->name, candidate->name) != 0) continue;
+        auto* owner = static_cast<GSClassSymbol*>(earlier[i]->owner);
+        GSAncestor ancestor{};
+        if (owner && candidate->owner && owner->FindAncestor(candidate->owner->name, ancestor)) return true;
+    }
+    return false;
+}
+
+// Drops the ancestors' versions of functions that a nearer class overrides (candidates come
+// nearest class first), so a call reaches the nearest override, as the method table does.
+// The number of candidates left.
+int32_t DropOverridden(GSFunctionSymbol** candidates, int32_t found) {
+    int32_t kept = 0;
+    for (int32_t i = 0; i < found; ++i)
+        if (!Overridden(candidates, kept, candidates[i])) candidates[kept++] = candidates[i];
+    return kept;
+}
+
 bool CheckInherited(GSAnalyseState& state, GSCNode* call, bool memberCall) {
     if (memberCall)
         return GSCheck::Fail(state, call, "'inherited' can only be used on current function, line %d.", call->line);
@@ -85,7 +103,7 @@ bool CheckInherited(GSAnalyseState& state, GSCNode* call, bool memberCall) {
 
 bool GSCompiler::CheckCall(GSAnalyseState& state, GSCNode* node) {
     GSCNode* callee = node->child[0];
-    const bool memberCall = IsMemberCallee(callee);
+    const bool memberCall = GSCheck::IsOperator(callee, GS_OP_MEMBER);
     const bool named = callee->category == GS_EXPRESSION && callee->kind == GS_EXPR_IDENTIFIER;
     // Only a name or a member can be called; the grammar also lets "1(2)" or "f()()" through.
     if (!memberCall && !named) return GSCheck::Fail(state, node, "Internal compiler error.");
@@ -102,7 +120,8 @@ bool GSCompiler::CheckCall(GSAnalyseState& state, GSCNode* node) {
     int32_t argumentCount = 0;
     for (const GSCNode* argument = node->child[1]; argument; argument = argument->next) ++argumentCount;
     GSFunctionSymbol* candidates[kMaxCandidates];
-    const int32_t found = inClass->FindFunctions(name, candidates, kMaxCandidates, argumentCount, true);
+    const int32_t found =
+        DropOverridden(candidates, inClass->FindFunctions(name, candidates, kMaxCandidates, argumentCount, true));
     GSFunctionSymbol* best = nullptr;
     int32_t fewest = -1;
     int32_t exact = 0;

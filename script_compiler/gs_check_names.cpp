@@ -61,7 +61,7 @@ bool GSCompiler::CheckIdentifier(GSAnalyseState& state, GSCNode* node) {
 }
 
 bool GSCompiler::CheckMe(GSAnalyseState& state, GSCNode* node) {
-    if (!state.currentClass || IsStaticClass(state.currentClass))
+    if (!state.currentClass)
         return GSCheck::Fail(state, node, "me keyword invalid in static, line %d.", node->line);
     node->valueType = GS_TYPE_OBJECT;
     node->className = state.currentClass->name;
@@ -76,7 +76,7 @@ bool GSCompiler::CheckMemberAccess(GSAnalyseState& state, GSCNode* node) {
     if (!left->className)
         return GSCheck::Fail(state, node, "unknown object class for '.' operator, line %d.", node->line);
     GSClassSymbol* objectClass = GSCheck::FindClass(state, left->className);
-    if (!objectClass) return GSCheck::Fail(state, node, "Internal compiler error.");
+    if (!objectClass) return GSCheck::Fail(state, node, "Internal compiler error");
     const bool staticAccess = IsClassName(left) && !IsStaticClass(objectClass);
     GSSymbol* symbol = state.table->Find(member->value.text, objectClass, false, true);
     if (!symbol) {

@@ -26,7 +26,7 @@ constexpr uint32_t Kind(int32_t kind) { return 1u << kind; }
 
 bool IsVoidLike(const GSCNode* condition) {
     if (!condition) return true;
-    const int32_t type = GSCheck::LastOf(const_cast<GSCNode*>(condition))->valueType;
+    const int32_t type = GSLastOf(const_cast<GSCNode*>(condition))->valueType;
     return type == GS_TYPE_VOID || type == GS_TYPE_ARRAY || type == GS_TYPE_NONE;
 }
 
@@ -39,7 +39,7 @@ void LinkLabel(GSCNode* label, GSCNode* statement) {
 bool CheckReturn(GSAnalyseState& state, GSCNode* node) {
     const GSFunctionSymbol* function = state.function;
     if (!function) return GSCheck::Fail(state, node, "Internal compiler error.");
-    const GSCNode* value = node->child[0] ? GSCheck::LastOf(node->child[0]) : nullptr;
+    const GSCNode* value = node->child[0] ? GSLastOf(node->child[0]) : nullptr;
     const std::string expected = GSCheck::TypeText(function->typeCode, function->returnClassName);
     if (!value) {
         if (function->typeCode == GS_TYPE_VOID) return true;
@@ -63,7 +63,7 @@ bool CheckReturn(GSAnalyseState& state, GSCNode* node) {
 bool EndBody(GSAnalyseState& state, GSCNode* block) {
     const GSFunctionSymbol* function = state.function;
     if (!function) return true;
-    GSCNode* last = GSCheck::LastOf(block->child[0]);
+    GSCNode* last = GSLastOf(block->child[0]);
     if (last && IsStatement(last, GS_STMT_RETURN)) return true;
     if (function->typeCode != GS_TYPE_VOID)
         return GSCheck::Fail(state, block, "expecting return type of %s, line %d.",
@@ -96,7 +96,7 @@ bool CheckSwitch(GSAnalyseState& state, GSCNode* node) {
     bool passed = true;
     if (!hasCase) passed = GSCheck::Fail(state, node, "switch statement without case, line %d.", node->line);
     if (!hasDefault) passed = GSCheck::Fail(state, node, "switch statement without default, line %d.", node->line);
-    const GSCNode* selector = GSCheck::LastOf(node->child[0]);
+    const GSCNode* selector = GSLastOf(node->child[0]);
     if (!selector || selector->valueType != GS_TYPE_INT)
         passed = GSCheck::Fail(state, node, "switch expression not integral, line %d.", node->line);
     return passed;

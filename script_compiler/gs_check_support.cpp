@@ -27,15 +27,18 @@ std::string TypeText(int32_t type, const char* className) {
 
 bool IsArrayType(int32_t type) { return type >= GS_TYPE_ARRAY && type < GS_TYPE_NONE; }
 
+bool IsOperator(const GSCNode* node, int32_t op) {
+    return node->category == GS_EXPRESSION && node->kind == GS_EXPR_OPERATOR && node->sub == op;
+}
+
+bool HasReferenceElements(int32_t arrayType) {
+    return arrayType == GS_TYPE_STRING + GS_TYPE_ARRAY || arrayType == GS_TYPE_OBJECT + GS_TYPE_ARRAY;
+}
+
 bool IsValueArray(int32_t type) { return type > GS_TYPE_ARRAY && type < GS_TYPE_NONE; }
 
 bool IsReference(int32_t type) {
     return type == GS_TYPE_STRING || type == GS_TYPE_OBJECT || IsArrayType(type) || type == GS_TYPE_NULL;
-}
-
-GSCNode* LastOf(GSCNode* node) {
-    while (node && node->next) node = node->next;
-    return node;
 }
 
 bool IsCalledPart(const GSCNode* node) {

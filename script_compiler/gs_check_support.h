@@ -26,8 +26,10 @@ bool IsArrayType(int32_t type);    // void[] to object[]
 bool IsValueArray(int32_t type);   // bool[] to object[]
 bool IsReference(int32_t type);    // string, object, an array or null
 
-// The last element of a chain (the value of a comma expression).
-GSCNode* LastOf(GSCNode* node);
+// An operator node of that code.
+bool IsOperator(const GSCNode* node, int32_t op);
+// An array whose elements are references themselves (string[] and object[]).
+bool HasReferenceElements(int32_t arrayType);
 // True when node is child 0 of a call (the called expression).
 bool IsCalledPart(const GSCNode* node);
 // The class of that name in the global scope (numbered), or null.

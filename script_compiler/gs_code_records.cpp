@@ -1,6 +1,7 @@
 // The code records' emitters, line tables and object-typed slots.
 #include "script_compiler/gs_code_records.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "script_compiler/gs_symbol.h"
@@ -8,7 +9,10 @@
 void GSLineTable::AddLineEntry(uint32_t offset) {
     const uint32_t line = static_cast<uint32_t>(currentLine);
     if (count > 0 && pairs[count - 1].line == line) return;
-    if (!pairs.Reserve(count)) {
+    // A full table grows to twice its pairs (in whole steps), so a function of n lines
+    // copies its table O(log n) times, not n / kStep times.
+    const auto doubled = static_cast<uint32_t>(std::min<uint64_t>(uint64_t{count} * 2, UINT32_MAX - 1));
+    if (count >= pairs.Capacity() && !pairs.Reserve(doubled)) {
         failed = true;
         return;
     }

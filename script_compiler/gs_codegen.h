@@ -99,6 +99,7 @@ class GSCodeGenerator {
     bool GenerateConstant(const GSCNode* node);
     bool GenerateIdentifier(const GSCNode* node);
     bool GenerateCall(GSCNode* node);
+    bool GenerateSequence(GSCNode* node);
     bool GenerateOperator(GSCNode* node);
     bool GenerateUnary(GSCNode* node);
     bool GenerateArithmetic(GSCNode* node);

@@ -11,12 +11,11 @@
 
 namespace {
 
-constexpr size_t kKeyChars = 2048;
 constexpr size_t kMessageChars = 256;
 
 // A variable of reference type whose slot the runtime releases: string, object, any array
 // but void[].
-bool HoldsReference(int32_t type) { return GSCheck::IsReference(type) && type != GS_TYPE_ARRAY && type != GS_TYPE_NULL; }
+bool SlotHoldsReference(int32_t type) { return GSCheck::IsReference(type) && type != GS_TYPE_ARRAY && type != GS_TYPE_NULL; }
 
 }  // namespace
 
@@ -54,7 +53,7 @@ bool GSCodeGenerator::GenerateClass(GSCNode* node) {
 }
 
 bool GSCodeGenerator::GenerateFunction(GSCNode* node) {
-    char key[kKeyChars];
+    char key[GSCompiler::kSignatureChars];
     if (!GSCompiler::BuildSignature(class_->symbol->name, node, key, sizeof key, false, true))
         return Fail("Internal compiler error.");
     GSSymbol* found = context_.table.Find(key, class_->symbol, false, true);
@@ -71,7 +70,7 @@ bool GSCodeGenerator::GenerateFunction(GSCNode* node) {
     class_->functions.PushBack(record);
     int32_t slot = 1;
     for (const GSCNode* parameter = node->child[2]; parameter; parameter = parameter->next, ++slot)
-        if (HoldsReference(parameter->child[0]->sub)) record->AddObjectSlot(slot);
+        if (SlotHoldsReference(parameter->child[0]->sub)) record->AddObjectSlot(slot);
     return !body || GenerateBody(record, node->child[3]);
 }
 
@@ -96,7 +95,7 @@ bool GSCodeGenerator::GenerateVariables(GSCNode* node) {
 
 bool GSCodeGenerator::GenerateDeclarator(GSCNode* declarator, bool member) {
     const GSCNode* name = declarator->child[0];
-    const bool reference = HoldsReference(name->valueType);
+    const bool reference = SlotHoldsReference(name->valueType);
     if (reference) (member ? class_->initialiser : Out()).AddObjectSlot(name->slot);
     GSCNode* initial = declarator->child[1];
     if (!initial) return true;

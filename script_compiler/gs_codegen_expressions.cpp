@@ -10,16 +10,9 @@
 
 namespace {
 
-bool IsOperator(const GSCNode* node, int32_t op) {
-    return node->category == GS_EXPRESSION && node->kind == GS_EXPR_OPERATOR && node->sub == op;
-}
+using GSCheck::IsOperator;
 
 bool IsObjectOrArray(int32_t type) { return type == GS_TYPE_OBJECT || GSCheck::IsArrayType(type); }
-
-// The element of an array of references is itself a reference.
-bool HoldsReferences(int32_t arrayType) {
-    return arrayType == GS_TYPE_STRING + GS_TYPE_ARRAY || arrayType == GS_TYPE_OBJECT + GS_TYPE_ARRAY;
-}
 
 }  // namespace
 
@@ -35,8 +28,16 @@ bool GSCodeGenerator::GenerateExpression(GSCNode* node) {
             return true;
         case GS_EXPR_CALL: return GenerateCall(node);
         case GS_EXPR_OPERATOR: return GenerateOperator(node);
+        case GS_EXPR_SEQUENCE: return GenerateSequence(node);
         default: return Fail("Internal compiler error.");
     }
+}
+
+// Every element in order, each but the last leaving no value; a sequence whose own value is
+// discarded leaves none either, as its elements did when they stood in a statement.
+bool GSCodeGenerator::GenerateSequence(GSCNode* node) {
+    if (node->flags & GS_FLAG_DISCARD) GSLastOf(node->child[0])->flags |= GS_FLAG_DISCARD;
+    return GenerateList(node->child[0]);
 }
 
 bool GSCodeGenerator::GenerateConstant(const GSCNode* node) {
@@ -271,7 +272,7 @@ bool GSCodeGenerator::GenerateMember(GSCNode* node) {
 bool GSCodeGenerator::GenerateIndex(GSCNode* node) {
     if (!GenerateExpression(node->child[0]) || !GenerateExpression(node->child[1])) return false;
     const int32_t type = node->child[0]->valueType;
-    Out().EmitOp(type == GS_TYPE_STRING ? OP_StringCharAt : HoldsReferences(type) ? OP_ArrayLoadObject : OP_ArrayLoad);
+    Out().EmitOp(type == GS_TYPE_STRING ? OP_StringCharAt : GSCheck::HasReferenceElements(type) ? OP_ArrayLoadObject : OP_ArrayLoad);
     return true;
 }
 
@@ -302,6 +303,6 @@ bool GSCodeGenerator::GenerateNew(GSCNode* node) {
         return true;
     }
     if (!GenerateList(node->child[1])) return false;
-    Out().EmitOp(HoldsReferences(code) ? OP_ArrayNewObject : OP_ArrayNew);
+    Out().EmitOp(GSCheck::HasReferenceElements(code) ? OP_ArrayNewObject : OP_ArrayNew);
     return true;
 }

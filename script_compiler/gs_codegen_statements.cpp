@@ -11,10 +11,8 @@
 
 namespace {
 
-constexpr uint32_t kJumpBytes = 5;
-
 bool IsReferenceValue(const GSCNode* chain) {
-    const GSCNode* last = GSCheck::LastOf(const_cast<GSCNode*>(chain));
+    const GSCNode* last = GSLastOf(const_cast<GSCNode*>(chain));
     return last && GSCheck::IsReference(last->valueType);
 }
 
@@ -55,7 +53,10 @@ bool GSCodeGenerator::GenerateStatement(GSCNode* node) {
         case GS_STMT_GOTO:
             EmitJumpTo(OP_Jump, LabelByName(node->child[0]->value.text), "no matching label", node->line);
             return true;
-        case GS_STMT_LABEL: return PlaceLabel(LabelByName(node->child[0]->value.text));
+        case GS_STMT_LABEL: {
+            const char* name = node->child[0]->value.text;
+            return PlaceLabel(LabelByName(name)) || FailAt(node->line, "label %s placed twice", name);
+        }
         case GS_STMT_SWITCH: return GenerateSwitch(node);
         case GS_STMT_CASE:
         case GS_STMT_DEFAULT: return RecordCase(node);

@@ -8,13 +8,7 @@
 
 namespace {
 
-bool IsOperator(const GSCNode* node, int32_t op) {
-    return node->category == GS_EXPRESSION && node->kind == GS_EXPR_OPERATOR && node->sub == op;
-}
-
-bool HoldsReferences(int32_t arrayType) {
-    return arrayType == GS_TYPE_STRING + GS_TYPE_ARRAY || arrayType == GS_TYPE_OBJECT + GS_TYPE_ARRAY;
-}
+using GSCheck::IsOperator;
 
 // A string value that another holder may still own: a variable, a member, an element, a
 // call's result or a cast. Storing it stores a copy.
@@ -77,7 +71,7 @@ bool GSCodeGenerator::EmitStore(const GSCNode* target, bool keep) {
     if (IsOperator(target, GS_OP_INDEX)) {
         const int32_t arrayType = target->child[0]->valueType;
         if (arrayType == GS_TYPE_STRING) Out().EmitOp(keep ? OP_StringSetCharKeep : OP_StringSetChar);
-        else if (HoldsReferences(arrayType)) Out().EmitOp(keep ? OP_ArrayStoreObjectKeep : OP_ArrayStoreObject);
+        else if (GSCheck::HasReferenceElements(arrayType)) Out().EmitOp(keep ? OP_ArrayStoreObjectKeep : OP_ArrayStoreObject);
         else Out().EmitOp(keep ? OP_ArrayStoreKeep : OP_ArrayStore);
         return true;
     }

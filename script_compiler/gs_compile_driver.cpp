@@ -5,7 +5,6 @@
 // an include cycle ends there. Paths keep the case the caller gave; only the names the
 // compiler composes itself (dependency names, the include names of a source) are lower
 // case, and the file layer finds those whatever case the file has.
-#include <cctype>
 #include <cstdarg>
 #include <cstdio>
 #include <string>
@@ -22,20 +21,6 @@ namespace {
 
 constexpr uint32_t kImageCapacity = 1024;
 constexpr size_t kScratchChars = 2048;
-
-// The part after the last "\", "/" or ":".
-const char* WithoutFolder(const char* name) {
-    const char* start = name;
-    for (const char* p = name; *p; ++p)
-        if (*p == '\\' || *p == '/' || *p == ':') start = p + 1;
-    return start;
-}
-
-std::string LowerCase(const char* text) {
-    std::string lower(text);
-    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return lower;
-}
 
 // A formatted driver message (cut to the scratch size) appended to the log, if any.
 void AppendMessage(GSCompileLog* log, const char* format, ...) __attribute__((format(printf, 2, 3)));
@@ -92,17 +77,24 @@ void RebuildIncludeList(const char* source, const std::vector<std::string>& incl
         GSIncludeList::PushBack(GSIncludePath(Kiv::File::Path(include.c_str()), Kiv::PString()));
 }
 
-// Compiles every include of the arena's tree that no source compiled yet; the sum of their
-// error counts.
+// Compiles every include of the arena's tree that no source compiled yet (known by its
+// name without folders; searched by the name as written); the sum of their error counts.
+// An include found nowhere is an error of the including source, at the include's line.
 int CompileIncludes(GSCompileContext& context, CompileArena& arena) {
     int errors = 0;
     for (const GSCNode* item = arena.root; item; item = item->next) {
         if (item->category != GS_DECLARATION || item->kind != GS_DECL_INCLUDE) continue;
-        const char* name = WithoutFolder(item->child[0]->value.text);
-        if (context.table.FindDependency(name)) continue;
+        const char* written = item->child[0]->value.text;
+        if (context.table.FindDependency(GSCompiler::WithoutFolder(written))) continue;
+        const char* archive = nullptr;
+        if (GSCompiler::FindSource(written, archive).IsEmpty()) {
+            GSCompiler::ReportError(arena, true, false, item->line, "Could not read file %s.", written);
+            ++errors;
+            continue;
+        }
         CompileArena include;
         include.Reset(&context.table, arena.log);
-        errors += GSCompiler::CompileFile(context, name, include, false);
+        errors += GSCompiler::CompileFile(context, written, include, false);
     }
     return errors;
 }
@@ -128,7 +120,7 @@ bool DeclareDependency(GSCompileContext& context, CompileArena& arena, const std
 int GSCompiler::CompileFile(GSCompileContext& context, const char* name, CompileArena& arena, bool top) {
     const int loaded = LoadAndParse(name, arena);
     if (loaded != 0) return loaded;
-    const std::string dependencyName = LowerCase(WithoutFolder(name));
+    const std::string dependencyName = WithoutFolder(arena.fileName);
     if (!DeclareDependency(context, arena, dependencyName)) {
         Message(arena, "Internal Compiler Error.");
         return 1;
@@ -158,6 +150,10 @@ int GSCompiler::Compile(const char* name, GSCompileContext& context, GSCompileLo
     const int errors = CompileFile(context, unit.c_str(), context.arena, true);
     if (errors != 0) return errors;
     if (GenerateCode(context)) return 0;
+    // Errors of the source found while generating (a label placed twice, a jump to no label,
+    // a duplicate case) are counted and say what is wrong; only a failure without one is
+    // the generator's own.
+    if (context.arena.errorCount > 0) return context.arena.errorCount;
     if (log) log->Append("\nInternal Code Generation Error...");
     return 1;
 }

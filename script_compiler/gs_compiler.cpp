@@ -108,3 +108,10 @@ void GSCompiler::ReportErrorAt(CompileArena& arena, bool error, bool warning, co
     Report(arena, error, warning, fileName ? fileName : "", line, format, arguments);
     va_end(arguments);
 }
+
+const char* GSCompiler::WithoutFolder(const char* path) {
+    const char* start = path;
+    for (const char* p = path; *p; ++p)
+        if (*p == '\\' || *p == '/' || *p == ':') start = p + 1;
+    return start;
+}

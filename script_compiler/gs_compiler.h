@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/file_path.h"
 #include "script_compiler/gs_node.h"
 
 class CompileArena;
@@ -39,6 +40,9 @@ struct GSAnalyseState {
 class GSCompiler {
 public:
     static constexpr int kLiteralChars = 2048;
+    // The longest function key or linkage name, with its NUL; the checks refuse a longer
+    // one, so generation finds every function under the key it was declared by.
+    static constexpr size_t kSignatureChars = 1024;
 
     // The compiler's own command line (element 0 the program name, options and the source
     // after it). Answers the number of errors, 0 meaning success; 1 after the usage, 0
@@ -61,10 +65,17 @@ public:
     static int CompileFile(GSCompileContext& context, const char* name, CompileArena& arena,
                            bool top);
 
-    // Finds name along GSIncludeList (".gs" before ".gse" in each folder), loads, scans and
-    // parses it into the arena's tree and sets the arena's id pair. 0 on success, 1 on any
-    // failure, whose errors are added to the arena's error count.
+    // The path of name (folders and case as given) in the first entry of GSIncludeList that
+    // holds it, ".gs" before ".gse" in each; empty when none does. archive is the archive
+    // of the last entry tried (null for the plain file system).
+    static Kiv::File::Path FindSource(const char* name, const char*& archive);
+    // Finds name along GSIncludeList, loads, scans and parses it into the arena's tree and
+    // sets the arena's id pair; the arena's file name is the name in lower case. 0 on
+    // success, 1 on any failure, whose errors are added to the arena's error count.
     static int LoadAndParse(const char* name, CompileArena& arena);
+
+    // The part of a path after its last "\", "/" or ":".
+    static const char* WithoutFolder(const char* path);
 
     // The content of a literal's token text without its quotes (and "L"), cut to 2047
     // characters, escapes decoded when decode is set. destination holds kLiteralChars.

@@ -53,13 +53,6 @@ CompilerOptions ReadCommandLine(int argc, char** argv) {
     return options;
 }
 
-const char* ProgramName(const char* path) {
-    const char* name = path ? path : "";
-    for (const char* p = name; *p; ++p)
-        if (*p == '\\' || *p == '/' || *p == ':') name = p + 1;
-    return name;
-}
-
 std::string UsageText(const char* program) {
     char head[1024];
     std::snprintf(head, sizeof head,
@@ -107,7 +100,7 @@ int GSCompiler::Main(int argc, char** argv) {
                                  options.outputGiven ? options.output.c_str() : nullptr,
                                  options.includes, &log);
     } else {
-        PrintText(UsageText(ProgramName(argc > 0 ? argv[0] : nullptr)));
+        PrintText(UsageText(GSCompiler::WithoutFolder(argc > 0 && argv[0] ? argv[0] : "")));
     }
     FlushLog(log, options);
     return result;

@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr size_t kSignatureChars = 1024;
 
 const char* ClassNameOf(const GSCNode* type) {
     if (type->sub != GS_TYPE_OBJECT && type->sub != GS_TYPE_OBJECT + GS_TYPE_ARRAY) return nullptr;

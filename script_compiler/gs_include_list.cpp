@@ -3,7 +3,6 @@
 
 #include <new>
 
-
 namespace {
 
 GSIncludePath* Copy(const GSIncludePath& entry) {
@@ -39,4 +38,20 @@ bool GSIncludeList::PushFront(const GSIncludePath& entry) {
     if (copy && Entries().PushFront(copy)) return true;
     delete copy;
     return false;
+}
+
+std::vector<GSIncludePath> GSIncludeList::Take() {
+    std::vector<GSIncludePath> entries;
+    const Utils::PtrList& list = Entries();
+    for (const Utils::PtrList::Node* node = list.Begin(); node != list.End(); node = node->next)
+        entries.push_back(At(node));
+    Clear();
+    return entries;
+}
+
+bool GSIncludeList::Restore(const std::vector<GSIncludePath>& entries) {
+    Clear();
+    for (const GSIncludePath& entry : entries)
+        if (!PushBack(entry)) return false;
+    return true;
 }

@@ -27,3 +27,8 @@ const char* GSOperatorName(int32_t code) {
     if (code < 0 || code >= static_cast<int32_t>(kOperatorNames.size())) return "";
     return kOperatorNames[code];
 }
+
+GSCNode* GSLastOf(GSCNode* node) {
+    while (node && node->next) node = node->next;
+    return node;
+}

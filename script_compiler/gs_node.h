@@ -47,6 +47,7 @@ enum GSExpressionKind : int32_t {
     GS_EXPR_MEMBER = 4,    // child 1 of the "." operator
     GS_EXPR_ME = 5,
     GS_EXPR_NULL = 6,
+    GS_EXPR_SEQUENCE = 7,  // a parenthesised comma list: child 0 its first element; typed by its last
 };
 
 enum GSConstantType : int32_t { GS_CONST_BOOL = 0, GS_CONST_INT = 1, GS_CONST_FLOAT = 2, GS_CONST_STRING = 3 };
@@ -116,6 +117,9 @@ struct GSCNode {
     // switch and wait: their newest label; a label: the label linked before it.
     GSCNode* labelChain;
 };
+
+// The last element of a chain (the value of a comma expression); null for null.
+GSCNode* GSLastOf(GSCNode* node);
 
 // "void" ... "null" for codes 0 to 13, "illegal type" for any other.
 const char* GSTypeName(int32_t code);

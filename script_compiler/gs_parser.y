@@ -389,7 +389,7 @@ primary_expression
     | KEYWORD_NULL                          { $$ = GSExpr(GS_EXPR_NULL); }
     | constant                              { $$ = $1; }
     | new_expression                        { $$ = $1; }
-    | '(' expression ')'                    { $$ = $2.head; }
+    | '(' expression ')'                    { $$ = GSSequence($2); }
     ;
 
 new_expression

@@ -42,11 +42,6 @@ GSCNode* WithChildren(GSCNode* node, GSCNode* child0, GSCNode* child1, GSCNode* 
     return node;
 }
 
-GSCNode* LastOf(GSCNode* node) {
-    while (node && node->next) node = node->next;
-    return node;
-}
-
 GSCNode* Constant(int32_t type) {
     return Node(GS_EXPRESSION, GS_EXPR_CONSTANT, type);
 }
@@ -96,20 +91,27 @@ GSCNode* GSOp(int32_t code, GSCNode* child0, GSCNode* child1, GSCNode* child2) {
 }
 
 GSNodeList GSListOf(GSCNode* node) {
-    return {node, LastOf(node)};
+    return {node, GSLastOf(node)};
 }
 
 GSNodeList GSAppend(GSNodeList list, GSCNode* node) {
     if (!node) return list;
     if (!list.head) return GSListOf(node);
     list.tail->next = node;
-    list.tail = LastOf(node);
+    list.tail = GSLastOf(node);
     return list;
 }
 
 GSNodeList GSAppendDiscarding(GSNodeList list, GSCNode* node) {
     list.tail->flags |= GS_FLAG_DISCARD;
     return GSAppend(list, node);
+}
+
+GSCNode* GSSequence(GSNodeList list) {
+    if (list.head == list.tail) return list.head;
+    GSCNode* sequence = GSExpr(GS_EXPR_SEQUENCE, list.head);
+    sequence->line = list.head->line;
+    return sequence;
 }
 
 GSCNode* GSDiscardAll(GSCNode* chain) {
@@ -131,7 +133,7 @@ GSCNode* GSFunction(int32_t kind, GSCNode* type, GSCNode* name, GSCNode* paramet
 }
 
 GSCNode* GSFor(GSCNode* initial, GSCNode* condition, GSCNode* body, GSCNode* step) {
-    if (GSCNode* last = LastOf(condition)) last->flags &= ~GS_FLAG_DISCARD;
+    if (GSCNode* last = GSLastOf(condition)) last->flags &= ~GS_FLAG_DISCARD;
     return WithChildren(Node(GS_STATEMENT, GS_STMT_FOR, -1), initial, condition, body,
                         GSDiscardAll(step));
 }

@@ -46,6 +46,9 @@ GSNodeList GSListOf(GSCNode* node);
 GSNodeList GSAppend(GSNodeList list, GSCNode* node);
 // The same for a comma expression: the element that was last gets the discard flag.
 GSNodeList GSAppendDiscarding(GSNodeList list, GSCNode* node);
+// A parenthesised expression: its only element, or a sequence node over a longer list, so
+// that the list counts as one operand or argument.
+GSCNode* GSSequence(GSNodeList list);
 // Every element of the chain gets the discard flag; returns the chain.
 GSCNode* GSDiscardAll(GSCNode* chain);
 

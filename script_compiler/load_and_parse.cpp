@@ -1,11 +1,13 @@
 // GSCompiler::LoadAndParse: one source from the include list to its syntax tree. The
 // scanner and the arena are process-wide for the time of one parse (the parser's actions
 // reach them); an include is loaded only after its parent's parse has ended, so parses
-// never nest.
+// never nest. The file is searched by its name as given (case and folders kept); messages
+// and the library id name it in lower case.
 #include <cstring>
 #include <sstream>
 #include <string>
 
+#include "engine/ascii.h"
 #include "foundation/text/crc32.h"
 #include "script_compiler/compile_arena.h"
 #include "script_compiler/gs_compiler.h"
@@ -18,25 +20,6 @@ namespace {
 
 CompileArena* currentArena = nullptr;
 GSScanner* currentScanner = nullptr;
-
-// The path of name in the first folder of the include list that holds it, ".gs" before
-// ".gse"; empty when none does. archive is the archive of the last folder tried.
-Kiv::File::Path FindSource(const char* name, const char*& archive) {
-    archive = nullptr;
-    const Utils::PtrList& list = GSIncludeList::List();
-    for (const Utils::PtrList::Node* node = list.Begin(); node != list.End(); node = node->next) {
-        const GSIncludePath& entry = GSIncludeList::At(node);
-        archive = entry.archive.Text();
-        if (archive && *archive) continue;  // archives are not readable through the file layer
-        Kiv::File::Path candidate = entry.path;
-        candidate.AddPath(name);
-        if (Kiv::File::Exists(candidate.c_str())) return candidate;
-        if (!candidate.IsExt("gs")) continue;
-        candidate.SetExt("gse");
-        if (Kiv::File::Exists(candidate.c_str())) return candidate;
-    }
-    return {};
-}
 
 // Makes the arena and scanner current for one parse, and clears them however it ends.
 class CurrentParse {
@@ -53,14 +36,34 @@ public:
     CurrentParse& operator=(const CurrentParse&) = delete;
 };
 
-const char* WithoutFolder(const char* name) {
-    const char* start = name;
-    for (const char* p = name; *p; ++p)
-        if (*p == '\\' || *p == '/' || *p == ':') start = p + 1;
-    return start;
+std::string LowerCase(const char* text) {
+    std::string lower(text);
+    for (char& c : lower) c = Kiv::Ascii::ToLower(c);
+    return lower;
+}
+
+// Why a protected source that was read did not decrypt.
+const char* DecryptFailure(const ScriptFile& script) {
+    return script.IsScrambled() ? "it holds no text" : "its content is damaged";
 }
 
 }  // namespace
+
+Kiv::File::Path GSCompiler::FindSource(const char* name, const char*& archive) {
+    archive = nullptr;
+    const Utils::PtrList& list = GSIncludeList::List();
+    for (const Utils::PtrList::Node* node = list.Begin(); node != list.End(); node = node->next) {
+        const GSIncludePath& entry = GSIncludeList::At(node);
+        archive = entry.archive.Text();
+        Kiv::File::Path candidate = entry.path;
+        candidate.AddPath(name);
+        if (ScriptFile::Exists(archive, candidate)) return candidate;
+        if (!candidate.IsExt("gs")) continue;
+        candidate.SetExt("gse");
+        if (ScriptFile::Exists(archive, candidate)) return candidate;
+    }
+    return {};
+}
 
 int GSScanAndParse(CompileArena& arena, std::istream& input) {
     GSScanner scanner;
@@ -88,23 +91,25 @@ GSScanner* GSCompiler::CurrentScanner() {
 }
 
 int GSCompiler::LoadAndParse(const char* name, CompileArena& arena) {
-    arena.fileName = arena.CopyText(name);
+    const std::string lowerName = LowerCase(name);
+    arena.fileName = arena.CopyText(lowerName.c_str());
     const char* archive = nullptr;
     const Kiv::File::Path path = FindSource(name, archive);
     ScriptFile script;
     if (path.IsEmpty() || !script.Load(archive, path)) {
-        Message(arena, "Could not read file %s %s.", archive ? archive : "(null)", name);
+        Message(arena, "Could not read file %s %s.", archive ? archive : "(null)", arena.fileName);
         ++arena.errorCount;
         return 1;
     }
     if (script.IsScrambled() && !script.Decrypt()) {
+        Message(arena, "Could not read file %s: %s.", path.c_str(), DecryptFailure(script));
         ++arena.errorCount;
         return 1;
     }
     const uint8_t* data = script.Bytes().data();
     const size_t length = script.Bytes().size();
     if (length >= 3 && std::memcmp(data, "\xEF\xBB\xBF", 3) == 0) {
-        Message(arena, "'%s' appears to be UTF-8 encoded, please resave as ANSI.", name);
+        Message(arena, "'%s' appears to be UTF-8 encoded, please resave as ANSI.", arena.fileName);
         ++arena.errorCount;
         return 1;
     }

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "engine/file.h"
+#include "engine/resource_database.h"
 #include "foundation/lzss/lzss_compress.h"
 #include "foundation/streams/little_endian.h"
 #include "script_compiler/script_scramble_table.h"
@@ -48,21 +49,25 @@ void ScriptFile::Clear() {
     formatWord_ = 1;
 }
 
+bool ScriptFile::Exists(const char* archive, const Kiv::File::Path& path) {
+    if (archive && *archive) return Kiv::ResourceDatabase(Kiv::PString(archive)).Exists(path.c_str());
+    return Kiv::File::Exists(path.c_str()).IsOk();
+}
+
 bool ScriptFile::Load(const char* archive, const Kiv::File::Path& path) {
     Clear();
     sourcePath_ = path;
     archive_ = archive;
-    if (InArchive()) return false;
     const bool plain = path.IsExt("gs");
     if (!plain && !path.IsExt("gse")) return false;
-    if (!Kiv::File::Exists(path.c_str())) return false;
+    if (!Exists(archive, path)) return false;
     return plain ? LoadPlain() : LoadEncrypted();
 }
 
 bool ScriptFile::Save(const char* archive, const Kiv::File::Path& path) {
     targetPath_ = path;
     archive_ = archive;
-    if (InArchive()) return false;
+    if (InArchive()) return false;  // archives are read-only
     if (path.IsExt("gse")) return SaveEncrypted();
     if (path.IsExt("gs")) return SavePlain();
     return false;
@@ -89,30 +94,41 @@ void ScriptFile::TakeText(const uint8_t* text, size_t length) {
     Preamble() = Kiv::PString();
 }
 
-bool ScriptFile::LoadPlain() {
+bool ScriptFile::ReadSource(size_t limit, std::vector<uint8_t>& bytes, bool& whole) const {
+    if (InArchive()) {
+        if (!Kiv::ResourceDatabase(Kiv::PString(archive_)).ReadFile(sourcePath_.c_str(), bytes)) return false;
+        whole = bytes.size() <= limit;
+        if (!whole) bytes.resize(limit);
+        return true;
+    }
     Kiv::File file;
     if (!file.Open(sourcePath_.c_str(), Kiv::File::kOpenReadShared)) return false;
     const int64_t size = file.Size();
-    if (size < 0 || size > kMaxPlainLength) return false;
-    std::vector<uint8_t> text(static_cast<size_t>(size));
-    if (file.Read(text.data(), 1, text.size()) != text.size()) return false;
+    if (size < 0) return false;
+    whole = static_cast<uint64_t>(size) <= limit;
+    bytes.resize(whole ? static_cast<size_t>(size) : limit);
+    return file.Read(bytes.data(), 1, bytes.size()) == bytes.size();
+}
+
+bool ScriptFile::LoadPlain() {
+    std::vector<uint8_t> text;
+    bool whole = false;
+    if (!ReadSource(kMaxPlainLength, text, whole) || !whole) return false;
     TakeText(text.data(), text.size());
     plainLength_ = static_cast<uint32_t>(data_.size());
     return true;
 }
 
+// Only the header and the payload it announces are read; bytes after them are ignored.
 bool ScriptFile::LoadEncrypted() {
-    Kiv::File file;
-    if (!file.Open(sourcePath_.c_str(), Kiv::File::kOpenReadShared)) return false;
-    uint8_t header[kHeaderBytes];
-    const size_t got = file.Read(header, 1, kHeaderBytes);
-    formatWord_ = got >= 4 ? ReadWord(header) : 0xFFFFFFFFu;
-    if (got != kHeaderBytes) return false;
-    const uint32_t length = ReadWord(header + 8);
-    if (length == 0 || length > kMaxPayloadLength) return false;
-    std::vector<uint8_t> payload(length);
-    if (file.Read(payload.data(), 1, length) != length) return false;
-    data_ = std::move(payload);
+    std::vector<uint8_t> bytes;
+    bool whole = false;
+    if (!ReadSource(kHeaderBytes + kMaxPayloadLength, bytes, whole)) return false;
+    formatWord_ = bytes.size() >= 4 ? ReadWord(bytes.data()) : 0xFFFFFFFFu;
+    if (bytes.size() < kHeaderBytes) return false;
+    const uint32_t length = ReadWord(bytes.data() + 8);
+    if (length == 0 || length > kMaxPayloadLength || bytes.size() - kHeaderBytes < length) return false;
+    data_.assign(bytes.begin() + kHeaderBytes, bytes.begin() + kHeaderBytes + length);
     scrambled_ = true;
     return true;
 }

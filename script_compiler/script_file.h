@@ -2,8 +2,10 @@
 // (".gse"), loaded and saved by file extension. A ".gse" file is a 16-byte header (format
 // word, 0, payload length, 0; little-endian) and a payload of the plain length and one
 // level-9 LZSS block, scrambled with kScriptScrambleTable. A one-shot process-wide preamble
-// is put before the next text that is loaded plain or decrypted. Failures are false (or
-// null, or 0) results; nothing here writes a message.
+// is put before the next text that is loaded plain or decrypted. A non-empty archive name
+// reads the file inside that archive or location through the engine's resource layer
+// (Kiv::ResourceDatabase); archives are never written. Failures are false (or null, or 0)
+// results; nothing here writes a message.
 #pragma once
 
 #include <cstdint>
@@ -31,11 +33,14 @@ public:
     void Clear();
     void Close() { Reset(); }
 
+    // Whether the file at path exists, inside the archive when one is named.
+    static bool Exists(const char* archive, const Kiv::File::Path& path);
+
     // Loads the file at path: ".gs" as plain text, ".gse" as the stored payload. False for
-    // another extension or a missing or unreadable file. A non-empty archive name looks
-    // inside that archive, which the engine's file layer cannot read yet: always false.
+    // another extension or a missing or unreadable file.
     bool Load(const char* archive, const Kiv::File::Path& path);
-    // Saves in the form the path's extension names ("gse" or "gs"); false for another.
+    // Saves in the form the path's extension names ("gse" or "gs"); false for another, and
+    // for a path inside an archive.
     bool Save(const char* archive, const Kiv::File::Path& path);
 
     // The plain length; decrypts scrambled data first (0 when that fails).
@@ -63,6 +68,9 @@ public:
 private:
     bool LoadPlain();
     bool LoadEncrypted();
+    // The source's first limit bytes (inside the archive when one is named); whole tells
+    // whether that was all of it. False when the file cannot be read.
+    bool ReadSource(size_t limit, std::vector<uint8_t>& bytes, bool& whole) const;
     bool SavePlain();
     bool SaveEncrypted();
     // The text as data, the preamble first; consumes the process-wide preamble.

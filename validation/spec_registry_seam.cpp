@@ -1,8 +1,8 @@
 // The daemon link's spec registry seam over SpecManager.
 #include "validation/spec_registry_seam.h"
 
-#include "validation/gizmorix_spec.h"
-#include "validation/spec_manager.h"
+#include "validation/specs/gizmorix_spec.h"
+#include "validation/specs/spec_manager.h"
 
 namespace {
 

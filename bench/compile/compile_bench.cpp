@@ -13,14 +13,12 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
+#include "bench/compile/compile_bench_support.h"
 #include "bench/run_summary.h"
-#include "script_compiler/gs_compile_log.h"
-#include "script_compiler/gs_compiler.h"
 
 extern char** environ;
 
@@ -104,26 +102,8 @@ void SetLines(benchmark::State& state) {
         benchmark::Counter(kLines, benchmark::Counter::kIsIterationInvariantRate);
 }
 
-double ThreadSeconds() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
-
 void CompileScript(benchmark::State& state) {
-    const std::string source = Files().Path("bench.gs");
-    for (auto _ : state) {
-        GSCompileLog log;
-        const double start = ThreadSeconds();
-        const int errors = GSCompiler::CompileToFolder(source.c_str(), nullptr, {}, &log);
-        state.SetIterationTime(ThreadSeconds() - start);
-        if (errors != 0) {
-            std::string message;
-            log.Take(message);
-            state.SkipWithError(("the generated source did not compile: " + message).c_str());
-            return;
-        }
-    }
+    TimeCompiles(state, Files().Path("bench.gs"));
     SetLines(state);
 }
 
@@ -173,6 +153,17 @@ int main(int argc, char** argv) {
     const double peer = reporter.Counter("CompileLua", "lines_per_second");
     std::printf("\nScript compiler, %d lines: %.0f lines/s; luac5.4, %d lines: %.0f lines/s; "
                 "ratio %.2fx\n", kLines, own, kLines, peer, peer > 0 ? own / peer : 0);
+    const double plainLine = own > 0 ? 1e9 / own : 0;
+    const double shortLine = reporter.Counter("CompileOneLongFunction/250000", "ns_per_line");
+    const double longLine =
+        reporter.Counter("CompileOneLongFunction/" + std::to_string(kLongFunctionLines), "ns_per_line");
+    std::printf("One function of 250000 lines: %.0f ns/line; of %d lines: %.0f ns/line (%.2fx); "
+                "the plain file: %.0f ns/line\n",
+                shortLine, kLongFunctionLines, longLine, shortLine > 0 ? longLine / shortLine : 0, plainLine);
+    const double shortByte = reporter.Counter("CompileOneLongLiteral/" + std::to_string(kLongLiteralBytes / 5), "ns_per_byte");
+    const double longByte = reporter.Counter("CompileOneLongLiteral/" + std::to_string(kLongLiteralBytes), "ns_per_byte");
+    std::printf("One string literal of %d bytes: %.1f ns/byte; of %d bytes: %.1f ns/byte (%.2fx)\n",
+                kLongLiteralBytes / 5, shortByte, kLongLiteralBytes, longByte, shortByte > 0 ? longByte / shortByte : 0);
     benchmark::Shutdown();
     return 0;
 }

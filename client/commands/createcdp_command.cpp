@@ -2,7 +2,9 @@
 // parsed leniently). Every asset must reach the archive: one the daemon could not hand
 // over (its entry then carries no "kuid" and the archive refuses it) stops the command
 // with an error naming the asset, and no archive is written. Only the refusal of a KUID
-// given twice is ignored, since the archive already holds that asset.
+// given twice is ignored, since the archive already holds that asset. The archive replaces
+// an old file only once it is complete; a failed write keeps the old file and says why on
+// standard error and in the log.
 #include <cstdio>
 
 #include "client/commands/asset_commands.h"
@@ -58,6 +60,7 @@ int CommandCreateCDP(CommandContext& context) {
     if (error.IsEmpty()) return 0;
     std::fprintf(stderr, "%s\n", error.c_str());
     std::fflush(stderr);
+    AddError(context.log, error.c_str());
     return -1;
 }
 

@@ -4,13 +4,15 @@
 // daemon's repair log held an error.
 #pragma once
 
+#include <string>
+
 #include "client/command_context.h"
 
 namespace KodrinUtil {
 
-// Every asset's keywords into the text soup folder/name (the extension names the form);
-// the save's truth value.
-bool BackupKeywords(const char* folder, const char* name, const char* extension);
+// Every asset's keywords into the text soup folder/name (the extension names the form),
+// replacing an old file only when the new one is complete; false with the cause in error.
+bool BackupKeywords(const char* folder, const char* name, const char* extension, std::string& error);
 // Sets each asset's keywords from the text soup folder/name; false when it does not load.
 bool ImportKeywords(const char* folder, const char* name, const char* extension);
 

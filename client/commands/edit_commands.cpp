@@ -1,7 +1,9 @@
 // `edit`, `commit`, `revert` and `delete`: one asset's edit cycle at the daemon. Each
 // handle opened here is released exactly once, by its destructor, on every path. Every
 // request gets the command's log, so the daemon's reason for a refusal (an unknown asset,
-// one not open for editing, a file-system error) is printed rather than a bare failure.
+// one not open for editing, a file-system error) is printed rather than a bare failure. A
+// commit whose link to the daemon is lost midway cannot know whether the daemon finished
+// it: the error says so and points at `status`.
 #include <string>
 
 #include "client/commands/asset_commands.h"
@@ -34,9 +36,17 @@ int CommandEdit(CommandContext& context) {
 }
 
 int CommandCommit(CommandContext& context) {
-    KAVAssetHandle handle = KAVClient::OpenAsset(context.ArgumentKUID(), true, &context.log);
+    const KUID kuid = context.ArgumentKUID();
+    KAVAssetHandle handle = KAVClient::OpenAsset(kuid, true, &context.log);
     bool secondResult = false;
-    return KAVClient::CommitAsset(handle, 0, &context.log, secondResult) ? 0 : -1;
+    if (KAVClient::CommitAsset(handle, 0, &context.log, secondResult)) return 0;
+    if (!KAVClient::IsConnected()) {
+        const std::string text = "The connection to the asset database was lost during the commit; "
+                                 "\"status " + std::string(kuid.ToTag().View()) +
+                                 "\" shows whether the commit went through.";
+        AddAssetError(context.log, kuid, text.c_str());
+    }
+    return -1;
 }
 
 int CommandRevert(CommandContext& context) {

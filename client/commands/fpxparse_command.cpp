@@ -1,9 +1,12 @@
-// `fpxparse`: the download service's archive taken in whole or not at all. Each asset is
-// installed open for editing; an error while installing reverts every asset installed, so
-// the database holds none of the archive. Otherwise what the assets miss is fetched, they
-// are committed, and each is described in the log with its own archive and thumbnail
-// written beside the service's archive. A commit that fails makes the command fail, so
-// the service never takes an asset left open for editing for a delivered one.
+// `fpxparse`: the download service's archive taken in whole or not at all. An archive with
+// an asset whose "kuid" does not read is refused before anything is installed (the daemon
+// would otherwise make a new asset of it under the user's own KUIDs). Each asset is
+// installed open for editing; an asset that does not install (an error, or no KUID back)
+// reverts every asset installed, so the database holds none of the archive. Otherwise what
+// the assets miss is fetched, they are committed, and each is described in the log with
+// its own archive and thumbnail written beside the service's archive. A commit that fails
+// makes the command fail and reverts what is still open, so the service never takes an
+// asset left open for editing for a delivered one; nothing is described then.
 #include <string>
 
 #include "client/commands/fpx_commands.h"
@@ -21,13 +24,30 @@ namespace {
 // Install options: the config written as "config.txt" and the asset left open for editing.
 constexpr int32_t kInstallOpenForEditing = 0;
 
-// The KUIDs installed, in archive order, each once.
-KUIDList InstallArchiveAssets(const CDPArchive& archive, ResultsLog& log) {
+// True when every asset of the archive names itself with a KUID; else an error names
+// the first that does not.
+bool EveryAssetHasAKUID(const CDPArchive& archive, ResultsLog& log) {
+    for (int32_t index = 0; index < archive.CountAssets(); ++index) {
+        if (!archive.GetAsset(index).GetKUID().IsNull()) continue;
+        const std::string text = "Asset " + std::to_string(index + 1) + " of the archive has no valid "
+                                 "\"kuid\": nothing of the archive was installed.";
+        AddError(log, text.c_str());
+        return false;
+    }
+    return true;
+}
+
+// The KUIDs installed, in archive order, each once; allInstalled is cleared when an asset
+// did not install.
+KUIDList InstallArchiveAssets(const CDPArchive& archive, ResultsLog& log, bool& allInstalled) {
     KUIDList installed;
+    allInstalled = true;
     for (int32_t index = 0; index < archive.CountAssets(); ++index) {
         bool committed = false;
-        AddUnique(installed, InstallArchivedAsset(archive.GetAsset(index), log,
-                                                  kInstallOpenForEditing, committed, nullptr));
+        const KUID kuid = InstallArchivedAsset(archive.GetAsset(index), log, kInstallOpenForEditing,
+                                               committed, nullptr);
+        if (kuid.IsNull()) allInstalled = false;
+        else AddUnique(installed, kuid);
     }
     return installed;
 }
@@ -35,6 +55,16 @@ KUIDList InstallArchiveAssets(const CDPArchive& archive, ResultsLog& log) {
 void RevertAll(const KUIDList& installed) {
     for (const KUID& kuid : installed) {
         KAVClient::RevertAsset(KAVClient::OpenAsset(kuid, true, nullptr), nullptr);
+    }
+}
+
+// Reverts the assets a failed commit left open for editing.
+void RevertOpen(const KUIDList& installed) {
+    for (const KUID& kuid : installed) {
+        KAVAssetInfo info;
+        if (KAVClient::GetAssetInfo(kuid, info, kAssetDetailAll) &&
+            (info.flags2 & KAVAssetFlags::kOpenForEditing))
+            KAVClient::RevertAsset(KAVClient::OpenAsset(kuid, true, nullptr), nullptr);
     }
 }
 
@@ -71,19 +101,28 @@ bool ParseFPXArchive(const char* path, ResultsLog& log) {
         AddUnreadableArchive(log, path);
         return false;
     }
+    if (!EveryAssetHasAKUID(archive, log)) {
+        AddError(log, "Aborted processing");
+        return false;
+    }
     const ACSRawDataRef thumbnail = archive.GetNamedData(Kiv::PString("thumbnail"));
     const int32_t errorsBefore = log.ErrorCount();
-    const KUIDList installed = InstallArchiveAssets(archive, log);
-    if (log.ErrorCount() > errorsBefore) {
+    bool allInstalled = true;
+    const KUIDList installed = InstallArchiveAssets(archive, log, allInstalled);
+    if (!allInstalled || log.ErrorCount() > errorsBefore) {
         RevertAll(installed);
         AddError(log, "Aborted processing");
         return false;
     }
     FetchAllMissingDependencies(installed);
-    const bool committed = CommitAll(installed, log);
+    if (!CommitAll(installed, log)) {
+        RevertOpen(installed);
+        AddError(log, "Aborted processing");
+        return false;
+    }
     const Kiv::File::Path folder = Kiv::File::Path(path).DelName();
     for (const KUID& kuid : installed) DescribeFPXAsset(kuid, folder, thumbnail, log);
-    return committed;
+    return true;
 }
 
 int CommandFPXParse(CommandContext& context) {

@@ -3,7 +3,6 @@
 // found at or below a folder as request 39, the daemon doing the copying. Paths are made
 // absolute here, because the daemon runs in a working folder of its own; the dispatcher
 // has refused a missing one before a command runs.
-// LoadAssetConfigSoup reads an asset's config from its folder.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +12,7 @@
 #include "engine/file_path.h"
 #include "engine/pstring.h"
 #include "foundation/soup/chunk_ref.h"
+#include "validation/specs/asset_config_soup.h"
 
 class ResultsLog;
 
@@ -27,9 +27,10 @@ int CommandInstallFromPath(CommandContext& context);
 // link are sent when they are asset folders but never searched, so a link loop ends; the
 // walk stops after an entry when the handler has been cancelled. A folder whose request got
 // no answer because the link is gone adds an error naming it and counts in lost (when
-// given).
+// given); one the daemon answered without installing it (the null KUID) counts in refused.
 int32_t InstallFromPath(const Kiv::File::Path& path, ResultsLog& log, int32_t option, bool& result,
-                        ConflictQuestionHandler* handler, int32_t* lost = nullptr);
+                        ConflictQuestionHandler* handler, int32_t* lost = nullptr,
+                        int32_t* refused = nullptr);
 
 // The cause named when a request got no answer because the link to the daemon is gone.
 inline constexpr const char* kLinkLost = "the connection to the asset database was lost.";
@@ -38,9 +39,3 @@ inline constexpr const char* kLinkLost = "the connection to the asset database w
 Kiv::File::Path AbsoluteArgumentPath(const char* argument);
 
 } // namespace KodrinUtil
-
-// Loads the asset's config from folder: "config.chump", else "config.txt", while the
-// resource database of location (an asset folder name relative to the installation
-// folder; empty: none) is held. False, out null, when neither reads as a soup.
-bool LoadAssetConfigSoup(const Kiv::PString& location, const Kiv::File::Path& folder,
-                         ACSChunkRef& out);

@@ -3,7 +3,9 @@
 // The walk goes down at most 512 levels, and symbolic links to folders are never searched,
 // so a link that points back up the tree cannot make the walk endless. A folder whose request
 // the link did not carry (the daemon gone) is named in an error and fails the command; the
-// walk goes on, so every folder left out is named.
+// walk goes on, so every folder left out is named. So does a folder the daemon did not
+// install (it answers the null KUID, its own entries saying why): the command fails unless
+// every asset folder found was installed, and a tree without any says so.
 #include <sys/stat.h>
 
 #include <string>
@@ -31,6 +33,7 @@ struct Walk {
     bool& result;
     ConflictQuestionHandler* handler;
     int32_t lost = 0;  // folders whose request the link did not carry
+    int32_t refused = 0;  // folders the daemon answered without installing them
     bool reportedDepth = false;
 };
 
@@ -93,9 +96,10 @@ int32_t Visit(const Kiv::File::Path& path, Walk& walk, int depth, bool searchabl
     if (path.IsEmpty() || !ReadListing(path, listing)) return 0;
     if (listing.holdsConfig) {
         bool answered = false;
-        KAVClient::InstallFromFolder(Kiv::String(path.View()), walk.option, &walk.log, walk.result,
-                                     walk.handler, &answered);
+        const KUID installed = KAVClient::InstallFromFolder(
+            Kiv::String(path.View()), walk.option, &walk.log, walk.result, walk.handler, &answered);
         if (!answered) ReportNotInstalled(path, walk);
+        else if (installed.IsNull()) ++walk.refused;
         return 1;
     }
     if (!searchable || listing.folders.empty()) return 0;
@@ -115,10 +119,11 @@ int32_t Visit(const Kiv::File::Path& path, Walk& walk, int depth, bool searchabl
 } // namespace
 
 int32_t InstallFromPath(const Kiv::File::Path& path, ResultsLog& log, int32_t option, bool& result,
-                        ConflictQuestionHandler* handler, int32_t* lost) {
+                        ConflictQuestionHandler* handler, int32_t* lost, int32_t* refused) {
     Walk walk{log, option, result, handler};
     const int32_t sent = Visit(path, walk, 0, true);
     if (lost) *lost = walk.lost;
+    if (refused) *refused = walk.refused;
     return sent;
 }
 
@@ -130,8 +135,21 @@ int CommandInstallFromPath(CommandContext& context) {
     }
     bool result = false;
     int32_t lost = 0;
-    const int32_t sent = InstallFromPath(path, context.log, 0, result, nullptr, &lost);
-    return sent != 0 && lost == 0 ? 0 : -1;
+    int32_t refused = 0;
+    const int32_t errorsBefore = context.log.ErrorCount();
+    const int32_t sent = InstallFromPath(path, context.log, 0, result, nullptr, &lost, &refused);
+    if (sent == 0) {
+        const std::string text = "No asset folder (one holding config.txt or config.chump) was found at "
+                                 "or below " + std::string(path.View()) + ".";
+        AddError(context.log, text.c_str());
+        return -1;
+    }
+    if (refused != 0 && context.log.ErrorCount() == errorsBefore) {
+        const std::string text = std::to_string(refused) + " of the " + std::to_string(sent) +
+                                 " asset folders found were not installed.";
+        AddError(context.log, text.c_str());
+    }
+    return lost == 0 && refused == 0 ? 0 : -1;
 }
 
 } // namespace KodrinUtil

@@ -1,6 +1,7 @@
 // `searchbycategory`: the assets whose categories match a category text, local ones only,
 // or with "-a" every asset the daemon knows (the download service's included). The text's
-// syntax ("CMP;MESH|BD;-ACTV|VE|SCEN") is the daemon's; it travels upper-cased.
+// syntax ("CMP;MESH|BD;-ACTV|VE|SCEN") is the daemon's; it travels upper-cased. A search
+// that cannot run (no category) or finds nothing fails with an error that says so.
 #include <memory>
 
 #include "client/commands/asset_commands.h"
@@ -32,16 +33,19 @@ void PrintMatches(const KUIDList& assets) {
 
 int CommandSearchByCategory(CommandContext& context) {
     const bool everyAsset = context.argument == Kiv::PString("-a");
-    if (everyAsset && *context.Element(3) == '\0') {
+    const Kiv::PString categories = everyAsset ? Kiv::PString(context.Element(3)) : context.argument;
+    // An empty pattern would hold for every asset; it is a missing argument instead.
+    if (categories.IsEmpty()) {
         AddError(context.log, "Missing category parameter.");
         return -1;
     }
-    const std::unique_ptr<KAVFilterElementGroup> filter =
-        everyAsset ? CategoryFilter(Kiv::PString(context.Element(3)), false)
-                   : CategoryFilter(context.argument, true);
+    const std::unique_ptr<KAVFilterElementGroup> filter = CategoryFilter(categories, !everyAsset);
     KUIDList assets;
     KAVClient::QueryAssets(filter.get(), assets);
-    if (assets.Count() == 0) return -1;
+    if (assets.Count() == 0) {
+        AddError(context.log, "No assets match the specified criteria.");
+        return -1;
+    }
     PrintMatches(assets);
     return 0;
 }

@@ -13,9 +13,9 @@
 #include "foundation/results/results_log.h"
 #include "foundation/streams/t_buffer.h"
 #include "foundation/streams/t_file.h"
-#include "validation/purge_resources.h"
-#include "validation/spec_manager.h"
-#include "validation/validate_asset_task.h"
+#include "validation/darodi/purge_resources.h"
+#include "validation/specs/spec_manager.h"
+#include "validation/darodi/validate_asset_task.h"
 
 namespace KodrinUtil {
 

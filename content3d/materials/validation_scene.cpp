@@ -88,6 +88,7 @@ ValidationScene::~ValidationScene() {
     if (root_ && renderKernel_ && renderKernel_->GetSceneGraph()) {
         renderKernel_->GetSceneGraph()->RemoveScene(root_);
     }
+    if (root_ && currentRenderKernel == renderKernel_) currentRenderKernel = nullptr;
     delete light_;
     delete root_;
 }

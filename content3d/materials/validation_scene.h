@@ -32,13 +32,15 @@ struct SceneStartupRecord {
     Kiv::Camera* camera = nullptr;
 };
 
-// The kernel that mesh loading hands to mesh resources; set by ValidationScene::Init.
+// The kernel that mesh loading hands to mesh resources; set by ValidationScene::Init and
+// cleared when that scene goes.
 extern Kiv::RenderKernel* currentRenderKernel;
 
 class ValidationScene {
 public:
     ValidationScene() = default;
-    // Unlinks the root particle and deletes it and the light.
+    // Unlinks the root particle and deletes it and the light; currentRenderKernel no
+    // longer names this scene's kernel.
     ~ValidationScene();
     ValidationScene(const ValidationScene&) = delete;
     ValidationScene& operator=(const ValidationScene&) = delete;

@@ -10,6 +10,7 @@
 #include "content3d/textures/compress_ascii_resource.h"
 #include "engine/file.h"
 #include "engine/resource_system.h"
+#include "foundation/crash/interrupt_request.h"
 #include "foundation/files/file_paths.h"
 #include "foundation/results/results_log.h"
 #include "foundation/text/interface_text.h"
@@ -46,10 +47,12 @@ KAVTextureConvertFileRPC::~KAVTextureConvertFileRPC() {
     MoveBack();
 }
 
-void KAVTextureConvertFileRPC::AddError(const char* text, const char* fileName, const char* archive) {
+void KAVTextureConvertFileRPC::AddError(const char* text, const char* fileName, const char* archive,
+                                        const char* reason) {
     ResultsLogParameters parameters;
     if (fileName) parameters.emplace_back("FILE_NAME", fileName);
     if (archive) parameters.emplace_back("ARCHIVE", archive);
+    if (reason) parameters.emplace_back("REASON", reason);
     const bool localised = std::string_view(text).starts_with(kInterfaceKeyPrefix);
     const Kiv::String message = localised ? GetInterfaceText(Kiv::PString(text)) : Kiv::String(text);
     log_->AddEntry(ResultsLogKind::Error, nullptr, message, &parameters);
@@ -106,8 +109,17 @@ CompressAsciiResource* KAVTextureConvertFileRPC::GetConverter() const {
     return dynamic_cast<CompressAsciiResource*>(texture_);
 }
 
+void KAVTextureConvertFileRPC::AddDescriptionError(const char* key, const char* reason) {
+    if (reason && !*reason) reason = "the cause is unknown";
+    AddError(key, WithForwardSlashes(descriptionPath_.View()).c_str(), location_.c_str(), reason);
+}
+
 void KAVTextureConvertFileRPC::LoadTexture(intptr_t) {
     if (location_.IsEmpty() || path_.IsEmpty()) return;
+    if (IsInterruptRequested()) {
+        succeeded_ = false;
+        return;
+    }
     database_ = KodrinResourceDatabase::Open(location_, ResourceDatabaseHolder::GetInstallFolder().c_str());
     if (!database_) {
         succeeded_ = false;
@@ -118,20 +130,20 @@ void KAVTextureConvertFileRPC::LoadTexture(intptr_t) {
     texture_ = dynamic_cast<Kiv::TextureResource*>(resource);
     if (!texture_) {
         if (resource) resource->Release();
-        AddError("$kavtexture_open_error", path_.c_str(), location_.c_str());
+        AddDescriptionError("$kavtexture_open_error", nullptr);
         succeeded_ = false;
         return;
     }
     CompressAsciiResource* converter = GetConverter();
     if (!converter) {
-        AddError("$kavtexture_incorrect_resource", path_.c_str(), location_.c_str());
+        AddDescriptionError("$kavtexture_incorrect_resource", nullptr);
         succeeded_ = false;
         return;
     }
     options_.ProcessRaw(kJobOptions);
     converter->SetOptions(options_);
     if (!texture_->Lock()) {
-        AddError("$kavtexture_load_error", path_.c_str(), location_.c_str());
+        AddDescriptionError("$kavtexture_load_error", texture_->GetLoadError().c_str());
         succeeded_ = false;
         return;
     }
@@ -140,7 +152,7 @@ void KAVTextureConvertFileRPC::LoadTexture(intptr_t) {
         mipsLocked_ = true;
         return;
     }
-    AddError("$kavtexture_lock_error", path_.c_str(), location_.c_str());
+    AddDescriptionError("$kavtexture_lock_error", texture_->GetLoadError().c_str());
     succeeded_ = false;
     texture_->Unlock();
 }

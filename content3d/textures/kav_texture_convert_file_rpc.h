@@ -8,7 +8,8 @@
 // ending for which the resource system makes the converting resource.
 //
 // Every failure adds an error entry to the caller's log and clears the job's succeeded
-// flag. When preparation could not place the file under a location, the steps do nothing:
+// flag; an interrupt request (foundation/crash/interrupt_request.h) abandons a job that has
+// not loaded its texture yet, and the description still gets its name back. When preparation could not place the file under a location, the steps do nothing:
 // there is no database or resource to open, and the error is in the log already.
 #pragma once
 
@@ -61,9 +62,13 @@ private:
     void MoveBack();
     void ReleaseHeld();
     CompressAsciiResource* GetConverter() const;
-    // An error entry: text (a "$kavtexture_" key is localised) with FILE_NAME and ARCHIVE
-    // when given.
-    void AddError(const char* text, const char* fileName, const char* archive);
+    // An error entry: text (a "$kavtexture_" key is localised) with FILE_NAME, ARCHIVE and
+    // REASON when given.
+    void AddError(const char* text, const char* fileName, const char* archive,
+                  const char* reason = nullptr);
+    // An error of the description, named as the user names it (its own name, "/" between
+    // folders) with the location and the reason when there is one.
+    void AddDescriptionError(const char* key, const char* reason);
 
     Kiv::PString location_;
     Kiv::File::Path path_;

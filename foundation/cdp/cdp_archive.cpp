@@ -3,9 +3,11 @@
 #include "foundation/cdp/cdp_archive.h"
 
 #include <cstdarg>
+#include <string>
 
 #include "engine/format.h"
 #include "foundation/cdp/cdp_messages.h"
+#include "foundation/soup/soup_file.h"
 
 namespace {
 
@@ -102,6 +104,8 @@ void CDPArchive::RebuildTables() {
 }
 
 Kiv::PString CDPArchive::Save(const char* path) const {
-    if (!root_.SaveToFile(nullptr, path, nullptr)) return SetError(CDPMessages::kCannotSave);
-    return Kiv::PString();
+    if (!HasSoupForm(nullptr, path)) return SetError(CDPMessages::kCannotSave);
+    std::string cause;
+    if (SaveSoupFileAtomically(root_, path, nullptr, cause)) return Kiv::PString();
+    return SetError(CDPMessages::kCannotWriteArchive, path, cause.c_str());
 }

@@ -40,7 +40,9 @@ class CDPArchive {
     Kiv::PString AddAsset(const ACSChunkRef& config);
     // Rewrites the three KUID tables, "kind" and "package-version" as the root's last tags.
     void RebuildTables();
-    // Saves in the form the path's extension names ("cdp", "cdp2", "chump", "txt").
+    // Saves in the form the path's extension names ("cdp", "cdp2", "chump", "txt"), through
+    // a temporary file that replaces an old archive only when complete; the error names the
+    // path and the cause (the system's error text) when the write fails.
     Kiv::PString Save(const char* path) const;
 
     // Writes a "files" tree below baseFolder + relativePath. Children with names or

@@ -15,6 +15,8 @@ inline constexpr const char kAlreadyPresent[] =
     "Unable to add content as an item with KUID %s is already present";
 inline constexpr const char kCannotSave[] =
     "Unable to write archive file. Needs to be .cdp file extension";
+// %s: the archive's path, then the cause.
+inline constexpr const char kCannotWriteArchive[] = "Unable to write archive file '%s': %s";
 inline constexpr const char kCannotWriteFiles[] = "Unable to write content files to disk";
 inline constexpr const char kDecompressFailed[] =
     "Failed to decompress data. Content package may be damaged";

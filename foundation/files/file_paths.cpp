@@ -2,6 +2,7 @@
 // the engine's file layer reads as separators like "/".
 #include "foundation/files/file_paths.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <sys/stat.h>
@@ -94,4 +95,10 @@ size_t CanonicalisePath(Kiv::File::Path& path) {
     if (path.IsEmpty()) return before;
     path.Normalize().ReplaceForwardSlashes().DelSlash();
     return before;
+}
+
+std::string WithForwardSlashes(std::string_view path) {
+    std::string text(path);
+    std::replace(text.begin(), text.end(), '\\', '/');
+    return text;
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 #include "engine/file_path.h"
@@ -30,6 +31,9 @@ bool DeleteTreeUnder(const Kiv::PString& base, const Kiv::File::Path& path);
 bool ContainsAnyFile(const char* pattern, const Kiv::File::Path& folder);
 
 bool IsDotDirectory(std::string_view name);
+
+// The path as the user writes it on this system: every "\" turned into "/".
+std::string WithForwardSlashes(std::string_view path);
 
 // Normalises the path ("." and ".." components), turns "/" into "\" and drops a trailing
 // separator (nothing for an empty path); returns the length it had before. The case stays

@@ -4,8 +4,11 @@
 #include "foundation/soup/soup_file.h"
 
 #include "engine/ascii.h"
+#include "engine/path_policy.h"
+#include "foundation/files/atomic_file.h"
 #include "foundation/soup/acs_text.h"
 #include "foundation/soup/binary_file.h"
+#include "foundation/streams/t_buffer.h"
 #include "foundation/streams/t_file.h"
 
 namespace {
@@ -30,6 +33,13 @@ SoupFileForm FormOf(const char* extension, const char* name) {
     for (const SoupFormEntry& entry : kSoupForms)
         if (Kiv::Ascii::EqualsIgnoreCase(resolved.View(), entry.extension)) return entry.form;
     return SoupFileForm::None;
+}
+
+void WriteForm(SoupFileForm form, const ACSChunkRef& handle, TStream& stream) {
+    if (form == SoupFileForm::Text)
+        ACSText::Write(handle, stream);
+    else
+        TDBBinaryFile::WriteSoup(stream, handle);
 }
 
 bool ReadForm(SoupFileForm form, ACSChunkRef& handle, TStream& stream, bool utf8) {
@@ -76,11 +86,34 @@ bool ACSChunkRef::SaveToFile(const char* folder, const char* name, const char* e
     if (form == SoupFileForm::None) return false;
     TFile stream;
     if (!stream.GetFile()->Open(folder, name, TFile::kModeCreate, 0)) return false;
-    if (form == SoupFileForm::Text)
-        ACSText::Write(*this, stream);
-    else
-        TDBBinaryFile::WriteSoup(stream, *this);
+    WriteForm(form, *this, stream);
     const bool written = stream.GetError() == 0;
     stream.Close();
     return written;
+}
+
+bool HasSoupForm(const char* extension, const char* name) {
+    return FormOf(extension, name) != SoupFileForm::None;
+}
+
+bool SaveSoupFileAtomically(const ACSChunkRef& soup, const char* path, const char* extension,
+                            std::string& error) {
+    if (!path || !*path) {
+        error = "no file name given";
+        return false;
+    }
+    const SoupFileForm form = FormOf(extension, path);
+    if (form == SoupFileForm::None) {
+        error = "no soup form has that file extension";
+        return false;
+    }
+    TBuffer bytes(nullptr);
+    WriteForm(form, soup, bytes);
+    if (bytes.GetError() != 0) {
+        error = "out of memory";
+        return false;
+    }
+    const Kiv::DynamicBuffer& buffer = bytes.GetBuffer();
+    const std::string_view data(reinterpret_cast<const char*>(buffer.GetData()), buffer.GetDataLength());
+    return WriteFileAtomically(Kiv::PathPolicy::Resolve(path), data, error);
 }

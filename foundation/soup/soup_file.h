@@ -4,6 +4,8 @@
 // as damaged.
 #pragma once
 
+#include <string>
+
 #include "foundation/soup/chunk_ref.h"
 
 enum class SoupFileStatus {
@@ -19,3 +21,14 @@ enum class SoupFileStatus {
 // as it was when the file does not open.
 SoupFileStatus LoadSoupFile(ACSChunkRef& handle, const char* folder, const char* name,
                             const char* extension, bool utf8);
+
+// Whether the extension (or, without one, the name's own) selects a soup form.
+bool HasSoupForm(const char* extension, const char* name);
+
+// Writes the soup in the form the extension names (ResolveFileExtension of extension and
+// path) to path, relative to the working folder unless absolute, through a temporary file
+// beside it that replaces the old file only when complete (foundation/files/atomic_file.h):
+// on any failure the old file stays. False with the cause in error (for a write failure,
+// the system's error text).
+bool SaveSoupFileAtomically(const ACSChunkRef& soup, const char* path, const char* extension,
+                            std::string& error);

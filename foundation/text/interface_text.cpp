@@ -1,5 +1,6 @@
-// The interface text table: the language choice, loading with the ".txt" fallback, the
-// sub-soups taken from each loaded file, and the lookups. Whether the table is loaded is read without the lock first, so a loaded table
+// The interface text table: the language choice, loading with the ".txt" fallback and the
+// English table behind another language, the sub-soups taken from each loaded file, and
+// the lookups. Whether the table is loaded is read without the lock first, so a loaded table
 // costs two atomic reads; loads run only under the exclusive resource lock. A compiled file
 // that opens but does not read as a soup counts as unreadable, so the text form still gets
 // its turn.
@@ -109,6 +110,14 @@ bool LoadForm(ACSChunkRef& root, const char* name) {
     return loaded;
 }
 
+// The English table that backs another language; its own failures are the English
+// choice's to log, so none is logged here.
+void LoadEnglishFallback(ACSChunkRef& english, const Kiv::PString& chosen) {
+    english.Release();
+    if (chosen.View() == kEnglishFile) return;
+    if (!LoadForm(english, kEnglishFile)) LoadForm(english, TextFormName(kEnglishFile).c_str());
+}
+
 // Counts a miss; true for the first ten. Counting stops near the cap (threads racing past it
 // may add one each), so the count never wraps however long the process runs.
 bool CountLoggedMiss() {
@@ -166,6 +175,7 @@ void InterfaceTextDB::Load() {
         if (!LoadForm(root_, TextFormName(name.View()).c_str()))
             LogMessage("InterfaceTextDB> Unable to read interface file '%s'", name.c_str());
     }
+    LoadEnglishFallback(english_, name);
     pelmoMapText_ = root_.GetNamedSoup(Kiv::PString("pelmo_map_text"));
     pelmoSpecText_ = root_.GetNamedSoup(Kiv::PString("pelmo_spec_text"));
     scenarioText_ = root_.GetNamedSoup(Kiv::PString("scenario_text"));
@@ -174,6 +184,7 @@ void InterfaceTextDB::Load() {
 Kiv::PString InterfaceTextDB::GetString(const Kiv::PString& key, bool logMisses) const {
     if (key.IsEmpty()) return key;
     Kiv::PString text = ReadShared(root_, key);
+    if (text.IsEmpty() && !english_.IsNull()) text = ReadShared(english_, key);
     if (!text.IsEmpty() || !logMisses) return text;
     if (CountLoggedMiss())
         LogMessage("InterfaceTextDB::GetString> Tag '%s' not found in '%s'", key.c_str(),

@@ -2,7 +2,9 @@
 // and read from one soup file per language in the installation's "data" folder (relative to
 // the working folder, which start-up makes the program folder): the compiled chump file, or
 // its ".txt" form when that cannot be read. A key the table lacks comes back as the key
-// itself, so a missing text shows but never fails. The table loads on first use and again
+// itself, so a missing text shows but never fails. A language other than English loads the
+// English table beside its own, and a key its own file lacks (or the whole file, when that
+// language ships no text) takes the English text. The table loads on first use and again
 // after Invalidate, holding the resource lock exclusively; lookups hold it shared.
 #pragma once
 
@@ -35,8 +37,9 @@ class InterfaceTextDB {
     // Instance does all of that.
     void Load();
 
-    // The text of key. A missing key gives the key itself when misses are logged, else the
-    // empty text; a null or empty key comes back unchanged.
+    // The text of key, from the chosen language or else from English. A key missing from
+    // both gives the key itself when misses are logged, else the empty text; a null or
+    // empty key comes back unchanged.
     Kiv::PString GetString(const Kiv::PString& key, bool logMisses) const;
     // The text of key in the "scenario_text" part of the file; empty when missing.
     Kiv::PString GetScenarioString(const Kiv::PString& key) const;
@@ -48,6 +51,7 @@ class InterfaceTextDB {
 
   private:
     ACSChunkRef root_;          // the whole file
+    ACSChunkRef english_;       // the English file under another language, else empty
     ACSChunkRef pelmoMapText_;  // its "pelmo_map_text" container, or empty
     ACSChunkRef pelmoSpecText_; // its "pelmo_spec_text" container, or empty
     ACSChunkRef scenarioText_;  // its "scenario_text" container, or empty

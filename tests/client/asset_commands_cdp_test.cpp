@@ -1,13 +1,22 @@
 // `createcdp` against the in-process stand-in daemon: an archive of local assets that the
 // archive reader opens again, the same KUID given twice, and every way an asset can be
-// refused, each stopping the command before any file is written.
+// refused, each stopping the command before any file is written; an archive that cannot be
+// written says why and keeps the old one.
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "command_test_support.h"
 #include "foundation/cdp/cdp_archive.h"
 #include "foundation/soup/binary_file.h"
+#include "write_failure.h"
 
 namespace {
+
+std::string FileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
 
 // An archive entry as the daemon hands it over: the config with the asset's KUID.
 Bytes ArchivedAsset(const KUID& kuid, const char* name) {
@@ -108,11 +117,41 @@ TEST_F(CreateCDPTest, AssetTheDaemonCouldNotHandOverStopsTheCommand) {
     EXPECT_FALSE(std::filesystem::exists(Output()));
 }
 
-TEST_F(CreateCDPTest, ArchiveThatCannotBeSavedIsReportedOnStandardError) {
-    const std::string output = folder_.Path("missing/out.cdp");
-    EXPECT_EQ(Run({"createcdp", output.c_str(), "<kuid:1234:1>"}), -1);
-    EXPECT_EQ(err_, "Unable to write archive file. Needs to be .cdp file extension\n");
-    EXPECT_TRUE(LogLines().empty());
+// The error names the archive and the system's reason, on standard error and in the log.
+TEST_F(CreateCDPTest, ArchiveThatCannotBeSavedSaysWhy) {
+    const struct {
+        std::string output;
+        const char* reason;
+    } cases[] = {
+        {folder_.Path("missing/out.cdp"), "No such file or directory"},
+        {folder_.Path(std::string(300, 'n') + ".cdp"), "File name too long"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.reason);
+        EXPECT_EQ(Run({"createcdp", c.output.c_str(), "<kuid:1234:1>"}), -1);
+        const std::string head = "Unable to write archive file '" + c.output + "': ";
+        EXPECT_EQ(err_.rfind(head, 0), 0u) << err_;
+        EXPECT_NE(err_.find(c.reason), std::string::npos) << err_;
+        EXPECT_EQ(LogLines(), std::vector<std::string>{"- <NULL> : " + err_.substr(0, err_.size() - 1)});
+    }
+}
+
+// A disk that fills midway through the archive: the old archive stays whole.
+TEST_F(CreateCDPTest, ArchiveOnAFullDiskKeepsTheOldOne) {
+    ASSERT_EQ(Run({"createcdp", Output().c_str(), "<kuid:1234:1>"}), 0);
+    const std::string old = FileBytes(Output());
+    int result = 0;
+    {
+        const FileSizeLimit fullDisk(old.size());  // the new archive holds one asset more
+        result = Run({"createcdp", Output().c_str(), "<kuid:1234:1>", "<kuid:1234:2>"});
+    }
+    EXPECT_EQ(result, -1);
+    ASSERT_EQ(LogLines().size(), 1u);
+    EXPECT_NE(LogLines()[0].find("File too large"), std::string::npos) << LogLines()[0];
+    EXPECT_EQ(FileBytes(Output()), old);
+    size_t files = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder_.Path())) ++files;
+    EXPECT_EQ(files, 1u);  // no temporary file left behind
 }
 
 } // namespace

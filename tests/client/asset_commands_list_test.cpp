@@ -149,12 +149,27 @@ TEST_F(CommandTest, SearchByCategorySendsTheUpperCasedTextAndNumbersTheMatches) 
     }
 }
 
-TEST_F(CommandTest, SearchByCategoryMatchingNothingFailsSilently) {
+// A search that finds nothing, or has no category to search for, fails and says why.
+TEST_F(CommandTest, SearchByCategoryMatchingNothingOrWithoutCategoryFailsWithAReason) {
     Answer(2, KuidList({}));
-    EXPECT_EQ(Run({"searchbycategory", "-a", "nothing"}), -1);
-    EXPECT_EQ(Run({"searchbycategory", "nothing"}), -1);
-    EXPECT_EQ(out_, "");
-    EXPECT_TRUE(LogLines().empty());
+    const struct {
+        std::vector<const char*> words;
+        size_t queries;
+        const char* line;
+    } cases[] = {
+        {{"searchbycategory", "-a", "nothing"}, 1, "- <NULL> : No assets match the specified criteria."},
+        {{"searchbycategory", "nothing"}, 1, "- <NULL> : No assets match the specified criteria."},
+        // An empty pattern would hold for every asset: it is not sent.
+        {{"searchbycategory", ""}, 0, "- <NULL> : Missing category parameter."},
+        {{"searchbycategory"}, 0, "- <NULL> : Missing category parameter."},
+    };
+    for (const auto& c : cases) {
+        ForgetPayloads();
+        EXPECT_EQ(Run(c.words), -1) << c.line;
+        EXPECT_EQ(Payloads(2).size(), c.queries) << c.line;
+        EXPECT_EQ(out_, "");
+        EXPECT_EQ(LogLines(), std::vector<std::string>{c.line});
+    }
 }
 
 } // namespace

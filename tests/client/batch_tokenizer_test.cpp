@@ -25,6 +25,23 @@ TEST(BatchTokenizer, Tokens) {
     for (const auto& c : cases) EXPECT_EQ(TokenizeBatchLine(c.text), c.tokens) << c.text;
 }
 
+// Whether a double quote was left open, so the caller can refuse the line.
+TEST(BatchTokenizer, AnOpenQuoteIsReported) {
+    struct { const char* text; bool open; } cases[] = {
+        {"echo \"open", true},
+        {"delete \"<kuid:1:2>", true},
+        {"echo \"a\" \"b", true},
+        {"echo \"a\" \"b\"", false},
+        {"echo a", false},
+        {"", false},
+    };
+    for (const auto& c : cases) {
+        bool open = !c.open;
+        TokenizeBatchLine(c.text, &open);
+        EXPECT_EQ(open, c.open) << c.text;
+    }
+}
+
 TEST(BatchTokenizer, LineBreaksAndEmptyLines) {
     EXPECT_EQ(StripBatchLineBreaks("version\r\n"), "version");
     EXPECT_EQ(StripBatchLineBreaks("a\nb"), "a");

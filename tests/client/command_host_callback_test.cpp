@@ -5,6 +5,8 @@
 // unknown job and an output file that cannot be made.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -13,7 +15,12 @@
 #include "foundation/streams/t_file.h"
 #include "host_test_support.h"
 #include "karc_test_support.h"
-#include "validation/spec_manager.h"
+#include "content3d/resource_database.h"
+#include "link/kav/kav_user_data.h"
+#include "validation/darodi/data_manager.h"
+#include "validation/darodi/error_handler.h"
+#include "validation/specs/gizmorix_spec.h"
+#include "validation/specs/spec_manager.h"
 
 namespace {
 
@@ -226,19 +233,74 @@ TEST_F(CommandHostCallbackTest, ShortPayloadsGetNoReply) {
 TEST_F(CommandHostCallbackTest, AnUnknownJobGetsNoReplyAndStillShutsTheSpecsDown) {
     SpecManager* specs = SpecManager::Instance();
     ASSERT_NE(specs, nullptr);
-    const int before = specs->ShutdownCount();
+    ACSChunkRef config;
+    config.SetNamedTagString("kind", "scenery");
+    GizmorixSpec* unused = specs->CreateSpec(Kiv::PString(), "", "unused", config, KUID(5, 6, 0));
+    ASSERT_NE(unused, nullptr);
+    unused->Release();
+    ASSERT_EQ(specs->LiveCount(), 1u);
     BufferStream job;
     job.Stream().WriteInt32(7);
     Reply reply;
     Run(job, reply);
     EXPECT_FALSE(reply.sent);
-    EXPECT_EQ(specs->ShutdownCount(), before + 1);
+    EXPECT_EQ(specs->LiveCount(), 0u);
 }
 
-// Validation and textures: the validation stand-in's answer, and the error of a texture
-// job whose folder cannot be searched under its location ("Unable to search path", result
-// 0), travel in the reply's form.
+// A template folder of one kind, "traincar", whose configs hold a kuid, a kind and a
+// username.
+constexpr const char* kTraincarTemplate = R"(traincar
+{
+  top-level 1
+  subpossibilities
+  {
+    kuid
+    {
+      kind "value"
+      type "kuid"
+    }
+    kind
+    {
+      kind "value"
+      type "string"
+    }
+    username
+    {
+      kind "value"
+      type "string"
+    }
+  }
+}
+)";
+
+// The validation library over the daemon's installation for one test: its user-data
+// locations, an error handler and a data manager on a template folder of one kind.
+class ValidationScope {
+  public:
+    explicit ValidationScope(const std::string& install) {
+        std::filesystem::create_directories(install + "/VAVIrov");
+        std::ofstream(install + "/VAVIrov/kind.txt") << kTraincarTemplate;
+        KAVUserData::SetInstallPath(Kiv::File::Path(install.c_str()));
+        KAVUserData::CreateFolders();
+        DAROdi::ErrorHandler::CreateInstance();
+        DAROdi::DataManager::CreateInstance((install + "/VAVIrov/").c_str());
+    }
+    ~ValidationScope() {
+        DAROdi::DataManager::DestroyInstance();
+        DAROdi::ErrorHandler::DestroyInstance();
+        KAVUserData::ReleaseDatabases();
+        KAVUserData::Clear();
+        KodrinResourceDatabase::PurgeAll();
+    }
+};
+
+// Validation and textures: a validation's answer for an installed asset named as the
+// daemon names it, and the error of a texture job whose folder cannot be searched under its
+// location ("Unable to search path", result 0), travel in the reply's form.
 TEST_F(CommandHostCallbackTest, ValidationAndTextureJobsReplyTheirLogAndResult) {
+    const ValidationScope validation(Inst(""));
+    std::ofstream(Inst("UserData/local/coal_wagon/config.txt"), std::ios::app)
+        << "kind \"traincar\"\n";
     BufferStream validate;
     validate.Stream().WriteInt32(0);
     validate.Stream().WritePString("local/coal_wagon");

@@ -185,21 +185,28 @@ TEST_F(StartupFolderTest, ScopeRunsInTheStartFolderAndComesBack) {
 }
 
 // compile takes its paths from the start folder, leaves the caller's vector as it was and
-// goes back; the compiler's error count becomes -1 with no entry of its own (the compiler
-// prints its log).
+// goes back; a compile with errors (the compiler prints its log) becomes -1 and one error
+// entry with the compiler's error count.
 TEST_F(StartupFolderTest, CompileRunsTheCompilerInTheStartFolder) {
     KodrinUtil::GetStartupState().startupWorkingFolder = startFolder_.Path();
     std::ofstream(startFolder_.Path("good.gs")) << "class Good { };";
     std::ofstream(startFolder_.Path("bad.gs")) << "class Bad {";
-    const std::pair<const char*, int> cases[] = {{"good.gs", 0}, {"bad.gs", -1}};
-    for (const auto& [name, result] : cases) {
-        std::string words[] = {"KodrinUtil", "compile", "-s", name};
+    const struct {
+        const char* name;
+        int result;
+        Lines entries;
+    } cases[] = {{"good.gs", 0, {}}, {"bad.gs", -1, {"- The script did not compile: 1 errors."}}};
+    for (const auto& c : cases) {
+        std::string words[] = {"KodrinUtil", "compile", "-s", c.name};
         char* argv[] = {words[0].data(), words[1].data(), words[2].data(), words[3].data(), nullptr};
         ResultsLog log;
         KodrinUtil::StartupRecord record;
-        EXPECT_EQ(KodrinUtil::RunCommand(log, record, 4, argv), result) << name;
+        EXPECT_EQ(KodrinUtil::RunCommand(log, record, 4, argv), c.result) << c.name;
         EXPECT_STREQ(argv[1], "compile");
-        EXPECT_TRUE(log.Entries().IsEmpty()) << name;
+        Lines entries;
+        for (const ResultsLogEntry& entry : log.Entries())
+            entries.push_back((entry.kind == ResultsLogKind::Error ? "- " : "? ") + entry.text.Std());
+        EXPECT_EQ(entries, c.entries) << c.name;
         EXPECT_EQ(CurrentFolder(), programFolder_.Path());
     }
     EXPECT_TRUE(std::filesystem::exists(startFolder_.Path("good.gsl")));

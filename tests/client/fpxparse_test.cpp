@@ -1,7 +1,8 @@
 // `fpxparse` through the dispatcher against the in-process stand-in daemon over a real
 // asset table: an archive whose assets are installed, committed and described in the
 // printed log, with each asset's own archive and thumbnail beside it; an archive with an
-// asset that fails to install, reverted whole; a commit that fails, which fails the command.
+// asset that fails to install, reverted whole; a commit that fails, which fails the command
+// and leaves nothing open; an asset with a damaged KUID, which installs nothing.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -206,20 +207,41 @@ TEST_F(FPXParseTest, AnAssetThatFailsToInstallRevertsTheWholeArchive) {
               std::vector<fs::path>{archive});
 }
 
-// A commit the daemon refuses leaves the asset open for editing: the command fails, and
-// the assets are still described.
-TEST_F(FPXParseTest, ACommitThatFailsFailsTheCommand) {
+// A commit the daemon refuses fails the command, and the asset it left open for editing is
+// reverted: nothing of the archive stays, nothing is described.
+TEST_F(FPXParseTest, ACommitThatFailsFailsTheCommandAndLeavesNothingOpen) {
     const std::string archive = Delivered("Delivery.cdp");
     ASSERT_EQ(install_test::SaveArchive(archive, {BoxVan()}), "");
     server_->SetHook(34, [](const DaemonRequest&, DaemonResponse& response) {
         response.reply = {0, 0};
     });
     EXPECT_EQ(Run(archive), -1);
-    EXPECT_EQ(InformationLines().front(), "; <kuid:1000:2> : Name: Box van");
-    EXPECT_TRUE(table_->Find(kVan)->editing);
-    // Without a thumbnail of its own or in the archive, none is written.
-    EXPECT_TRUE(fs::exists(Delivered("kuid 1000 2.cdp")));
-    EXPECT_FALSE(fs::exists(Delivered("kuid 1000 2.jpg")));
+    EXPECT_NE(out_.find("- <NULL> : Aborted processing\n"), std::string::npos) << out_;
+    EXPECT_TRUE(InformationLines().empty());
+    EXPECT_FALSE(table_->Find(kVan));
+    EXPECT_FALSE(fs::exists(Delivered("kuid 1000 2.cdp")));
+}
+
+// An asset whose "kuid" does not read refuses the whole archive before anything is
+// installed: the daemon is never asked to make an asset of it under the user's KUIDs.
+TEST_F(FPXParseTest, AnAssetWithADamagedKUIDInstallsNothing) {
+    const std::string archive = Delivered("Delivery.cdp");
+    CDPArchive three;
+    ACSChunkRef damaged = BoxVan();
+    ASSERT_TRUE(three.AddAsset(CoalWagon()).IsEmpty());
+    ASSERT_TRUE(three.AddAsset(damaged).IsEmpty());
+    ASSERT_TRUE(three.AddAsset(install_test::ArchivedAsset(KUID(1000, 4, 0), "Hut", {})).IsEmpty());
+    damaged.SetNamedTagString("kuid", "damaged");
+    ASSERT_TRUE(three.Save(archive.c_str()).IsEmpty());
+    const size_t mark = Mark();
+
+    EXPECT_EQ(Run(archive), -1);
+    EXPECT_EQ(out_, "- <NULL> : Asset 2 of the archive has no valid \"kuid\": nothing of the archive "
+                    "was installed.\n- <NULL> : Aborted processing\nOK (2 Errors, 0 Warnings)\n");
+    const std::vector<int> ids = RequestIdsSince(mark);
+    EXPECT_EQ(Count(ids, 30) + Count(ids, 35) + Count(ids, 34), 0u);
+    EXPECT_FALSE(table_->Find(kCoal));
+    EXPECT_FALSE(table_->Find(KUID(1000, 4, 0)));
 }
 
 }  // namespace

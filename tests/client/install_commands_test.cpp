@@ -89,16 +89,36 @@ TEST_F(InstallCommandsTest, CommandSendsThePathInItsCaseAndSucceedsWithAnAssetFo
     EXPECT_EQ(log.EntryCount(), 0);
 }
 
-TEST_F(InstallCommandsTest, TreeWithoutAssetFoldersFailsWithoutAMessage) {
+TEST_F(InstallCommandsTest, TreeWithoutAssetFoldersFailsSayingSo) {
     folder_.MakeFolder("bare/x/y");
     folder_.WriteFile("bare/x/readme.txt", "none here");
     ResultsLog log;
     bool result = true;
 
     EXPECT_EQ(InstallFromPath(At("bare"), log, 0, result, nullptr), 0);
+    EXPECT_EQ(log.EntryCount(), 0);
     EXPECT_EQ(install_test::Run("installfrompath", folder_.Path("bare").c_str(), log), -1);
     EXPECT_TRUE(SentFolders().empty());
-    EXPECT_EQ(log.EntryCount(), 0);
+    EXPECT_EQ(install_test::EntryLines(log),
+              std::vector<std::string>{"3 No asset folder (one holding config.txt or config.chump) "
+                                       "was found at or below " + folder_.Path("bare") + "."});
+}
+
+// A folder the daemon answers without installing it (the null KUID) fails the command; the
+// daemon's own entry says why, and an error of the command's own stands in when it gave none.
+TEST_F(InstallCommandsTest, AFolderTheDaemonDidNotInstallFailsTheCommand) {
+    MakeAsset("some/a");
+    MakeAsset("some/b");
+    const Bytes refused = Concat({KuidBytes(-1, -1, 127), Byte(0)});
+    const Bytes installed = Concat({KuidBytes(12, 1, 0), Byte(1)});
+    int answered = 0;
+    server_->SetHook(39, [&](const DaemonRequest&, DaemonResponse& response) {
+        response.reply = ++answered == 1 ? installed : refused;
+    });
+    ResultsLog log;
+    EXPECT_EQ(install_test::Run("installfrompath", folder_.Path("some").c_str(), log), -1);
+    EXPECT_EQ(install_test::EntryLines(log),
+              std::vector<std::string>{"3 1 of the 2 asset folders found were not installed."});
 }
 
 TEST_F(InstallCommandsTest, SymbolicLinksAreNeverSearchedSoALoopEnds) {
@@ -181,7 +201,8 @@ TEST_F(InstallCommandsTest, InstallCDPSendsTheAbsolutePathAndFollowsTheDaemonsRe
     };
     const Case cases[] = {
         {"/Some/Where/A.cdp", "/Some/Where/A.cdp", Concat({Le32(2), Byte(1)}), 0},
-        {"Rel/B.CDP", cwd + "/Rel/B.CDP", Concat({Le32(1), Byte(0)}), 0},
+        // Some assets installed, but not all: a failure.
+        {"Rel/B.CDP", cwd + "/Rel/B.CDP", Concat({Le32(1), Byte(0)}), -1},
         {"/x/nothing.cdp", "/x/nothing.cdp", Concat({Le32(0), Byte(0)}), -1},
     };
     for (const Case& c : cases) {
@@ -189,6 +210,11 @@ TEST_F(InstallCommandsTest, InstallCDPSendsTheAbsolutePathAndFollowsTheDaemonsRe
         ResultsLog log;
         EXPECT_EQ(install_test::Run("installCDP", c.argument, log), c.result) << c.argument;
         EXPECT_EQ(Payloads(40).back(), InstallPayload(c.sent, 2, false)) << c.argument;
+        const std::vector<std::string> said =
+            c.result == 0 ? std::vector<std::string>{}
+                          : std::vector<std::string>{"3 Not every asset of the archive " + c.sent +
+                                                     " was installed."};
+        EXPECT_EQ(install_test::EntryLines(log), said) << c.argument;
     }
     TakeLinkDown();
     ResultsLog log;

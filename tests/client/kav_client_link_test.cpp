@@ -8,7 +8,7 @@
 #include "foundation/jobs/job_timing.h"
 #include "foundation/jobs/process_identity.h"
 #include "foundation/streams/buffer_stream.h"
-#include "validation/spec_manager.h"
+#include "validation/specs/spec_manager.h"
 
 namespace {
 

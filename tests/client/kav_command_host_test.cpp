@@ -52,8 +52,9 @@ TEST_F(KAVCommandHostTest, ServesPushedJobsKeepsAliveEveryHundredPassesAndEndsWi
     for (size_t i = 0; i < passesAtKeepAlive.size(); ++i) {
         EXPECT_EQ(passesAtKeepAlive[i], 100 * (i + 1));
     }
-    // One answer: the validation's empty log (version 0, no entry) and true.
-    EXPECT_EQ(Payloads(141), std::vector<Bytes>{Concat({Le32(0), Le32(0), Byte(1)})});
+    // One answer: the validation of a folder no installation holds, an empty log (version
+    // 0, no entry) and false.
+    EXPECT_EQ(Payloads(141), std::vector<Bytes>{Concat({Le32(0), Le32(0), Byte(0)})});
     EXPECT_FALSE(KAVClient::IsConnected());
 }
 

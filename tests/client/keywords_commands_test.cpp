@@ -1,13 +1,16 @@
 // `backupkeywords` and `importkeywords` against the in-process stand-in daemon: the query
 // for every asset (an empty filter group, its bytes written by hand), the keyword file
 // written in the working folder (bytes by hand from the text soup form), and the request 54
-// sent for each tag of "KeywordsDump.dat" in the installation folder.
+// sent for each tag of "KeywordsDump.dat" in the installation folder. A backup that cannot
+// be written keeps the old file and says why; an import without its file names the file.
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
 
 #include "link/kav/kav_user_data.h"
 #include "command_test_support.h"
+#include "write_failure.h"
 
 namespace {
 
@@ -78,10 +81,37 @@ TEST_F(KeywordsTest, BackupWritesEveryAssetsKeywordsUnderItsTag) {
     }
 }
 
-TEST_F(KeywordsTest, BackupThatCannotBeSavedFailsWithoutAMessage) {
+TEST_F(KeywordsTest, BackupThatCannotBeSavedFailsSayingWhy) {
     Answer(2, Le32(0));
     EXPECT_EQ(Run({"backupkeywords", "no/such/folder/k.dat"}), -1);
-    EXPECT_TRUE(LogLines().empty());
+    ASSERT_EQ(LogLines().size(), 1u);
+    EXPECT_EQ(LogLines()[0].rfind("- <NULL> : Unable to write the keyword backup 'no/such/folder/k.dat': ", 0), 0u)
+        << LogLines()[0];
+    EXPECT_NE(LogLines()[0].find("No such file or directory"), std::string::npos) << LogLines()[0];
+}
+
+// A disk that fills midway through the backup: the old backup stays whole.
+TEST_F(KeywordsTest, BackupOnAFullDiskKeepsTheOldFile) {
+    Answer(2, Concat({Le32(1), KuidBytes(5, 7, 0)}));
+    AnswerEach(21, [](const DaemonRequest& request, DaemonResponse& response) {
+        response.reply = RecordWithKeywords(PayloadKUID(request.payload), std::string(200, 'k'));
+    });
+    const std::string old = "<kuid:5:7> \"the old keywords\"\r\n";
+    std::ofstream(folder_.Path("KeywordsBackup.dat"), std::ios::binary) << old;
+    int result = 0;
+    {
+        const FileSizeLimit fullDisk(64);
+        result = Run({"backupkeywords"});
+    }
+    EXPECT_EQ(result, -1);
+    EXPECT_EQ(FileText(folder_.Path("KeywordsBackup.dat")), old);
+    ASSERT_EQ(LogLines().size(), 1u);
+    EXPECT_EQ(LogLines()[0].rfind("- <NULL> : Unable to write the keyword backup 'KeywordsBackup.dat': ", 0), 0u)
+        << LogLines()[0];
+    EXPECT_NE(LogLines()[0].find("File too large"), std::string::npos) << LogLines()[0];
+    size_t files = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder_.Path())) ++files;
+    EXPECT_EQ(files, 1u);  // no temporary file left behind
 }
 
 // Tag names are parsed leniently: a KUID text without angle brackets names its asset, and
@@ -106,7 +136,8 @@ TEST_F(KeywordsTest, ImportSendsEachTagsKeywordsToItsAsset) {
     std::filesystem::remove(folder_.Path("KeywordsDump.dat"));
     EXPECT_EQ(Run({"importkeywords"}), -1);
     EXPECT_TRUE(Payloads(54).empty());
-    EXPECT_TRUE(LogLines().empty());
+    EXPECT_EQ(LogLines(), std::vector<std::string>{"- <NULL> : Unable to read the keyword file '" +
+                                                   folder_.Path("KeywordsDump.dat") + "'"});
 }
 
 }  // namespace

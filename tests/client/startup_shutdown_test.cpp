@@ -24,8 +24,8 @@
 #include "engine/builtin_plugins.h"
 #include "foundation/text/interface_text.h"
 #include "foundation/jobs/worker_job_queue.h"
-#include "validation/data_manager.h"
-#include "validation/error_handler.h"
+#include "validation/darodi/data_manager.h"
+#include "validation/darodi/error_handler.h"
 
 namespace {
 

@@ -273,3 +273,73 @@ TEST_F(MaterialClassesTest, GlossRustChoosesItsPassByRustAge) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MaterialClassesTest, ActivateOrderAndPriority) {
+    auto named = [&](const char* name) {
+        Kiv::Texture* texture = kernel_.GetTextureManager()->GetTexture(&database_, Kiv::PString(name));
+        EXPECT_NE(texture, nullptr) << name;
+        return texture;
+    };
+    Kiv::Texture* base = named("n.texture");
+    Kiv::Texture* other = named("broken.texture");
+    const struct {
+        const char* type;
+        int own;
+        Lines order;
+    } cases[] = {
+        {"m.tbumptex", 8, {"ActivateTexture broken.texture 2", "ActivateTexture n.texture 2"}},
+        {"m.tbumpenv", 8, {"ActivateTexture broken.texture 2", "ActivateTexture n.texture 2"}},
+        {"m.tbumpgloss", 9,
+         {"ActivateTexture broken.texture 2", "ActivateTexture SharedTexture0 2", "ActivateTexture n.texture 2"}},
+        {"m.tmpfx", 12, {"ActivateTexture n.texture 2", "ActivateTexture broken.texture 2"}},
+    };
+    for (const auto& c : cases) {
+        Kiv::Material* material = Make(c.type);
+        material->SetResourcePriority(7);
+        ASSERT_EQ(material->SetTexture(0, base, 1.0f), 0) << c.type;
+        ASSERT_EQ(material->SetTexture(c.own, other, 1.0f), 0) << c.type;
+        EXPECT_EQ(other->GetPriority(), 7) << c.type;
+        other->SetResourcePriority(0);
+        Record();
+        material->Activate(2);
+        EXPECT_EQ(LogOf("ActivateTexture"), c.order) << c.type;
+    }
+    Kiv::Material* pfx = Make("m.tmpfx");
+    pfx->SetTexture(12, other, 1.0f);
+    pfx->SetResourcePriority(5);
+    EXPECT_EQ(other->GetPriority(), 5);  // the second texture follows the material
+    base->ReleaseReference();
+    other->ReleaseReference();
+}
+
+TEST_F(MaterialClassesTest, GlossRustDrawsEveryReflectionBeforeAnyRust) {
+    Kiv::Material* rust = Make("m.tglossrust");
+    rust->specular = {0.4f, 0.4f, 0.4f, 1};
+    ASSERT_EQ(rust->SetTexture(9, shared_, 1.0f), 0);
+    Kiv::GeometryChunk* chunks[] = {Chunk(*rust), Chunk(*rust), Chunk(*rust)};
+    chunks[0]->SetChunkProperty("RustAge", 0.75f);
+    chunks[1]->SetChunkProperty("RustAge", 0.25f);
+    chunks[2]->SetChunkProperty("RustAge", 0.5f);  // no reflection left: the rust pass, alpha 0
+    const Kiv::Matrix4 model;
+    const Kiv::Matrix4* models[] = {&model, &model, &model};
+    Record();
+    rust->RenderNumChunks(*display_, &viewport_, chunks, nullptr, models, 3);
+    Lines steps;
+    for (const std::string& line : Log()) {
+        if (line.rfind("SetLightingState", 0) == 0 || line.rfind("Draw", 0) == 0 ||
+            line.rfind("SetTextureStageConstant 0", 0) == 0) {
+            steps.push_back(line);
+        }
+    }
+    EXPECT_EQ(steps, (Lines{"SetLightingState 1 0.4 0.4 0.4 1", "SetTextureStageConstant 0 0.5 0.5 0.5 0.5",
+                            "Draw - 4 1", "SetLightingState 1 0.3 0.3 0.3 0.75",
+                            "SetTextureStageConstant 0 0 0 0 0.5", "Draw - 4 1",
+                            "SetLightingState 1 0.4 0.4 0.4 1", "SetTextureStageConstant 0 0 0 0 0",
+                            "Draw - 4 1"}));
+    EXPECT_EQ(rust->specular, (Kiv::Color{0.4f, 0.4f, 0.4f, 1}));
+    EXPECT_EQ(rust->ambient, (Kiv::Color{1, 1, 1, 1}));
+}
+
+}  // namespace

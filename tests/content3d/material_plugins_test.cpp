@@ -125,6 +125,41 @@ TEST_F(MaterialsTest, BumpProgramsAreMadeOnceAndShared) {
     }
 }
 
+TEST_F(MaterialsTest, ProgramRequestsInOrderWithTheirArguments) {
+    const struct {
+        Kiv::MaterialPlugin* plugin;
+        Lines requests;
+    } cases[] = {
+        {new Kiv::KodrinBumpMaterialPlugin,
+         {"RequestVertexProgram KodrinBump_ParallelLight KodrinBumpMaterial_Vtx 99 0 0 0",
+          "RequestVertexProgram KodrinBump_SpotLight KodrinBumpMaterial_Vtx 99 0 0 0",
+          "RequestCombiner KodrinBumpMat_ParallelLight 0", "RequestCombiner KodrinBumpMat_ParallelLight 0"}},
+        {new Kiv::KodrinBumpGlossMaterialPlugin,
+         {"RequestVertexProgram KodrinBumpGloss_ParallelLight KodrinBumpMaterial_Vtx 99 0 0 0",
+          "RequestVertexProgram KodrinBumpGloss_SpotLight KodrinBumpMaterial_Vtx 99 0 0 0",
+          "RequestCombiner KodrinBumpGlossMat_ParallelLight 0", "RequestCombiner KodrinBumpGlossMat_SpotLight 0",
+          "RequestVertexProgram KodrinBump_ParallelLight KodrinBumpMaterial_Vtx 99 0 0 0",
+          "RequestVertexProgram KodrinBump_SpotLight KodrinBumpMaterial_Vtx 99 0 0 0",
+          "RequestCombiner KodrinBumpRustMat_ParallelLight 0", "RequestCombiner KodrinBumpRustMat_ParallelLight 0"}},
+        {new Kiv::KodrinBumpEnvMaterialPlugin,
+         {"RequestVertexProgram KodrinBumpEnv_ParallelLight KodrinBumpMaterial_Vtx 99 0 0 0",
+          "RequestVertexProgram KodrinBumpEnv_SpotLight KodrinBumpMaterial_Vtx 99 0 0 0",
+          "RequestCombiner KodrinBumpEnvMat_ParallelLight 0", "RequestCombiner KodrinBumpEnvMat_SpotLight 0"}},
+    };
+    for (const auto& c : cases) {
+        Record();
+        Kiv::Material* material = c.plugin->CreateMaterial(kernel_.GetMaterialManager(), &kernel_);
+        ASSERT_NE(material, nullptr) << c.plugin->GetName().View();
+        EXPECT_EQ(LogOf("Request"), c.requests) << c.plugin->GetName().View();
+        Record();
+        Kiv::Material* again = c.plugin->CreateMaterial(kernel_.GetMaterialManager(), &kernel_);
+        EXPECT_TRUE(LogOf("Request").empty()) << c.plugin->GetName().View();  // made once
+        material->ReleaseReference();
+        again->ReleaseReference();
+        c.plugin->ReleaseReference();
+    }
+}
+
 TEST_F(MaterialsTest, AFailedProgramRequestLeavesNoProgramsAndTriesAgain) {
     Fresh<Kiv::KodrinBumpMaterialPlugin> bump;
     EXPECT_EQ(bump->CreateMaterial(kernel_.GetMaterialManager(), nullptr), nullptr);

@@ -4,12 +4,17 @@
 // every description back under its own name whatever failed, and the faults: a path in no
 // location, a description that cannot be moved aside, a resource of the wrong class (a
 // failure, never a success), a second run after a failed one, an empty folder and a folder
-// that cannot be searched.
+// that cannot be searched; a bad description named by its own name with the reason; an
+// interruption midway and the descriptions a killed run left under their temporary names.
 #include "content3d/compress_texture_command.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -23,6 +28,7 @@
 #include "engine/resource_system.h"
 #include "engine/resource_type.h"
 #include "engine/temp_folder.h"
+#include "foundation/crash/interrupt_request.h"
 #include "foundation/jobs/worker_job.h"
 #include "foundation/jobs/worker_job_queue.h"
 #include "foundation/results/results_log.h"
@@ -42,10 +48,11 @@ std::vector<std::string> Texts(const ResultsLog& log) {
 
 // An error entry of an interface-text key, its placeholders filled as the job fills them
 // (the table may be the installed English one or, without one, the keys themselves).
-std::string KeyError(const char* key, const std::string& fileName) {
+std::string KeyError(const char* key, const std::string& fileName, const std::string& reason = "") {
     std::string text(GetInterfaceText(Kiv::PString(key)).View());
     for (const auto& [placeholder, value] :
-         {std::pair<std::string, std::string>{"$(FILE_NAME)", fileName}, {"$(ARCHIVE)", kLocation}}) {
+         {std::pair<std::string, std::string>{"$(FILE_NAME)", fileName}, {"$(ARCHIVE)", kLocation},
+          {"$(REASON)", reason}}) {
         for (size_t at = text.find(placeholder); at != std::string::npos; at = text.find(placeholder))
             text.replace(at, placeholder.size(), value);
     }
@@ -54,6 +61,18 @@ std::string KeyError(const char* key, const std::string& fileName) {
 
 // The test's installation: its location folder is "<root>/kivtexjobs".
 std::string g_root;
+
+bool SplitUnderRoot(Kiv::PString& location, Kiv::File::Path& path);
+
+// The command's splitter, which asks for a shut-down (SIGTERM) when the job it prepares is
+// the twelfth: the signal comes at a known point of the walk, not at a moment of the clock.
+constexpr int kInterruptedJob = 12;
+std::atomic<int> g_splits{0};
+
+bool SplitAndInterrupt(Kiv::PString& location, Kiv::File::Path& path) {
+    if (++g_splits == kInterruptedJob) raise(SIGTERM);
+    return SplitUnderRoot(location, path);
+}
 
 bool SplitUnderRoot(Kiv::PString& location, Kiv::File::Path& path) {
     if (!location.IsEmpty()) return true;
@@ -148,7 +167,7 @@ TEST_F(TextureJobsTest, ATreeUnderAGivenLocationIsConvertedAndAFailingSubfolderF
 
     EXPECT_EQ(CompressTexturesUnderPath(Kiv::PString(kLocation), "tex", log), 0);
     const std::vector<std::string> expected = {
-        KeyError("$kavtexture_load_error", "tex/sub/bad.convert-tex")};
+        KeyError("$kavtexture_load_error", "tex/sub/bad.texture.txt", "image 'missing.tga' cannot be read")};
     EXPECT_EQ(Texts(log), expected);
     for (const char* converted : {"tex/a.texture", "tex/.texture", "tex/sub/B.TEXTURE"})
         EXPECT_TRUE(Exists(converted)) << converted;
@@ -195,7 +214,7 @@ TEST_F(TextureJobsTest, ADescriptionThatCannotBeMovedAsideIsNotConverted) {
     EXPECT_EQ(CompressTexturesUnderPath(Kiv::PString(kLocation), "tex", log), 0);
     const std::vector<std::string> expected = {
         "3 Unable to rename file 'tex/a.texture.txt' in subst 'kivtexjobs'",
-        KeyError("$kavtexture_open_error", "tex/a.convert-tex.txt")};
+        KeyError("$kavtexture_open_error", "tex/a.texture.txt")};
     EXPECT_EQ(Texts(log), expected);
     EXPECT_FALSE(Exists("tex/a.texture"));
     EXPECT_EQ(temp.ReadFile(std::string(kLocation) + "/tex/a.convert-tex.txt"), "left from an earlier run");
@@ -214,7 +233,7 @@ TEST_F(TextureJobsTest, AResourceOfAnotherClassFailsTheJob) {
     Kiv::PluginBase::UnregisterPlugin(Kiv::kResourceFamilyUId, typeName);
     EXPECT_EQ(result, 0);
     const std::vector<std::string> expected = {
-        KeyError("$kavtexture_incorrect_resource", "tex/a.convert-tex")};
+        KeyError("$kavtexture_incorrect_resource", "tex/a.texture.txt")};
     EXPECT_EQ(Texts(log), expected);
     EXPECT_TRUE(Exists("tex/a.texture.txt"));
 }
@@ -228,6 +247,107 @@ TEST_F(TextureJobsTest, ARunAfterAFailedOneReadsTheDescriptionAfresh) {
     EXPECT_TRUE(Texts(second).empty());
     EXPECT_TRUE(Exists("tex/a.texture"));
     EXPECT_EQ(system.GetCacheSize(), 0u);
+}
+
+// An interface table of the test's own, read from its own working folder while the
+// scope lives: the load error shows its three parameters, so a test sees them whatever
+// table is installed.
+class ParameterTable {
+public:
+    ParameterTable() : before_(std::filesystem::current_path()) {
+        std::filesystem::create_directory(folder_.Path("data"));
+        std::ofstream(folder_.Path("data/interfacetext.txt"))
+            << "$kavtexture_load_error \"$(FILE_NAME)|$(ARCHIVE)|$(REASON)\"\r\n";
+        std::filesystem::current_path(folder_.Root());
+        InterfaceTextDB::Invalidate();
+    }
+    ~ParameterTable() {
+        std::filesystem::current_path(before_);
+        InterfaceTextDB::Invalidate();
+    }
+    ParameterTable(const ParameterTable&) = delete;
+    ParameterTable& operator=(const ParameterTable&) = delete;
+
+private:
+    TempFolder folder_;
+    std::filesystem::path before_;
+};
+
+// Each bad description is named as the user names it, with the reason it failed.
+TEST_F(TextureJobsTest, ABadDescriptionIsNamedByItsOwnNameWithTheReason) {
+    Write("tex/a.tga", texture_test::Tga(8, 8, 255));
+    Write("tex/b.tga", texture_test::Tga(16, 16, 255));
+    Write("tex/broken.tga", "not an image");
+    Write("tex/nofile.texture.txt", "Primary=none.tga");
+    Write("tex/key.texture.txt", "Primary=a.tga\nShininess=3");
+    Write("tex/size.texture.txt", "Primary=a.tga\nPrimary=b.tga");
+    Write("tex/damaged.texture.txt", "Primary=broken.tga");
+    {
+        const ParameterTable table;
+        EXPECT_EQ(CompressTexturesUnderPath(Kiv::PString(kLocation), "tex", log), 0);
+    }
+    std::vector<std::string> texts = Texts(log);
+    std::sort(texts.begin(), texts.end());
+    ASSERT_EQ(texts.size(), 4u);
+    const std::string damaged = "3 tex/damaged.texture.txt|kivtexjobs|image 'broken.tga': ";
+    EXPECT_EQ(texts[0].substr(0, damaged.size()), damaged);
+    EXPECT_GT(texts[0].size(), damaged.size());  // the decoder's reason follows
+    EXPECT_EQ(texts[1], "3 tex/key.texture.txt|kivtexjobs|line 2: unknown key 'Shininess'");
+    EXPECT_EQ(texts[2], "3 tex/nofile.texture.txt|kivtexjobs|image 'none.tga' cannot be read");
+    EXPECT_EQ(texts[3], "3 tex/size.texture.txt|kivtexjobs|image 'b.tga' differs in size from the first");
+}
+
+// A shut-down midway through twenty textures (the first two folders converted, the third
+// begun) leaves every description under its own name; the next run converts them all.
+TEST_F(TextureJobsTest, AnInterruptedRunGivesEveryDescriptionItsNameBack) {
+    std::vector<std::string> descriptions;
+    for (const char* folder : {"tex/a", "tex/b", "tex/c", "tex/d"}) {
+        Write(std::string(folder) + "/i.tga", texture_test::Tga(8, 8, 255));
+        for (int n = 0; n < 5; ++n) {
+            descriptions.push_back(std::string(folder) + "/t" + std::to_string(n));
+            Write(descriptions.back() + ".texture.txt", "Primary=i.tga");
+        }
+    }
+    const auto count = [&](const char* ending) {
+        return std::count_if(descriptions.begin(), descriptions.end(),
+                             [&](const std::string& name) { return Exists(name + ending); });
+    };
+    {
+        const InterruptRequestScope interruptible;
+        g_splits = 0;
+        SetTextureAssetPathSplitter(SplitAndInterrupt);
+        EXPECT_EQ(CompressTextureCommand(Kiv::PString(), Absolute("tex").c_str(), log), 0);
+        EXPECT_TRUE(IsInterruptRequested());
+    }
+    EXPECT_EQ(g_splits.load(), kInterruptedJob);
+    EXPECT_EQ(count(".texture.txt"), 20);
+    EXPECT_EQ(count(".convert-tex.txt"), 0);
+    EXPECT_EQ(count(".texture"), 10);
+    EXPECT_TRUE(Texts(log).empty());
+
+    SetTextureAssetPathSplitter(SplitUnderRoot);
+    ResultsLog second;
+    EXPECT_EQ(CompressTextureCommand(Kiv::PString(), Absolute("tex").c_str(), second), 2);
+    EXPECT_TRUE(Texts(second).empty());
+    EXPECT_EQ(count(".texture"), 20);
+    EXPECT_EQ(count(".texture.txt"), 20);
+}
+
+// A run ended by force (SIGKILL) leaves descriptions under their temporary names: the next
+// run gives each its own name back, says so, and converts it. (One whose own name is taken
+// again stays as it is: ADescriptionThatCannotBeMovedAsideIsNotConverted.)
+TEST_F(TextureJobsTest, ADescriptionLeftAsideByAKilledRunIsRestoredAndConverted) {
+    Write("tex/a.tga", texture_test::Tga(8, 8, 255));
+    Write("tex/left.convert-tex.txt", "Primary=a.tga");
+    ResultsLog second;
+    EXPECT_EQ(CompressTexturesUnderPath(Kiv::PString(kLocation), "tex", second), 2);
+    const std::vector<std::string> expected = {
+        "2 Restored the texture description 'tex/left.texture.txt' that an interrupted conversion "
+        "left as 'left.convert-tex.txt'"};
+    EXPECT_EQ(Texts(second), expected);
+    EXPECT_TRUE(Exists("tex/left.texture.txt"));
+    EXPECT_FALSE(Exists("tex/left.convert-tex.txt"));
+    EXPECT_TRUE(Exists("tex/left.texture"));
 }
 
 TEST_F(TextureJobsTest, AFolderThatCannotBeSearchedFails) {

@@ -58,6 +58,7 @@ TEST_F(ValidationSceneTest, WithoutACameraOnlyTheRootIsMade) {
         EXPECT_EQ(display_->GetFogDensity(), 0.0f);
     }
     EXPECT_TRUE(kernel_.GetSceneGraph()->GetScenes().empty());
+    EXPECT_EQ(currentRenderKernel, nullptr);
 }
 
 TEST_F(ValidationSceneTest, ACameraBringsALightAndFog) {

@@ -18,6 +18,7 @@
 
 #include "asset_install_test_support.h"
 #include "asset_test_fixture.h"
+#include "client/write_failure.h"
 #include "daemon/asset_install_run.h"
 #include "foundation/cdp/cdp_messages.h"
 #include "foundation/lzss/lzss_compress.h"
@@ -277,6 +278,27 @@ TEST_F(AssetInstallTest, BadFoldersAndConfigsAreRefusedAndChangeNothing) {
     EXPECT_EQ(StagedFiles(), 0u);
 }
 
+// A file that cannot be copied (the disk full midway) fails the asset, the entry naming
+// the file and the cause.
+TEST_F(AssetInstallTest, AFileThatCannotBeCopiedIsNamedWithTheCause) {
+    const std::string source =
+        MakeSource("big", ConfigText(31, "Big"), {{"body.pm", std::string(4096, 'm')}});
+    Exchange exchange;
+    {
+        const FileSizeLimit fullDisk(1024);
+        exchange = Send(39, InstallPayload(source, false));
+    }
+    EXPECT_EQ(exchange.reply, kNullKuid + Bytes({0}));
+    // The cause is the system's text as the copy reports it.
+    const std::string head = "3 <kuid:12:31> Cannot copy " + source + "/body.pm: ";
+    ASSERT_EQ(exchange.Entries().size(), 1u);
+    const std::string entry = exchange.Entries()[0];
+    EXPECT_EQ(entry.rfind(head, 0), 0u) << entry;
+    EXPECT_GT(entry.size(), head.size() + 1) << entry;
+    EXPECT_FALSE(Known(31));
+    EXPECT_EQ(StagedFiles(), 0u);
+}
+
 TEST_F(AssetInstallTest, InstalledAssetIsReplacedWhenNobodyCanBeAsked) {
     const std::string source =
         MakeSource("coal2", ConfigText(1, "Coal wagon II"), {{"notes.txt", "new"}});
@@ -413,6 +435,35 @@ TEST_F(AssetInstallTest, ArchiveInstallsEveryAssetIntoLocal) {
     EXPECT_TRUE(Known(20));
     EXPECT_TRUE(Known(21));
     EXPECT_EQ(table_->Find(KUID(12, 21, 0))->name, "Packed");
+}
+
+// Content that fails its checksum never replaces an installed copy; a new asset still
+// installs, with the warning.
+TEST_F(AssetInstallTest, DamagedContentDoesNotReplaceAnInstalledAsset) {
+    const auto damaged = [](int content) {
+        ACSChunkRef asset = install_test::ArchivedAsset(KUID(12, content, 0), "Damaged", {{"notes.txt", "new"}});
+        asset.SetNamedTagInt("dsid", 7);
+        CDPAsset(asset).SetChecksum();
+        ACSChunkRef files = asset.GetNamedSoup("files");
+        install_test::AddBlob(files, "extra.txt", "not covered by the checksum");
+        return asset;
+    };
+    const std::string archive = folder_.Path("damaged.cdp");
+    ASSERT_EQ(install_test::SaveArchive(archive, {damaged(1), damaged(30)}), "");
+
+    const Exchange exchange = Send(40, InstallPayload(archive, false));
+    EXPECT_EQ(exchange.reply, Le32(1) + Bytes({0}));
+    EXPECT_EQ(exchange.Entries(),
+              (std::vector<std::string>{
+                  "3 <kuid:12:1> The asset's files do not match the archive's checksum: the "
+                  "installed copy is kept.",
+                  "2 <kuid:12:30> The asset's files do not match the archive's checksum.",
+                  "4 <kuid:12:30> Installed."}));
+    EXPECT_EQ(folder_.ReadFile("inst/UserData/local/coal_wagon/notes.txt"), "old");
+    EXPECT_FALSE(Exists("trash/coal_wagon"));
+    EXPECT_EQ(table_->Find(KUID(12, 1, 0))->name, "Asset 1");
+    EXPECT_TRUE(Known(30));
+    EXPECT_EQ(StagedFiles(), 0u);
 }
 
 TEST_F(AssetInstallTest, ArchiveFileNamesCannotLeaveTheAssetFolder) {

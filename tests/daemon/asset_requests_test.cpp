@@ -1,7 +1,7 @@
 // The daemon's asset answers in library mode, seen through a raw-socket client that writes
 // request payloads by hand: an asset seeded by a script opens for edit, commits, reverts
 // and deletes with its folders moving; request 21 of unknown and seeded assets; request 2
-// with category filters; hostile filters refused without harm.
+// with category filters and category patterns; hostile filters refused without harm.
 #include <gtest/gtest.h>
 
 #include "asset_test_fixture.h"
@@ -189,6 +189,14 @@ TEST_F(AssetRequestsTest, QueriesReturnTheMatchingAssets) {
         {Group(true, false, {StringNode(1, "WC")}), List({kCoalWagon, kLogCar})},
         {Group(true, false, {StringNode(1, "br")}), List({kBridge})},
         {Group(true, false, {StringNode(1, "XX")}), List({})},
+        // The category text is a pattern: "|" alternatives, a ";" list whose terms must all
+        // hold, "-" inverting a term.
+        {Group(true, false, {StringNode(1, "BR|LC")}), List({kLogCar, kBridge})},
+        {Group(true, false, {StringNode(1, "LC;wc")}), List({kLogCar})},
+        {Group(true, false, {StringNode(1, "WC;-LC")}), List({kCoalWagon})},
+        {Group(true, false, {StringNode(1, "WC;-WC")}), List({})},
+        {Group(true, false, {StringNode(1, "-WC")}), List({kBridge})},
+        {Group(true, false, {StringNode(1, "WC,BR")}), List({})},
         // Not WC: a negated subgroup.
         {Group(true, false, {Group(true, true, {StringNode(1, "WC")})}), List({kBridge})},
         // WC or BR.

@@ -104,6 +104,23 @@ TEST_F(AssetCommandsE2E, StatusFollowsTheEditCycle) {
     }
 }
 
+// The link dropped during the commit: the tool cannot know whether the daemon committed,
+// says so and names the command that tells; a later status answers it.
+TEST_F(AssetCommandsE2E, ACommitWhoseLinkIsLostPointsAtStatus) {
+    install_.SetDaemonScript(std::string(kSeed) +
+                             "requests\n{\n  0\n  {\n    request 34\n    fault \"drop-link\"\n"
+                             "    times 1\n  }\n}\n");
+    ASSERT_EQ(Run({"edit", "<kuid:12:1>"}).exitCode, 0);
+    const ToolResult commit = install_.Run({"commit", "<kuid:12:1>"});
+    EXPECT_EQ(commit.exitCode, 255);
+    const std::string said = "- <kuid:12:1> : The connection to the asset database was lost during "
+                             "the commit; \"status <kuid:12:1>\" shows whether the commit went through.\n";
+    EXPECT_NE(commit.out.find(said), std::string::npos) << commit.out;
+    const ToolResult status = Run({"status", "<kuid:12:1>"});
+    EXPECT_EQ(status.exitCode, 0);
+    EXPECT_EQ(status.out.rfind("+ <kuid:12:1> : ", 0), 0u) << status.out;
+}
+
 TEST_F(AssetCommandsE2E, NewKuidsBuildListAndCategorySearch) {
     ToolResult result = Run({"generatekuid"});
     EXPECT_EQ(result.out, "<KUID2:12:100:0>\n" + kNoErrors);
@@ -124,7 +141,7 @@ TEST_F(AssetCommandsE2E, NewKuidsBuildListAndCategorySearch) {
     EXPECT_EQ(result.exitCode, 0);
 
     result = Run({"searchbycategory", "-a", "MESH"});
-    EXPECT_EQ(result.out, kNoErrors);
+    EXPECT_EQ(result.out, "- <NULL> : No assets match the specified criteria.\n" + kOneError);
     EXPECT_EQ(result.exitCode, 255);
 }
 
@@ -143,6 +160,26 @@ TEST_F(AssetCommandsE2E, CreateCDPRefusesAnAssetThatIsNotLocal) {
     EXPECT_FALSE(fs::exists(refused));
 }
 
+// An archive that cannot be written says why (not that the extension is wrong), on
+// standard error and as an error line; an old archive in its place stays as it was.
+TEST_F(AssetCommandsE2E, CreateCDPThatCannotWriteSaysWhy) {
+    const struct {
+        fs::path output;
+        const char* reason;
+    } cases[] = {
+        {install_.FilesFolder() / "missing" / "out.cdp", "No such file or directory"},
+        {install_.FilesFolder() / (std::string(300, 'n') + ".cdp"), "File name too long"},
+    };
+    for (const auto& c : cases) {
+        const ToolResult result = install_.Run({"createcdp", c.output.string(), "<kuid:12:1>"});
+        EXPECT_EQ(result.exitCode, 255) << c.reason;
+        const std::string head = "Unable to write archive file '" + c.output.string() + "': ";
+        EXPECT_EQ(result.err.rfind(head, 0), 0u) << result.err;
+        EXPECT_NE(result.err.find(c.reason), std::string::npos) << result.err;
+        EXPECT_EQ(result.out, "- <NULL> : " + result.err + kOneError);
+    }
+}
+
 // The language is read at start-up: the next run looks for the French interface text.
 TEST_F(AssetCommandsE2E, SetLanguageTakesEffectAtTheNextStart) {
     ToolResult result = Run({"setlanguage", "FR"});
@@ -150,6 +187,9 @@ TEST_F(AssetCommandsE2E, SetLanguageTakesEffectAtTheNextStart) {
     EXPECT_EQ(result.exitCode, 0);
     result = Run({"version", "-kivlog"});
     EXPECT_NE(result.out.find("'interfaceFrench.chump'"), std::string::npos) << result.out;
+    // Only English text ships: French messages fall back to it, never to the bare key.
+    result = Run({"fpxparse", "/no/such/delivery.cdp"});
+    EXPECT_EQ(result.out, "- <NULL> : Cannot read the archive /no/such/delivery.cdp.\n" + kOneError);
 }
 
 // The message ends with a line feed, so its printed line is followed by an empty one.

@@ -113,7 +113,22 @@ TEST(CliEntry, MissingBatchFile) {
     e2e::ToolResult result = install.Run({"@nothere.txt"});
     EXPECT_EQ(result.err,
               "-The file \"nothere.txt\" does not exist, please specify a valid filename\n");
-    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.out,
+              "- <NULL> : The batch file \"nothere.txt\" does not exist.\nOK (1 Errors, 0 Warnings)\n");
+    EXPECT_EQ(result.exitCode, 255);
+}
+
+// A line whose double quote is never closed does not run with that argument missing: an
+// error names the line, the other lines still run, and the batch fails.
+TEST(CliEntry, ABatchLineWithAnOpenQuoteIsNamedNotRun) {
+    Installation install;
+    auto batch = install.WriteFile("quote.txt", "version\r\necho \"never closed\r\nversion\r\n");
+    e2e::ToolResult result = install.Run({"@" + batch.string()});
+    const std::string version = std::string("Build 49933\n") + kOkLine + "\n";
+    EXPECT_EQ(result.out, version +
+                              "- <NULL> : Line 2 of the batch file was not run: a double quote is not "
+                              "closed: echo \"never closed\nOK (1 Errors, 0 Warnings)\n\n" +
+                              version);
     EXPECT_EQ(result.exitCode, 255);
 }
 

@@ -22,8 +22,9 @@ namespace fs = std::filesystem;
 using e2e::Installation;
 using e2e::ToolResult;
 
-const std::string kSeed =
-    "assets { 0 { folder \"coal_wagon\" config { kuid <kuid:12:1> username \"Coal wagon\" } } }\n";
+// One tag per line: the text reader takes the rest of a line after a KUID as part of it.
+const std::string kSeed = "assets { 0 { folder \"coal_wagon\" config {\n"
+                          "kuid <kuid:12:1>\nkind \"traincar\"\nusername \"Coal wagon\"\n} } }\n";
 
 std::string Hex(const std::string& bytes) {
     std::string hex;

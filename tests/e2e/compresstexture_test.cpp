@@ -2,7 +2,8 @@
 // in its installation's "data" folder. One description in a subfolder fails (its image is
 // missing): the good ones are converted, the failing one's old ".texture" is gone, every
 // description is back under its own name, the one error line is exact and the exit status
-// is 255 (-1). An empty folder, given relative to the program folder, succeeds with 0.
+// is 255 (-1). An empty folder, given relative to the program folder, succeeds with 0. A
+// description that a killed run left under its temporary name is restored and converted.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -55,8 +56,8 @@ TEST(CompressTextureE2E, ConvertsTheTreeAndReportsTheOneThatFailed) {
 
     const e2e::ToolResult result = install.Run({"compresstexture", folder.string()});
     EXPECT_EQ(result.out,
-              "- <NULL> : Cannot load the texture description 'textures\\sub\\bad.convert-tex' in "
-              "'data' or the images it names.\nOK (1 Errors, 0 Warnings)\n");
+              "- <NULL> : Cannot load the texture description 'textures/sub/bad.texture.txt' in "
+              "'data': image 'missing.tga' cannot be read.\nOK (1 Errors, 0 Warnings)\n");
     EXPECT_EQ(result.exitCode, 255);
 
     for (const char* description : {"a.texture.txt", "texture.txt", "sub/b.texture.txt", "sub/bad.texture.txt"})
@@ -88,6 +89,25 @@ TEST(CompressTextureE2E, AnEmptyFolderBelowTheProgramFolderSucceeds) {
     EXPECT_EQ(missing.out, "- <NULL> : Unable to search path: '" + (install.Root() / "data/missing").string() +
                                "'\nOK (1 Errors, 0 Warnings)\n");
     EXPECT_EQ(missing.exitCode, 255);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(CompressTextureE2E, ADescriptionAKilledRunLeftAsideIsRestoredAndConverted) {
+    e2e::Installation install;
+    install.WriteFile("data/textures/a.convert-tex.txt", "Primary=a.tga\n");
+    install.WriteFile("data/textures/a.tga", Tga(16, 16));
+    const fs::path folder = install.Root() / "data" / "textures";
+    const e2e::ToolResult result = install.Run({"compresstexture", "data/textures"});
+    EXPECT_EQ(result.out,
+              "! <NULL> : Restored the texture description '" + (folder / "a.texture.txt").string() +
+                  "' that an interrupted conversion left as 'a.convert-tex.txt'\nOK (0 Errors, 1 Warnings)\n");
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_TRUE(fs::exists(folder / "a.texture.txt"));
+    EXPECT_FALSE(fs::exists(folder / "a.convert-tex.txt"));
+    EXPECT_TRUE(fs::exists(folder / "a.texture"));
 }
 
 }  // namespace

@@ -168,6 +168,25 @@ TEST(DatabaseCommandsE2E, KeywordsImportedThenBackedUpRoundTrip) {
               "<kuid:12:2>" + std::string(29, ' ') + "\"bins,rubbish\"\r\n");
 }
 
+// Each failure of the keyword commands says why: the import names the file it looked
+// for, a backup that cannot be written names the system's reason and keeps the old file.
+TEST(DatabaseCommandsE2E, KeywordFailuresSayWhy) {
+    Installation install;
+    install.SetDaemonScript(kSeed);
+    ToolResult result = install.Run({"importkeywords"});
+    EXPECT_EQ(result.out, "- <NULL> : Unable to read the keyword file '" +
+                              (install.Root() / "KeywordsDump.dat").string() +
+                              "'\nOK (1 Errors, 0 Warnings)\n");
+    EXPECT_EQ(result.exitCode, 255);
+
+    result = install.Run({"backupkeywords", "missing/folder/k.dat"});
+    EXPECT_EQ(result.exitCode, 255);
+    EXPECT_EQ(result.out.rfind("- <NULL> : Unable to write the keyword backup 'missing/folder/k.dat': ", 0), 0u)
+        << result.out;
+    EXPECT_NE(result.out.find("No such file or directory\nOK (1 Errors, 0 Warnings)\n"), std::string::npos)
+        << result.out;
+}
+
 // Trains 0, 1 and 3: the first two become consists; a second run finds them by name and
 // creates nothing; a list that does not load is refused.
 TEST(DatabaseCommandsE2E, ConsistListImportsOnceFromTheStartFolder) {

@@ -1,7 +1,7 @@
 // `fpxparse` as a process of the installed tool against its own stand-in daemon: a
 // delivered archive is taken in and described, with each asset's own archive and the
 // thumbnail beside it; an archive with an asset that cannot be installed is reverted whole
-// and the command exits 255.
+// and the command exits 255; one with an asset whose KUID does not read installs nothing.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -67,7 +67,7 @@ TEST_F(FPXParseE2E, AnArchiveIsTakenInAndDescribed) {
                                   "; <kuid:1000:1> : category-class: BS\n"
                                   "OK (0 Errors, 0 Warnings)\n";
     ASSERT_GE(result.out.size(), described.size()) << result.out;
-    EXPECT_EQ(result.out.substr(result.out.size() - described.size()), described);
+    EXPECT_EQ(result.out.substr(result.out.size() - described.size()), described) << result.out;
     EXPECT_EQ(FileText(folder_ / "kuid 1000 1.jpg"), kThumbnail);
     EXPECT_TRUE(fs::is_regular_file(folder_ / "kuid 1000 1.cdp"));
     EXPECT_EQ(install_.DaemonRequestCount(34), 1);
@@ -96,6 +96,27 @@ TEST_F(FPXParseE2E, AnAssetThatCannotBeInstalledRevertsTheArchiveAndExits255) {
 
     const ToolResult status = install_.Run({"status", "<kuid:1000:1>"});
     EXPECT_EQ(status.out, "- <kuid:1000:1> : Unknown AssetID.\nOK (1 Errors, 0 Warnings)\n");
+}
+
+// Three assets, the second with a "kuid" that does not read: nothing is installed, nothing
+// is left open, and the command says why.
+TEST_F(FPXParseE2E, AnArchiveWithADamagedKUIDInstallsNothing) {
+    CDPArchive three;
+    ACSChunkRef damaged = install_test::ArchivedAsset(KUID(1000, 2, 0), "Van", {{"notes.txt", "v"}});
+    ASSERT_TRUE(three.AddAsset(install_test::ArchivedAsset(KUID(1000, 1, 0), "Shed", {})).IsEmpty());
+    ASSERT_TRUE(three.AddAsset(damaged).IsEmpty());
+    ASSERT_TRUE(three.AddAsset(install_test::ArchivedAsset(KUID(1000, 3, 0), "Hut", {})).IsEmpty());
+    damaged.SetNamedTagString("kuid", "damaged");
+    const fs::path archive = folder_ / "Three.cdp";
+    ASSERT_TRUE(three.Save(archive.c_str()).IsEmpty());
+
+    const ToolResult result = Parse(archive);
+    EXPECT_EQ(result.exitCode, 255);
+    EXPECT_EQ(result.out, "- <NULL> : Asset 2 of the archive has no valid \"kuid\": nothing of the "
+                          "archive was installed.\n- <NULL> : Aborted processing\nOK (2 Errors, 0 Warnings)\n");
+    for (int id : {30, 33, 34, 35}) EXPECT_EQ(install_.DaemonRequestCount(id), 0) << id;
+    const ToolResult list = install_.Run({"status", "<kuid:1000:1>"});
+    EXPECT_EQ(list.out, "- <kuid:1000:1> : Unknown AssetID.\nOK (1 Errors, 0 Warnings)\n");
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <zlib.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -313,6 +314,32 @@ TEST(Bitmap, ScaleAveragesTheCoveredArea) {
     EXPECT_FALSE(raw->Scale(2, 2));
     EXPECT_EQ(Kiv::Bitmap::Create(4, 4, Kiv::Bitmap::kFormatRaw, 0), nullptr);
     EXPECT_EQ(Kiv::Bitmap::Create(16385, 1, Kiv::Bitmap::kFormatBGRA), nullptr);
+}
+
+// Load reads the file through the engine's path resolution (a name in other case finds
+// it) and decodes it; a missing, empty or undecodable file gives null and a reason.
+TEST(BitmapLoad, ReadsAndDecodesAFile) {
+    char folder[] = "/tmp/bitmap_load_test_XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string base(folder);
+    std::FILE* out = std::fopen((base + "/Pic.BMP").c_str(), "wb");
+    ASSERT_NE(out, nullptr);
+    std::fwrite(kBmp24.data(), 1, kBmp24.size(), out);
+    std::fclose(out);
+    std::fclose(std::fopen((base + "/empty.bmp").c_str(), "wb"));
+    std::string error;
+    auto bitmap = Kiv::Bitmap::Load((base + "/pic.bmp").c_str(), error);
+    ASSERT_NE(bitmap, nullptr) << error;
+    EXPECT_EQ(bitmap->GetWidth(), 2u);
+    EXPECT_EQ(bitmap->GetHeight(), 2u);
+    for (const char* name : {"/missing.bmp", "/empty.bmp"}) {
+        error.clear();
+        EXPECT_EQ(Kiv::Bitmap::Load((base + name).c_str(), error), nullptr) << name;
+        EXPECT_FALSE(error.empty()) << name;
+    }
+    std::remove((base + "/Pic.BMP").c_str());
+    std::remove((base + "/empty.bmp").c_str());
+    std::remove(folder);
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "engine/material.h"
 #include "engine/material_plugin.h"
 #include "engine/render_kernel.h"
@@ -102,6 +104,50 @@ TEST(MaterialManager, EveryRequestMakesANewMaterialAndClonesCompare) {
     ASSERT_EQ(manager.RequestMaterial(Kiv::PString("a.m.onetex"), &plain), 0);
     EXPECT_FALSE(plain->IsEqual(*second));  // another class
     for (Kiv::Material* material : {first, second, clone, plain}) material->ReleaseReference();
+}
+
+}  // namespace
+
+namespace {
+
+// A blend cache that notes what it is given.
+class NotingCache final : public Kiv::AlphaBlendCache {
+public:
+    void AddChunk(Kiv::Display&, Kiv::Viewport*, Kiv::Material*, Kiv::GeometryChunk* chunk,
+                  const Kiv::LightList*, const Kiv::Matrix4*) override {
+        given.push_back(chunk);
+    }
+    std::vector<Kiv::GeometryChunk*> given;
+};
+
+TEST(Material, CacheChunkDrawsOpaqueChunksAtOnce) {
+    Kiv::RenderKernel kernel(nullptr, 8);
+    auto* cache = new NotingCache;
+    Kiv::OneTextureMaterial material(kernel.GetMaterialManager(), nullptr, nullptr, cache);
+    Kiv::GeometryChunk* chunk = material.CreateGeometryChunk(3, 1, 3, 0, 0, Kiv::StandardChunkHint());
+    Kiv::Display& display = *kernel.GetDisplay();
+    display.SetRecording(true);
+    const struct {
+        float materialOpacity;
+        float chunkOpacity;
+        int alphaHint;  // -1: estimated
+        bool cached;
+    } cases[] = {
+        {1, 1, -1, false}, {1, 1, 0, false}, {0.5f, 1, -1, true}, {1, 0.5f, 0, true}, {1, 1, 1, true},
+    };
+    for (const auto& c : cases) {
+        material.opacityFactor = c.materialOpacity;
+        material.SetCachedAlphaHint(c.alphaHint);
+        chunk->SetOpacity(c.chunkOpacity);
+        cache->given.clear();
+        display.ClearCallLog();
+        material.CacheChunk(display, nullptr, chunk, nullptr, nullptr);
+        EXPECT_EQ(cache->given.size(), c.cached ? 1u : 0u) << c.materialOpacity << " " << c.alphaHint;
+        const auto& log = display.GetCallLog();
+        EXPECT_EQ(std::count(log.begin(), log.end(), "Draw - 4 1"), c.cached ? 0 : 1);
+    }
+    chunk->ReleaseReference();
+    cache->ReleaseReference();
 }
 
 }  // namespace

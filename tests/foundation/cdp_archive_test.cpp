@@ -163,7 +163,10 @@ TEST(CDPArchive, SaveNeedsAKnownExtensionAndAWritableFolder) {
     archive.AddAsset(config);
     const std::string message = "Unable to write archive file. Needs to be .cdp file extension";
     EXPECT_EQ(Text(archive.Save("/tmp/cdp-archive-test.zip")), message);
-    EXPECT_EQ(Text(archive.Save("/nonexistent-folder-of-cdp-tests/out.cdp")), message);
+    const std::string missing = Text(archive.Save("/nonexistent-folder-of-cdp-tests/out.cdp"));
+    EXPECT_EQ(missing.rfind("Unable to write archive file '/nonexistent-folder-of-cdp-tests/out.cdp': ", 0), 0u)
+        << missing;
+    EXPECT_NE(missing.find("No such file or directory"), std::string::npos) << missing;
 }
 
 } // namespace

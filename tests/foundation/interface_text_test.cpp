@@ -285,6 +285,33 @@ TEST_F(InterfaceTextTest, ALanguageTakesEffectAtTheNextLoad) {
     EXPECT_EQ(Text("$greeting"), "Guten Tag");
 }
 
+// A language takes the English text of every key its own file lacks, and all of them when
+// it ships no file at all; a key English lacks too is still shown as the key.
+TEST_F(InterfaceTextTest, ALanguageWithoutItsOwnTextFallsBackToEnglish) {
+    WriteRaw("interfacetext.txt", "$installed \"Installed\"\r\n$greeting \"Hello\"\r\n");
+    WriteCompiled("interfaceGerman.chump", {{"$greeting", "Hallo"}});
+    struct Case {
+        const char* code;
+        const char* key;
+        bool logMisses;
+        const char* text;
+    } cases[] = {
+        {"FR", "$installed", true, "Installed"}, // no French file
+        {"FR", "$absent", true, "$absent"},
+        {"FR", "$absent", false, ""},
+        {"DE", "$greeting", true, "Hallo"},
+        {"DE", "$installed", true, "Installed"}, // German lacks it
+        {"DE", "$installed", false, "Installed"},
+        {"DE", "$absent", true, "$absent"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.code) + " " + c.key);
+        InterfaceTextDB::SetLanguage(c.code);
+        InterfaceTextDB::Invalidate();
+        EXPECT_EQ(Text(c.key, c.logMisses), c.text);
+    }
+}
+
 // The file the build installs as data/interfacetext.txt: each of its lines gives one key a
 // text of that line alone.
 TEST_F(InterfaceTextTest, EveryLineOfTheInstalledFileGivesItsKeyAText) {

@@ -120,6 +120,10 @@ const CodeCase kCases[] = {
     {"ConstantsAndDiscardedValues", "void F() { float f = 2.5; string s = new string(); null; 7; \"v\"; }", "::F()",
      "0 OP_PushInt 1075838976\n5 OP_LocalStore 1\n8 OP_StringNew\n9 OP_LocalStoreObject 2\n12 OP_PushZero\n"
      "13 OP_PopObject\n14 OP_PushInt 7\n19 OP_Pop\n20 OP_StringConst 0\n23 OP_PopObject\n24 OP_Return\n"},
+    {"ParenthesisedListKeepsOnlyItsLastValue", "int F(int a) { return (a, a + 1); }", "::F(int)",
+     "0 OP_LocalLoad 1\n3 OP_Pop\n4 OP_LocalLoad 1\n7 OP_PushOne\n8 OP_IntAdd\n9 OP_ReturnValue\n"},
+    {"DiscardedParenthesisedListStoresWithoutKeeping", "void F() { int a; int b; (a = 1, b = 2); }", "::F()",
+     "0 OP_PushOne\n1 OP_LocalStore 1\n4 OP_PushInt 2\n9 OP_LocalStore 2\n12 OP_Return\n"},
 };
 
 class CodeGeneration : public testing::TestWithParam<CodeCase> {};

@@ -84,7 +84,7 @@ const MessageCase kMessageCases[] = {
     {"GotoWithoutLabel", "class C {\n void F() {\n  goto nowhere;\n }\n};", {"test.gs(3) : no matching label, line 3"}, 1},
     {"BoolDefineOutsideZeroAndOne", "class C { define bool B = 5; bool F() { return B; } };", {"Compiler error GEC"}, 0},
     {"NativeWithABody", "class C { native void N() { } };", {"Native function ::N() has been implemented"}, 0},
-    {"LabelPlacedTwice", "class C { void F() { L: ; L: ; } };", {}, 0},
+    {"LabelPlacedTwice", "class C {\n void F() {\n  L: ;\n  L: ;\n }\n};", {"test.gs(4) : label L placed twice"}, 1},
 };
 
 class CodeGenerationMessages : public testing::TestWithParam<MessageCase> {};

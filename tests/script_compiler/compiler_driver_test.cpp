@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/file.h"
+#include "engine/resource_archive_writer.h"
 #include "foundation/text/crc32.h"
 #include "script_compiler/gs_compile_context.h"
 #include "script_compiler/gs_compile_log.h"
@@ -326,6 +328,80 @@ TEST_F(CompiledLibraryTest, CompileToPathChecksOrWritesWhereItIsTold) {
     const std::string missing = folder_.Path("no/where.gsl");
     EXPECT_EQ(GSCompiler::CompileToPath(&log, "p.gs", missing.c_str()), 1);
     EXPECT_EQ(std::string(log.Take()), "Unable to open output file: '" + missing + "'.\n");
+}
+
+}  // namespace
+
+namespace {
+
+// An include names a file below an include folder: it is searched by the name as written
+// and known (as a dependency, and so compiled once) by its name without folders. Messages
+// name each source in lower case, while the file keeps its case on disk.
+TEST_F(CompilerDriverTest, AnIncludeIsSearchedByTheNameAsWrittenAndKnownByItsBareName) {
+    folder_.Write("lib/sub/Shapes.gs", "class Shape { public int Sides() { return 4; } };");
+    folder_.Write("lib/Other.gs", "include \"sub/shapes.gs\"\nclass Other { Shape s; };");
+    const std::string source = folder_.Write(
+        "src/Main.gs", "include \"SUB/Shapes.gs\"\ninclude \"other.gs\"\nclass Main { Shape s; Other o; void F() { y = 1; } };\n");
+    GSCompileLog log;
+    EXPECT_EQ(GSCompiler::CompileToFolder(source.c_str(), nullptr, {folder_.Path("lib")}, &log), 2);
+    std::vector<std::string> messages;
+    for (std::string message; log.Take(message);) messages.push_back(message);
+    ASSERT_FALSE(messages.empty());
+    EXPECT_EQ(messages[0], "main.gs(3) : variable y not declared, line 3.");
+    for (const std::string& message : messages) EXPECT_EQ(message.find("main.gs(3) : "), 0u) << message;
+}
+
+// A missing include is an error of the source that names it, at the include's line.
+TEST_F(CompilerDriverTest, AMissingIncludeIsNamedWithTheIncludingFileAndLine) {
+    const std::string source = folder_.Write("Main.gs", "// uses a helper\ninclude \"nothere.gs\"\nclass Main { };\n");
+    GSCompileLog log;
+    EXPECT_EQ(GSCompiler::CompileToFolder(source.c_str(), nullptr, {}, &log), 1);
+    std::string message;
+    ASSERT_TRUE(log.Take(message));
+    EXPECT_EQ(message, "main.gs(2) : Could not read file nothere.gs.");
+    EXPECT_FALSE(log.Take(message)) << message;
+    EXPECT_FALSE(std::filesystem::exists(folder_.Path("Main.gsl")));
+}
+
+// A caller moves the include list out, compiles along its own list and puts the first back.
+TEST_F(CompilerDriverTest, TheIncludeListIsTakenAndRestoredInOrder) {
+    GSIncludeList::PushBack(GSIncludePath(Kiv::File::Path("/first"), Kiv::PString()));
+    GSIncludeList::PushBack(GSIncludePath(Kiv::File::Path("scripts"), Kiv::PString("pack")));
+    const std::vector<GSIncludePath> saved = GSIncludeList::Take();
+    EXPECT_EQ(GSIncludeList::List().Count(), 0u);
+    GSIncludeList::PushBack(GSIncludePath(Kiv::File::Path("/mine"), Kiv::PString()));
+    ASSERT_TRUE(GSIncludeList::Restore(saved));
+    std::vector<std::string> entries;
+    const Utils::PtrList& list = GSIncludeList::List();
+    for (const Utils::PtrList::Node* node = list.Begin(); node != list.End(); node = node->next) {
+        const GSIncludePath& entry = GSIncludeList::At(node);
+        entries.push_back(std::string(entry.path.View()) + "|" + (entry.archive.Text() ? entry.archive.Text() : ""));
+    }
+    EXPECT_EQ(entries, (std::vector<std::string>{"/first|", "scripts|pack"}));
+}
+
+// An entry naming a mounted resource archive finds sources and includes inside it, plain
+// and protected; an entry after it still reaches the plain file system.
+TEST_F(CompilerDriverTest, SourcesAreReadFromInsideAResourceArchive) {
+    ScriptFile sealed;
+    ASSERT_TRUE(sealed.Load(nullptr, folder_.Write("tmp/base.gs", "class Base { public int N() { return 2; } };").c_str()));
+    ASSERT_TRUE(sealed.Save(nullptr, folder_.Path("tmp/base.gse").c_str()));
+    const Bytes protectedBase = folder_.Read("tmp/base.gse");
+    Kiv::ResourceArchiveWriter writer;
+    writer.Add("scripts/main.gs", "include \"base.gs\"\ninclude \"loose.gs\"\nclass Main isclass Base { Loose l; };");
+    writer.Add("scripts/base.gse", std::string(protectedBase.begin(), protectedBase.end()));
+    ASSERT_TRUE(writer.Write(folder_.Path("pack.ka").c_str()));
+    folder_.Write("loose/loose.gs", "class Loose { };");
+    ASSERT_TRUE(Kiv::File::Subst("gstestpack", folder_.Path("pack.ka").c_str(), false));
+    GSIncludeList::PushBack(GSIncludePath(Kiv::File::Path("scripts"), Kiv::PString("gstestpack")));
+    GSIncludeList::PushBack(GSIncludePath(Kiv::File::Path(folder_.Path("loose").c_str()), Kiv::PString()));
+    GSCompileLog log;
+    const int errors = GSCompiler::CompileToPath(&log, "main.gs", folder_.Path("main.gsl").c_str());
+    Kiv::File::Subst("gstestpack");
+    std::string message;
+    while (log.Take(message)) ADD_FAILURE() << message;
+    EXPECT_EQ(errors, 0);
+    EXPECT_TRUE(std::filesystem::exists(folder_.Path("main.gsl")));
 }
 
 }  // namespace

@@ -125,7 +125,10 @@ const TreeCase kTrees[] = {
      "op:new{d}(type:string, -, id:s)]"},
     {kStatement, "0x10; 'a'; 1.5f; \"a\\tb\"; true; false; L\"w\";",
      "[16{d}; 97{d}; 1.5f{d}; \"a\\x09b\"{d}; true{d}; false{d}; \"w\"{d}]"},
-    {kStatement, "x = (a, b);", "op:={d}(id:x, [id:a{d}; id:b])"},
+    // A parenthesised list is one operand or argument; a single element stays itself.
+    {kStatement, "x = (a, b);", "op:={d}(id:x, seq([id:a{d}; id:b]))"},
+    {kStatement, "h((1, 2), 3); (a);", "[call{d}(id:h, [seq([1{d}; 2]); 3]); id:a{d}]"},
+    {kStatement, "(a, (b, c));", "seq{d}([id:a{d}; seq([id:b{d}; id:c])])"},
 };
 
 TEST(GSGrammar, EachRuleBuildsItsTree) {

@@ -12,6 +12,7 @@
 #include "script_compiler/gs_include_list.h"
 #include "script_compiler/gs_parser_actions.h"
 #include "script_compiler/script_file.h"
+#include "script_compiler/script_scramble_table.h"
 #include "script_folder.h"
 
 namespace {
@@ -47,7 +48,7 @@ TEST_F(LoadAndParseTest, ParsesTheSourceAndNamesItByItsTextAndFileName) {
     Search(folder_.Path());
     EXPECT_EQ(GSCompiler::LoadAndParse("Main.GS", arena_), 0);
     EXPECT_EQ(DumpChain(arena_.root), "class(name:A)");
-    EXPECT_STREQ(arena_.fileName, "Main.GS");
+    EXPECT_STREQ(arena_.fileName, "main.gs");  // messages name it in lower case
     EXPECT_EQ(arena_.id1, 0x6C1EDED6u);  // CRC-32 of "class A {};"
     EXPECT_EQ(arena_.id2, 0x2A1D0DA4u);  // CRC-32 of "main.gs"
     EXPECT_EQ(arena_.errorCount, 0);
@@ -122,13 +123,27 @@ TEST_F(LoadAndParseTest, RefusedSourcesCountOneErrorWithTheirMessage) {
     }
 }
 
-TEST_F(LoadAndParseTest, AnEncryptedSourceThatDoesNotDecryptCountsOneSilentError) {
+TEST_F(LoadAndParseTest, AnEncryptedSourceThatDoesNotDecryptIsOneErrorNamingTheFileAndWhy) {
     const Bytes damaged = {1, 0, 0, 0, 0, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 1, 2, 3, 4};
     folder_.Write("d.gse", damaged);
+    // A payload whose length word unscrambles to 0: a protected empty text.
+    Bytes empty = {1, 0, 0, 0, 0, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0};
+    for (int i = 0; i < 4; ++i) empty.push_back(kScriptScrambleTable[i]);
+    folder_.Write("e.gse", empty);
     Search(folder_.Path());
-    EXPECT_EQ(GSCompiler::LoadAndParse("d.gs", arena_), 1);
-    EXPECT_EQ(arena_.errorCount, 1);
-    EXPECT_TRUE(log_.IsEmpty());
+    const struct {
+        const char* name;
+        std::string message;
+    } cases[] = {
+        {"d.gs", "Could not read file " + folder_.Path("d.gse") + ": its content is damaged."},
+        {"e.gs", "Could not read file " + folder_.Path("e.gse") + ": it holds no text."},
+    };
+    for (const auto& c : cases) {
+        arena_.Reset(nullptr, &log_);
+        EXPECT_EQ(GSCompiler::LoadAndParse(c.name, arena_), 1) << c.name;
+        EXPECT_EQ(arena_.errorCount, 1) << c.name;
+        EXPECT_EQ(TakeMessages(log_), std::vector<std::string>{c.message}) << c.name;
+    }
 }
 
 TEST_F(LoadAndParseTest, TheMissingFileMessageNamesTheLastArchiveTried) {

@@ -13,7 +13,7 @@ const char* const kDeclarationNames[] = {"function", "prototype", "include", "cl
 const char* const kStatementNames[] = {"return", "break", "continue", "goto", "for",
                                        "while", "switch", "if", "default", "case",
                                        "label", "block", "wait", "on"};
-const char* const kExpressionNames[] = {"op", "const", "id", "call", "member", "me", "null"};
+const char* const kExpressionNames[] = {"op", "const", "id", "call", "member", "me", "null", "seq"};
 
 const char* const kFlagNames[] = {"public", "native", "static", "final", "thread", "0x20",
                                   "game", "define", "secured"};

@@ -41,6 +41,13 @@ TEST(SemanticMessages, ThePreludeAndACleanBodyPass) {
     EXPECT_EQ(analysed->messages, std::vector<std::string>{});
 }
 
+// A static class is still the current class: "me" is its one instance.
+TEST(SemanticMessages, MeInAStaticClassIsAnObjectOfThatClass) {
+    auto analysed = Analyse("static class A { int n; int f() { A a = me; return me.n + a.n; } };");
+    EXPECT_TRUE(analysed->passed);
+    EXPECT_EQ(analysed->messages, std::vector<std::string>{});
+}
+
 TEST(SemanticMessages, DeclarationsAndClasses) {
     const Case cases[] = {
         Whole("class A isclass Missing {};", {"Class Missing has not been declared, line 1."}),
@@ -66,7 +73,6 @@ TEST(SemanticMessages, DeclarationsAndClasses) {
         Whole("class A { define int x; };", {"define variable must have a const assignment, line 1."}),
         Whole("class B {}; class A { void f() { Nope n; B b = n; } };",
               {"object<Nope> not declared, line 1.", "class Nope not defined, line 1."}),
-        Whole("static class A { void f() { me; } };", {"me keyword invalid in static, line 1."}),
     };
     for (const Case& c : cases) ExpectMessages(c);
 }

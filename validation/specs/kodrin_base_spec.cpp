@@ -1,0 +1,46 @@
+// KodrinBaseSpec: the config-derived state of a scripted spec.
+#include "validation/specs/kodrin_base_spec.h"
+
+namespace {
+
+constexpr float kDefaultBuild = 1.3f;
+constexpr float kScriptedBuild = 2.0f;
+constexpr int kNamedBuildLimit = 250;  // builds × 100 below this keep their own name
+
+}  // namespace
+
+KodrinBaseSpec::KodrinBaseSpec(const Kiv::PString& location, const Kiv::String& basePath,
+                               const Kiv::String& folderName, const KUID& kuid,
+                               const ACSChunkRef& config, const Kiv::PString& name)
+    : GizmorixSpec(kuid, location, basePath, folderName, config) {
+    if (!config.IsNull()) {
+        kind_ = config.GetNamedTag(Kiv::PString("kind")).ToPString();
+        build_ = ReadBuildVersion(config);
+    }
+    if (static_cast<int>(build_ * 100.0f) >= kNamedBuildLimit) {
+        name_ = Kiv::PString("default");
+        return;
+    }
+    name_ = config.GetNamedTag(Kiv::PString("asset-filename")).ToPString();
+    if (name_.IsEmpty()) name_ = name;
+}
+
+float KodrinBaseSpec::ReadBuildVersion(const ACSChunkRef& config) {
+    const float build = config.GetNamedTagAsFloat(Kiv::PString("kodrin-build"), 0.0f);
+    if (build >= 1.0f && build < 100.0f) return build + 0.005f;
+    for (const char* tag : {"mesh-table", "class", "scriptclass"}) {
+        if (config.HasTag(Kiv::PString(tag))) return kScriptedBuild;
+    }
+    return kDefaultBuild;
+}
+
+bool IsKodrinBaseSpec(GizmorixSpec* spec) {
+    return dynamic_cast<KodrinBaseSpec*>(spec) != nullptr;
+}
+
+KodrinBaseSpec* NewKodrinBaseSpec(const Kiv::PString& location, const Kiv::String& basePath,
+                                  const Kiv::String& folderName, const KUID& kuid,
+                                  const ACSChunkRef& config) {
+    return new KodrinBaseSpec(location, basePath, folderName, kuid, config,
+                              folderName.ToPString());
+}

@@ -1,0 +1,39 @@
+// KodrinBaseSpec: the spec of a scripted asset, the one the spec manager makes when no
+// factory claims an asset's kind. This part holds what every such spec knows from its
+// config: its kind, its build version and its name; the script caching builds on it.
+#pragma once
+
+#include "validation/specs/gizmorix_spec.h"
+
+class KodrinBaseSpec : public GizmorixSpec {
+  public:
+    // The build comes from the config (1.3 without one); below build 2.50 the name is the
+    // config's "asset-filename", else name when that is empty; from 2.50 it is "default".
+    KodrinBaseSpec(const Kiv::PString& location, const Kiv::String& basePath,
+                   const Kiv::String& folderName, const KUID& kuid, const ACSChunkRef& config,
+                   const Kiv::PString& name);
+    ~KodrinBaseSpec() override = default;
+
+    virtual void OnLoaded() {}
+
+    // "kodrin-build" plus 0.005 when it lies in [1, 100); else 2.0 for a config with
+    // "mesh-table", "class" or "scriptclass", else 1.3.
+    static float ReadBuildVersion(const ACSChunkRef& config);
+
+    float GetBuild() const { return build_; }
+    const Kiv::PString& GetName() const { return name_; }
+    Kiv::PString GetKind() const { return kind_; }
+
+  private:
+    Kiv::PString name_;
+    float build_ = 1.3f;
+};
+
+// A KodrinBaseSpec named after the asset's folder (what both the scripted-spec factory and a
+// manager without factories make).
+KodrinBaseSpec* NewKodrinBaseSpec(const Kiv::PString& location, const Kiv::String& basePath,
+                                  const Kiv::String& folderName, const KUID& kuid,
+                                  const ACSChunkRef& config);
+
+// The predicate of the look-ups that want a scripted spec.
+bool IsKodrinBaseSpec(GizmorixSpec* spec);
