@@ -260,4 +260,49 @@ TEST_F(LodMeshFileTest, TheResourceKeepsNoDefinitionAfterAFailedLoad) {
     good->Unlock();
 }
 
+TEST_F(LodMeshFileTest, EachLevelDecidesDisplaySkinningAndGetsItsBlendStreams) {
+    kernel.GetDisplay()->SetCapability(29, true);
+    LmSpec spec;
+    spec.bones = std::vector<meshtest::LmBone>{{"root", ""}, {"arm", "root"}};
+    spec.levels = {TriangleLevel(0), TriangleLevel(10)};
+    for (meshtest::LmLevel& level : spec.levels) {
+        level.chunks[0].geom.weightMode = 1;
+        level.lodb = {{}, {{0, {{2, 1}}}}};
+    }
+    spec.levels[0].maxWeights = 1;
+    spec.levels[0].maxBones = 2;
+    spec.levels[1].maxWeights = 5;  // more than the display takes: software
+    ASSERT_EQ(LoadLm(spec), Kiv::RES_OK);
+    const Kiv::LODLevel& display = lod->GetLevels()[0];
+    const Kiv::LODLevel& software = lod->GetLevels()[1];
+    EXPECT_TRUE(display.hardwareSkinned);
+    EXPECT_FALSE(software.hardwareSkinned);
+    Kiv::GeometryChunk& chunk = *display.chunks[0];
+    ASSERT_NE(chunk.GetWordItem(Kiv::kItemPackedIndices), nullptr);
+    // arm: matrix slot 0 of the chunk (index byte 0), the next component free (0xFE).
+    EXPECT_EQ(chunk.GetWordItem(Kiv::kItemPackedIndices)[2], 0xFE00u);
+    EXPECT_EQ(chunk.GetInfluenceMatrices(), (std::vector<int>{1}));
+    EXPECT_NE(software.chunks[0]->GetFlags() & Kiv::GeometryChunk::kNotSkinnedOnDisplay, 0u);
+    EXPECT_FALSE(lod->IsHardwareSkinning());  // the last distance level's flag
+}
+
+TEST_F(LodMeshFileTest, LoadCompletionSharesEqualMaterialsBetweenLevels) {
+    LmSpec spec;
+    spec.materials.push_back(meshtest::Matl{});
+    spec.materials.push_back(meshtest::Matl{});
+    spec.materials[2].opacity = 0.5f;
+    spec.levels = {TriangleLevel(0), TriangleLevel(10), TriangleLevel(20)};
+    spec.levels[1].chunks[0].materialIndex = 1;  // equal to material 0
+    spec.levels[2].chunks[0].materialIndex = 2;  // differs
+    auto* resource = dynamic_cast<Kiv::KodrinIndexedMeshLODResource*>(Resource("shared.lm", meshtest::WriteLm(spec)));
+    ASSERT_NE(resource, nullptr);
+    ASSERT_TRUE(resource->Lock());
+    const auto& levels = resource->GetLODDefinition()->GetLevels();
+    EXPECT_EQ(levels[1].materials[0], levels[0].materials[0]);
+    EXPECT_NE(levels[2].materials[0], levels[0].materials[0]);
+    EXPECT_EQ(resource->IsAllLoaded(), Kiv::Resource::kAllLoaded);
+    EXPECT_TRUE(resource->LoadAll());
+    resource->Unlock();
+}
+
 }  // namespace
