@@ -4,6 +4,7 @@
 
 #include "content3d/materials/bump_material_plugins.h"
 #include "content3d/mesh/geometry_base_resource.h"
+#include "content3d/mesh/lod_mesh_resource.h"
 #include "content3d/materials/multi_pfx_material_plugin.h"
 #include "content3d/materials/one_texture_kind_plugins.h"
 #include "content3d/textures/compress_ascii_resource.h"
@@ -27,6 +28,10 @@ void RegisterProgramPlugins() {
         Kiv::PString(kIndexedMeshTypeName), kIndexedMeshTypeUId, Kiv::kResourceFamilyUId));
     Kiv::PluginBase::RegisterPlugin(new Kiv::ResourceType<Kiv::KodrinProgressiveMeshResource>(
         Kiv::PString(kProgressiveMeshTypeName), kProgressiveMeshTypeUId, Kiv::kResourceFamilyUId));
+    Kiv::PluginBase::RegisterPlugin(new Kiv::ResourceType<Kiv::KodrinIndexedMeshLODResource>(
+        Kiv::PString(kLODMeshTextTypeName), kLODMeshTypeUId, Kiv::kResourceFamilyUId));
+    Kiv::PluginBase::RegisterPlugin(new Kiv::ResourceType<Kiv::KodrinIndexedMeshLODResource>(
+        Kiv::PString(kLODMeshTypeName), kLODMeshTypeUId, Kiv::kResourceFamilyUId));
     Kiv::PluginBase::RegisterPlugin(new Kiv::ResourceType<CompressAsciiResource>(
         Kiv::PString(kConvertTextureTypeName), kConvertTextureTypeUId, Kiv::kResourceFamilyUId));
 }

@@ -133,8 +133,9 @@ int ConfigParser::ParseText(std::string_view text) {
         auto item = std::make_unique<ConfigData>();
         item->name_ = PString(key);
         ConfigData* added = item.get();
-        if (value == "{") {
+        if (value == "{" || (value.size() > 2 && value.back() == '{' && (value[value.size() - 2] == ' ' || value[value.size() - 2] == '\t'))) {
             if (open.size() > kMaxDepth) return kSyntax;
+            item->text_ = std::string(Unquote(Trim(value.substr(0, value.size() - 1))));
             open.back()->children_.push_back(std::move(item));
             open.push_back(added);
             continue;

@@ -193,4 +193,15 @@ int GeometryChunk::AddInfluenceMatrix(int bone) {
     return static_cast<int>(influenceMatrices_.size() - 1);
 }
 
+void GeometryChunk::AssignInfluenceMatrix(int slot, const Matrix4* matrix) {
+    if (slot < 0) return;
+    if (static_cast<size_t>(slot) >= influenceMatrixSlots_.size()) influenceMatrixSlots_.resize(static_cast<size_t>(slot) + 1);
+    influenceMatrixSlots_[static_cast<size_t>(slot)] = matrix;
+}
+
+const Matrix4* GeometryChunk::GetAssignedInfluenceMatrix(int slot) const {
+    return slot >= 0 && static_cast<size_t>(slot) < influenceMatrixSlots_.size() ? influenceMatrixSlots_[static_cast<size_t>(slot)]
+                                                                                  : nullptr;
+}
+
 }  // namespace Kiv

@@ -152,6 +152,11 @@ public:
     // added last when new.
     int AddInfluenceMatrix(int bone);
     const std::vector<int>& GetInfluenceMatrices() const { return influenceMatrices_; }
+    // Points matrix slot i at a bone matrix the skinning keeps (not owned); the display
+    // reads it when the chunk is drawn.
+    void AssignInfluenceMatrix(int slot, const Matrix4* matrix);
+    // The matrix slot i points at; null when none.
+    const Matrix4* GetAssignedInfluenceMatrix(int slot) const;
 
     // False when the display refuses the buffers.
     bool CreateDisplayBuffers(Display* display, bool flag);
@@ -182,6 +187,7 @@ private:
     std::vector<Vector3> faceNormals_;
     std::vector<Vector3> sideNormals_;
     std::vector<int> influenceMatrices_;
+    std::vector<const Matrix4*> influenceMatrixSlots_;
     std::vector<FaceNeighbors> faceNeighbors_;
     std::vector<std::string> sharingCalls_;
     std::map<std::string, float> properties_;

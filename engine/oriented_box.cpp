@@ -1,7 +1,10 @@
-// Fitting and corners of oriented boxes.
+// Fitting, corners and the ray test of oriented boxes.
 #include "engine/oriented_box.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
+#include <utility>
 
 namespace Kiv {
 
@@ -49,6 +52,30 @@ std::array<Vector3, 8> OrientedBox::Corners() const {
         corners[i] = c;
     }
     return corners;
+}
+
+bool OrientedBox::IntersectsRay(const Vector3& point, const Vector3& direction) const {
+    if (IsZero()) return false;
+    const Vector3 toCentre{centre.x - point.x, centre.y - point.y, centre.z - point.z};
+    const float half[3] = {halfExtents.x, halfExtents.y, halfExtents.z};
+    float nearest = 0.0f;
+    float farthest = std::numeric_limits<float>::infinity();
+    for (int i = 0; i < 3; ++i) {
+        const Vector3& axis = axes[static_cast<size_t>(i)];
+        const float along = toCentre.x * axis.x + toCentre.y * axis.y + toCentre.z * axis.z;
+        const float speed = direction.x * axis.x + direction.y * axis.y + direction.z * axis.z;
+        if (std::fabs(speed) < 1e-12f) {
+            if (std::fabs(along) > half[i]) return false;
+            continue;
+        }
+        float enter = (along - half[i]) / speed;
+        float leave = (along + half[i]) / speed;
+        if (enter > leave) std::swap(enter, leave);
+        nearest = std::max(nearest, enter);
+        farthest = std::min(farthest, leave);
+        if (nearest > farthest) return false;
+    }
+    return true;
 }
 
 }  // namespace Kiv

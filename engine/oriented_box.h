@@ -21,6 +21,9 @@ struct OrientedBox {
     static OrientedBox Fit(const float* xyz, size_t count);
     std::array<Vector3, 8> Corners() const;
     bool IsZero() const { return axes[0] == Vector3{}; }
+    // Whether the ray from point along direction (forward only) meets the box, its inside
+    // included; the zero box is never met.
+    bool IntersectsRay(const Vector3& point, const Vector3& direction) const;
 };
 
 }  // namespace Kiv

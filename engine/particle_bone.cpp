@@ -22,6 +22,14 @@ ParticleBone* ParticleBone::Clone() const {
     return bone;
 }
 
+ParticleBone* ParticleBone::CloneTree() const {
+    ParticleBone* copy = Clone();
+    for (const Particle* child : GetChildren()) {
+        if (child->GetTypeId() == kTypeId) copy->AddChild(static_cast<const ParticleBone*>(child)->CloneTree());
+    }
+    return copy;
+}
+
 void ParticleBone::DeleteTree(Particle* bone) {
     if (!bone) return;
     while (!bone->GetChildren().empty()) {

@@ -29,6 +29,8 @@ public:
     void SetRest(const Vector3& restPosition, const Vector4& restOrientation);
     // A bone with the same fields and name, without parent or children.
     ParticleBone* Clone() const;
+    // A copy of the bone and of every bone below it (other particles are left out).
+    ParticleBone* CloneTree() const;
     // Deletes bone and every particle below it (children unlinked first).
     static void DeleteTree(Particle* bone);
 };

@@ -95,4 +95,14 @@ bool Resource::ReadSource(const char* fileName, std::vector<uint8_t>& bytes) con
     return database_ && database_->ReadFile(fileName, bytes);
 }
 
+PString Resource::ConvertResourceName(std::string_view name) const {
+    const std::string_view own = name_.View();
+    const size_t slash = own.find_last_of("/\\");
+    if (slash == std::string_view::npos) return PString(name);
+    std::string converted(own.substr(0, slash));
+    converted += '/';
+    converted += name;
+    return PString(converted);
+}
+
 }  // namespace Kiv

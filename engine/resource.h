@@ -62,6 +62,9 @@ public:
     ResourceDatabase* GetDatabase() const;
     // The folder name of that database, kept when the database goes.
     const PString& GetOwnerName() const { return ownerName_; }
+    // A name written inside this resource, relative to the resource's folder, as a name
+    // of the database: "<folder>/<name>", or name alone when the resource has no folder.
+    PString ConvertResourceName(std::string_view name) const;
 
 protected:
     virtual ~Resource();

@@ -73,24 +73,34 @@ bool KodrinGeometryBaseResource::LoadAll() {
     if (!Resource::LoadAll()) return false;
     if (!definition_) return true;
     for (Material* material : definition_->GetMaterialArray()) {
-        if (material->IsLoaded() == kMaterialOk) continue;
-        for (int i = 0; i < kTextureIndices; ++i) {
-            Texture* texture = material->GetTexture(i);
-            if (texture && !texture->IsLoaded() && !texture->Load()) return false;
-        }
+        if (!LoadMaterialTextures(*material)) return false;
     }
     return true;
+}
+
+bool KodrinGeometryBaseResource::LoadMaterialTextures(Material& material) {
+    if (material.IsLoaded() == kMaterialOk) return true;
+    for (int i = 0; i < kTextureIndices; ++i) {
+        Texture* texture = material.GetTexture(i);
+        if (texture && !texture->IsLoaded() && !texture->Load()) return false;
+    }
+    return true;
+}
+
+int KodrinGeometryBaseResource::MaterialLoadState(const Material& material) {
+    const int state = material.IsLoaded();
+    if (state == kMaterialOk) return kAllLoaded;
+    if (state != kMaterialNotLoaded) return kAllFailed;
+    const Texture* texture = FirstUnloadedTexture(material);
+    return texture && texture->HasFailed() ? kAllFailed : kAllPending;
 }
 
 int KodrinGeometryBaseResource::IsAllLoaded() const {
     const int engine = Resource::IsAllLoaded();
     if (engine != kAllLoaded || !definition_) return engine;
     for (const Material* material : definition_->GetMaterialArray()) {
-        const int state = material->IsLoaded();
-        if (state == kMaterialOk) continue;
-        if (state != kMaterialNotLoaded) return kAllFailed;
-        const Texture* texture = FirstUnloadedTexture(*material);
-        return texture && texture->HasFailed() ? kAllFailed : kAllPending;
+        const int state = MaterialLoadState(*material);
+        if (state != kAllLoaded) return state;
     }
     return kAllLoaded;
 }

@@ -14,6 +14,7 @@
 
 namespace Kiv {
 
+class Material;
 class RenderKernel;
 
 class KodrinGeometryBaseResource : public Resource {
@@ -40,6 +41,11 @@ protected:
     // Runs a definition's binary load; keeps it on success, deletes it on failure.
     bool LoadDefinition(std::unique_ptr<KodrinIndexedMeshDefinition> definition, const char* name,
                         bool openHere);
+
+    // Loads the textures of a material that is not complete; false when one fails.
+    static bool LoadMaterialTextures(Material& material);
+    // kAllLoaded, kAllPending or kAllFailed for one material.
+    static int MaterialLoadState(const Material& material);
 
     std::unique_ptr<KodrinIndexedMeshDefinition> definition_;
     MeshLoaderSettings loaderSettings_;

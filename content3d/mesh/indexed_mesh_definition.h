@@ -179,18 +179,23 @@ protected:
     bool hardwareSkinning_ = false;
     bool displaySkinningCapable_ = false;
 
+    // Writes one group's weights into the blend streams of chunk, as matrix number a.
+    static void WriteGroupStreams(GeometryChunk& chunk, const InfluenceGroup& group, uint32_t a);
+
 private:
     int ReadInfluence(InfluenceDefinition& influence);
     void KeepChunk(uint32_t position, GeometryChunk* chunk);
     void DropLastChunk();
-    // The blend streams of a hardware-skinned chunk set to one full weight on matrix 0;
-    // false when the chunk lacks them.
-    bool FillBlendStreams(GeometryChunk& chunk, const ChunkHint& hint) const;
-    ChunkHint MakeChunkHint(KodrinGeometryBaseResource* resource, uint32_t weightMode, bool fromText);
     int InfluenceBoneFor(uint32_t a) const;
     static bool BuildCollisionTree(void* userData, Overlapped& handle);
     static bool TakeCollisionTree(void* userData, Overlapped& handle);
     void CancelCollisionRequest();
+
+protected:
+    // The blend streams of a hardware-skinned chunk set to one full weight on matrix 0;
+    // false when the chunk lacks them.
+    bool FillBlendStreams(GeometryChunk& chunk, const ChunkHint& hint) const;
+    ChunkHint MakeChunkHint(KodrinGeometryBaseResource* resource, uint32_t weightMode, bool fromText);
 
     Vector3 position_;
     Vector4 orientation_{0, 0, 0, 1};
@@ -215,6 +220,8 @@ private:
     const std::vector<PString>* sharedBoneTable_ = nullptr;
     float textureDensity_ = 0;
     OrientedBox orientedBox_;
+
+private:
     std::unique_ptr<QXAxisBoxTree> collisionTree_;
     std::unique_ptr<CollisionGeometrySharingInterface> collisionGeometry_;
     std::unique_ptr<OverlappedResourceCallback> collisionRequest_;

@@ -91,17 +91,20 @@ void KodrinIndexedMeshDefinition::BuildInfluenceStreams() {
         const InfluenceDefinition& bone = influences_[static_cast<size_t>(InfluenceBoneFor(a))];
         for (const InfluenceGroup& group : bone.groups) {
             if (group.entries.empty() || group.chunkIndex >= chunkCount_) continue;
-            GeometryChunk& chunk = *chunks_[group.chunkIndex];
-            const uint32_t vertices = static_cast<uint32_t>(chunk.GetVertexCount());
-            if ((chunk.GetFlags() & GeometryChunk::kNotSkinnedOnDisplay) != 0 || vertices < group.entries.size()) continue;
-            const WeightTarget weights = FindWeights(chunk);
-            uint32_t* indices = chunk.GetWordItem(kItemPackedIndices);
-            if (!indices || (!weights.packed && !weights.floats)) continue;
-            const uint32_t slotByte = static_cast<uint32_t>(3 * chunk.AddInfluenceMatrix(static_cast<int>(a))) & 0xFF;
-            for (const InfluenceEntry& entry : group.entries) {
-                if (entry.vertex < vertices) AddToVertex(weights, indices, entry.vertex, slotByte, entry.weight);
-            }
+            WriteGroupStreams(*chunks_[group.chunkIndex], group, a);
         }
+    }
+}
+
+void KodrinIndexedMeshDefinition::WriteGroupStreams(GeometryChunk& chunk, const InfluenceGroup& group, uint32_t a) {
+    const uint32_t vertices = static_cast<uint32_t>(chunk.GetVertexCount());
+    if ((chunk.GetFlags() & GeometryChunk::kNotSkinnedOnDisplay) != 0 || vertices < group.entries.size()) return;
+    const WeightTarget weights = FindWeights(chunk);
+    uint32_t* indices = chunk.GetWordItem(kItemPackedIndices);
+    if (!indices || (!weights.packed && !weights.floats)) return;
+    const uint32_t slotByte = static_cast<uint32_t>(3 * chunk.AddInfluenceMatrix(static_cast<int>(a))) & 0xFF;
+    for (const InfluenceEntry& entry : group.entries) {
+        if (entry.vertex < vertices) AddToVertex(weights, indices, entry.vertex, slotByte, entry.weight);
     }
 }
 

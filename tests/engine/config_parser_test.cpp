@@ -59,6 +59,14 @@ TEST(ConfigParserTest, RepeatedItemsMissingItemsAndValueForms) {
     EXPECT_EQ(root.Get("name").AsText(), "two words");
     EXPECT_EQ(root.Get("block").Get("depth").AsFloat(), 150.0f);
     EXPECT_FALSE(root.Get("bad").AsFloats(values));
+    EXPECT_EQ(root.Get("block").AsText(), "");
+    Kiv::ConfigParser valued;
+    ASSERT_EQ(valued.ParseText("version 1\nmesh 20.5 {\n  name a.im\n}\nmesh\t\"near\" {\n}\nx a{\n"),
+              Kiv::ConfigParser::kOk);
+    EXPECT_EQ(valued.GetRoot()->Get("mesh").AsText(), "20.5");
+    EXPECT_EQ(valued.GetRoot()->Get("mesh").Get("name").AsText(), "a.im");
+    EXPECT_EQ(valued.GetRoot()->Get("mesh", 1).AsText(), "near");
+    EXPECT_EQ(valued.GetRoot()->Get("x").AsText(), "a{");  // no space before the brace: a value
     const Kiv::ConfigData& missing = root.Get("v", 2);
     EXPECT_TRUE(missing.IsMissing());
     EXPECT_EQ(missing.AsFloat(7.0f), 7.0f);
