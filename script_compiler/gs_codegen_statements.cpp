@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr uint32_t kJumpBytes = 5;
-
 bool IsReferenceValue(const GSCNode* chain) {
     const GSCNode* last = GSCheck::LastOf(const_cast<GSCNode*>(chain));
     return last && GSCheck::IsReference(last->valueType);
