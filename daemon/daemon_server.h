@@ -40,7 +40,7 @@ struct DaemonOptions {
 enum class DaemonStart { kStarted, kFailed, kOtherDaemon };
 enum class DaemonExit { kCloseRequest, kIdle, kStopped };
 
-class DaemonServer : private DaemonConnectionHost {
+class DaemonServer final : private DaemonConnectionHost {
 public:
     explicit DaemonServer(DaemonOptions options);
     // Stops the server when it runs.

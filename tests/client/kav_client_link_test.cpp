@@ -74,8 +74,9 @@ TEST_F(KAVClientTest, HandshakeAnswerOtherThanKavdFailsTheAttempt) {
         {"tag only", {0x44, 0x56, 0x41, 0x4B}},
         {"nothing", {}},
     };
-    for (const auto& [name, answer] : answers) {
+    for (const auto& [name, bytes] : answers) {
         SCOPED_TRACE(name);
+        const Bytes& answer = bytes;
         bool closedByClient = false;
         PeerScript script([&] {
             if (!peer_.Accept()) return;

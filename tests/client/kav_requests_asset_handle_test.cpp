@@ -36,7 +36,8 @@ TEST_F(KAVRequestsTest, LastReleaseOfCopiesClosesTheHandleOnce) {
         KAVAssetHandle third;
         third = second;
         EXPECT_EQ(first.Record()->references, 3);
-        third = third;
+        KAVAssetHandle& same = third;
+        third = same;
         second.Release();
         third.Release();
     }

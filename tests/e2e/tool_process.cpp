@@ -72,16 +72,38 @@ void Drain(int outFd, int errFd, pid_t child, ToolResult& result) {
     }
 }
 
+// The tool, the programs in bin/, the script libraries and sources the build compiles, and
+// the data the build copies into the installation (the files of the source's data/ into
+// data/, its VAVIrov/ templates into VAVIrov/); not the user's data (UserData, keyword
+// files, folders of their own in data/).
+void CopyInstalledFiles(const fs::path& installed, const fs::path& target) {
+    fs::create_directories(target / "bin");
+    fs::copy_file(installed / "KodrinUtil", target / "KodrinUtil");
+    for (const fs::directory_entry& entry : fs::directory_iterator(installed / "bin")) {
+        if (entry.is_regular_file()) fs::copy_file(entry.path(), target / "bin" / entry.path().filename());
+    }
+    for (const char* built : {"libraries", "scripts"}) {
+        if (fs::is_directory(installed / built))
+            fs::copy(installed / built, target / built, fs::copy_options::recursive);
+    }
+    const fs::path data = KODRIN_DIST_DATA;
+    fs::create_directories(target / "data");
+    for (const fs::directory_entry& entry : fs::directory_iterator(data)) {
+        if (entry.is_regular_file()) fs::copy_file(entry.path(), target / "data" / entry.path().filename());
+    }
+    fs::copy(data / "VAVIrov", target / "VAVIrov", fs::copy_options::recursive);
+}
+
 }  // namespace
 
-Installation::Installation() {
+Installation::Installation(const fs::path& installed) {
     std::string pattern = (fs::temp_directory_path() / "kodrin-e2e-XXXXXX").string();
     if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
     base_ = fs::canonical(pattern);
     root_ = base_ / "install";
     ipc_ = base_ / "ipc";
     files_ = base_ / "files";
-    fs::copy(KODRIN_DIST, root_, fs::copy_options::recursive);
+    CopyInstalledFiles(installed, root_);
     fs::create_directory(ipc_);
     fs::permissions(ipc_, fs::perms::owner_all, fs::perm_options::replace);
     fs::create_directory(files_);

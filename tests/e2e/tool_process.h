@@ -1,5 +1,7 @@
 // The installed tool as a child process, in a private installation tree. Each
-// Installation is a fresh copy of build/dist with a private IPC folder beside it: every
+// Installation is a fresh copy of what the build installs in build/dist (the tool, the
+// programs in bin/ and the data the build copies there; never what the tool or its user
+// added to that tree since), with a private IPC folder beside it: every
 // child it starts gets KODRIN_IPC_DIR pointing there (in the child's environment only), so
 // the daemon the tool launches is the installation's own, found by no other test. The
 // destructor stops that daemon and waits until it is gone, then removes everything.
@@ -35,7 +37,8 @@ class Installation {
 public:
     static constexpr int kRunLimitSeconds = 120;
 
-    Installation();
+    // From build/dist, or from another installation tree.
+    explicit Installation(const std::filesystem::path& installed = KODRIN_DIST);
     ~Installation();
     Installation(const Installation&) = delete;
     Installation& operator=(const Installation&) = delete;
