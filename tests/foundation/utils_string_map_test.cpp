@@ -87,9 +87,13 @@ TEST(StringMap, AnOrderedMapAnswersAndIteratesAsAPlainOne) {
             case 1: ASSERT_EQ(plain.Erase(key), ordered.Erase(key)) << step; break;
             default:
                 ASSERT_EQ(plain.Find(key, a), ordered.Find(key, b)) << step;
-                if (a.Current()) ASSERT_EQ(a.Current()->value, b.Current()->value) << step;
+                if (a.Current()) {
+                    ASSERT_EQ(a.Current()->value, b.Current()->value) << step;
+                }
                 ASSERT_EQ(a.Next(), b.Next()) << step;
-                if (a.Current()) ASSERT_STREQ(a.Current()->key, b.Current()->key) << step;
+                if (a.Current()) {
+                    ASSERT_STREQ(a.Current()->key, b.Current()->key) << step;
+                }
         }
     }
     EXPECT_EQ(Keys(plain), Keys(ordered));
