@@ -9,8 +9,10 @@
 
 #include "script_runtime/gs_router.h"
 
+#include "client/asset_record_test_support.h"
 #include "client/online_access_fake_server.h"
 #include "native_script_support.h"
+#include "link/kav/kav_asset_info.h"
 #include "script_natives/gso_online_access.h"
 #include "script_natives/gso_online_group.h"
 #include "script_natives/native_arguments.h"
@@ -190,6 +192,32 @@ TEST_F(OnlineNativesTest, MemberChangesAreSentOnceAndTheOwnersGoingClosesTheGrou
     EXPECT_EQ(CallInt("$int@Test::GroupPost(OnlineGroup)", {me}), 1);
     EXPECT_EQ(group->Owner(), nullptr);
     DropGroups();
+}
+
+// Plain messages count as versioned ones from an unmodified sender: an owner modified
+// locally keeps only messages from modified senders.
+TEST_F(OnlineNativesTest, MessagesAreQueuedByTheSenderFlagRule) {
+    const KUID modifiedOwner(8, 9, 0);
+    rig_.Answer(21, AssetRecord({modifiedOwner, "a", "b", KAVAssetFlags::kLocallyModified, 0, 0, true}));
+    GSOOnlineAccess* modified = GSOOnlineAccess::Construct(&context_, modifiedOwner);
+    ASSERT_NE(modified, nullptr);
+    EXPECT_TRUE(modified->OwnerModified());
+    EXPECT_FALSE(access_->OwnerModified());
+
+    OnlineAccessMessage plain;
+    plain.name = Kiv::String("ann");
+    OnlineAccessVersionedMessage fromUnmodified;
+    OnlineAccessVersionedMessage fromModified;
+    fromModified.flag = 1;
+    for (const OnlineAccessMessage* message : {static_cast<const OnlineAccessMessage*>(&plain),
+                                               static_cast<const OnlineAccessMessage*>(&fromUnmodified),
+                                               static_cast<const OnlineAccessMessage*>(&fromModified)}) {
+        modified->Receive(*message);
+        access_->Receive(*message);
+    }
+    EXPECT_EQ(access_->QueuedCount(), 3);
+    EXPECT_EQ(modified->QueuedCount(), 1);
+    GSReleaseReference(modified->GetInstance());
 }
 
 } // namespace
