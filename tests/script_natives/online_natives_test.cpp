@@ -71,7 +71,7 @@ class OnlineNativesTest : public nativetest::ScriptCallTest {
         ASSERT_NE(access_, nullptr);
     }
     void TearDown() override {
-        GSReleaseReference(access_->GetInstance());
+        if (access_) GSReleaseReference(access_->GetInstance());
         // Game objects on a router go at its next pump.
         context_.GetRouter()->Pump();
         ScriptCallTest::TearDown();
@@ -218,6 +218,19 @@ TEST_F(OnlineNativesTest, MessagesAreQueuedByTheSenderFlagRule) {
     EXPECT_EQ(access_->QueuedCount(), 3);
     EXPECT_EQ(modified->QueuedCount(), 1);
     GSReleaseReference(modified->GetInstance());
+}
+
+// The group's reference keeps its owner; when the group goes it forgets the owner before
+// letting it go, so the owner's leaving finds no group to close again.
+TEST_F(OnlineNativesTest, AnOwnerHeldOnlyByItsGroupGoesWithIt) {
+    rig_.endpoint_->AddClient(access_);
+    ASSERT_NE(Group("Create"), nullptr);
+    GSReleaseReference(access_->GetInstance());
+    access_ = nullptr;
+    DropGroups();
+    context_.GetRouter()->Pump();
+    context_.GetRouter()->Pump();
+    EXPECT_FALSE(rig_.endpoint_->HasClients()) << "the owner left the endpoint as it went";
 }
 
 } // namespace
