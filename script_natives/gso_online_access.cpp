@@ -3,6 +3,7 @@
 #include "script_natives/gso_online_access.h"
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 #include "engine/file.h"
@@ -104,6 +105,8 @@ GSOOnlineAccess* GSOOnlineAccess::GetScriptObjectForKey(const KUID& owner, GSCon
 }
 
 GSOOnlineAccess* GSOOnlineAccess::Construct(GSContext* context, const KUID& owner) {
+    // Without the class nothing is made, and nothing leaves the endpoint as it goes.
+    if (!ScriptClasses().onlineAccess) return nullptr;
     auto* object = new GSOOnlineAccess(owner);
     if (!object->Attach(ScriptClasses().onlineAccess, context)) {
         delete object;

@@ -1,6 +1,8 @@
 // The online groups and their natives.
 #include "script_natives/gso_online_group.h"
 
+#include <memory>
+
 #include "script_natives/gso_online_access.h"
 #include "script_natives/gso_soup.h"
 #include "script_natives/native_arguments.h"
@@ -44,6 +46,7 @@ GSOOnlineGroup::GSOOnlineGroup(GSOOnlineAccess* owner, const Kiv::PString& name,
     : owner_(owner), name_(name), parameter_(parameter) {}
 
 GSOOnlineGroup* GSOOnlineGroup::Construct(GSOOnlineAccess* owner, const Kiv::PString& name, int32_t parameter) {
+    if (!ScriptClasses().onlineGroup) return nullptr;
     GSContext* context = owner->Context();
     auto* group = new GSOOnlineGroup(owner, name, parameter);
     GSAddReference(owner->GetInstance());
