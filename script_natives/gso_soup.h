@@ -15,6 +15,8 @@ class GSOSoup : public GSObject {
 
     const ACSChunkRef& Chunk() const { return soup_; }
     bool Locked() const { return locked_; }
+    // Makes the object hold soup (shared, not copied).
+    void Share(const ACSChunkRef& soup) { soup_ = soup; }
 
     void CountTags(GSStack* stack);
     void GetNamedTag(GSStack* stack);

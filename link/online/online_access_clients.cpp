@@ -50,7 +50,12 @@ void OnlineAccessClientEndpoint::AddClient(OnlineAccessClientBase* client) {
 
 void OnlineAccessClientEndpoint::RemoveClient(OnlineAccessClientBase* client) {
     EraseItem(clients_, client);
-    for (OnlineGroup* listener : listeners_) listener->ClientRemoved(client);
+    // A group whose owner goes closes and leaves the listeners: walk a copy, and skip a
+    // listener that an earlier one's closing took out.
+    const BlockArray<OnlineGroup*, 13> listeners = listeners_;
+    for (OnlineGroup* listener : listeners) {
+        if (Holds(listeners_, listener)) listener->ClientRemoved(client);
+    }
 }
 
 OnlineAccessClientBase* OnlineAccessClientEndpoint::FindClient(const KUID& kuid) const {
