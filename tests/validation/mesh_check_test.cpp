@@ -87,7 +87,9 @@ TEST_F(MeshCheckTest, WithoutAnEngineNothingLoadsAndNothingIsReported) {
     Mesh("box\\body.im");
     EXPECT_FALSE(Check("box/body.im", child_));
     EXPECT_FALSE(Check("box/anim.kin", child_));
+    EXPECT_FALSE(Check("box/body.pm", child_));
     EXPECT_EQ(Findings(), Strings{});
+    EXPECT_FALSE(DAROdi::DataManager::Instance().meshFailed);
 }
 
 TEST_F(MeshCheckTest, TheExtensionChoosesTheLoad) {

@@ -110,7 +110,7 @@ void CheckAnimation(const Kiv::File::Path& path, Container& owner) {
 } // namespace
 
 std::unique_ptr<MeshObject> CheckMeshPerformance(const Kiv::File::Path& meshFile, Container& owner) {
-    if (meshFile.IsEmpty() || meshFile.GetExt().IsEmpty()) return nullptr;
+    if (!GetMeshCheckEngine() || meshFile.IsEmpty() || meshFile.GetExt().IsEmpty()) return nullptr;
     const Kiv::File::Path path = CheckedPath(meshFile);
     if (path.IsExt("im")) return LoadAndInstall(path, false, owner);
     if (path.IsExt("lm")) {

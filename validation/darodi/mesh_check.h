@@ -16,7 +16,8 @@ namespace DAROdi {
 
 class Container;
 
-// The loaded mesh, or null (no mesh file, a failure, an animation or no engine installed).
+// The loaded mesh, or null (no mesh file, a failure or an animation). With no mesh-check
+// engine installed it checks nothing: null, no finding, no flag set.
 std::unique_ptr<MeshObject> CheckMeshPerformance(const Kiv::File::Path& meshFile, Container& owner);
 
 } // namespace DAROdi
