@@ -263,6 +263,11 @@ constexpr const char* kTraincarTemplate = R"(traincar
       kind "value"
       type "string"
     }
+    kodrin-build
+    {
+      kind "value"
+      type "float"
+    }
   }
 }
 )";
@@ -294,7 +299,7 @@ class ValidationScope {
 TEST_F(CommandHostCallbackTest, ValidationAndTextureJobsReplyTheirLogAndResult) {
     const ValidationScope validation(Inst(""));
     std::ofstream(Inst("UserData/local/coal_wagon/config.txt"), std::ios::app)
-        << "kind \"traincar\"\n";
+        << "kind \"traincar\"\nkodrin-build 3.3\n";
     BufferStream validate;
     validate.Stream().WriteInt32(0);
     validate.Stream().WritePString("local/coal_wagon");
