@@ -14,6 +14,9 @@
 #include "foundation/text/crc32.h"
 #include "script_compiler/gs_include_list.h"
 #include "script_compiler/script_file.h"
+#include "script_runtime/gs_class.h"
+#include "script_runtime/gs_library.h"
+#include "script_runtime/gs_machine.h"
 #include "validation/specs/kodrin_scripts.h"
 #include "validation/specs/kodrin_scripts_include_text.h"
 #include "validation_test_support.h"
@@ -173,6 +176,42 @@ TEST_F(KodrinScriptsTest, TheSearchListAndIncludeTextAreBorrowedAndGiveBack) {
     GSIncludeList::Clear();
     // At 2.90 the same behavior compiles without it.
     EXPECT_EQ(Cache("rule", "rule/rule.gs", 2.9f, "behavior"), Strings{});
+}
+
+TEST_F(KodrinScriptsTest, TheClassMustDeriveFromTheBasesTheCategoryNames) {
+    WriteSource("kinds", "kinds.gs",
+                "class Vehicle {};\nclass Trackside {};\nclass Signal isclass Trackside {};\n"
+                "class Loco isclass Vehicle {};\nclass Post isclass Trackside {};\n"
+                "class Lamp {};\n");
+    ASSERT_EQ(Cache("kinds", "kinds/kinds.gs"), Strings{});
+    GSLibrary* library = GSMachine::Get().GetLibrary(scripts->LibraryId1(), scripts->LibraryId2());
+    ASSERT_NE(library, nullptr);
+    const std::string vehicle = "3:Script class does not match asset kind (vehicle).";
+    const std::string trackside = "3:Script class does not match asset kind (trackside).";
+    const std::string signal = "3:Script class does not match asset kind (signal).";
+    const struct {
+        const char* scriptClass;
+        const char* category;
+        Strings findings;
+    } cases[] = {
+        {"Loco", "TR;TV;LOCO", {trackside}}, // a vehicle counts as trackside
+        {"Post", "TR;TV;LOCO", {vehicle}},
+        {"Lamp", "TV;LOCO", {}},             // "TV" without "TR" is no vehicle
+        {"Loco", "TV;LOCO", {vehicle}},
+        {"Post", "TO", {}},
+        {"Signal", "TO;?WA", {}},
+        {"Post", "?WA", {signal}},
+        {"Lamp", "TO", {trackside}},
+        {"Lamp", "", {}},
+    };
+    for (const auto& c : cases) {
+        const GSClass* scriptClass = library->FindClass(c.scriptClass);
+        ASSERT_NE(scriptClass, nullptr) << c.scriptClass;
+        ResultsLog log;
+        EXPECT_EQ(CheckScriptClassCategory(*scriptClass, c.category, log), c.findings.empty())
+            << c.scriptClass << " " << c.category;
+        EXPECT_EQ(Texts(log), c.findings) << c.scriptClass << " " << c.category;
+    }
 }
 
 TEST_F(KodrinScriptsTest, TheBuildOfAConfig) {

@@ -167,10 +167,7 @@ GSClass* KodrinScripts::GetGSClass() {
     return scriptClass_;
 }
 
-bool KodrinScripts::CheckClassAgainstCategory(const GSClass& scriptClass, ResultsLog& log) const {
-    KAVAssetInfo info;
-    KAVClient::GetAssetInfo(kuid_, info, kCategoryDetails);
-    const char* category = info.categoryText.c_str();
+bool CheckScriptClassCategory(const GSClass& scriptClass, const char* category, ResultsLog& log) {
     const bool vehicle = MatchCategoryPattern("TR;TV", category);
     const bool signal = MatchCategoryPattern("?WA", category);
     const bool trackside = vehicle || signal || MatchCategoryPattern("TO", category);
@@ -201,5 +198,7 @@ bool KodrinScripts::LinkScriptClass(ResultsLog& log) {
         log.AddEntry(kErrorEntry, nullptr, Kiv::String("Unable to link compiled script class."));
         return false;
     }
-    return CheckClassAgainstCategory(*scriptClass, log);
+    KAVAssetInfo info;
+    KAVClient::GetAssetInfo(kuid_, info, kCategoryDetails);
+    return CheckScriptClassCategory(*scriptClass, info.categoryText.c_str(), log);
 }

@@ -82,7 +82,6 @@ class KodrinScripts {
                      ResultsLog& log);
     // Compiles the source of that name, found through the include search list.
     bool CompileSource(const char* source, const Kiv::File::Path& library, ResultsLog& log) const;
-    bool CheckClassAgainstCategory(const GSClass& scriptClass, ResultsLog& log) const;
 
     ACSChunkRef config_;
     KUID kuid_;
@@ -98,6 +97,11 @@ class KodrinScripts {
     uint32_t id2_ = 0;
     float build_ = 1.3f;
 };
+
+// Whether the class derives from Vehicle, Trackside and Signal (tested in that order)
+// exactly when the category text says vehicle ("TR;TV"), trackside (vehicle, signal or
+// "TO") and signal ("?WA"); the first mismatch is an error of the log.
+bool CheckScriptClassCategory(const GSClass& scriptClass, const char* category, ResultsLog& log);
 
 // The scripted spec of an asset by KUID, or null; installed by the spec manager's owner.
 using KodrinScriptsLookup = std::unique_ptr<KodrinScripts> (*)(const KUID& kuid);
