@@ -1,5 +1,6 @@
-// Connects the daemon link to the libraries above it: the spec registry (validation) and
-// the content databases (content3d). Start-up calls it first; it may be called again.
+// Connects the lower libraries to those above them: the daemon link's spec registry
+// (validation) and content databases (content3d), and the validation library's script
+// system set-up (for now the stand-in of script_system_stand_in.h). Start-up calls it first; it may be called again.
 #pragma once
 
 namespace KodrinUtil {

@@ -3,7 +3,7 @@
 // found at or below a folder as request 39, the daemon doing the copying. Paths are made
 // absolute here, because the daemon runs in a working folder of its own; the dispatcher
 // has refused a missing one before a command runs.
-// LoadAssetConfigSoup reads an asset's config from its folder.
+// LoadAssetConfigSoup (validation/specs/asset_config_soup.h) reads an asset's config.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +13,7 @@
 #include "engine/file_path.h"
 #include "engine/pstring.h"
 #include "foundation/soup/chunk_ref.h"
+#include "validation/specs/asset_config_soup.h"
 
 class ResultsLog;
 
@@ -39,8 +40,3 @@ Kiv::File::Path AbsoluteArgumentPath(const char* argument);
 
 } // namespace KodrinUtil
 
-// Loads the asset's config from folder: "config.chump", else "config.txt", while the
-// resource database of location (an asset folder name relative to the installation
-// folder; empty: none) is held. False, out null, when neither reads as a soup.
-bool LoadAssetConfigSoup(const Kiv::PString& location, const Kiv::File::Path& folder,
-                         ACSChunkRef& out);

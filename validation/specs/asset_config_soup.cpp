@@ -1,9 +1,10 @@
 // LoadAssetConfigSoup: an asset's config from its folder, the compiled "config.chump" first.
 // A file that opens but reads as no soup (empty or damaged) counts as not loaded, so the
 // text config is tried next and a caller never takes a null soup for a config.
-#include "client/commands/install_commands.h"
-#include "link/kav/kav_user_data.h"
+#include "validation/specs/asset_config_soup.h"
+
 #include "content3d/resource_database.h"
+#include "link/kav/kav_user_data.h"
 
 namespace {
 
