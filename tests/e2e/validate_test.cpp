@@ -81,4 +81,51 @@ TEST(ValidateE2E, MatchingAndExportFindingsArePrintedInTheOrderFound) {
     EXPECT_EQ(install.Run({"closekavdaemon"}).exitCode, 0);
 }
 
+// Configs written for builds before 2.90 are brought up to the current layout before they
+// are matched: numbered categories joined, the old name key, era and region defaults, the
+// class code of the older table, and stray words dropped.
+TEST(ValidateE2E, OldConfigsValidateAfterTheirUpgrade) {
+    Installation install;
+    const fs::path folder = install.FilesFolder() / "old";
+    const struct {
+        const char* asset;
+        const char* config;
+    } assets[] = {
+        {"shed", "kuid <kuid:414100:2003>\nkind \"scenery\"\nname \"Old shed\"\n"
+                 "kodrin-build 2.5\ncategory-region-0 \"uk\"\ncategory-region-1 \"de\"\n"
+                 "category-era-0 \"1950\"\ncategory-class \"BR\"\nversion \"1\"\n"
+                 "description \"A shed\"\n"},
+        {"yard", "kuid <kuid:414100:2005>\nkind \"scenery\"\nname \"Old yard\"\n"
+                 "kodrin-build 2.5\ncategory-region-0 \"uk\"\ncategory-era-0 \"1950\"\n"
+                 "category-class \"BR\"\nversion \"1\"\nrem \"a comment\"\n"},
+        {"hut", "kuid <kuid:414100:2004>\nkind \"scenery\"\nasset-filename \"hut\"\n"
+                "region \"somewhere\"\n"},
+    };
+    for (const auto& asset : assets) {
+        fs::create_directories(folder / asset.asset);
+        std::ofstream(folder / asset.asset / "config.txt") << asset.config;
+    }
+    ASSERT_EQ(install.Run({"installfrompath", folder.string()}).exitCode, 0);
+    // The tags the upgrade sets go to the end, after "description"; the plain tags that
+    // follow "description" and that no kind's own template lists are dropped, the user
+    // name among them.
+    const ToolResult shed = install.Run({"validate", "<kuid:414100:2003>"});
+    EXPECT_FALSE(shed.timedOut);
+    EXPECT_EQ(shed.out,
+              "! <kuid:414100:2003> : The tag username is missing; its default is used.\n"
+              "- <kuid:414100:2003> : The tag username in scenery must not be empty.\n"
+              "OK (1 Errors, 1 Warnings)\n")
+        << shed.err;
+    const ToolResult yard = install.Run({"validate", "<kuid:414100:2005>"});
+    EXPECT_FALSE(yard.timedOut);
+    EXPECT_EQ(yard.out, "OK (0 Errors, 0 Warnings)\n") << yard.err;
+    // The hut's file name gave it a mesh table, which the scenery rules read.
+    const ToolResult hut = install.Run({"validate", "<kuid:414100:2004>"});
+    EXPECT_FALSE(hut.timedOut);
+    EXPECT_EQ(hut.out, "! <kuid:414100:2004> : The mesh table has no shadow mesh.\n"
+                       "OK (0 Errors, 1 Warnings)\n")
+        << hut.err;
+    EXPECT_EQ(install.Run({"closekavdaemon"}).exitCode, 0);
+}
+
 } // namespace
