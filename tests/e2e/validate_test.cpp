@@ -128,4 +128,41 @@ TEST(ValidateE2E, OldConfigsValidateAfterTheirUpgrade) {
     EXPECT_EQ(install.Run({"closekavdaemon"}).exitCode, 0);
 }
 
+// Scripted assets: their sources are compiled into the library cache and their class is
+// checked against the asset's category; compile errors are the compiler's own messages.
+TEST(ValidateE2E, ScriptsAreCompiledAndTheirClassChecked) {
+    Installation install;
+    const fs::path folder = install.FilesFolder() / "scripted";
+    const struct {
+        const char* asset;
+        const char* kuid;
+        const char* source;
+    } assets[] = {
+        {"lamp", "<kuid:414100:2101>", "class Lamp { int On() { return 1; } };\n"},
+        {"car", "<kuid:414100:2102>", "class Vehicle {};\nclass Car isclass Vehicle {};\n"},
+        {"broken", "<kuid:414100:2103>", "class Broken { int x };\n"},
+    };
+    for (const auto& asset : assets) {
+        fs::create_directories(folder / asset.asset);
+        std::ofstream(folder / asset.asset / "config.txt")
+            << "kuid " << asset.kuid << "\nkind \"scenery\"\nusername \"" << asset.asset
+            << "\"\nkodrin-build 3.3\ncategory-class \"BR\"\ncategory-region \"UK\"\n"
+            << "category-era \"1950s\"\nscript \"main.gs\"\nclass \""
+            << (std::string(asset.asset) == "car" ? "Car" : std::string(asset.source).substr(6, 4))
+            << "\"\n";
+        std::ofstream(folder / asset.asset / "main.gs") << asset.source;
+    }
+    ASSERT_EQ(install.Run({"installfrompath", folder.string()}).exitCode, 0);
+    const ToolResult lamp = install.Run({"validate", "<kuid:414100:2101>"});
+    EXPECT_EQ(lamp.out, "OK (0 Errors, 0 Warnings)\n") << lamp.err;
+    const ToolResult car = install.Run({"validate", "<kuid:414100:2102>"});
+    // The script stage's errors concern no asset.
+    EXPECT_EQ(car.out, "- <NULL> : Script class does not match asset kind (vehicle).\n"
+                       "OK (1 Errors, 0 Warnings)\n");
+    const ToolResult broken = install.Run({"validate", "<kuid:414100:2103>"});
+    EXPECT_EQ(broken.out, "- <NULL> : main.gs(1) : parse error, line 1\n"
+                          "OK (1 Errors, 0 Warnings)\n");
+    EXPECT_EQ(install.Run({"closekavdaemon"}).exitCode, 0);
+}
+
 } // namespace
