@@ -165,4 +165,33 @@ TEST(ValidateE2E, ScriptsAreCompiledAndTheirClassChecked) {
     EXPECT_EQ(install.Run({"closekavdaemon"}).exitCode, 0);
 }
 
+// A scenery asset seeded with faults of its config: every finding in the order the checks
+// make them (matching, then export), each naming the asset.
+TEST(ValidateE2E, ASeededBadSceneryAssetReportsEachFault) {
+    Installation install;
+    const fs::path asset = install.FilesFolder() / "seeded" / "depot";
+    fs::create_directories(asset);
+    std::ofstream(asset / "config.txt") << "kuid <kuid:414100:2201>\n"
+                                           "kind \"scenery\"\n"
+                                           "kodrin-build 3.3\n"
+                                           "category-class \"QQ\"\n"
+                                           "colour \"red\"\n"
+                                           ".cache\n{\n}\n";
+    ASSERT_EQ(install.Run({"installfrompath", asset.parent_path().string()}).exitCode, 0);
+    const ToolResult result = install.Run({"validate", "<kuid:414100:2201>"});
+    EXPECT_FALSE(result.timedOut);
+    const std::string subject = " <kuid:414100:2201> : ";
+    EXPECT_EQ(result.out,
+              "-" + subject + "The tag colour in scenery is not defined for this kind of asset.\n" +
+              "-" + subject + "The tag .cache in scenery is not defined for this kind of asset.\n" +
+              "-" + subject +
+              "The folder .cache is left over from an older build and should be deleted.\n" +
+              "!" + subject + "The tag username is missing; its default is used.\n" +
+              "-" + subject + "The tag username in scenery must not be empty.\n" +
+              "-" + subject + "The tag category-class in scenery has no value from its list.\n" +
+              "OK (5 Errors, 1 Warnings)\n")
+        << result.err;
+    EXPECT_EQ(install.Run({"closekavdaemon"}).exitCode, 0);
+}
+
 } // namespace
