@@ -214,6 +214,45 @@ TEST_F(KodrinScriptsTest, TheClassMustDeriveFromTheBasesTheCategoryNames) {
     }
 }
 
+// The include-table assets' scripted specs, for the lookup: asset "shared" under any KUID.
+std::unique_ptr<KodrinScripts> SharedAssetScripts(const KUID& kuid) {
+    if (kuid != KUID(414100, 7, 0)) return nullptr;
+    ACSChunkRef config;
+    config.SetNamedTagString("kind", "library");
+    return std::make_unique<KodrinScripts>(config, kuid, Kiv::PString("local"),
+                                           Kiv::File::Path("shared"), Kiv::PString("shared"));
+}
+
+TEST_F(KodrinScriptsTest, IncludeTableAssetsLendTheirFoldersFromBuild290) {
+    SetKodrinScriptsLookup(&SharedAssetScripts);
+    WriteSource("shared", "helper.gs", "class Helper {};\n");
+    WriteSource("user", "user.gs", "include \"helper.gs\"\nclass User isclass Helper {};\n");
+    const auto cacheUser = [this](float build, bool withTable) {
+        ACSChunkRef config;
+        config.SetNamedTagString("kind", "scenery");
+        config.SetNamedTagFloat("kodrin-build", build);
+        ACSChunkRef table;
+        table.SetNamedTagKUID("helper", KUID(414100, 7, 0));
+        table.SetNamedTagKUID("again", KUID(414100, 7, 0));
+        if (withTable) table.SetNamedTagKUID("gone", KUID(414100, 8, 0));
+        config.SetNamedSoup("script-include-table", table);
+        KodrinScripts user(config, KUID(), "local", Kiv::File::Path("user"), "user");
+        ResultsLog log;
+        const bool result = user.CacheScripts("local", "user", "user/user.gs", log);
+        return std::make_pair(result, Texts(log));
+    };
+    // 2.89 (+ 0.005) reads no table: the include is not found.
+    const auto old = cacheUser(2.89f, false);
+    EXPECT_FALSE(old.first);
+    ASSERT_FALSE(old.second.empty());
+    EXPECT_NE(old.second.front().find("helper.gs"), std::string::npos) << old.second.front();
+    // 2.9 reads it; the KUID named twice is walked once.
+    EXPECT_EQ(cacheUser(2.9f, false), std::make_pair(true, Strings{}));
+    // A table KUID without a scripted spec makes the include walk fail, not the caching.
+    EXPECT_EQ(cacheUser(2.9f, true), std::make_pair(true, Strings{}));
+    SetKodrinScriptsLookup(nullptr);
+}
+
 TEST_F(KodrinScriptsTest, TheBuildOfAConfig) {
     const struct {
         const char* text;
