@@ -8,6 +8,8 @@
 #include <sstream>
 #include <string>
 
+#include <png.h>
+
 #include "tool_process.h"
 
 namespace {
@@ -15,6 +17,22 @@ namespace {
 namespace fs = std::filesystem;
 using e2e::Installation;
 using e2e::ToolResult;
+
+// A grey PNG of that size.
+std::string GreyPng(uint32_t width, uint32_t height) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = width;
+    image.height = height;
+    image.format = PNG_FORMAT_GRAY;
+    const std::vector<unsigned char> pixels(size_t{width} * height, 128);
+    png_alloc_size_t size = 0;
+    EXPECT_TRUE(png_image_write_to_memory(&image, nullptr, &size, 0, pixels.data(), 0, nullptr));
+    std::string out(size, '\0');
+    EXPECT_TRUE(png_image_write_to_memory(&image, out.data(), &size, 0, pixels.data(), 0, nullptr));
+    out.resize(size);
+    return out;
+}
 
 // The output lines that begin with prefix.
 std::vector<std::string> LinesStarting(const std::string& out, const std::string& prefix) {
@@ -219,8 +237,9 @@ TEST(ValidateE2E, ScriptsAreCompiledAndTheirClassChecked) {
     EXPECT_EQ(install.Run({"closekavdaemon"}).exitCode, 0);
 }
 
-// A scenery asset seeded with faults of its config: every finding in the order the checks
-// make them (matching, then export), each naming the asset.
+// A scenery asset seeded with faults of its config and its textures: every finding in the
+// order the checks make them (matching, the texture walk, then export), each naming the
+// asset.
 TEST(ValidateE2E, ASeededBadSceneryAssetReportsEachFault) {
     Installation install;
     const fs::path asset = install.FilesFolder() / "seeded" / "depot";
@@ -231,6 +250,9 @@ TEST(ValidateE2E, ASeededBadSceneryAssetReportsEachFault) {
                                            "category-class \"QQ\"\n"
                                            "colour \"red\"\n"
                                            ".cache\n{\n}\n";
+    std::ofstream(asset / "roof.texture") << "converted";
+    std::ofstream(asset / "wall.texture.txt") << "Primary=Wall.png\r\nTile=st\r\n";
+    std::ofstream(asset / "Wall.png", std::ios::binary) << GreyPng(300, 256);
     ASSERT_EQ(install.Run({"installfrompath", asset.parent_path().string()}).exitCode, 0);
     const ToolResult result = install.Run({"validate", "<kuid:414100:2201>"});
     EXPECT_FALSE(result.timedOut);
@@ -241,9 +263,14 @@ TEST(ValidateE2E, ASeededBadSceneryAssetReportsEachFault) {
               "-" + subject +
               "The folder .cache is left over from an older build and should be deleted.\n" +
               "!" + subject + "The tag username is missing; its default is used.\n" +
+              "-" + subject +
+              "The converted texture 'roof.texture' has no texture description beside it.\n" +
+              "-" + subject + "The sides of the image 'wall.png' are not powers of two.\n" +
+              "-" + subject +
+              "The texture description 'wall.texture.txt' has no converted texture.\n" +
               "-" + subject + "The tag username in scenery must not be empty.\n" +
               "-" + subject + "The tag category-class in scenery has no value from its list.\n" +
-              "OK (5 Errors, 1 Warnings)\n")
+              "OK (8 Errors, 1 Warnings)\n")
         << result.err;
     EXPECT_EQ(install.Run({"closekavdaemon"}).exitCode, 0);
 }
