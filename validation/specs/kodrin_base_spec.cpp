@@ -1,6 +1,8 @@
 // KodrinBaseSpec: the config-derived state of a scripted spec.
 #include "validation/specs/kodrin_base_spec.h"
 
+#include "link/kav/kav_client.h"
+
 namespace {
 
 constexpr float kDefaultBuild = 1.3f;
@@ -32,6 +34,11 @@ float KodrinBaseSpec::ReadBuildVersion(const ACSChunkRef& config) {
         if (config.HasTag(Kiv::PString(tag))) return kScriptedBuild;
     }
     return kDefaultBuild;
+}
+
+bool KodrinBaseSpec::IsLocallyModified() {
+    if (locallyModified_ < 0) locallyModified_ = KAVClient::IsAssetLocallyModified(kuid_) ? 1 : 0;
+    return locallyModified_ != 0;
 }
 
 bool IsKodrinBaseSpec(GizmorixSpec* spec) {

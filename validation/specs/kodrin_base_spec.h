@@ -23,10 +23,15 @@ class KodrinBaseSpec : public GizmorixSpec {
     float GetBuild() const { return build_; }
     const Kiv::PString& GetName() const { return name_; }
     Kiv::PString GetKind() const { return kind_; }
+    // Whether the asset database marks the asset locally modified: asked once, a failed
+    // query counting as modified, and the answer kept.
+    bool IsLocallyModified();
 
   private:
     Kiv::PString name_;
     float build_ = 1.3f;
+    // -1 until asked, else the answer.
+    int8_t locallyModified_ = -1;
 };
 
 // A KodrinBaseSpec named after the asset's folder (what both the scripted-spec factory and a
