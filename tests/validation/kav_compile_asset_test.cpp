@@ -8,6 +8,9 @@
 #include "foundation/results/results_log.h"
 #include "validation/darodi/kav_compile_asset.h"
 #include "validation/script_system_seam.h"
+#include "validation/specs/gizmorix_spec.h"
+#include "validation/specs/spec_factory.h"
+#include "validation/specs/spec_manager.h"
 #include "validation_test_support.h"
 
 namespace {
@@ -54,6 +57,31 @@ TEST_F(KAVCompileAssetTest, TheConfigAndItsKUIDAreNeeded) {
               std::vector<std::string>{"KAVCompileAsset unable to load asset config"});
     EXPECT_EQ(Compile("nameless"),
               std::vector<std::string>{"KAVCompileAsset unable to determine asset KUID"});
+}
+
+// A factory of the asset's kind that makes specs without scripts.
+class PlainSpecFactory : public GZSpecFactory {
+  public:
+    PlainSpecFactory() : GZSpecFactory(Kiv::PString("scenery")) {}
+    GizmorixSpec* Create(const Kiv::PString& location, const Kiv::String& basePath,
+                         const Kiv::String& folderName, const KUID& kuid,
+                         const ACSChunkRef& config) override {
+        return new GizmorixSpec(kuid, location, basePath, folderName, config);
+    }
+};
+
+// The spec comes from the spec manager: an asset whose kind's factory makes no scripted
+// spec is not compiled, and the script factory is the default only during the stage.
+TEST_F(KAVCompileAssetTest, OnlyAScriptedSpecIsCompiled) {
+    install.scriptSystem.answer = true;
+    SpecManager* manager = SpecManager::Instance();
+    ASSERT_NE(manager, nullptr);
+    PlainSpecFactory plain;
+    manager->RegisterFactory(&plain);
+    EXPECT_EQ(Compile("plain"), std::vector<std::string>{"Failed to load asset for compilation"});
+    manager->UnregisterFactory(&plain);
+    EXPECT_EQ(Compile("plain"), std::vector<std::string>{});
+    EXPECT_EQ(manager->GetDefaultFactory(), nullptr);
 }
 
 } // namespace

@@ -17,7 +17,9 @@
 #include "script_runtime/gs_class.h"
 #include "script_runtime/gs_library.h"
 #include "script_runtime/gs_machine.h"
+#include "validation/specs/kodrin_base_spec.h"
 #include "validation/specs/kodrin_scripts.h"
+#include "validation/specs/spec_manager.h"
 #include "validation/specs/kodrin_scripts_include_text.h"
 #include "validation_test_support.h"
 
@@ -214,17 +216,20 @@ TEST_F(KodrinScriptsTest, TheClassMustDeriveFromTheBasesTheCategoryNames) {
     }
 }
 
-// The include-table assets' scripted specs, for the lookup: asset "shared" under any KUID.
-std::unique_ptr<KodrinScripts> SharedAssetScripts(const KUID& kuid) {
+// The include-table assets' scripted specs, for the lookup: asset "shared" of the local
+// folder for one KUID, made by the spec manager (no daemon resolves KUIDs here).
+std::string g_localFolder;
+KodrinBaseSpec* SharedAssetSpec(const KUID& kuid) {
     if (kuid != KUID(414100, 7, 0)) return nullptr;
     ACSChunkRef config;
     config.SetNamedTagString("kind", "library");
-    return std::make_unique<KodrinScripts>(config, kuid, Kiv::PString("local"),
-                                           Kiv::File::Path("shared"), Kiv::PString("shared"));
+    return static_cast<KodrinBaseSpec*>(SpecManager::Instance()->CreateSpec(
+        Kiv::PString("local"), Kiv::String(g_localFolder), Kiv::String("shared"), config, kuid));
 }
 
 TEST_F(KodrinScriptsTest, IncludeTableAssetsLendTheirFoldersFromBuild290) {
-    SetKodrinScriptsLookup(&SharedAssetScripts);
+    g_localFolder = install_.Folder().Path("UserData/local");
+    SetKodrinScriptsLookup(&SharedAssetSpec);
     WriteSource("shared", "helper.gs", "class Helper {};\n");
     WriteSource("user", "user.gs", "include \"helper.gs\"\nclass User isclass Helper {};\n");
     const auto cacheUser = [this](float build, bool withTable) {
@@ -267,7 +272,8 @@ TEST_F(KodrinScriptsTest, TheBuildOfAConfig) {
         install_.WriteLocalConfig("cfg", std::string("kind \"scenery\"\n") + c.text);
         ACSChunkRef config;
         config.LoadFromFile(install_.LocalFolder("cfg").c_str(), "config.txt", "txt", false);
-        EXPECT_FLOAT_EQ(KodrinScripts::ReadBuildVersion(config), c.build) << c.text;
+        EXPECT_FLOAT_EQ(KodrinScripts(config, KUID(), "local", "cfg", "cfg").GetBuild(), c.build)
+            << c.text;
     }
 }
 

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <unistd.h>
 
@@ -21,6 +22,7 @@
 #include "validation/darodi/data_manager.h"
 #include "validation/darodi/error_handler.h"
 #include "validation/script_system_seam.h"
+#include "validation/specs/spec_manager.h"
 
 namespace validation_test {
 
@@ -101,7 +103,7 @@ class FakeScriptSystem : public ValidationScriptSystemSeam {
 // A temporary installation, current while it lives: the working folder (where the
 // interface text is read), the user-data locations with their resource databases, the
 // template folder copied from the project's data (or from the given folder), the error
-// handler, the data manager and a script-system set-up that succeeds.
+// handler, the data manager, the spec manager and a script-system set-up that succeeds.
 class TestInstallation {
   public:
     explicit TestInstallation(const std::string& templates = std::string(KODRIN_SOURCE) +
@@ -116,10 +118,12 @@ class TestInstallation {
         DAROdi::ErrorHandler::CreateInstance();
         DAROdi::DataManager::CreateInstance((folder_.Root() + "/VAVIrov/").c_str());
         DAROdi::DataManager::Instance();
+        specs_ = std::make_unique<SpecManager>();
         ValidationUpwardSeams::SetScriptSystem(&scriptSystem);
     }
     ~TestInstallation() {
         ValidationUpwardSeams::SetScriptSystem(nullptr);
+        specs_.reset();
         DAROdi::DataManager::DestroyInstance();
         DAROdi::ErrorHandler::DestroyInstance();
         KAVUserData::ReleaseDatabases();
@@ -148,6 +152,7 @@ class TestInstallation {
   private:
     TempFolder folder_;
     ScopedInterfaceText text_;
+    std::unique_ptr<SpecManager> specs_;
 };
 
 } // namespace validation_test

@@ -5,12 +5,35 @@
 #include "link/kav/kav_user_data.h"
 #include "validation/script_system_seam.h"
 #include "validation/specs/asset_config_soup.h"
-#include "validation/specs/kodrin_scripts.h"
+#include "validation/specs/kodrin_base_spec.h"
+#include "validation/specs/spec_factory.h"
+#include "validation/specs/spec_manager.h"
 
 namespace {
 
 void AddError(ResultsLog& log, const char* text) {
     log.AddEntry(ResultsLogKind::Error, nullptr, Kiv::String(text));
+}
+
+// The asset's scripted spec, made from its folder by the scripted-spec factory as the
+// manager's default, loaded and valid, with one use; or null.
+KodrinBaseSpec* CreateScriptedSpec(const KUID& kuid, const Kiv::PString& location,
+                                   const Kiv::File::Path& folder) {
+    SpecManager* manager = SpecManager::Instance();
+    if (manager == nullptr) return nullptr;
+    KAVScript_KodrinBaseSpecFactory factory;
+    manager->SetDefaultFactory(&factory);
+    GizmorixSpec* spec =
+        manager->CreateSpecFromFolder(kuid, location, folder, &IsKodrinBaseSpec, false);
+    manager->SetDefaultFactory(nullptr);
+    return static_cast<KodrinBaseSpec*>(spec);
+}
+
+bool LinkScripts(KodrinBaseSpec& spec, ResultsLog& log) {
+    const int32_t errors = log.ErrorCount();
+    if (spec.LinkScriptClass(log)) return true;
+    if (log.ErrorCount() == errors) AddError(log, "Failed to compile asset");
+    return false;
 }
 
 } // namespace
@@ -32,10 +55,12 @@ bool KAVCompileAsset(const Kiv::PString& location, const Kiv::File::Path& path, 
         AddError(log, "KAVCompileAsset unable to determine asset KUID");
         return false;
     }
-    KodrinScripts scripts(config, kuid, location, path,
-                          config.GetNamedTag("username").ToPString());
-    const int32_t errors = log.ErrorCount();
-    if (scripts.LinkScriptClass(log)) return true;
-    if (log.ErrorCount() == errors) AddError(log, "Failed to compile asset");
-    return false;
+    KodrinBaseSpec* spec = CreateScriptedSpec(kuid, location, folder);
+    if (spec == nullptr) {
+        AddError(log, "Failed to load asset for compilation");
+        return false;
+    }
+    const bool linked = LinkScripts(*spec, log);
+    spec->Release();
+    return linked;
 }

@@ -18,7 +18,9 @@
 #include "script_runtime/gs_class.h"
 #include "script_runtime/gs_library.h"
 #include "script_runtime/gs_machine.h"
+#include "validation/specs/kodrin_base_spec.h"
 #include "validation/specs/kodrin_scripts_include_text.h"
+#include "validation/specs/spec_lookup.h"
 
 namespace {
 
@@ -27,6 +29,10 @@ constexpr int kIncludeTableBuild = 290;
 constexpr int32_t kCategoryDetails = 4;
 
 std::atomic<KodrinScriptsLookup> g_lookup{nullptr};
+
+KodrinBaseSpec* ManagerLookup(const KUID& kuid) {
+    return static_cast<KodrinBaseSpec*>(GetKodrinBaseSpec(kuid, false));
+}
 
 int Hundredths(float build) {
     const float scaled = build * 100.0f;
@@ -44,22 +50,19 @@ void SetKodrinScriptsLookup(KodrinScriptsLookup lookup) { g_lookup.store(lookup)
 
 KodrinScripts::KodrinScripts(const ACSChunkRef& config, const KUID& kuid,
                              const Kiv::PString& location, const Kiv::File::Path& folder,
-                             const Kiv::PString& displayName)
+                             DisplayName displayName)
     : config_(config), kuid_(kuid), location_(location), folder_(folder),
-      displayName_(displayName) {
+      displayName_(std::move(displayName)) {
     if (config_.Get() && config_->GetType() == ACSTagType::Container) {
         kind_ = config_.GetNamedTag("kind").ToPString();
-        build_ = ReadBuildVersion(config_);
+        build_ = KodrinBaseSpec::ReadBuildVersion(config_);
     }
 }
 
-float KodrinScripts::ReadBuildVersion(const ACSChunkRef& config) {
-    const float build = config.GetNamedTagAsFloat("kodrin-build", 0.0f);
-    if (build >= 1.0f && build < 100.0f) return build + 0.005f;
-    for (const char* tag : {"mesh-table", "class", "scriptclass"})
-        if (config.HasTag(tag)) return 2.0f;
-    return 1.3f;
-}
+KodrinScripts::KodrinScripts(const ACSChunkRef& config, const KUID& kuid,
+                             const Kiv::PString& location, const Kiv::File::Path& folder,
+                             const Kiv::PString& displayName)
+    : KodrinScripts(config, kuid, location, folder, [displayName] { return displayName; }) {}
 
 void KodrinScripts::AppendScriptInclude(const char* line) {
     ScriptIncludeText() += line;
@@ -115,18 +118,20 @@ bool KodrinScripts::LoadScriptLibraries() {
         if (std::find(done.begin(), done.end(), kuid) != done.end()) continue;
         done.push_back(kuid);
         const KodrinScriptsLookup lookup = g_lookup.load();
-        std::unique_ptr<KodrinScripts> spec = lookup ? lookup(kuid) : nullptr;
+        KodrinBaseSpec* spec = lookup ? lookup(kuid) : ManagerLookup(kuid);
         if (!spec) {
             result = false;
             continue;
         }
-        spec->ResolveScriptPath();
-        if (!spec->LoadScriptLibrary()) {
-            Kiv::File::Path folder = KAVUserData::GetLocationFolder(spec->location_);
-            folder.AddPath(spec->folder_.c_str());
+        KodrinScripts& scripts = spec->Scripts();
+        scripts.ResolveScriptPath();
+        if (!scripts.LoadScriptLibrary()) {
+            Kiv::File::Path folder = KAVUserData::GetLocationFolder(scripts.location_);
+            folder.AddPath(scripts.folder_.c_str());
             GSIncludeList::PushBack(GSIncludePath(folder, Kiv::PString()));
         }
-        spec->ReadScriptLibraries(todo);
+        scripts.ReadScriptLibraries(todo);
+        spec->ReleaseUse();
     }
     return result;
 }
@@ -158,10 +163,10 @@ GSClass* KodrinScripts::GetGSClass() {
         if (library && !scriptClass_)
             LogMessage("KodrinScripts::GetGSClass> Could not load Kodrin class %s from library "
                        "%s for %s",
-                       className_.c_str(), scriptLibrary_.c_str(), displayName_.c_str());
+                       className_.c_str(), scriptLibrary_.c_str(), displayName_().c_str());
         if (!library)
             LogMessage("KodrinScripts::GetGSClass> Could not load Kodrin library %s for '%s'",
-                       scriptLibrary_.c_str(), displayName_.c_str());
+                       scriptLibrary_.c_str(), displayName_().c_str());
     }
     flags_ |= kClassLookedUp;
     return scriptClass_;

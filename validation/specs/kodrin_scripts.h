@@ -5,15 +5,14 @@
 // source text and of its file name) so an unchanged source reuses its library, and
 // registers it with the script machine; LinkScriptClass then looks the class up and checks
 // that it derives from Vehicle, Trackside and Signal exactly when the asset's category
-// says so. The scripted spec owns one of these.
+// says so. The scripted spec (KodrinBaseSpec) owns one of these.
 //
-// Seam: the scripted spec of another asset (for the script-include-table) is found through
-// the lookup that SetKodrinScriptsLookup installs; with none installed no include-table
-// asset is found.
+// The scripted specs of the include-table assets come from the process's spec manager
+// (GetKodrinBaseSpec); SetKodrinScriptsLookup puts another source in its place (tests).
 #pragma once
 
 #include <cstdint>
-#include <memory>
+#include <functional>
 #include <vector>
 
 #include "engine/file_path.h"
@@ -23,18 +22,20 @@
 
 class GSClass;
 class GSLibrary;
+class KodrinBaseSpec;
 class ResultsLog;
 
 class KodrinScripts {
   public:
+    // The name shown in log lines, asked for when a line is written.
+    using DisplayName = std::function<Kiv::PString()>;
+
     // The asset: its config, KUID, location, folder below the location, and the name shown
-    // in log lines.
+    // in log lines. The build is the config's (KodrinBaseSpec::ReadBuildVersion).
+    KodrinScripts(const ACSChunkRef& config, const KUID& kuid, const Kiv::PString& location,
+                  const Kiv::File::Path& folder, DisplayName displayName);
     KodrinScripts(const ACSChunkRef& config, const KUID& kuid, const Kiv::PString& location,
                   const Kiv::File::Path& folder, const Kiv::PString& displayName);
-
-    // The config's build: "kodrin-build" + 0.005 when it is from 1 to below 100; else 2.0
-    // when the config has "mesh-table", "class" or "scriptclass"; else 1.3.
-    static float ReadBuildVersion(const ACSChunkRef& config);
     // Appends the line and CR LF to the include text compiled before every source.
     static void AppendScriptInclude(const char* line);
     // The cache folder of compiled libraries.
@@ -87,7 +88,7 @@ class KodrinScripts {
     KUID kuid_;
     Kiv::PString location_;
     Kiv::File::Path folder_;
-    Kiv::PString displayName_;
+    DisplayName displayName_;
     Kiv::PString kind_;
     Kiv::PString scriptLibrary_;
     Kiv::PString className_;
@@ -103,6 +104,7 @@ class KodrinScripts {
 // "TO") and signal ("?WA"); the first mismatch is an error of the log.
 bool CheckScriptClassCategory(const GSClass& scriptClass, const char* category, ResultsLog& log);
 
-// The scripted spec of an asset by KUID, or null; installed by the spec manager's owner.
-using KodrinScriptsLookup = std::unique_ptr<KodrinScripts> (*)(const KUID& kuid);
+// The scripted spec of an asset by KUID with one use for the caller, or null. Null installs
+// the spec manager's look-up (GetKodrinBaseSpec, no locating) again.
+using KodrinScriptsLookup = KodrinBaseSpec* (*)(const KUID& kuid);
 void SetKodrinScriptsLookup(KodrinScriptsLookup lookup);

@@ -47,7 +47,7 @@ bool KodrinScripts::CompileSource(const char* source, const Kiv::File::Path& lib
     ScriptFile::SetPreamble(Kiv::PString());
     if (errors == 0) return true;
     LogMessage("KodrinScripts::CacheScripts> Syntax error in script of asset '%s'",
-                    displayName_.c_str());
+                    displayName_().c_str());
     std::string message;
     while (messages.Take(message)) {
         LogMessage("KodrinScripts::CacheScripts> ** GSC> %s", message.c_str());
