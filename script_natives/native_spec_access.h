@@ -1,8 +1,8 @@
 // What the natives use of the asset specs: the scripted spec of an asset found by KUID
 // (`GetKodrinBaseSpec` with locate flag 0), its uses, its config soup and whether its asset
 // is locally modified (`KodrinBaseSpec::IsLocallyModified`, asked once and cached by the
-// spec). A spec is an opaque handle here. The spec manager is not built yet: until it is,
-// the access in place finds no spec (native_spec_access.cpp); tests install their own.
+// spec). A spec is an opaque handle here. The access in place asks the process's spec
+// manager (native_spec_access.cpp); tests may install their own.
 #pragma once
 
 #include "foundation/kuid/kuid.h"

@@ -19,6 +19,7 @@
 #include "link/kav/kav_user_data.h"
 #include "validation/darodi/data_manager.h"
 #include "validation/darodi/error_handler.h"
+#include "validation/script_system_seam.h"
 #include "validation/specs/gizmorix_spec.h"
 #include "validation/specs/spec_manager.h"
 
@@ -269,12 +270,24 @@ constexpr const char* kTraincarTemplate = R"(traincar
       kind "value"
       type "string"
     }
+    kodrin-build
+    {
+      kind "value"
+      type "float"
+    }
   }
 }
 )";
 
+// A script-system set-up that succeeds: the asset of these tests has no scripts.
+class ReadyScriptSystem : public ValidationScriptSystemSeam {
+  public:
+    bool InitScriptSystem() override { return true; }
+};
+
 // The validation library over the daemon's installation for one test: its user-data
-// locations, an error handler and a data manager on a template folder of one kind.
+// locations, an error handler, a data manager on a template folder of one kind and a
+// script-system set-up.
 class ValidationScope {
   public:
     explicit ValidationScope(const std::string& install) {
@@ -284,14 +297,19 @@ class ValidationScope {
         KAVUserData::CreateFolders();
         DAROdi::ErrorHandler::CreateInstance();
         DAROdi::DataManager::CreateInstance((install + "/VAVIrov/").c_str());
+        ValidationUpwardSeams::SetScriptSystem(&scripts_);
     }
     ~ValidationScope() {
+        ValidationUpwardSeams::SetScriptSystem(nullptr);
         DAROdi::DataManager::DestroyInstance();
         DAROdi::ErrorHandler::DestroyInstance();
         KAVUserData::ReleaseDatabases();
         KAVUserData::Clear();
         KodrinResourceDatabase::PurgeAll();
     }
+
+  private:
+    ReadyScriptSystem scripts_;
 };
 
 // Validation and textures: a validation's answer for an installed asset named as the
@@ -300,7 +318,7 @@ class ValidationScope {
 TEST_F(CommandHostCallbackTest, ValidationAndTextureJobsReplyTheirLogAndResult) {
     const ValidationScope validation(Inst(""));
     std::ofstream(Inst("UserData/local/coal_wagon/config.txt"), std::ios::app)
-        << "kind \"traincar\"\n";
+        << "kind \"traincar\"\nkodrin-build 3.3\n";
     BufferStream validate;
     validate.Stream().WriteInt32(0);
     validate.Stream().WritePString("local/coal_wagon");

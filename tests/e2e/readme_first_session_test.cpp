@@ -57,6 +57,7 @@ TEST(ReadmeFirstSessionE2E, RunsAsWrittenTwiceInARow) {
         EXPECT_FALSE(result.timedOut) << run;
         EXPECT_EQ(result.exitCode, 0) << run << "\n" << result.out << result.err;
         EXPECT_NE(result.out.find("Coal wagon (weathered)"), std::string::npos) << run;
+        EXPECT_NE(result.out.find("OK (0 Errors, 0 Warnings)"), std::string::npos) << run;
     }
 }
 

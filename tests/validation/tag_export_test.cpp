@@ -52,8 +52,11 @@ TEST_F(TagExportTest, EachTypeIsCheckedByItsRulesAndBuild) {
         {"3.0", "sound\n{\nname \"\"\n}\n", {}},
         {"3.1", "sound\n{\nname \"\"\n}\n", {"E:emptystringerr name in sound"}},
         {"2.4", "rem \"a comment\"\n", {}},
-        {"2.5", "rem \"a comment\"\n", {"E:nodefinition rem in scenery"}},
-        {"2.89", "category-region-1 \"UK\"\n", {"W:obsoletetag category-region-1 in scenery"}},
+        {"2.4", "! \"a comment\"\n", {}},
+        {"2.5", "! \"a comment\"\n", {"E:nodefinition ! in scenery"}},
+        // Below 2.9 the config upgrade joins the numbered regions it reaches from index 0.
+        {"2.89", "category-region-1 \"UK\"\n", {}},
+        {"2.89", "category-region-3 \"UK\"\n", {"W:obsoletetag category-region-3 in scenery"}},
         {"2.9", "category-region-1 \"UK\"\n", {"E:obsoletetag category-region-1 in scenery"}},
         {"3.3", "skin \"wood.texture.txt\"\n", {}},
         {"3.3", "skin \"wood.png\"\n", {"E:nopictureext skin in scenery"}},

@@ -95,11 +95,11 @@ TEST_F(TemplateMatchingTest, TagDefinitionsAreFoundByPrefixAndNumberedSequence) 
 
 TEST_F(TemplateMatchingTest, IdentityTagsLeadTheListAndANameMakesOneTag) {
     ASSERT_TRUE(fixture.Match("description \"first\"\nkind \"scenery\"\nkuid <kuid:414100:77>\n"
-                              "username \"Box\"\n"));
+                              "username \"Box\"\nkodrin-build 3.3\n"));
     Strings names;
     for (const auto& tag : fixture.root->Tags())
         names.emplace_back(tag->name.View());
-    EXPECT_EQ(names, (Strings{"kuid", "username", "description", "kind"}));
+    EXPECT_EQ(names, (Strings{"kuid", "username", "description", "kind", "kodrin-build"}));
     EXPECT_TRUE(fixture.root->IdentityTags().empty());
     DAROdi::Container& root = *fixture.root;
     for (const char* name : {"description", "kuid"})
@@ -110,7 +110,7 @@ TEST_F(TemplateMatchingTest, IdentityTagsLeadTheListAndANameMakesOneTag) {
 }
 
 TEST_F(TemplateMatchingTest, AMissingRequiredTagOfTheParentIsReportedAndExportedWithItsDefault) {
-    ASSERT_TRUE(fixture.Match("kuid <kuid:414100:77>\nkind \"shed\"\n"));
+    ASSERT_TRUE(fixture.Match("kuid <kuid:414100:77>\nkind \"shed\"\nkodrin-build 3.3\n"));
     EXPECT_EQ(fixture.Findings(), (Strings{"W:missingtag username", "W:missingtag colour"}));
     EXPECT_EQ(fixture.root->Tags()[1]->name.View(), "username"); // filed with the identity tags
     ASSERT_TRUE(fixture.Match(Head("shed")));

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <unistd.h>
 
@@ -20,6 +21,8 @@
 #include "link/kav/kav_user_data.h"
 #include "validation/darodi/data_manager.h"
 #include "validation/darodi/error_handler.h"
+#include "validation/script_system_seam.h"
+#include "validation/specs/spec_manager.h"
 
 namespace validation_test {
 
@@ -85,10 +88,22 @@ inline const char* const kInterfaceText =
     "$tet_obsolete_huebarn                   \"obsolete skin\"\n"
     "$kav_unable_read_config_at              \"no config in $(FILE_PATH)\"\n";
 
+// The script-system set-up of the tests: nothing to set up, so it succeeds.
+// A script-system set-up that counts its calls and gives the answer it is set to.
+class FakeScriptSystem : public ValidationScriptSystemSeam {
+  public:
+    bool InitScriptSystem() override {
+        ++calls;
+        return answer;
+    }
+    bool answer = true;
+    int calls = 0;
+};
+
 // A temporary installation, current while it lives: the working folder (where the
 // interface text is read), the user-data locations with their resource databases, the
 // template folder copied from the project's data (or from the given folder), the error
-// handler and the data manager.
+// handler, the data manager, the spec manager and a script-system set-up that succeeds.
 class TestInstallation {
   public:
     explicit TestInstallation(const std::string& templates = std::string(KODRIN_SOURCE) +
@@ -103,8 +118,12 @@ class TestInstallation {
         DAROdi::ErrorHandler::CreateInstance();
         DAROdi::DataManager::CreateInstance((folder_.Root() + "/VAVIrov/").c_str());
         DAROdi::DataManager::Instance();
+        specs_ = std::make_unique<SpecManager>();
+        ValidationUpwardSeams::SetScriptSystem(&scriptSystem);
     }
     ~TestInstallation() {
+        ValidationUpwardSeams::SetScriptSystem(nullptr);
+        specs_.reset();
         DAROdi::DataManager::DestroyInstance();
         DAROdi::ErrorHandler::DestroyInstance();
         KAVUserData::ReleaseDatabases();
@@ -117,6 +136,9 @@ class TestInstallation {
     TestInstallation& operator=(const TestInstallation&) = delete;
 
     const TempFolder& Folder() const { return folder_; }
+    // The script-system set-up installed for the validation library; it succeeds unless told
+    // otherwise.
+    FakeScriptSystem scriptSystem;
     std::string Root() const { return folder_.Root(); }
     // Writes an asset's config.txt in UserData/local/<asset>.
     void WriteLocalConfig(const std::string& asset, const std::string& text,
@@ -130,6 +152,7 @@ class TestInstallation {
   private:
     TempFolder folder_;
     ScopedInterfaceText text_;
+    std::unique_ptr<SpecManager> specs_;
 };
 
 } // namespace validation_test

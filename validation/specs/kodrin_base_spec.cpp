@@ -1,18 +1,40 @@
 // KodrinBaseSpec: the config-derived state of a scripted spec.
 #include "validation/specs/kodrin_base_spec.h"
 
+#include <algorithm>
+#include <string>
+
+#include "link/kav/kav_client.h"
+#include "link/kav/kav_user_data.h"
+
 namespace {
 
 constexpr float kDefaultBuild = 1.3f;
 constexpr float kScriptedBuild = 2.0f;
 constexpr int kNamedBuildLimit = 250;  // builds × 100 below this keep their own name
 
+// The asset's folder below the location's folder ("/" separated); the whole folder when it
+// lies elsewhere.
+Kiv::File::Path FolderBelowLocation(const Kiv::PString& location, const Kiv::String& basePath,
+                                    const Kiv::String& folderName) {
+    Kiv::File::Path folder(basePath);
+    folder.AddPath(folderName.c_str());
+    Kiv::File::Path relative;
+    if (!KAVUserData::MakeRelativePath(KAVUserData::GetLocationFolder(location), folder, relative))
+        return folder;
+    std::string text(relative.View());
+    std::replace(text.begin(), text.end(), '\\', '/');
+    return Kiv::File::Path(text.c_str());
+}
+
 }  // namespace
 
 KodrinBaseSpec::KodrinBaseSpec(const Kiv::PString& location, const Kiv::String& basePath,
                                const Kiv::String& folderName, const KUID& kuid,
                                const ACSChunkRef& config, const Kiv::PString& name)
-    : GizmorixSpec(kuid, location, basePath, folderName, config) {
+    : GizmorixSpec(kuid, location, basePath, folderName, config),
+      scripts_(config, kuid, location, FolderBelowLocation(location, basePath, folderName),
+               [this] { return GetDisplayName(); }) {
     if (!config.IsNull()) {
         kind_ = config.GetNamedTag(Kiv::PString("kind")).ToPString();
         build_ = ReadBuildVersion(config);
@@ -32,6 +54,11 @@ float KodrinBaseSpec::ReadBuildVersion(const ACSChunkRef& config) {
         if (config.HasTag(Kiv::PString(tag))) return kScriptedBuild;
     }
     return kDefaultBuild;
+}
+
+bool KodrinBaseSpec::IsLocallyModified() {
+    if (locallyModified_ < 0) locallyModified_ = KAVClient::IsAssetLocallyModified(kuid_) ? 1 : 0;
+    return locallyModified_ != 0;
 }
 
 bool IsKodrinBaseSpec(GizmorixSpec* spec) {

@@ -1,9 +1,15 @@
 // KodrinBaseSpec: the spec of a scripted asset, the one the spec manager makes when no
-// factory claims an asset's kind. This part holds what every such spec knows from its
-// config: its kind, its build version and its name; the script caching builds on it.
+// factory claims an asset's kind. It knows from its config its kind, its build version and
+// its name, and owns the script side of the asset (KodrinScripts): the compiled libraries
+// of its sources and its script class.
 #pragma once
 
 #include "validation/specs/gizmorix_spec.h"
+#include "validation/specs/kodrin_scripts.h"
+
+class GSClass;
+class GSLibrary;
+class ResultsLog;
 
 class KodrinBaseSpec : public GizmorixSpec {
   public:
@@ -23,10 +29,24 @@ class KodrinBaseSpec : public GizmorixSpec {
     float GetBuild() const { return build_; }
     const Kiv::PString& GetName() const { return name_; }
     Kiv::PString GetKind() const { return kind_; }
+    // Whether the asset database marks the asset locally modified: asked once, a failed
+    // query counting as modified, and the answer kept.
+    bool IsLocallyModified();
+
+    // The script side, over the asset's folder below its location; log lines show the
+    // display name.
+    KodrinScripts& Scripts() { return scripts_; }
+    void ResolveScriptPath() { scripts_.ResolveScriptPath(); }
+    GSLibrary* LoadScriptLibrary() { return scripts_.LoadScriptLibrary(); }
+    GSClass* GetGSClass() { return scripts_.GetGSClass(); }
+    bool LinkScriptClass(ResultsLog& log) { return scripts_.LinkScriptClass(log); }
 
   private:
+    KodrinScripts scripts_;
     Kiv::PString name_;
     float build_ = 1.3f;
+    // -1 until asked, else the answer.
+    int8_t locallyModified_ = -1;
 };
 
 // A KodrinBaseSpec named after the asset's folder (what both the scripted-spec factory and a
