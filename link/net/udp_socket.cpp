@@ -23,6 +23,8 @@ UdpPeer::UdpPeer() : address_{}, receiver_(nullptr), user_(nullptr), socket_(nul
     address_.sin_family = AF_INET;
 }
 
+UdpPeer::~UdpPeer() { UdpSocket::DetachPeer(this); }
+
 void UdpPeer::SetReceiver(Receiver receiver, void* user) {
     receiver_ = receiver;
     user_ = user;

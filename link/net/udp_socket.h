@@ -20,6 +20,8 @@ public:
     using Receiver = void (*)(void* user, const uint8_t* bytes, size_t length);
 
     UdpPeer();
+    // Leaves its socket, so a peer may go before the socket it is attached to.
+    ~UdpPeer();
     UdpPeer(const UdpPeer&) = delete;
     UdpPeer& operator=(const UdpPeer&) = delete;
 

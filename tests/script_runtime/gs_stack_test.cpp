@@ -79,11 +79,11 @@ TEST_F(GSStackTest, AFrameFitsUpToTheLastSlot) {
     const Case cases[] = {{1, 1023, true}, {1, 1024, false}, {3, 1021, true}, {3, 1022, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "pushed " << c.pushed << ", need " << c.need);
-        GSStack stack;
+        const GSFunction f = FrameFunction("$void@T::F()", c.pushed, 0, 0, c.need - 4);
+        GSStack stack; // after f: its frames name f until the stack is gone
         Dirty(stack);
         for (int32_t i = 0; i < c.pushed; ++i)
             Push(stack, GSIntSlot(0));
-        const GSFunction f = FrameFunction("$void@T::F()", c.pushed, 0, 0, c.need - 4);
         LogLines().clear();
         GSSlot* top = stack.Top();
         ASSERT_EQ(stack.PushFrame(&f, 0), c.fits);
