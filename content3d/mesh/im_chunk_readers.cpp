@@ -6,33 +6,11 @@
 
 #include "content3d/mesh/indexed_mesh_definition.h"
 #include "content3d/mesh/mesh_chunk_header.h"
+#include "content3d/mesh/mesh_file_values.h"
 
 namespace Kiv {
 
 namespace {
-
-Vector3 ReadVector3(MemoryFile& file) {
-    Vector3 v;
-    v.x = file.F32();
-    v.y = file.F32();
-    v.z = file.F32();
-    return v;
-}
-
-Vector4 ReadQuaternion(MemoryFile& file) {
-    Vector4 q;
-    q.x = file.F32();
-    q.y = file.F32();
-    q.z = file.F32();
-    q.w = file.F32();
-    return q;
-}
-
-Matrix3 ReadMatrix3(MemoryFile& file) {
-    Matrix3 m;
-    for (float& value : m) value = file.F32();
-    return m;
-}
 
 // Smallest bytes of one record, for bounding counts.
 constexpr uint64_t kMinInfluenceBytes = 4 + 4 + 12 + 36 + 4;

@@ -7,6 +7,7 @@
 #include "content3d/mesh/geometry_base_resource.h"
 #include "content3d/mesh/lod_mesh_definition.h"
 #include "content3d/mesh/mesh_chunk_header.h"
+#include "content3d/mesh/mesh_file_values.h"
 #include "content3d/mesh/mesh_paths.h"
 #include "engine/display.h"
 #include "engine/material.h"
@@ -23,20 +24,6 @@ constexpr uint64_t kMinMeshBytes = 12 + 16;
 constexpr uint64_t kMinLevelChunkBytes = 12 + 8;
 constexpr uint64_t kMinGroupBytes = 8;
 constexpr uint64_t kEntryBytes = 20;
-
-Vector3 ReadVector3(MemoryFile& file) {
-    Vector3 v;
-    v.x = file.F32();
-    v.y = file.F32();
-    v.z = file.F32();
-    return v;
-}
-
-Matrix3 ReadMatrix3(MemoryFile& file) {
-    Matrix3 m;
-    for (float& value : m) value = file.F32();
-    return m;
-}
 
 int GeometryTypeOfKind(uint32_t kind) {
     switch (kind) {
