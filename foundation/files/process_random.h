@@ -1,5 +1,5 @@
-// The process-wide random generator. Made with the engine's fixed seed before the program's
-// entry; start-up seeds it with Kiv::Rand::Randomise. Temporary file names draw from it.
+// The process-wide random generator, seeded from the system's entropy on first use (start-up
+// seeds it afresh with Kiv::Rand::Randomise). Temporary file names draw from it.
 #pragma once
 
 #include "engine/rand.h"

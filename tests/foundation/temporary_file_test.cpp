@@ -8,9 +8,11 @@
 #include <fstream>
 #include <sstream>
 #include <unistd.h>
+#include <vector>
 
 #include "engine/log.h"
 #include "engine/options.h"
+#include "foundation/files/process_random.h"
 
 namespace fs = std::filesystem;
 
@@ -93,6 +95,20 @@ TEST_F(TemporaryFileTest, NoBaseAndARelativeFolderFailsAfterItsTriesAndLogs) {
     EXPECT_EQ(text.str(),
               "CreateTemporaryFilePath> unable to form valid temp path in 100 tries, at path "
               "'temp' with prefix 'temp-'\n");
+}
+
+
+// Test processes and command hosts run side by side without start-up's seeding: the process
+// generator must not begin on the engine's fixed seed, or they would all draw the same names.
+TEST(ProcessRandomTest, DoesNotFollowTheFixedSeed) {
+    Kiv::Rand fixed;
+    std::vector<uint64_t> fixedRun;
+    for (int i = 0; i < 1000; ++i) fixedRun.push_back(fixed.Next());
+    const uint64_t first = ProcessRandom().Next();
+    const uint64_t second = ProcessRandom().Next();
+    for (size_t i = 0; i + 1 < fixedRun.size(); ++i) {
+        EXPECT_FALSE(fixedRun[i] == first && fixedRun[i + 1] == second) << "at draw " << i;
+    }
 }
 
 }  // namespace

@@ -232,7 +232,7 @@ TEST_F(KodrinScriptsTest, IncludeTableAssetsLendTheirFoldersFromBuild290) {
     SetKodrinScriptsLookup(&SharedAssetSpec);
     WriteSource("shared", "helper.gs", "class Helper {};\n");
     WriteSource("user", "user.gs", "include \"helper.gs\"\nclass User isclass Helper {};\n");
-    const auto cacheUser = [this](float build, bool withTable) {
+    const auto cacheUser = [](float build, bool withTable) {
         ACSChunkRef config;
         config.SetNamedTagString("kind", "scenery");
         config.SetNamedTagFloat("kodrin-build", build);
