@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstring>
+#include <map>
 #include <string>
 
 #include "client/kav_requests_test_support.h"
@@ -17,13 +18,14 @@ class DaemonRig : public KAVRequestsTest {
     void Stop() { TearDown(); }
     // How often request id was sent.
     size_t Count(int32_t id) { return Payloads(id).size(); }
-    // Request id is answered with its own payload (request 26: every KUID resolves to
-    // itself); payloads are kept.
-    void Echo(int32_t id) {
-        server_->SetHook(id, [this, id](const DaemonRequest& request, DaemonResponse& response) {
+    // Request id is answered with its own payload (request 26: a KUID resolves to itself)
+    // unless the payload has an answer of its own; payloads are kept.
+    void Echo(int32_t id, std::map<Bytes, Bytes> answers = {}) {
+        server_->SetHook(id, [this, id, answers](const DaemonRequest& request, DaemonResponse& response) {
             std::lock_guard<std::mutex> hold(lock_);
             payloads_[id].push_back(request.payload);
-            response.reply = request.payload;
+            const auto answer = answers.find(request.payload);
+            response.reply = answer == answers.end() ? request.payload : answer->second;
         });
     }
     using KAVRequestsTest::Answer;
