@@ -13,6 +13,7 @@
 #include "script_natives/gso_asset.h"
 #include "script_natives/gso_image.h"
 #include "script_natives/gso_kuid.h"
+#include "script_natives/gso_kuid_list.h"
 #include "script_natives/native_arguments.h"
 #include "script_natives/native_spec_access.h"
 
@@ -34,6 +35,12 @@ class Test {
   public Asset Parent(Asset a) { return a.GetParent(); }
   public StringTable Table(Asset a) { return a.GetStringTable(); }
   public KUID Kuid(Asset a) { return a.GetKUID(); }
+  public string Asked(Asset a) {
+    string modified = "no";
+    if (a.IsLocallyModified()) modified = "yes";
+    return a.GetLocalisedDescription() + "|" + a.GetInfoURL() + "|" + modified;
+  }
+  public KUIDList Dependencies(Asset a) { return a.GetDependencyList(); }
 };
 )";
 
@@ -261,6 +268,34 @@ TEST_F(AssetNativesTest, TheConfigSoupIsFetchedOnceSharedAndLocked) {
     ExpectStopped("$void@Test::ChangeConfig(Asset)", "Soup.SetNamedTag> parent soup is locked", {Arg(asset)});
 }
 
+TEST_F(AssetNativesTest, DescriptionInfoURLAndModificationAreAskedOnEveryCall) {
+    ACSChunkRef config;
+    config.SetNamedTagString(Kiv::PString("info-url"), "http://x");
+    daemon_.Answer(20, SoupBytes(config));
+    daemon_.Answer(28, Str("A wagon"));
+    daemon_.Answer(21, nativetest::RecordBytes(kAsset, {}));
+    GSOAsset* asset = Asset(kAsset);
+    ASSERT_NE(asset, nullptr);
+    EXPECT_EQ(CallString("$string@Test::Asked(Asset)", {Arg(asset)}), "A wagon|http://x|no");
+    EXPECT_EQ(CallString("$string@Test::Asked(Asset)", {Arg(asset)}), "A wagon|http://x|no");
+    EXPECT_EQ(daemon_.Count(20), 2u);
+    EXPECT_EQ(daemon_.Count(28), 2u);
+    const std::vector<Bytes> records = daemon_.Payloads(21);
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0], Concat({KuidReply(kAsset), Le32(8)})) << "the flags only";
+}
+
+TEST_F(AssetNativesTest, TheDependencyListIsALockedListOfTheDaemonsAnswer) {
+    daemon_.Answer(42, Concat({Le32(2), KuidReply(kOther), KuidReply(KUID(7, 7, 0))}));
+    GSOAsset* asset = Asset(kAsset);
+    ASSERT_NE(asset, nullptr);
+    const auto* list = CallObject<GSOKUIDList>("$KUIDList@Test::Dependencies(Asset)", {Arg(asset)});
+    ASSERT_NE(list, nullptr);
+    EXPECT_TRUE(list->Locked());
+    ASSERT_EQ(list->Items().Count(), 2);
+    EXPECT_EQ(daemon_.OnlyPayload(42), Concat({Le32(1), KuidReply(kAsset)}));
+}
+
 class AssetImageTest : public AssetNativesTest {
   protected:
     void SetUp() override {
@@ -301,6 +336,12 @@ TEST_F(AssetImageTest, ANameLeavingTheAssetsFolderGivesNullWithoutOpeningTheAsse
         EXPECT_EQ(Load(name), nullptr) << name;
     }
     EXPECT_EQ(daemon_.Count(30), 0u);
+}
+
+TEST_F(AssetImageTest, AnOpenAssetWithoutAFolderGivesNullAndIsClosed) {
+    daemon_.Answer(30, Concat({Le64(9), PStr(""), Str("")}));
+    EXPECT_EQ(Load("pic.tga"), nullptr);
+    EXPECT_EQ(daemon_.OnlyPayload(31), Le64(9));
 }
 
 TEST_F(AssetImageTest, AnAssetTheDaemonCannotOpenGivesNullAndClosesNothing) {
