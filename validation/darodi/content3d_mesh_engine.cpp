@@ -1,0 +1,90 @@
+// The mesh-check engine over content3d's mesh resources (content3d_mesh_engine.h).
+#include "validation/darodi/content3d_mesh_engine.h"
+
+#include "content3d/materials/validation_scene.h"
+#include "content3d/mesh/lod_mesh_resource.h"
+#include "content3d/resource_database.h"
+#include "engine/render_kernel.h"
+#include "engine/texture.h"
+#include "validation/darodi/content3d_mesh_instance.h"
+#include "validation/darodi/data_manager.h"
+
+namespace DAROdi {
+namespace {
+
+constexpr int32_t kLocked = 0;
+constexpr int32_t kLockFailed = 1;
+
+MeshResourceKind KindOf(Kiv::Resource& resource) {
+    if (dynamic_cast<Kiv::KodrinProgressiveMeshResource*>(&resource))
+        return MeshResourceKind::kProgressive;
+    if (dynamic_cast<Kiv::KodrinGeometryBaseResource*>(&resource))
+        return MeshResourceKind::kGeometry;
+    return MeshResourceKind::kOther;
+}
+
+// One reference on a resource of the location database, given back when deleted.
+class Content3DMeshResource : public MeshCheckResource {
+  public:
+    explicit Content3DMeshResource(Kiv::Resource& resource) : resource_(resource) {}
+    ~Content3DMeshResource() override { resource_.Release(); }
+    Content3DMeshResource(const Content3DMeshResource&) = delete;
+    Content3DMeshResource& operator=(const Content3DMeshResource&) = delete;
+
+    MeshResourceKind GetKind() const override { return KindOf(resource_); }
+
+    // A mesh loads for the scene's kernel with the loader settings all off.
+    int32_t Lock() override {
+        auto* mesh = dynamic_cast<Kiv::KodrinGeometryBaseResource*>(&resource_);
+        if (mesh) {
+            mesh->SetRenderKernel(currentRenderKernel);
+            mesh->GetLoaderSettings() = Kiv::MeshLoaderSettings{};
+        }
+        return resource_.Lock() ? kLocked : kLockFailed;
+    }
+    void Unlock() override { resource_.Unlock(); }
+
+    std::unique_ptr<MeshCheckInstance> CreateInstance(bool lod) override {
+        auto* mesh = dynamic_cast<Kiv::KodrinGeometryBaseResource*>(&resource_);
+        if (!mesh || !mesh->GetDefinition()) return nullptr;
+        if (!lod) return std::make_unique<Content3DMeshInstance>(*mesh, nullptr);
+        auto* lodMesh = dynamic_cast<Kiv::KodrinIndexedMeshLODResource*>(mesh);
+        if (!lodMesh || !lodMesh->GetLODDefinition()) return nullptr;
+        return std::make_unique<Content3DMeshInstance>(*mesh, lodMesh->GetLODDefinition());
+    }
+
+  private:
+    Kiv::Resource& resource_;
+};
+
+} // namespace
+
+std::unique_ptr<MeshCheckResource> Content3DMeshEngine::GetResource(const Kiv::PString& name) {
+    KodrinResourceDatabase* database = DataManager::Instance().GetResourceDatabase();
+    if (!database) return nullptr;
+    Kiv::Resource* resource = database->Get(name, Kiv::ResourceDatabase::kGetCreate);
+    if (!resource) return nullptr;
+    return std::make_unique<Content3DMeshResource>(*resource);
+}
+
+bool Content3DMeshEngine::HasTexture(const Kiv::PString& name) {
+    KodrinResourceDatabase* database = DataManager::Instance().GetResourceDatabase();
+    if (!database || !currentRenderKernel) return false;
+    Kiv::Texture* texture = currentRenderKernel->GetTextureManager()->GetTexture(database, name);
+    if (!texture) return false;
+    texture->ReleaseReference();
+    return true;
+}
+
+void Content3DMeshEngine::AddToScene(MeshCheckInstance& instance) {
+    Kiv::Particle* root = DataManager::Instance().GetScene().GetRootParticle();
+    auto* mesh = dynamic_cast<Content3DMeshInstance*>(&instance);
+    if (root && mesh) root->AddChild(&mesh->GetParticle());
+}
+
+Content3DMeshEngine& GetContent3DMeshEngine() {
+    static Content3DMeshEngine engine;
+    return engine;
+}
+
+} // namespace DAROdi

@@ -1,0 +1,52 @@
+// DAROdi::Content3DMeshInstance: a mesh instance of the content3d mesh-check engine, read
+// from a loaded mesh resource's definition (plain ".im" or LOD ".lm"/"lm.txt"). Its scene
+// object is a Kiv::MeshData particle holding the definition, the attachments and the
+// skeleton's bones; the validation scene shows it. Animations are answered the way the
+// engine's animator would: none without a skeleton, none when the ".kin" file is missing.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "content3d/mesh/mesh_data.h"
+#include "validation/darodi/mesh_check_engine.h"
+
+namespace Kiv {
+class KodrinGeometryBaseResource;
+class KodrinIndexedMeshLODDefinition;
+class ResourceDatabase;
+} // namespace Kiv
+
+namespace DAROdi {
+
+class Content3DMeshInstance : public MeshCheckInstance {
+  public:
+    // Keeps a reference on resource, whose definition must be loaded; lod is the resource's
+    // LOD definition when the instance is a LOD one, else null.
+    Content3DMeshInstance(Kiv::KodrinGeometryBaseResource& resource,
+                          Kiv::KodrinIndexedMeshLODDefinition* lod);
+    ~Content3DMeshInstance() override;
+    Content3DMeshInstance(const Content3DMeshInstance&) = delete;
+    Content3DMeshInstance& operator=(const Content3DMeshInstance&) = delete;
+
+    std::vector<Kiv::PString> GetAttachmentNames() const override;
+    int32_t GetLevelCount() const override;
+    void SelectLevel(int32_t level) override;
+    int32_t GetFaceCount() const override;
+    std::vector<Kiv::String> GetFailedTextures() const override;
+    std::vector<std::vector<Kiv::String>> GetMaterialTextureNames() const override;
+    bool HasParticle(const Kiv::PString& name) const override;
+    int32_t AddAnimation(const Kiv::PString& name) override;
+    void SetShown(bool shown) override;
+
+    // The scene object.
+    Kiv::MeshData& GetParticle() { return *particle_; }
+
+  private:
+    Kiv::KodrinGeometryBaseResource& resource_;
+    Kiv::KodrinIndexedMeshLODDefinition* lod_;
+    std::unique_ptr<Kiv::MeshData> particle_;
+    int32_t level_ = 0;
+};
+
+} // namespace DAROdi
