@@ -186,11 +186,13 @@ TEST(ValidateE2E, OldConfigsValidateAfterTheirUpgrade) {
     const ToolResult yard = install.Run({"validate", "<kuid:414100:2005>"});
     EXPECT_FALSE(yard.timedOut);
     EXPECT_EQ(yard.out, "OK (0 Errors, 0 Warnings)\n") << yard.err;
-    // The hut's file name gave it a mesh table, which the scenery rules read.
+    // The hut's file name gave it a mesh table, which the scenery rules read; the mesh it
+    // names does not exist.
     const ToolResult hut = install.Run({"validate", "<kuid:414100:2004>"});
     EXPECT_FALSE(hut.timedOut);
-    EXPECT_EQ(hut.out, "! <kuid:414100:2004> : The mesh table has no shadow mesh.\n"
-                       "OK (0 Errors, 1 Warnings)\n")
+    EXPECT_EQ(hut.out, "- <kuid:414100:2004> : Cannot load the mesh hut.im.\n"
+                       "! <kuid:414100:2004> : The mesh table has no shadow mesh.\n"
+                       "OK (1 Errors, 1 Warnings)\n")
         << hut.err;
     EXPECT_EQ(install.Run({"closekavdaemon"}).exitCode, 0);
 }
