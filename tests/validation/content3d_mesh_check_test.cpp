@@ -1,6 +1,7 @@
 // The mesh-file check on content3d's meshes: ".im", ".lm" and "lm.txt" files written by the
-// mesh tests' writers, loaded through the engine start-up installs, with their attachment
-// points, LOD levels, textures and animations, and the validation scene's shown mesh.
+// mesh tests' writers, loaded through the engine start-up installs (as MeshData objects
+// whose jobs run the checks' steps), with their attachment points, LOD levels, textures and
+// animations, and the validation scene's shown mesh.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "../content3d/lm_file_writer.h"
+#include "content3d/mesh/mesh_data.h"
 #include "content3d/program_plugins.h"
 #include "engine/render_kernel.h"
 #include "engine/resource_system.h"
@@ -134,6 +136,13 @@ TEST_F(Content3DMeshCheckTest, AMeshLoadsWithItsAttachmentPointsAndIsShownInTheS
     EXPECT_FALSE(Current()->HasParticle("a.window"));
     ASSERT_EQ(SceneMeshes().size(), 1u);
     EXPECT_EQ(SceneMeshes()[0]->GetFlags() & 2u, 2u);
+    // The scene object is the MeshData whose load job ran the check.
+    const auto* particle = dynamic_cast<const Kiv::MeshData*>(SceneMeshes()[0]);
+    ASSERT_NE(particle, nullptr);
+    EXPECT_EQ(particle->meshName.View(), "box\\body.im");
+    EXPECT_EQ(particle->reportContext, &child_);
+    EXPECT_NE(particle->GetDefinition(), nullptr);
+    EXPECT_EQ(particle->GetAttachmentCount(), 2u);
     // A second mesh for the container replaces the first, in the scene too.
     ASSERT_TRUE(Check("box/cab.im", child_));
     ASSERT_EQ(SceneMeshes().size(), 1u);
@@ -239,6 +248,11 @@ TEST_F(Content3DMeshCheckTest, AnimationsNeedASkeletonAndTheirFile) {
     EXPECT_EQ(Findings(), (Strings{"E:animationfailedskeleton box\\walk.kin",
                                    "E:animationfailedres box\\run.kin"}));
     EXPECT_EQ(Current()->GetAnimationNames(), std::vector<Kiv::PString>{"box\\walk.kin"});
+    // The mesh object's animation jobs ran the animation steps.
+    const auto* particle = dynamic_cast<const Kiv::MeshData*>(SceneMeshes().at(0));
+    ASSERT_NE(particle, nullptr);
+    EXPECT_EQ(particle->animationName.View(), "box\\run.kin");
+    EXPECT_EQ(particle->GetAnimations(), std::vector<Kiv::PString>{"box\\walk.kin"});
 }
 
 } // namespace

@@ -47,17 +47,57 @@ class Content3DMeshResource : public MeshCheckResource {
     std::unique_ptr<MeshCheckInstance> CreateInstance(bool lod) override {
         auto* mesh = dynamic_cast<Kiv::KodrinGeometryBaseResource*>(&resource_);
         if (!mesh || !mesh->GetDefinition()) return nullptr;
-        if (!lod) return std::make_unique<Content3DMeshInstance>(*mesh, nullptr);
-        auto* lodMesh = dynamic_cast<Kiv::KodrinIndexedMeshLODResource*>(mesh);
-        if (!lodMesh || !lodMesh->GetLODDefinition()) return nullptr;
-        return std::make_unique<Content3DMeshInstance>(*mesh, lodMesh->GetLODDefinition());
+        Kiv::KodrinIndexedMeshLODDefinition* lodDefinition = nullptr;
+        if (lod) {
+            auto* lodMesh = dynamic_cast<Kiv::KodrinIndexedMeshLODResource*>(mesh);
+            if (!lodMesh || !lodMesh->GetLODDefinition()) return nullptr;
+            lodDefinition = lodMesh->GetLODDefinition();
+        }
+        return std::make_unique<Content3DMeshInstance>(
+            *mesh, lodDefinition, GetContent3DMeshEngine().TakeLoadingParticle());
     }
 
   private:
     Kiv::Resource& resource_;
 };
 
+// MeshData's steps: those of the checked mesh whose mesh object runs them.
+void RunLoadJob(Kiv::MeshData& mesh, bool* success) {
+    auto* particle = dynamic_cast<MeshParticle*>(&mesh);
+    *success = particle && particle->GetSteps().RunLoadStep();
+}
+
+void RunAnimationJob(Kiv::MeshData& mesh, bool* success) {
+    auto* particle = dynamic_cast<MeshParticle*>(&mesh);
+    *success = particle && particle->GetSteps().RunAnimationStep();
+}
+
 } // namespace
+
+Content3DMeshEngine::Content3DMeshEngine() { Kiv::MeshData::SetSteps(RunLoadJob, RunAnimationJob); }
+
+bool Content3DMeshEngine::RunLoad(MeshCheckSteps& steps, const Kiv::PString& name, bool,
+                                  void* context) {
+    std::unique_ptr<Kiv::MeshData> particle = std::make_unique<MeshParticle>(steps);
+    Kiv::MeshData& mesh = *particle;
+    std::unique_ptr<Kiv::MeshData>* outer = loading_;
+    loading_ = &particle;
+    const bool loaded = mesh.Load(name, context);
+    loading_ = outer;
+    return loaded;
+}
+
+bool Content3DMeshEngine::RunAnimationLoad(MeshCheckSteps& steps, MeshCheckInstance* instance,
+                                           const Kiv::PString& name) {
+    auto* mesh = dynamic_cast<Content3DMeshInstance*>(instance);
+    if (!mesh || !dynamic_cast<MeshParticle*>(&mesh->GetParticle())) return steps.RunAnimationStep();
+    return mesh->GetParticle().LoadAnimation(name);
+}
+
+std::unique_ptr<Kiv::MeshData> Content3DMeshEngine::TakeLoadingParticle() {
+    if (!loading_) return nullptr;
+    return std::move(*loading_);
+}
 
 std::unique_ptr<MeshCheckResource> Content3DMeshEngine::GetResource(const Kiv::PString& name) {
     KodrinResourceDatabase* database = DataManager::Instance().GetResourceDatabase();

@@ -23,8 +23,10 @@ constexpr int32_t kAnimationNoResource = 3;
 } // namespace
 
 Content3DMeshInstance::Content3DMeshInstance(Kiv::KodrinGeometryBaseResource& resource,
-                                             Kiv::KodrinIndexedMeshLODDefinition* lod)
-    : resource_(resource), lod_(lod), particle_(std::make_unique<Kiv::MeshData>()) {
+                                             Kiv::KodrinIndexedMeshLODDefinition* lod,
+                                             std::unique_ptr<Kiv::MeshData> particle)
+    : resource_(resource), lod_(lod),
+      particle_(particle ? std::move(particle) : std::make_unique<Kiv::MeshData>()) {
     resource_.AddReference();
     Kiv::KodrinIndexedMeshDefinition* definition =
         lod_ ? static_cast<Kiv::KodrinIndexedMeshDefinition*>(lod_) : resource_.GetDefinition();

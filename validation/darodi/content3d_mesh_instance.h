@@ -19,12 +19,25 @@ class ResourceDatabase;
 
 namespace DAROdi {
 
+// The mesh object of a checked mesh: its load and animation jobs run the checked mesh's
+// steps.
+class MeshParticle : public Kiv::MeshData {
+  public:
+    explicit MeshParticle(MeshCheckSteps& steps) : steps_(&steps) {}
+    MeshCheckSteps& GetSteps() const { return *steps_; }
+
+  private:
+    MeshCheckSteps* steps_;
+};
+
 class Content3DMeshInstance : public MeshCheckInstance {
   public:
     // Keeps a reference on resource, whose definition must be loaded; lod is the resource's
-    // LOD definition when the instance is a LOD one, else null.
+    // LOD definition when the instance is a LOD one, else null. particle (the mesh object
+    // being loaded) becomes the scene object; without one the instance makes its own.
     Content3DMeshInstance(Kiv::KodrinGeometryBaseResource& resource,
-                          Kiv::KodrinIndexedMeshLODDefinition* lod);
+                          Kiv::KodrinIndexedMeshLODDefinition* lod,
+                          std::unique_ptr<Kiv::MeshData> particle);
     ~Content3DMeshInstance() override;
     Content3DMeshInstance(const Content3DMeshInstance&) = delete;
     Content3DMeshInstance& operator=(const Content3DMeshInstance&) = delete;
