@@ -236,6 +236,12 @@ TEST_F(Content3DMeshCheckTest, AnimationsNeedASkeletonAndTheirFile) {
     EXPECT_EQ(Findings(), Strings{"E:animationfailed box\\walk.kin"});
     Clear();
     manager.meshFailed = false;
+    manager.aliasFlag = true;
+    EXPECT_FALSE(Check("box/walk.kin", child_));
+    EXPECT_FALSE(Check("box/missing.im", child_));
+    EXPECT_EQ(Findings(), Strings{});
+    manager.aliasFlag = false;
+    manager.meshFailed = false;
 
     Write("plain.im", Mesh(1));
     Write("skinned.im", Mesh(1, {}, {}, true));
