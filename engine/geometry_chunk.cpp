@@ -58,7 +58,7 @@ std::vector<int> ChunkItemsFor(std::vector<int> layout, const ChunkHint& hint) {
 GeometryChunk::GeometryChunk(int vertices, int faces, int indices, int faceNormals,
                              uint32_t flags, const ChunkHint& hint,
                              const std::vector<int>& itemKinds)
-    : vertexCount_(NonNegative(vertices)), faceCount_(NonNegative(faces)), flags_(flags),
+    : vertexCount_(NonNegative(vertices)), vertexCapacity_(vertexCount_), faceCount_(NonNegative(faces)), flags_(flags),
       hint_(hint), itemKinds_(itemKinds), indices_(NonNegative(indices)),
       faceNormals_(NonNegative(faceNormals)) {
     for (int kind : itemKinds_) {
@@ -69,6 +69,22 @@ GeometryChunk::GeometryChunk(int vertices, int faces, int indices, int faceNorma
             item.floats.resize(static_cast<size_t>(vertexCount_) * VertexItemSize(kind) / 4);
         }
     }
+}
+
+GeometryChunk::GeometryChunk(const GeometryChunk& other)
+    : ReferenceCount(), vertexCount_(other.vertexCount_), vertexCapacity_(other.vertexCapacity_),
+      faceCount_(other.faceCount_), flags_(other.flags_), hint_(other.hint_), itemKinds_(other.itemKinds_),
+      items_(other.items_), indices_(other.indices_), faceNormals_(other.faceNormals_),
+      sideNormals_(other.sideNormals_), influenceMatrices_(other.influenceMatrices_),
+      influenceMatrixSlots_(other.influenceMatrixSlots_), faceNeighbors_(other.faceNeighbors_),
+      sharingCalls_(other.sharingCalls_), properties_(other.properties_), vertexType_(other.vertexType_),
+      opacity_(other.opacity_) {
+    SetVertexProgram(other.vertexProgram_);
+}
+
+void GeometryChunk::SetDrawnCounts(int vertices, int faces) {
+    vertexCount_ = vertices < 0 ? 0 : (vertices > vertexCapacity_ ? vertexCapacity_ : vertices);
+    faceCount_ = NonNegative(faces);
 }
 
 GeometryChunk::~GeometryChunk() {
