@@ -87,6 +87,25 @@ void GeometryChunk::SetDrawnCounts(int vertices, int faces) {
     faceCount_ = NonNegative(faces);
 }
 
+bool GeometryChunk::AppendGeometry(Display*, const GeometryChunk& source) {
+    const int64_t total = int64_t{vertexCount_} + source.vertexCount_;
+    if (source.itemKinds_ != itemKinds_ || total > 65536 || vertexCount_ != vertexCapacity_ ||
+        source.vertexCount_ != source.vertexCapacity_) {
+        return false;
+    }
+    for (auto& [kind, item] : items_) {
+        const Item& added = source.items_.at(kind);
+        item.floats.insert(item.floats.end(), added.floats.begin(), added.floats.end());
+        item.words.insert(item.words.end(), added.words.begin(), added.words.end());
+    }
+    for (uint16_t index : source.indices_) indices_.push_back(static_cast<uint16_t>(index + vertexCount_));
+    faceNormals_.insert(faceNormals_.end(), source.faceNormals_.begin(), source.faceNormals_.end());
+    if (!sideNormals_.empty()) sideNormals_.resize(static_cast<size_t>(total));
+    vertexCount_ = vertexCapacity_ = static_cast<int>(total);
+    faceCount_ += source.faceCount_;
+    return true;
+}
+
 GeometryChunk::~GeometryChunk() {
     if (vertexProgram_) vertexProgram_->ReleaseReference();
 }

@@ -109,6 +109,10 @@ public:
     // Detail changes: the vertices and faces drawn (vertices clamped to 0..capacity, faces
     // to 0 and above); the arrays keep their size.
     void SetDrawnCounts(int vertices, int faces);
+    // Appends source's vertices after this chunk's and its faces (indices shifted by the
+    // former vertex count). Refused when the item kinds differ, either chunk is drawn
+    // below its arrays, or the vertices would pass 65536 (the 16-bit indices would wrap).
+    bool AppendGeometry(Display* display, const GeometryChunk& source);
     int GetPrimitiveCount() const { return faceCount_; }
     int GetIndexCount() const { return static_cast<int>(indices_.size()); }
     uint16_t* GetIndices() { return indices_.empty() ? nullptr : indices_.data(); }

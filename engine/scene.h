@@ -33,6 +33,7 @@ public:
     Particle& operator=(const Particle&) = delete;
 
     const PString& GetName() const { return name_; }
+    void SetName(const PString& name) { name_ = name; }
     // The engine type id of the particle's class (0 for a plain particle).
     virtual int GetTypeId() const { return 0; }
     uint32_t GetFlags() const { return flags_; }
