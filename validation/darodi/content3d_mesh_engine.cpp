@@ -48,13 +48,17 @@ class Content3DMeshResource : public MeshCheckResource {
         auto* mesh = dynamic_cast<Kiv::KodrinGeometryBaseResource*>(&resource_);
         if (!mesh || !mesh->GetDefinition()) return nullptr;
         Kiv::KodrinIndexedMeshLODDefinition* lodDefinition = nullptr;
+        Kiv::KodrinIndexedMeshInstance* meshInstance = nullptr;
         if (lod) {
             auto* lodMesh = dynamic_cast<Kiv::KodrinIndexedMeshLODResource*>(mesh);
             if (!lodMesh || !lodMesh->GetLODDefinition()) return nullptr;
             lodDefinition = lodMesh->GetLODDefinition();
+        } else {
+            meshInstance = mesh->CreateMeshInstance();
+            if (!meshInstance) return nullptr;
         }
         return std::make_unique<Content3DMeshInstance>(
-            *mesh, lodDefinition, GetContent3DMeshEngine().TakeLoadingParticle());
+            *mesh, lodDefinition, meshInstance, GetContent3DMeshEngine().TakeLoadingParticle());
     }
 
   private:
@@ -117,9 +121,11 @@ bool Content3DMeshEngine::HasTexture(const Kiv::PString& name) {
 }
 
 void Content3DMeshEngine::AddToScene(MeshCheckInstance& instance) {
-    Kiv::Particle* root = DataManager::Instance().GetScene().GetRootParticle();
+    const ValidationScene& scene = DataManager::Instance().GetScene();
     auto* mesh = dynamic_cast<Content3DMeshInstance*>(&instance);
-    if (root && mesh) root->AddChild(&mesh->GetParticle());
+    if (!scene.GetRootParticle() || !mesh) return;
+    scene.GetRootParticle()->AddChild(&mesh->GetParticle());
+    mesh->AddLight(scene.GetLight());
 }
 
 Content3DMeshEngine& GetContent3DMeshEngine() {

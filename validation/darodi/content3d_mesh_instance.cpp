@@ -2,6 +2,7 @@
 #include "validation/darodi/content3d_mesh_instance.h"
 
 #include "content3d/mesh/geometry_base_resource.h"
+#include "content3d/mesh/indexed_mesh_instance.h"
 #include "content3d/mesh/lod_mesh_definition.h"
 #include "content3d/mesh/mesh_paths.h"
 #include "engine/material.h"
@@ -24,10 +25,15 @@ constexpr int32_t kAnimationNoResource = 3;
 
 Content3DMeshInstance::Content3DMeshInstance(Kiv::KodrinGeometryBaseResource& resource,
                                              Kiv::KodrinIndexedMeshLODDefinition* lod,
+                                             Kiv::KodrinIndexedMeshInstance* meshInstance,
                                              std::unique_ptr<Kiv::MeshData> particle)
-    : resource_(resource), lod_(lod),
+    : resource_(resource), lod_(lod), meshInstance_(meshInstance),
       particle_(particle ? std::move(particle) : std::make_unique<Kiv::MeshData>()) {
     resource_.AddReference();
+    if (meshInstance_) {
+        particle_->AddChild(meshInstance_);
+        particle_->instance = meshInstance_;
+    }
     Kiv::KodrinIndexedMeshDefinition* definition =
         lod_ ? static_cast<Kiv::KodrinIndexedMeshDefinition*>(lod_) : resource_.GetDefinition();
     particle_->meshName = resource_.GetName();
@@ -56,6 +62,7 @@ int32_t Content3DMeshInstance::GetLevelCount() const {
 void Content3DMeshInstance::SelectLevel(int32_t level) { level_ = level; }
 
 int32_t Content3DMeshInstance::GetFaceCount() const {
+    if (meshInstance_) return static_cast<int32_t>(meshInstance_->GetFaceCount());
     if (!lod_) return static_cast<int32_t>(particle_->definition->GetFaceTotal());
     const std::vector<Kiv::LODLevel>& levels = lod_->GetLevels();
     if (level_ < 0 || static_cast<size_t>(level_) >= levels.size()) return 0;
@@ -82,6 +89,7 @@ std::vector<std::vector<Kiv::String>> Content3DMeshInstance::GetMaterialTextureN
 }
 
 bool Content3DMeshInstance::HasParticle(const Kiv::PString& name) const {
+    if (meshInstance_) return meshInstance_->FindByName(name) != nullptr;
     for (const Kiv::MeshAttachment& attachment : particle_->GetAttachments())
         if (attachment.name == name) return true;
     for (const Kiv::MeshBone& bone : particle_->GetBones())
@@ -95,6 +103,12 @@ int32_t Content3DMeshInstance::AddAnimation(const Kiv::PString& name) {
     if (!database || !database->Exists(name.c_str())) return kAnimationNoResource;
     particle_->animationNames.push_back(name);
     return kAnimationAdded;
+}
+
+void Content3DMeshInstance::AddLight(Kiv::DisplayLight* light) {
+    if (!meshInstance_ || !light) return;
+    meshInstance_->AddLight(light);
+    meshInstance_->SetUpdateLighting(true);
 }
 
 void Content3DMeshInstance::SetShown(bool shown) {
