@@ -1,11 +1,12 @@
 // LOD mesh instances: the class each LOD model gets, the selected level (the "collision"
 // part, else the last distance level) answering face counts and collision, the drawn level
 // chosen at every cull with the cut-offs, lighting per level, opacity, copies, and the
-// skinning of the drawn and animated levels.
+// skinning of the drawn and animated levels; LODMeshData's answers from its instance.
 #include <gtest/gtest.h>
 
 #include <memory>
 
+#include "content3d/mesh/lod_mesh_data.h"
 #include "content3d/mesh/lod_mesh_instances.h"
 #include "content3d/mesh/lod_mesh_resource.h"
 #include "engine/display.h"
@@ -236,6 +237,43 @@ TEST_F(LodMeshInstanceTest, ACopyPointsItsOwnChunksAtItsOwnBones) {
     CullFrom(*second, 10);
     second->Render(Display(), nullptr, Kiv::Matrix4());
     EXPECT_EQ(copy.GetLevelFrames()[0], Display().GetFrameNumber());
+}
+
+TEST_F(LodMeshInstanceTest, LodMeshDataFollowsTheSelectedLevelAndLetsItsInstanceGoFirst) {
+    Instance made = Make(kThreeLevels, "data");
+    ASSERT_TRUE(made);
+    Kiv::KodrinGeometryBaseResource* resource = made->GetResource();
+    {
+        Kiv::LODMeshData mesh;
+        EXPECT_EQ(mesh.GetFaceCount(), 0u);
+        mesh.lodInstance = &Lod(made);
+        mesh.instance = made.release();
+        mesh.AddChild(mesh.instance);  // held as a child and in both fields
+        mesh.lodDefinition = dynamic_cast<Kiv::KodrinIndexedMeshLODDefinition*>(resource->GetDefinition());
+        EXPECT_EQ(mesh.GetFaceCount(), 1u);
+        mesh.lodInstance->SelectLevel(0);
+        EXPECT_EQ(mesh.GetFaceCount(), 3u);
+        EXPECT_EQ(mesh.GetMeshInstance(), mesh.lodInstance);
+        EXPECT_EQ(mesh.GetOrigin(), &mesh.lodDefinition->GetPosition());
+
+        mesh.UpdateLighting(Display(), nullptr, Kiv::Matrix4(), false);
+        EXPECT_EQ(mesh.lodInstance->GetCalculationCount(), 1u);
+        EXPECT_TRUE(mesh.lodInstance->GetUpdateLighting());  // marked again
+        EXPECT_EQ(resource->GetLockCount(), 1);
+    }
+    EXPECT_EQ(resource->GetLockCount(), 0);  // deleted once, with its resource let go
+}
+
+TEST_F(LodMeshInstanceTest, MeshDataCountsItsInstancesFaces) {
+    Kiv::MeshData mesh;
+    EXPECT_EQ(mesh.GetFaceCount(), 0u);
+    auto* resource = dynamic_cast<Kiv::KodrinGeometryBaseResource*>(database.Get(Kiv::PString("lodm/three.im")));
+    ASSERT_NE(resource, nullptr);
+    held.push_back(resource);
+    resource->SetRenderKernel(&kernel);
+    mesh.instance = resource->CreateMeshInstance();
+    mesh.AddChild(mesh.instance);
+    EXPECT_EQ(mesh.GetFaceCount(), 3u);
 }
 
 }  // namespace
