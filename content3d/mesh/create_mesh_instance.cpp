@@ -1,7 +1,9 @@
-// CreateMeshInstance of the ".im" and ".pm" resources: which instance class a loaded
+// CreateMeshInstance of the ".im", ".pm" and LOD resources: which instance class a loaded
 // definition gets (static, skinned, or none for a skinned mesh without a skeleton).
 #include "content3d/mesh/dynamic_mesh_instances.h"
 #include "content3d/mesh/geometry_base_resource.h"
+#include "content3d/mesh/lod_mesh_instances.h"
+#include "content3d/mesh/lod_mesh_resource.h"
 
 namespace Kiv {
 
@@ -43,6 +45,13 @@ KodrinIndexedMeshInstance* KodrinProgressiveMeshResource::MakeInstanceFor(const 
         case Skinning::kImpossible: break;
     }
     return nullptr;
+}
+
+KodrinIndexedMeshInstance* KodrinIndexedMeshLODResource::MakeInstanceFor(const KodrinIndexedMeshDefinition& definition) {
+    const auto* lod = dynamic_cast<const KodrinIndexedMeshLODDefinition*>(&definition);
+    if (!lod) return nullptr;
+    if (!lod->HasBones()) return new KodrinIndexedMeshLODInstance(GetRenderKernel());
+    return lod->GetSkeletonRoot() ? new KodrinDynamicIndexedMeshLODInstance(GetRenderKernel()) : nullptr;
 }
 
 }  // namespace Kiv

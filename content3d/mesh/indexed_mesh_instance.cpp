@@ -58,6 +58,11 @@ void KodrinIndexedMeshInstance::SetResource(KodrinGeometryBaseResource* resource
 void KodrinIndexedMeshInstance::InitFromDefinition(const KodrinIndexedMeshDefinition& definition) {
     SetChunkSet(definition.GetChunkCount(), MakeSharedArray(definition.GetChunkArray()),
                 MakeSharedArray(definition.GetMaterialArray()));
+    InitCommonFromDefinition(definition);
+    PrepareSoftwareSkinnedChunks();
+}
+
+void KodrinIndexedMeshInstance::InitCommonFromDefinition(const KodrinIndexedMeshDefinition& definition) {
     textureDensity_ = definition.GetTextureDensity();
     boundsMax_ = definition.GetBoundsMax();
     boundsMin_ = definition.GetBoundsMin();
@@ -65,7 +70,6 @@ void KodrinIndexedMeshInstance::InitFromDefinition(const KodrinIndexedMeshDefini
     AddReferencePoints(definition);
     SetName(definition.GetFileName());
     UpdateBoundingVolume();
-    PrepareSoftwareSkinnedChunks();
 }
 
 void KodrinIndexedMeshInstance::AddReferencePoints(const KodrinIndexedMeshDefinition& definition) {
@@ -189,9 +193,13 @@ const ParticleBone* KodrinIndexedMeshInstance::GetSkeletonChild() const {
 }
 
 void KodrinIndexedMeshInstance::SetScale(const Vector3& scale) {
+    StoreScale(scale);
+    UpdateBoundingVolume();
+}
+
+void KodrinIndexedMeshInstance::StoreScale(const Vector3& scale) {
     scale_ = scale;
     scaled_ = !(scale.x == 1.0f && scale.y == 1.0f && scale.z == 1.0f);
-    UpdateBoundingVolume();
 }
 
 void KodrinIndexedMeshInstance::UpdateBoundingVolume() {

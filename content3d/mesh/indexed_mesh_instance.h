@@ -106,6 +106,11 @@ public:
     float GetTextureDensity() const { return textureDensity_; }
 
 protected:
+    // What every instance takes from a definition besides its chunk set: density, bounds,
+    // reference points, name, bounding volume.
+    void InitCommonFromDefinition(const KodrinIndexedMeshDefinition& definition);
+    // Keeps the scale and whether it is one, nothing more.
+    void StoreScale(const Vector3& scale);
     // The copy step of CreateInstance: fills this (new, same kernel) from source.
     void CopyFrom(const KodrinIndexedMeshInstance& source);
     // The chunk set of the base class (a LOD level's, for the LOD classes).
