@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "../content3d/lm_file_writer.h"
+#include "content3d/mesh/lod_mesh_data.h"
 #include "content3d/mesh/mesh_data.h"
 #include "content3d/program_plugins.h"
 #include "engine/render_kernel.h"
@@ -199,6 +200,13 @@ TEST_F(Content3DMeshCheckTest, AHandWrittenLODMeshLoadsThroughItsTextForm) {
     EXPECT_EQ(Current()->GetInstance()->GetLevelCount(), 1);
     EXPECT_EQ(Current()->GetInstance()->GetFaceCount(), 10);
     EXPECT_EQ(Findings(), Strings{});
+    // The scene object is the LODMeshData whose load job ran the check, with its LOD
+    // instance.
+    const auto* particle = dynamic_cast<const Kiv::LODMeshData*>(SceneMeshes().at(0));
+    ASSERT_NE(particle, nullptr);
+    EXPECT_NE(particle->lodInstance, nullptr);
+    EXPECT_NE(particle->lodDefinition, nullptr);
+    EXPECT_EQ(particle->reportContext, &child_);
 }
 
 TEST_F(Content3DMeshCheckTest, ProgressiveMeshesAreReportedByBuildAndStillLoaded) {

@@ -2,9 +2,12 @@
 #include "validation/darodi/content3d_mesh_engine.h"
 
 #include "content3d/materials/validation_scene.h"
+#include "content3d/mesh/indexed_mesh_instance.h"
+#include "content3d/mesh/lod_mesh_data.h"
 #include "content3d/mesh/lod_mesh_resource.h"
 #include "content3d/resource_database.h"
 #include "engine/render_kernel.h"
+#include "engine/scene.h"
 #include "engine/texture.h"
 #include "validation/darodi/content3d_mesh_instance.h"
 #include "validation/darodi/data_manager.h"
@@ -44,45 +47,59 @@ class Content3DMeshResource : public MeshCheckResource {
     }
     void Unlock() override { resource_.Unlock(); }
 
+    // The engine's instance (a LOD one when lod), below the mesh object being loaded.
     std::unique_ptr<MeshCheckInstance> CreateInstance(bool lod) override {
         auto* mesh = dynamic_cast<Kiv::KodrinGeometryBaseResource*>(&resource_);
         if (!mesh || !mesh->GetDefinition()) return nullptr;
-        Kiv::KodrinIndexedMeshLODDefinition* lodDefinition = nullptr;
-        Kiv::KodrinIndexedMeshInstance* meshInstance = nullptr;
-        if (lod) {
-            auto* lodMesh = dynamic_cast<Kiv::KodrinIndexedMeshLODResource*>(mesh);
-            if (!lodMesh || !lodMesh->GetLODDefinition()) return nullptr;
-            lodDefinition = lodMesh->GetLODDefinition();
-        } else {
-            meshInstance = mesh->CreateMeshInstance();
-            if (!meshInstance) return nullptr;
-        }
+        if (lod && !dynamic_cast<Kiv::KodrinIndexedMeshLODResource*>(mesh)) return nullptr;
+        Kiv::KodrinIndexedMeshInstance* instance = mesh->CreateMeshInstance();
+        if (!instance) return nullptr;
         return std::make_unique<Content3DMeshInstance>(
-            *mesh, lodDefinition, meshInstance, GetContent3DMeshEngine().TakeLoadingParticle());
+            *mesh, *instance, GetContent3DMeshEngine().TakeLoadingParticle());
     }
 
   private:
     Kiv::Resource& resource_;
 };
 
-// MeshData's steps: those of the checked mesh whose mesh object runs them.
+// The mesh objects of checked meshes.
+class MeshParticle : public Kiv::MeshData, public MeshStepsHolder {
+  public:
+    using MeshStepsHolder::MeshStepsHolder;
+};
+
+class LODMeshParticle : public Kiv::LODMeshData, public MeshStepsHolder {
+  public:
+    using MeshStepsHolder::MeshStepsHolder;
+};
+
+// MeshData's and LODMeshData's steps: those of the checked mesh whose mesh object runs them.
 void RunLoadJob(Kiv::MeshData& mesh, bool* success) {
-    auto* particle = dynamic_cast<MeshParticle*>(&mesh);
-    *success = particle && particle->GetSteps().RunLoadStep();
+    auto* holder = dynamic_cast<MeshStepsHolder*>(&mesh);
+    *success = holder && holder->GetSteps().RunLoadStep();
 }
 
+void RunLODLoadJob(Kiv::LODMeshData& mesh, bool* success) { RunLoadJob(mesh, success); }
+
 void RunAnimationJob(Kiv::MeshData& mesh, bool* success) {
-    auto* particle = dynamic_cast<MeshParticle*>(&mesh);
-    *success = particle && particle->GetSteps().RunAnimationStep();
+    auto* holder = dynamic_cast<MeshStepsHolder*>(&mesh);
+    *success = holder && holder->GetSteps().RunAnimationStep();
 }
 
 } // namespace
 
-Content3DMeshEngine::Content3DMeshEngine() { Kiv::MeshData::SetSteps(RunLoadJob, RunAnimationJob); }
+Content3DMeshEngine::Content3DMeshEngine() {
+    Kiv::MeshData::SetSteps(RunLoadJob, RunAnimationJob);
+    Kiv::LODMeshData::SetLODStep(RunLODLoadJob);
+}
 
-bool Content3DMeshEngine::RunLoad(MeshCheckSteps& steps, const Kiv::PString& name, bool,
+bool Content3DMeshEngine::RunLoad(MeshCheckSteps& steps, const Kiv::PString& name, bool lod,
                                   void* context) {
-    std::unique_ptr<Kiv::MeshData> particle = std::make_unique<MeshParticle>(steps);
+    std::unique_ptr<Kiv::MeshData> particle;
+    if (lod)
+        particle = std::make_unique<LODMeshParticle>(steps);
+    else
+        particle = std::make_unique<MeshParticle>(steps);
     Kiv::MeshData& mesh = *particle;
     std::unique_ptr<Kiv::MeshData>* outer = loading_;
     loading_ = &particle;
@@ -94,7 +111,8 @@ bool Content3DMeshEngine::RunLoad(MeshCheckSteps& steps, const Kiv::PString& nam
 bool Content3DMeshEngine::RunAnimationLoad(MeshCheckSteps& steps, MeshCheckInstance* instance,
                                            const Kiv::PString& name) {
     auto* mesh = dynamic_cast<Content3DMeshInstance*>(instance);
-    if (!mesh || !dynamic_cast<MeshParticle*>(&mesh->GetParticle())) return steps.RunAnimationStep();
+    if (!mesh || !dynamic_cast<MeshStepsHolder*>(&mesh->GetParticle()))
+        return steps.RunAnimationStep();
     return mesh->GetParticle().LoadAnimation(name);
 }
 

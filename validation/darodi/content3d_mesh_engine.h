@@ -1,6 +1,6 @@
 // DAROdi::Content3DMeshEngine: the mesh-check engine over content3d's mesh resources.
-// A checked mesh loads as a MeshData whose load job runs the check's steps (and adds its
-// animations through that object's jobs). Resources come from the data manager's location
+// A checked mesh loads as a MeshData (a LODMeshData for a LOD mesh) whose load job runs
+// the check's steps (and adds its animations through that object's jobs). Resources come from the data manager's location
 // database, meshes load for the validation
 // scene's render kernel (currentRenderKernel), textures are looked up through that kernel's
 // texture manager, and loaded instances hang below the scene's root particle. Start-up

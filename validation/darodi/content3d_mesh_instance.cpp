@@ -1,9 +1,9 @@
-// A mesh instance read from a content3d mesh definition (content3d_mesh_instance.h).
+// A mesh instance over content3d's mesh data (content3d_mesh_instance.h).
 #include "validation/darodi/content3d_mesh_instance.h"
 
 #include "content3d/mesh/geometry_base_resource.h"
-#include "content3d/mesh/indexed_mesh_instance.h"
-#include "content3d/mesh/lod_mesh_definition.h"
+#include "content3d/mesh/lod_mesh_data.h"
+#include "content3d/mesh/lod_mesh_instances.h"
 #include "content3d/mesh/mesh_paths.h"
 #include "engine/material.h"
 #include "engine/resource_database.h"
@@ -21,25 +21,31 @@ constexpr int32_t kAnimationAdded = 0;
 constexpr int32_t kAnimationNoSkeleton = 2;
 constexpr int32_t kAnimationNoResource = 3;
 
+Kiv::KodrinIndexedMeshLODInstance* LODInstanceOf(const Kiv::MeshData& mesh) {
+    return dynamic_cast<Kiv::KodrinIndexedMeshLODInstance*>(mesh.GetMeshInstance());
+}
+
 } // namespace
 
 Content3DMeshInstance::Content3DMeshInstance(Kiv::KodrinGeometryBaseResource& resource,
-                                             Kiv::KodrinIndexedMeshLODDefinition* lod,
-                                             Kiv::KodrinIndexedMeshInstance* meshInstance,
+                                             Kiv::KodrinIndexedMeshInstance& meshInstance,
                                              std::unique_ptr<Kiv::MeshData> particle)
-    : resource_(resource), lod_(lod), meshInstance_(meshInstance),
+    : resource_(resource),
       particle_(particle ? std::move(particle) : std::make_unique<Kiv::MeshData>()) {
     resource_.AddReference();
-    if (meshInstance_) {
-        particle_->AddChild(meshInstance_);
-        particle_->instance = meshInstance_;
+    particle_->AddChild(&meshInstance);
+    auto* lodMesh = dynamic_cast<Kiv::LODMeshData*>(particle_.get());
+    auto* lodInstance = dynamic_cast<Kiv::KodrinIndexedMeshLODInstance*>(&meshInstance);
+    if (lodMesh && lodInstance) {
+        lodMesh->lodInstance = lodInstance;
+        lodMesh->lodDefinition = static_cast<Kiv::KodrinIndexedMeshLODDefinition*>(resource_.GetDefinition());
+    } else {
+        particle_->instance = &meshInstance;
+        particle_->definition = resource_.GetDefinition();
     }
-    Kiv::KodrinIndexedMeshDefinition* definition =
-        lod_ ? static_cast<Kiv::KodrinIndexedMeshDefinition*>(lod_) : resource_.GetDefinition();
-    particle_->meshName = resource_.GetName();
-    particle_->definition = definition;
-    Kiv::MeshData::CopyAttachments(*definition, *particle_);
-    Kiv::MeshData::CollectBones(*definition, particle_->bones);
+    const Kiv::KodrinIndexedMeshDefinition& definition = *particle_->GetDefinition();
+    Kiv::MeshData::CopyAttachments(definition, *particle_);
+    Kiv::MeshData::CollectBones(definition, particle_->bones);
     particle_->loaded = true;
 }
 
@@ -56,29 +62,29 @@ std::vector<Kiv::PString> Content3DMeshInstance::GetAttachmentNames() const {
 }
 
 int32_t Content3DMeshInstance::GetLevelCount() const {
-    return lod_ ? static_cast<int32_t>(lod_->GetLevelCount()) : 1;
+    const Kiv::KodrinIndexedMeshLODInstance* lod = LODInstanceOf(*particle_);
+    return lod ? static_cast<int32_t>(lod->GetLevelCount()) : 1;
 }
 
-void Content3DMeshInstance::SelectLevel(int32_t level) { level_ = level; }
+void Content3DMeshInstance::SelectLevel(int32_t level) {
+    if (Kiv::KodrinIndexedMeshLODInstance* lod = LODInstanceOf(*particle_))
+        if (level >= 0) lod->SelectLevel(static_cast<uint32_t>(level));
+}
 
 int32_t Content3DMeshInstance::GetFaceCount() const {
-    if (meshInstance_) return static_cast<int32_t>(meshInstance_->GetFaceCount());
-    if (!lod_) return static_cast<int32_t>(particle_->definition->GetFaceTotal());
-    const std::vector<Kiv::LODLevel>& levels = lod_->GetLevels();
-    if (level_ < 0 || static_cast<size_t>(level_) >= levels.size()) return 0;
-    return static_cast<int32_t>(levels[static_cast<size_t>(level_)].faceCount);
+    return static_cast<int32_t>(particle_->GetFaceCount());
 }
 
 std::vector<Kiv::String> Content3DMeshInstance::GetFailedTextures() const {
     std::vector<Kiv::String> paths;
-    for (const Kiv::TextureDef& texture : particle_->definition->GetFailedTextures())
+    for (const Kiv::TextureDef& texture : particle_->GetDefinition()->GetFailedTextures())
         paths.emplace_back(Kiv::PlaceInResourceFolder(&resource_, texture.file).View());
     return paths;
 }
 
 std::vector<std::vector<Kiv::String>> Content3DMeshInstance::GetMaterialTextureNames() const {
     std::vector<std::vector<Kiv::String>> materials;
-    for (const Kiv::Material* material : particle_->definition->GetMaterialArray()) {
+    for (const Kiv::Material* material : particle_->GetDefinition()->GetMaterialArray()) {
         std::vector<Kiv::String>& names = materials.emplace_back();
         if (!material) continue;
         for (int slot = 0; slot < kTextureSlots; ++slot)
@@ -89,16 +95,11 @@ std::vector<std::vector<Kiv::String>> Content3DMeshInstance::GetMaterialTextureN
 }
 
 bool Content3DMeshInstance::HasParticle(const Kiv::PString& name) const {
-    if (meshInstance_) return meshInstance_->FindByName(name) != nullptr;
-    for (const Kiv::MeshAttachment& attachment : particle_->GetAttachments())
-        if (attachment.name == name) return true;
-    for (const Kiv::MeshBone& bone : particle_->GetBones())
-        if (bone.name == name) return true;
-    return false;
+    return particle_->GetMeshInstance()->FindByName(name) != nullptr;
 }
 
 int32_t Content3DMeshInstance::AddAnimation(const Kiv::PString& name) {
-    if (!particle_->definition->GetSkeletonRoot()) return kAnimationNoSkeleton;
+    if (!particle_->GetDefinition()->GetSkeletonRoot()) return kAnimationNoSkeleton;
     const Kiv::ResourceDatabase* database = resource_.GetDatabase();
     if (!database || !database->Exists(name.c_str())) return kAnimationNoResource;
     particle_->animationNames.push_back(name);
@@ -106,9 +107,10 @@ int32_t Content3DMeshInstance::AddAnimation(const Kiv::PString& name) {
 }
 
 void Content3DMeshInstance::AddLight(Kiv::DisplayLight* light) {
-    if (!meshInstance_ || !light) return;
-    meshInstance_->AddLight(light);
-    meshInstance_->SetUpdateLighting(true);
+    Kiv::KodrinIndexedMeshInstance* instance = particle_->GetMeshInstance();
+    if (!light) return;
+    instance->AddLight(light);
+    instance->SetUpdateLighting(true);
 }
 
 void Content3DMeshInstance::SetShown(bool shown) {

@@ -1,9 +1,9 @@
-// DAROdi::Content3DMeshInstance: a mesh instance of the content3d mesh-check engine, read
-// over a loaded mesh resource: a plain mesh (".im") through the engine's instance, a LOD
-// mesh (".lm"/"lm.txt") through its definition. Its scene object is a Kiv::MeshData
-// particle holding the instance, the definition, the attachments and the skeleton's bones;
-// the validation scene shows it. Animations are answered the way the
-// engine's animator would: none without a skeleton, none when the ".kin" file is missing.
+// DAROdi::Content3DMeshInstance: a mesh instance of the content3d mesh-check engine: the
+// engine's instance of a loaded mesh resource (an indexed mesh, or a LOD mesh's LOD
+// instance) below its scene object, a Kiv::MeshData (Kiv::LODMeshData for a LOD mesh)
+// that also holds the definition, the attachments and the skeleton's bones; the validation
+// scene shows it. Animations are answered the way the engine's animator would: none
+// without a skeleton, none when the ".kin" file is missing.
 #pragma once
 
 #include <memory>
@@ -16,17 +16,17 @@ namespace Kiv {
 class DisplayLight;
 class KodrinGeometryBaseResource;
 class KodrinIndexedMeshInstance;
-class KodrinIndexedMeshLODDefinition;
 class ResourceDatabase;
 } // namespace Kiv
 
 namespace DAROdi {
 
-// The mesh object of a checked mesh: its load and animation jobs run the checked mesh's
-// steps.
-class MeshParticle : public Kiv::MeshData {
+// What the mesh object of a checked mesh knows of it: the steps its load and animation
+// jobs run.
+class MeshStepsHolder {
   public:
-    explicit MeshParticle(MeshCheckSteps& steps) : steps_(&steps) {}
+    explicit MeshStepsHolder(MeshCheckSteps& steps) : steps_(&steps) {}
+    virtual ~MeshStepsHolder() = default;
     MeshCheckSteps& GetSteps() const { return *steps_; }
 
   private:
@@ -35,14 +35,11 @@ class MeshParticle : public Kiv::MeshData {
 
 class Content3DMeshInstance : public MeshCheckInstance {
   public:
-    // Keeps a reference on resource, whose definition must be loaded; lod is the resource's
-    // LOD definition when the instance is a LOD one, else null, and meshInstance the
-    // engine's instance of a plain mesh (hung below the scene object, which owns it).
-    // particle (the mesh object being loaded) becomes the scene object; without one the
-    // instance makes its own.
+    // Keeps a reference on resource, whose definition is loaded; meshInstance (the engine's,
+    // a LOD instance when particle is a Kiv::LODMeshData) goes below particle, the scene
+    // object, which owns it. Without a particle the instance makes a plain one.
     Content3DMeshInstance(Kiv::KodrinGeometryBaseResource& resource,
-                          Kiv::KodrinIndexedMeshLODDefinition* lod,
-                          Kiv::KodrinIndexedMeshInstance* meshInstance,
+                          Kiv::KodrinIndexedMeshInstance& meshInstance,
                           std::unique_ptr<Kiv::MeshData> particle);
     ~Content3DMeshInstance() override;
     Content3DMeshInstance(const Content3DMeshInstance&) = delete;
@@ -60,15 +57,12 @@ class Content3DMeshInstance : public MeshCheckInstance {
 
     // The scene object.
     Kiv::MeshData& GetParticle() { return *particle_; }
-    // The engine's instance lit by light; nothing for a LOD mesh.
+    // The engine's instance lit by light.
     void AddLight(Kiv::DisplayLight* light);
 
   private:
     Kiv::KodrinGeometryBaseResource& resource_;
-    Kiv::KodrinIndexedMeshLODDefinition* lod_;
-    Kiv::KodrinIndexedMeshInstance* meshInstance_;
     std::unique_ptr<Kiv::MeshData> particle_;
-    int32_t level_ = 0;
 };
 
 } // namespace DAROdi
