@@ -1,14 +1,15 @@
 // `validate` end to end on assets with meshes: the installed tool loads the meshes a mesh
 // table names (files made by the mesh tests' writer) with the textures their materials
-// name. A mesh whose texture `compresstexture` converted validates clean; in one command
-// host, an alias asset's missing mesh goes unreported and a later asset's is reported.
+// name. A mesh whose texture `compresstexture` converted validates clean; a LOD mesh that
+// draws badly is warned about; in one command host, an alias asset's missing mesh goes
+// unreported and a later asset's is reported.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <string>
 
-#include "../content3d/mesh_file_writer.h"
+#include "../content3d/lm_file_writer.h"
 #include "tool_process.h"
 
 namespace {
@@ -71,6 +72,31 @@ TEST(ValidateMeshesE2E, AMeshWithAConvertedTextureValidatesClean) {
     const ToolResult result = install.Run({"validate", "<kuid:414100:2301>"});
     EXPECT_FALSE(result.timedOut);
     EXPECT_EQ(result.out, "OK (0 Errors, 0 Warnings)\n") << result.err;
+    EXPECT_EQ(install.Run({"closekavdaemon"}).exitCode, 0);
+}
+
+TEST(ValidateMeshesE2E, ALODMeshOfOneSmallLevelIsWarnedAbout) {
+    Installation install;
+    const fs::path tower = install.FilesFolder() / "towers" / "tower";
+    WriteBinary(tower / "config.txt",
+                SceneryWithMeshes("<kuid:414100:2304>", "Tower", "", "tower.lm", "shadow.im"));
+    meshtest::LmSpec lod;
+    lod.levels.push_back(meshtest::TriangleLevel(0));
+    WriteBinary(tower / "tower.lm", meshtest::WriteLm(lod));
+    WriteBinary(tower / "shadow.im", Mesh());
+    ASSERT_EQ(install.Run({"installfrompath", tower.parent_path().string()}).exitCode, 0);
+
+    const ToolResult result = install.Run({"validate", "<kuid:414100:2304>"});
+    EXPECT_FALSE(result.timedOut);
+    const std::string subject = "! <kuid:414100:2304> : ";
+    EXPECT_EQ(result.out,
+              subject + "The LOD mesh tower.lm has no attachment points and no animations: it "
+                        "cannot share its levels' work.\n" +
+                  subject + "The LOD mesh tower.lm has a single level.\n" + subject +
+                  "The last level of the LOD mesh tower.lm has fewer than 300 faces; a plain "
+                  "mesh draws it faster.\n" +
+                  "OK (0 Errors, 3 Warnings)\n")
+        << result.err;
     EXPECT_EQ(install.Run({"closekavdaemon"}).exitCode, 0);
 }
 
