@@ -10,6 +10,7 @@
 #include "engine/bitmap.h"
 #include "engine/display.h"
 #include "engine/reference_point.h"
+#include "engine/texture.h"
 #include "engine/view_point.h"
 #include "mesh_test_support.h"
 
@@ -286,6 +287,40 @@ TEST_F(MeshInstanceTest, ProjectingVerticesAndTheFaceQueries) {
     EXPECT_EQ(instance->GetFaceMaterial(face), instance->GetMaterial(0));
     Kiv::TriangleFace across;
     EXPECT_FALSE(instance->GetFaceNeighbour(face, 0, across));
+}
+
+TEST_F(MeshInstanceTest, BitmapsAreWrittenIntoAMaterialsTextureInTheDisplaysFormat) {
+    MeshSpec spec = OneTriangle();
+    spec.chunks[0].matl.textures = {{0, "paint.tga", 1}};
+    temp.WriteFile("paint.tga", "not read before use");
+    const Instance instance = Make("textured.im", spec);
+    ASSERT_TRUE(instance);
+    Kiv::Texture* texture = instance->GetMaterial(0)->GetTexture(0);
+    ASSERT_NE(texture, nullptr);
+    const struct {
+        Kiv::Bitmap::Format format;
+        bool written;
+        int displayFormat;
+    } cases[] = {
+        {Kiv::Bitmap::kFormatBGRA, true, 1},
+        {Kiv::Bitmap::kFormatBGRX, true, 3},
+        {Kiv::Bitmap::kFormatRaw, false, 0},
+    };
+    for (const auto& c : cases) {
+        const auto bitmap = Kiv::Bitmap::Create(2, 2, c.format, 16);
+        ASSERT_TRUE(bitmap);
+        const size_t before = texture->GetUploads().size();
+        EXPECT_EQ(instance->SetTextureFromBitmap(7, 8, 0, 0, *bitmap), c.written) << c.format;
+        if (c.written) {
+            ASSERT_EQ(texture->GetUploads().size(), before + 1);
+            EXPECT_EQ(texture->GetUploads().back().format, c.displayFormat);
+            EXPECT_EQ(texture->GetUploads().back().a, 7);
+        }
+    }
+    const auto bitmap = Kiv::Bitmap::Create(2, 2, Kiv::Bitmap::kFormatBGRA);
+    EXPECT_FALSE(instance->SetTextureFromBitmap(0, 0, 0, 3, *bitmap));  // no texture in that slot
+    EXPECT_FALSE(instance->SetTextureFromBitmap(0, 0, 5, 0, *bitmap));  // no such material
+    EXPECT_FALSE(instance->SetTextureFromFile(0, 0, 0, 0, "missing.tga"));
 }
 
 }  // namespace
