@@ -59,6 +59,7 @@ void Display::Record(const char* format, ...) {
 
 void Display::BeginFrame() {
     inFrame_ = true;
+    ++frameNumber_;
     Record("BeginFrame");
 }
 

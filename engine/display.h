@@ -91,6 +91,8 @@ public:
     void BeginFrame(float frameTime);
     void EndFrame(float frameTime);
     bool IsInFrame() const { return inFrame_; }
+    // Frames begun so far: the current frame's number (0 before the first).
+    uint32_t GetFrameNumber() const { return frameNumber_; }
 
     // The render target and the view onto it. The target size is the window's; the null
     // display has none, so tests set it.
@@ -203,6 +205,7 @@ private:
     std::vector<std::string> callLog_;
 
     bool inFrame_ = false;
+    uint32_t frameNumber_ = 0;
     int targetWidth_ = 640;
     int targetHeight_ = 480;
     ViewportRect viewport_{0, 0, 640, 480};

@@ -31,6 +31,7 @@ bool ValidTransform(int which) {
 }  // namespace
 
 void Display::BeginFrame(float frameTime) {
+    ++frameNumber_;
     inFrame_ = true;
     Record("BeginFrame %g", frameTime);
 }

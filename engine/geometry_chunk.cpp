@@ -58,7 +58,7 @@ std::vector<int> ChunkItemsFor(std::vector<int> layout, const ChunkHint& hint) {
 GeometryChunk::GeometryChunk(int vertices, int faces, int indices, int faceNormals,
                              uint32_t flags, const ChunkHint& hint,
                              const std::vector<int>& itemKinds)
-    : vertexCount_(NonNegative(vertices)), faceCount_(NonNegative(faces)), flags_(flags),
+    : vertexCount_(NonNegative(vertices)), vertexCapacity_(vertexCount_), faceCount_(NonNegative(faces)), flags_(flags),
       hint_(hint), itemKinds_(itemKinds), indices_(NonNegative(indices)),
       faceNormals_(NonNegative(faceNormals)) {
     for (int kind : itemKinds_) {
@@ -69,6 +69,41 @@ GeometryChunk::GeometryChunk(int vertices, int faces, int indices, int faceNorma
             item.floats.resize(static_cast<size_t>(vertexCount_) * VertexItemSize(kind) / 4);
         }
     }
+}
+
+GeometryChunk::GeometryChunk(const GeometryChunk& other)
+    : ReferenceCount(), vertexCount_(other.vertexCount_), vertexCapacity_(other.vertexCapacity_),
+      faceCount_(other.faceCount_), flags_(other.flags_), hint_(other.hint_), itemKinds_(other.itemKinds_),
+      items_(other.items_), indices_(other.indices_), faceNormals_(other.faceNormals_),
+      sideNormals_(other.sideNormals_), influenceMatrices_(other.influenceMatrices_),
+      influenceMatrixSlots_(other.influenceMatrixSlots_), faceNeighbors_(other.faceNeighbors_),
+      sharingCalls_(other.sharingCalls_), properties_(other.properties_), vertexType_(other.vertexType_),
+      opacity_(other.opacity_) {
+    SetVertexProgram(other.vertexProgram_);
+}
+
+void GeometryChunk::SetDrawnCounts(int vertices, int faces) {
+    vertexCount_ = vertices < 0 ? 0 : (vertices > vertexCapacity_ ? vertexCapacity_ : vertices);
+    faceCount_ = NonNegative(faces);
+}
+
+bool GeometryChunk::AppendGeometry(Display*, const GeometryChunk& source) {
+    const int64_t total = int64_t{vertexCount_} + source.vertexCount_;
+    if (source.itemKinds_ != itemKinds_ || total > 65536 || vertexCount_ != vertexCapacity_ ||
+        source.vertexCount_ != source.vertexCapacity_) {
+        return false;
+    }
+    for (auto& [kind, item] : items_) {
+        const Item& added = source.items_.at(kind);
+        item.floats.insert(item.floats.end(), added.floats.begin(), added.floats.end());
+        item.words.insert(item.words.end(), added.words.begin(), added.words.end());
+    }
+    for (uint16_t index : source.indices_) indices_.push_back(static_cast<uint16_t>(index + vertexCount_));
+    faceNormals_.insert(faceNormals_.end(), source.faceNormals_.begin(), source.faceNormals_.end());
+    if (!sideNormals_.empty()) sideNormals_.resize(static_cast<size_t>(total));
+    vertexCount_ = vertexCapacity_ = static_cast<int>(total);
+    faceCount_ += source.faceCount_;
+    return true;
 }
 
 GeometryChunk::~GeometryChunk() {

@@ -92,6 +92,8 @@ public:
     GeometryChunk(int vertices, int faces, int indices, int faceNormals, uint32_t flags,
                   const ChunkHint& hint, const std::vector<int>& itemKinds);
     ~GeometryChunk() override;
+    // A private copy of every array, count, property and matrix slot (one reference).
+    GeometryChunk* Clone() const { return new GeometryChunk(*this); }
 
     // The display's primitive type of a primitive kind; -1 for another kind.
     static int primitiveLookup(uint32_t kind);
@@ -102,6 +104,15 @@ public:
     uint32_t GetPrimitiveKind() const { return flags_ & kPrimitiveKindMask; }
     const ChunkHint& GetHint() const { return hint_; }
     int GetVertexCount() const { return vertexCount_; }
+    // The vertices the arrays were made for; the drawn count never exceeds it.
+    int GetVertexCapacity() const { return vertexCapacity_; }
+    // Detail changes: the vertices and faces drawn (vertices clamped to 0..capacity, faces
+    // to 0 and above); the arrays keep their size.
+    void SetDrawnCounts(int vertices, int faces);
+    // Appends source's vertices after this chunk's and its faces (indices shifted by the
+    // former vertex count). Refused when the item kinds differ, either chunk is drawn
+    // below its arrays, or the vertices would pass 65536 (the 16-bit indices would wrap).
+    bool AppendGeometry(Display* display, const GeometryChunk& source);
     int GetPrimitiveCount() const { return faceCount_; }
     int GetIndexCount() const { return static_cast<int>(indices_.size()); }
     uint16_t* GetIndices() { return indices_.empty() ? nullptr : indices_.data(); }
@@ -169,6 +180,7 @@ public:
                           int primitiveType) const;
 
 protected:
+    GeometryChunk(const GeometryChunk& other);
     void KeepSideNormals() { sideNormals_.resize(vertexCount_); }
 
 private:
@@ -178,6 +190,7 @@ private:
     };
 
     int vertexCount_;
+    int vertexCapacity_;
     int faceCount_;
     uint32_t flags_;
     ChunkHint hint_;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/matrix4.h"
+#include "engine/scene.h"
 
 namespace Kiv {
 
@@ -19,10 +20,7 @@ class ObjectLOD {
 public:
     enum CalcPoint : uint32_t { kCenter = 0, kNear = 1, kFar = 2 };
 
-    struct Sphere {
-        Vector3 centre;
-        float radius = 0;
-    };
+    using Sphere = BoundingSphere;
 
     void Init(const std::vector<float>& distances, uint32_t calcPoint);
     // Copies the distances, the settings and the current state of another LOD object.

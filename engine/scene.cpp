@@ -2,6 +2,9 @@
 #include "engine/scene.h"
 
 #include <algorithm>
+#include <cmath>
+
+#include "engine/view_point.h"
 
 namespace Kiv {
 
@@ -30,6 +33,18 @@ Particle* Particle::FindByName(const PString& name) {
         if (Particle* found = child->FindByName(name)) return found;
     }
     return nullptr;
+}
+
+void Particle::Cull(ViewPoint& viewpoint, const Matrix4& matrix) {
+    lastCulledFrame_ = viewpoint.GetFrameNumber();
+    worldMatrix_ = matrix;
+}
+
+void Particle::Render(Display&, Viewport*, const Matrix4&) {}
+
+BoundingSphere Particle::GetBoundingSphere() const {
+    const Vector3& h = boundingVolume_.halfExtents;
+    return {worldMatrix_.TransformPoint(boundingVolume_.centre), std::sqrt(h.x * h.x + h.y * h.y + h.z * h.z)};
 }
 
 ParallelLight::ParallelLight(const Vector3& lightPosition, const Matrix4& orientation,

@@ -8,9 +8,19 @@
 #include <vector>
 
 #include "engine/matrix4.h"
+#include "engine/oriented_box.h"
 #include "engine/pstring.h"
 
 namespace Kiv {
+
+class Display;
+class ViewPoint;
+class Viewport;
+
+struct BoundingSphere {
+    Vector3 centre;
+    float radius = 0;
+};
 
 template <typename T>
 using FastDynamicArray = std::vector<T>;
@@ -23,6 +33,7 @@ public:
     Particle& operator=(const Particle&) = delete;
 
     const PString& GetName() const { return name_; }
+    void SetName(const PString& name) { name_ = name; }
     // The engine type id of the particle's class (0 for a plain particle).
     virtual int GetTypeId() const { return 0; }
     uint32_t GetFlags() const { return flags_; }
@@ -35,9 +46,34 @@ public:
     // This particle or the first of its descendants (depth first) with that name.
     Particle* FindByName(const PString& name);
 
+    // Culling marks the particle visited in the viewpoint's frame and keeps the matrix as
+    // its world matrix; drawing is the subclasses' (nothing here).
+    virtual void Cull(ViewPoint& viewpoint, const Matrix4& matrix);
+    virtual void Render(Display& display, Viewport* viewport, const Matrix4& matrix);
+    // A new particle of the same class copying this one; null for the plain particle.
+    virtual Particle* CreateInstance() const { return nullptr; }
+    virtual float GetOpacity() const { return opacity_; }
+    virtual void SetOpacity(float opacity) { opacity_ = opacity; }
+
+    uint32_t GetLastCulledFrame() const { return lastCulledFrame_; }
+    void SetLastCulledFrame(uint32_t frame) { lastCulledFrame_ = frame; }
+    // Frame 0 is before every frame: nothing is visited in it.
+    bool WasVisited(uint32_t frame) const { return frame != 0 && lastCulledFrame_ == frame; }
+    const Matrix4& GetWorldMatrix() const { return worldMatrix_; }
+    void SetWorldMatrix(const Matrix4& matrix) { worldMatrix_ = matrix; }
+    const OrientedBox& GetBoundingVolume() const { return boundingVolume_; }
+    void SetBoundingVolume(const OrientedBox& box) { boundingVolume_ = box; }
+    // The bounding volume's sphere (the box's centre, the length of its half extents) placed
+    // by the world matrix.
+    BoundingSphere GetBoundingSphere() const;
+
 private:
     PString name_;
     uint32_t flags_ = 0;
+    uint32_t lastCulledFrame_ = 0;
+    float opacity_ = 1.0f;
+    Matrix4 worldMatrix_;
+    OrientedBox boundingVolume_;
     Particle* parent_ = nullptr;
     std::vector<Particle*> children_;
 };

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "engine/bitmap.h"
 #include "engine/display.h"
 #include "engine/resource_database.h"
 #include "engine/texture_resource.h"
@@ -47,6 +48,11 @@ bool Texture::Load() {
 void Texture::Activate(int level) {
     if (display_) display_->Record("ActivateTexture %s %d", name_.c_str(), level);
     Load();
+}
+
+void Texture::UploadBitmap(int a, int b, const Bitmap& bitmap, int format) {
+    uploads_.push_back({a, b, format, bitmap.GetWidth(), bitmap.GetHeight()});
+    state_ = State::kLoaded;
 }
 
 Texture* Texture::Duplicate() const {

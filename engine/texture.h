@@ -6,11 +6,15 @@
 // The shared collection's texture 0 is a loaded 1 x 1 white texture.
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
 #include "engine/alloc.h"
 #include "engine/pstring.h"
 
 namespace Kiv {
 
+class Bitmap;
 class Display;
 class Resource;
 class ResourceDatabase;
@@ -41,6 +45,19 @@ public:
     // A new texture of the same source, state, kind and priority, one reference.
     Texture* Duplicate() const;
 
+    // Writes a bitmap into the texture in a display format; the two numbers are the
+    // caller's and kept as given. The texture then counts as loaded.
+    struct Upload {
+        int a = 0;
+        int b = 0;
+        int format = 0;
+        uint32_t width = 0;
+        uint32_t height = 0;
+    };
+    void UploadBitmap(int a, int b, const Bitmap& bitmap, int format);
+    // The uploads made, in order.
+    const std::vector<Upload>& GetUploads() const { return uploads_; }
+
 private:
     Display* display_;
     ResourceDatabase* database_;
@@ -49,6 +66,7 @@ private:
     State state_ = State::kUnloaded;
     int kind_ = kPlain;
     int priority_ = 0;
+    std::vector<Upload> uploads_;
 };
 
 class SharedTextureCollection {

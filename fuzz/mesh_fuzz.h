@@ -1,7 +1,8 @@
 // Shared by the mesh-file fuzz targets: the bytes are written to a scratch folder that a
 // resource database serves, a mesh resource of that type is locked with a render kernel
 // whose display skins on its own, and a mesh that loads must keep every index inside its
-// chunk and every influence group inside the kept chunks.
+// chunk and every influence group inside the kept chunks. A mesh that loads is also made an
+// instance, drawn for a frame, hit by a ray and copied.
 #pragma once
 
 #include <unistd.h>
@@ -10,13 +11,17 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 
 #include "content3d/mesh/geometry_base_resource.h"
+#include "content3d/mesh/indexed_mesh_instance.h"
 #include "content3d/program_plugins.h"
+#include "engine/display.h"
 #include "engine/file.h"
 #include "engine/render_kernel.h"
 #include "engine/resource_database.h"
+#include "engine/view_point.h"
 #include "engine/resource_system.h"
 
 namespace fuzz {
@@ -57,6 +62,25 @@ inline void CheckLoadedMesh(const Kiv::KodrinIndexedMeshDefinition& definition) 
     RequireMesh(definition.CalculateDataSize() >= 252, "the data size counts the definition");
 }
 
+// An instance of a loaded mesh drawn for a frame, hit by a ray, copied and let go.
+inline void ExerciseInstance(Kiv::KodrinGeometryBaseResource& resource, Kiv::RenderKernel& kernel) {
+    const std::unique_ptr<Kiv::KodrinIndexedMeshInstance> instance(resource.CreateMeshInstance());
+    if (!instance) return;
+    Kiv::Display& display = *kernel.GetDisplay();
+    display.BeginFrame();
+    Kiv::Camera camera;
+    camera.SetPosition({0, 0, 10});
+    Kiv::ViewPoint viewpoint(&camera, display.GetFrameNumber());
+    instance->Cull(viewpoint, Kiv::Matrix4());
+    instance->Render(display, nullptr, Kiv::Matrix4());
+    display.EndFrame();
+    float best = 1e30f;
+    Kiv::TriangleFace face;
+    instance->TestCollisionGeometry({0, 0, 10}, {0, 0, -1}, best, face);
+    instance->GetFaceCount();
+    const std::unique_ptr<Kiv::Particle> copy(instance->CreateInstance());
+}
+
 // Loads the bytes as a mesh resource T named "m.<extension>"; check, when given, looks
 // further at a definition that loaded.
 template <typename T>
@@ -74,6 +98,7 @@ void LoadMeshBytes(const uint8_t* data, size_t size, const char* extension,
         RequireMesh(resource->GetDefinition() != nullptr, "a loaded mesh has its definition");
         CheckLoadedMesh(*resource->GetDefinition());
         if (check) check(*resource->GetDefinition());
+        ExerciseInstance(*resource, world.kernel);
         resource->Unlock();
     } else {
         RequireMesh(resource->GetDefinition() == nullptr, "a failed load keeps no definition");

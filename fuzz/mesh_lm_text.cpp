@@ -1,6 +1,7 @@
 // The "lm.txt" LOD mesh text, through the LOD resource's text form. The scratch folder
 // holds two text part meshes ("a.imtxt" and "b.imtxt") that the input may name; a mesh
-// that loads must have a distance level and every level's chunks must exist.
+// that loads must have a distance level and every level's chunks must exist, and its
+// instance is drawn, hit and copied.
 #include "content3d/mesh/lod_mesh_resource.h"
 #include "mesh_fuzz.h"
 
@@ -38,6 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (const Kiv::LODLevel& level : lod->GetLevels()) {
             fuzz::RequireMesh(level.chunks.size() == level.chunkCount, "chunk counts match the chunks");
         }
+        fuzz::ExerciseInstance(*resource, world.kernel);
         resource->Unlock();
     } else {
         fuzz::RequireMesh(resource->GetDefinition() == nullptr, "a failed load keeps no definition");

@@ -2,7 +2,7 @@
 // (the render kernel it loads for, the loader settings, the material names the manager
 // refused, the definition it owns); KodrinIndexedMeshResource reads ".im" files and
 // KodrinProgressiveMeshResource ".pm" files. Nothing loads while no render kernel is set.
-// Instances of the meshes are made elsewhere, from the definition.
+// CreateMeshInstance makes the instance class that fits the loaded definition.
 #pragma once
 
 #include <memory>
@@ -14,6 +14,7 @@
 
 namespace Kiv {
 
+class KodrinIndexedMeshInstance;
 class Material;
 class RenderKernel;
 
@@ -34,8 +35,14 @@ public:
     int IsAllLoaded() const override;
     size_t CalculateDataSize() const override;
 
+    // A new instance of the mesh (the caller's), loading it first; null without a render
+    // kernel, without a loaded definition, or for a skinned mesh without a skeleton.
+    virtual KodrinIndexedMeshInstance* CreateMeshInstance();
+
 protected:
     ~KodrinGeometryBaseResource() override;
+    // The instance class for the loaded definition; null when none fits.
+    virtual KodrinIndexedMeshInstance* MakeInstanceFor(const KodrinIndexedMeshDefinition& definition);
     // Textures, display buffers (failures ignored), then the engine's completion.
     bool LoadComplete() override;
     // Runs a definition's binary load; keeps it on success, deletes it on failure.
@@ -71,6 +78,7 @@ public:
 
 protected:
     bool Load(const char* name) override;
+    KodrinIndexedMeshInstance* MakeInstanceFor(const KodrinIndexedMeshDefinition& definition) override;
 };
 
 }  // namespace Kiv

@@ -82,6 +82,7 @@ public:
     GeometryChunk* GetChunk(uint32_t i) const { return i < chunks_.size() ? chunks_[i] : nullptr; }
     Material* GetMaterial(uint32_t i) const { return i < materials_.size() ? materials_[i] : nullptr; }
     const std::vector<Material*>& GetMaterialArray() const { return materials_; }
+    const std::vector<GeometryChunk*>& GetChunkArray() const { return chunks_; }
     const std::vector<MeshAttachment>& GetAttachments() const { return attachments_; }
     const std::vector<InfluenceDefinition>& GetInfluences() const { return influences_; }
     const std::vector<TextureDef>& GetFailedTextures() const { return failedTextures_; }

@@ -37,8 +37,8 @@ void KodrinInfluenceMesh::SetupFromMeshInfluences(const std::vector<InfluenceDef
         SkinLevel& level = bone.levels.emplace_back();
         level.hardwareSkinned = hardware;
         if (!hardware) level.groups = influence.groups;
-        levelFrames_.push_back(0);
     }
+    levelFrames_.assign(1, 0);
     for (uint32_t c = 0; hardware && c < chunkCount; ++c) PointChunkAtBones(*chunks[c]);
     BuildHierarchy();
 }
@@ -53,9 +53,9 @@ void KodrinInfluenceMesh::SetupFromLODBones(const std::vector<LODBone>& table, c
             SkinLevel& level = bone.levels.emplace_back();
             level.hardwareSkinned = l < levels.size() && levels[l].hardwareSkinned;
             if (!level.hardwareSkinned) level.groups = source.levelInfluences[l].groups;
-            levelFrames_.push_back(0);
         }
     }
+    levelFrames_.assign(levels.size(), 0);
     for (const LODLevel& level : levels) {
         if (!level.hardwareSkinned) continue;
         for (GeometryChunk* chunk : level.chunks) PointChunkAtBones(*chunk);

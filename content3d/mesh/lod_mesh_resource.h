@@ -27,6 +27,8 @@ protected:
     bool LoadTxt(std::string_view text) override;
     // Shares equal materials between levels and prepares every level's chunks.
     bool LoadComplete() override;
+    // A LOD instance; skinned when the model has bones (none without a skeleton).
+    KodrinIndexedMeshInstance* MakeInstanceFor(const KodrinIndexedMeshDefinition& definition) override;
 
 private:
     // Every material of every level.

@@ -1,6 +1,8 @@
 // Posting mesh loads to the main thread, and what MeshData copies out of a definition.
 #include "content3d/mesh/mesh_data.h"
 
+#include "content3d/mesh/indexed_mesh_instance.h"
+
 #include "foundation/jobs/tcx_callback.h"
 #include "foundation/jobs/worker_job_queue.h"
 
@@ -69,8 +71,24 @@ bool MeshData::LoadAnimation(const PString& name) {
     return Post(&MeshData::LoadAnimationStep);
 }
 
-void MeshData::LoadStep(intptr_t success) {
-    if (Installed().load) Installed().load(*this, reinterpret_cast<bool*>(success));
+void MeshData::LoadStep(intptr_t success) { RunLoadStep(reinterpret_cast<bool*>(success)); }
+
+void MeshData::RunLoadStep(bool* success) {
+    if (Installed().load) Installed().load(*this, success);
+}
+
+KodrinIndexedMeshInstance* MeshData::GetMeshInstance() const { return dynamic_cast<KodrinIndexedMeshInstance*>(instance); }
+
+uint32_t MeshData::GetFaceCount() const {
+    const KodrinIndexedMeshInstance* mesh = GetMeshInstance();
+    return mesh ? mesh->GetFaceCount() : 0;
+}
+
+void MeshData::UpdateLighting(Display& display, Viewport* viewport, const Matrix4& matrix, bool force) {
+    KodrinIndexedMeshInstance* mesh = GetMeshInstance();
+    if (!mesh) return;
+    mesh->UpdateLighting(display, viewport, matrix, force);
+    mesh->SetUpdateLighting(true);
 }
 
 void MeshData::LoadAnimationStep(intptr_t success) {

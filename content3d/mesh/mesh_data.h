@@ -17,7 +17,10 @@
 
 namespace Kiv {
 
+class Display;
+class KodrinIndexedMeshInstance;
 class RenderKernel;
+class Viewport;
 
 struct MeshBone {
     PString name;
@@ -50,8 +53,15 @@ public:
     virtual const std::vector<MeshBone>& GetBones() const { return bones; }
     virtual const std::vector<MeshAttachment>& GetExtraList() const { return extraRecords; }
     virtual const std::vector<PString>& GetAnimations() const { return animationNames; }
+    // The mesh instance the load made (null when none was made or it is not one).
+    virtual KodrinIndexedMeshInstance* GetMeshInstance() const;
+    // The instance field, whatever particle it holds.
     virtual Particle* GetInstance() const { return instance; }
     virtual KodrinIndexedMeshDefinition* GetDefinition() const { return definition; }
+    // The mesh instance's faces (its selected level's for a LOD mesh); 0 without one.
+    virtual uint32_t GetFaceCount() const;
+    // Brings the mesh instance's lighting up to date, then marks it for the next update.
+    virtual void UpdateLighting(Display& display, Viewport* viewport, const Matrix4& matrix, bool force);
 
     // Every particle of the definition's skeleton (the root, then below it depth first)
     // gives {name, position}; without a root bones is left as it was.
@@ -73,6 +83,10 @@ public:
     std::unique_ptr<Animator> animator;
     void* reportContext = nullptr;
     bool loaded = false;
+
+protected:
+    // Runs the installed load step on the main thread.
+    virtual void RunLoadStep(bool* success);
 
 private:
     void LoadStep(intptr_t success);

@@ -174,23 +174,21 @@ TEST(ValidateE2E, OldConfigsValidateAfterTheirUpgrade) {
     }
     ASSERT_EQ(install.Run({"installfrompath", folder.string()}).exitCode, 0);
     // The tags the upgrade sets go to the end, after "description"; the plain tags that
-    // follow "description" and that no kind's own template lists are dropped, the user
-    // name among them.
+    // follow "description" up to the first one a kind's template lists (itself or through
+    // the templates it inherits) are dropped, so the user name made from "name" stays.
     const ToolResult shed = install.Run({"validate", "<kuid:414100:2003>"});
     EXPECT_FALSE(shed.timedOut);
-    EXPECT_EQ(shed.out,
-              "! <kuid:414100:2003> : The tag username is missing; its default is used.\n"
-              "- <kuid:414100:2003> : The tag username in scenery must not be empty.\n"
-              "OK (1 Errors, 1 Warnings)\n")
-        << shed.err;
+    EXPECT_EQ(shed.out, "OK (0 Errors, 0 Warnings)\n") << shed.err;
     const ToolResult yard = install.Run({"validate", "<kuid:414100:2005>"});
     EXPECT_FALSE(yard.timedOut);
     EXPECT_EQ(yard.out, "OK (0 Errors, 0 Warnings)\n") << yard.err;
-    // The hut's file name gave it a mesh table, which the scenery rules read.
+    // The hut's file name gave it a mesh table, which the scenery rules read; the mesh it
+    // names does not exist.
     const ToolResult hut = install.Run({"validate", "<kuid:414100:2004>"});
     EXPECT_FALSE(hut.timedOut);
-    EXPECT_EQ(hut.out, "! <kuid:414100:2004> : The mesh table has no shadow mesh.\n"
-                       "OK (0 Errors, 1 Warnings)\n")
+    EXPECT_EQ(hut.out, "- <kuid:414100:2004> : Cannot load the mesh hut.im.\n"
+                       "! <kuid:414100:2004> : The mesh table has no shadow mesh.\n"
+                       "OK (1 Errors, 1 Warnings)\n")
         << hut.err;
     EXPECT_EQ(install.Run({"closekavdaemon"}).exitCode, 0);
 }

@@ -110,6 +110,13 @@ class FakeMeshEngine : public DAROdi::MeshCheckEngine {
     FakeMeshEngine(const FakeMeshEngine&) = delete;
     FakeMeshEngine& operator=(const FakeMeshEngine&) = delete;
 
+    bool RunLoad(DAROdi::MeshCheckSteps& steps, const Kiv::PString&, bool, void*) override {
+        return steps.RunLoadStep();
+    }
+    bool RunAnimationLoad(DAROdi::MeshCheckSteps& steps, DAROdi::MeshCheckInstance*,
+                          const Kiv::PString&) override {
+        return steps.RunAnimationStep();
+    }
     std::unique_ptr<DAROdi::MeshCheckResource> GetResource(const Kiv::PString& name) override {
         requested.emplace_back(name.View());
         auto found = meshes.find(std::string(name.View()));

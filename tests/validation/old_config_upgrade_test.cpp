@@ -215,7 +215,12 @@ TEST_F(OldConfigUpgrade, GeneralStepsInOrder) {
 TEST_F(OldConfigUpgrade, DropsPlainTagsAfterTheDescriptionUpToAPossibility) {
     EXPECT_EQ(Described("kind \"scenery\"\nusername \"S\"\ndescription \"D\"\nfoo 1\nauthor \"A\"\n"
                         "trackside 1\nbar 2\nasset-x 1\n"),
-              "kind=s:scenery username=s:S description=s:D trackside=i:1 bar=i:2" + kTail);
+              "kind=s:scenery username=s:S description=s:D author=s:A trackside=i:1 bar=i:2" +
+                  kTail);
+    // A tag the kinds inherit from the base template counts: an old name moved after the
+    // description stays (the plain tag before it goes).
+    EXPECT_EQ(Described("kind \"scenery\"\nname \"Shed\"\ndescription \"D\"\nfoo 1\n"),
+              "kind=s:scenery description=s:D username=s:Shed" + kTail);
     EXPECT_EQ(Described("kind \"scenery\"\nusername \"S\"\nfoo 1\n"),
               "kind=s:scenery username=s:S foo=i:1" + kTail);
     EXPECT_EQ(Described("kind \"scenery\"\nusername \"S\"\ndescription \"D\"\nfoo 1\nsmoke\n{\n}\n"

@@ -36,8 +36,15 @@ bool CheckedMesh::Load(const Kiv::PString& path, Container* context) {
     meshName_ = path;
     reportContext_ = context;
     MeshCheckEngine* engine = GetMeshCheckEngine();
+    return engine && engine->RunLoad(*this, meshName_, lod_, context);
+}
+
+bool CheckedMesh::RunLoadStep() {
+    MeshCheckEngine* engine = GetMeshCheckEngine();
     return engine && LoadStep(*engine);
 }
+
+bool CheckedMesh::RunAnimationStep() { return LoadAnimationStep(); }
 
 bool CheckedMesh::HasParticle(const Kiv::PString& name) const {
     return instance_ && instance_->HasParticle(name);
@@ -89,7 +96,9 @@ bool CheckedMesh::BuildInstance(MeshCheckEngine& engine) {
 
 bool CheckedMesh::LoadAnimation(const Kiv::PString& path) {
     animationName_ = path;
-    return LoadAnimationStep();
+    MeshCheckEngine* engine = GetMeshCheckEngine();
+    if (!engine) return LoadAnimationStep();
+    return engine->RunAnimationLoad(*this, instance_.get(), animationName_);
 }
 
 bool CheckedMesh::LoadAnimationStep() {

@@ -1,7 +1,8 @@
 // DAROdi::CheckedMesh: a mesh file loaded into the validation scene for a container, plain
 // (".im") or LOD (".lm"), through the installed mesh-check engine (mesh_check_engine.h).
-// Loading resolves the mesh resource, builds its instance, copies its attachment names and
-// checks the textures its materials name; an animation (".kin") is added to a loaded mesh.
+// Loading (a main-thread job of the engine's mesh object) resolves the mesh resource,
+// builds its instance, copies its attachment names and checks the textures its materials
+// name; an animation (".kin") is added to a loaded mesh by the same kind of job.
 // Every failure is a finding about the report context (the container the mesh was loaded
 // for, or none) and a false result. The data manager keeps the meshes the checks loaded.
 #pragma once
@@ -18,7 +19,7 @@ namespace DAROdi {
 
 class Container;
 
-class CheckedMesh : public MeshObject {
+class CheckedMesh : public MeshObject, private MeshCheckSteps {
   public:
     explicit CheckedMesh(bool lod) : lod_(lod) {}
     ~CheckedMesh() override;
@@ -41,6 +42,9 @@ class CheckedMesh : public MeshObject {
     bool HasParticle(const Kiv::PString& name) const;
 
   private:
+    // The steps the engine's jobs run.
+    bool RunLoadStep() override;
+    bool RunAnimationStep() override;
     bool LoadStep(MeshCheckEngine& engine);
     // Resolves the resource and builds the instance; false with its finding raised.
     bool BuildInstance(MeshCheckEngine& engine);

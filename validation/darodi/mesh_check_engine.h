@@ -4,7 +4,8 @@
 // or LOD) and read from it and its definition the level count, selection, face count,
 // attachment names, failed textures and material texture names; they look textures up,
 // add animations, find particles by name and put a loaded instance into the validation
-// scene. With no engine installed no mesh loads and the mesh-file check answers null.
+// scene. The checks' load and animation steps run as the engine's main-thread jobs. With
+// no engine installed no mesh loads and the mesh-file check answers null.
 #pragma once
 
 #include <cstdint>
@@ -55,9 +56,27 @@ class MeshCheckResource {
     virtual std::unique_ptr<MeshCheckInstance> CreateInstance(bool lod) = 0;
 };
 
+// The load and animation steps of a checked mesh, which the engine runs as its mesh
+// object's main-thread jobs.
+class MeshCheckSteps {
+  public:
+    virtual ~MeshCheckSteps() = default;
+    virtual bool RunLoadStep() = 0;
+    virtual bool RunAnimationStep() = 0;
+};
+
 class MeshCheckEngine {
   public:
     virtual ~MeshCheckEngine() = default;
+    // Runs steps' load step as the load job of a new mesh object (LOD when lod) of that
+    // name for context; an instance the step creates takes that object as its scene object.
+    // The step's result.
+    virtual bool RunLoad(MeshCheckSteps& steps, const Kiv::PString& name, bool lod,
+                         void* context) = 0;
+    // Runs steps' animation step as the animation job of instance's mesh object (at once
+    // when there is no instance); the step's result.
+    virtual bool RunAnimationLoad(MeshCheckSteps& steps, MeshCheckInstance* instance,
+                                  const Kiv::PString& name) = 0;
     // The resource of that lower-cased name on the asset location's database, or null.
     virtual std::unique_ptr<MeshCheckResource> GetResource(const Kiv::PString& name) = 0;
     // Whether the render kernel's texture manager gives a texture of that name.

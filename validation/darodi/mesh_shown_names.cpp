@@ -1,7 +1,6 @@
 // Shortened paths for mesh findings (mesh_shown_names.h).
 #include "validation/darodi/mesh_shown_names.h"
 
-#include "engine/file_path.h"
 #include "validation/darodi/data_manager.h"
 
 namespace DAROdi {
@@ -20,10 +19,12 @@ std::string BelowAssetFolder(std::string_view name) {
 }
 
 std::string LessFirstFolders(std::string_view name, int count) {
-    Kiv::File::Path path(name);
-    Kiv::String first;
-    for (int i = 0; i < count; ++i) path.ExtractFirstPath(first);
-    return std::string(path.View());
+    for (int i = 0; i < count; ++i) {
+        const size_t separator = name.find_first_of("/\\");
+        if (separator == std::string_view::npos) break;
+        name.remove_prefix(separator + 1);
+    }
+    return std::string(name);
 }
 
 } // namespace DAROdi

@@ -11,7 +11,8 @@ namespace DAROdi {
 // name less the asset path's length and the separator that follows; name whole when the
 // asset path is empty or longer than name.
 std::string BelowAssetFolder(std::string_view name);
-// name with its first count elements (and their separators) taken off.
+// name with its first count folders (and their separators) taken off; its file name (the
+// last element) always stays.
 std::string LessFirstFolders(std::string_view name, int count);
 
 } // namespace DAROdi

@@ -1,6 +1,6 @@
 // The two template-driven clean-ups of the old-config upgrade (old_config_upgrade.h): a
-// tag name is a possibility when a top-level template of the merged set lists it among its
-// own subpossibilities.
+// tag name is a possibility when a top-level template of the merged set, or a template it
+// inherits, lists it among its subpossibilities.
 #include <string_view>
 #include <vector>
 
@@ -10,6 +10,27 @@
 
 namespace DAROdi {
 namespace {
+
+// Templates inherit at most this deep; a deeper (or cyclic) chain is not followed further.
+constexpr int kMaxInheritDepth = 16;
+
+// Whether entry, or a template it inherits, lists name among its own subpossibilities.
+bool ListsPossibility(const ACSChunkRef& templates, const ACSChunkRef& entry,
+                      const Kiv::PString& name, int depth) {
+    const ACSChunkRef possibilities = entry.GetNamedSoup("subpossibilities");
+    if (!possibilities.IsNull() &&
+        !ACSChunk::IsNullNode(possibilities->GetNamedChunkConst(name).Get()))
+        return true;
+    const ACSChunkRef inherited = entry.GetNamedSoup("inherit");
+    if (inherited.IsNull() || depth >= kMaxInheritDepth) return false;
+    Kiv::PString parentName;
+    ACSChunkRef unused;
+    for (int32_t i = 0; inherited->GetIndexedChild(i, parentName, unused); ++i) {
+        const ACSChunkRef parent = templates.GetNamedSoup(parentName);
+        if (!parent.IsNull() && ListsPossibility(templates, parent, name, depth + 1)) return true;
+    }
+    return false;
+}
 
 bool IsPossibility(const Kiv::PString& name) {
     DataManager& manager = DataManager::Instance();
@@ -21,9 +42,7 @@ bool IsPossibility(const Kiv::PString& name) {
          ++i) {
         if (entry->GetType() != ACSTagType::Container) continue;
         if (entry.GetNamedTagAsInt("top-level", 0) == 0) continue;
-        const ACSChunkRef possibilities = entry.GetNamedSoup("subpossibilities");
-        if (possibilities.IsNull()) continue;
-        if (!ACSChunk::IsNullNode(possibilities->GetNamedChunkConst(name).Get())) return true;
+        if (ListsPossibility(templates, entry, name, 0)) return true;
     }
     return false;
 }
