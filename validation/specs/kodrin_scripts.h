@@ -51,8 +51,12 @@ class KodrinScripts {
 
     // From build 2.90: every KUID of the config's "script-include-table".
     void ReadScriptLibraries(std::vector<KUID>& kuids) const;
-    // Asks the asset database for the asset's script file and class.
+    // Asks the asset database for the asset's script file and class; without an answer the
+    // script stays as it was.
     void ResolveScriptPath();
+    // Sets the script file and class as if the asset database had answered them (a leading
+    // "/" names a shared library of the script machine); the class is looked up again.
+    void SetScript(const Kiv::PString& path, const Kiv::PString& className);
     // The include-table libraries (from 2.90), or the scenario string table include of
     // activities and behaviors; false when an include-table asset has no scripted spec.
     bool LoadScriptLibraries();
