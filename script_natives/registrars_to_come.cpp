@@ -1,8 +1,11 @@
-// The registrars of the native classes whose natives are not built yet: Asset, Library
-// and the context's KodrinScriptBase. Each registers nothing for now, so the libraries'
-// declarations of those natives stay unbound (the linker logs each, and the load goes on).
+// What waits for the library objects: the registrar of the "Library" natives, which
+// registers nothing for now (the libraries' declarations of those natives stay unbound; the
+// linker logs each, and the load goes on), and the push of a library object, which pushes
+// null since no library object is made yet.
+#include "script_natives/kodrin_script_context.h"
 #include "script_natives/script_system_setup.h"
+#include "script_runtime/gs_stack.h"
 
-void RegisterAssetNatives(GSMachine&) {}
 void RegisterLibraryNatives(GSMachine&) {}
-void RegisterKodrinScriptBaseNatives(GSMachine&) {}
+
+void PushLibraryObject(GSStack* stack, GSOLibrary*) { stack->PushReference(nullptr, nullptr); }

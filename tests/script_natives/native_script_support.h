@@ -65,9 +65,14 @@ class SetupTest : public gstest::MachineTest {
 };
 
 // The set-up done, and a test script "test.gs" of class "Test" compiled against the
-// installed sources, with one instance in the test's context.
-class ScriptCallTest : public SetupTest {
+// installed sources, with one instance in the test's context (of class Context, made by
+// its default constructor).
+template <class Context = GSContext>
+class ScriptCallTestOn : public SetupTest {
   protected:
+    // Derived fixtures name their base so, whatever the context class.
+    using ScriptCallTest = ScriptCallTestOn;
+
     void LoadScript(const std::string& source) {
         ASSERT_TRUE(SetUpScripts());
         context_.SetMachine(&machine_);
@@ -143,11 +148,13 @@ class ScriptCallTest : public SetupTest {
         return text;
     }
 
-    GSContext context_;
+    Context context_;
     GSClass* testClass_ = nullptr;
     GSObject* test_ = nullptr;
     int64_t heapBefore_ = 0;
 };
+
+using ScriptCallTest = ScriptCallTestOn<>;
 
 inline GSSlot Int(int32_t value) { return GSIntSlot(value); }
 
