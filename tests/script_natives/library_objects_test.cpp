@@ -1,0 +1,173 @@
+// Library objects in a script context: one object per library and context, taken from the
+// parent context when the spec asks, none while the list is locked, none (and nothing left
+// behind) when the script fails; their properties through the list's stream, the icon's
+// click, and the natives that issue and check tokens and reach the host's icon.
+#include <gtest/gtest.h>
+
+#include "library_support.h"
+#include "script_natives/gso_kuid.h"
+#include "script_natives/gso_security_token.h"
+#include "world_list_support.h"
+
+namespace {
+
+using librarytest::LibraryTest;
+using librarytest::TestContext;
+
+constexpr const char* kSource = R"(include "library.gs"
+include "constructors.gs"
+class TestLibrary isclass Library {
+  int inits;
+  int clicks;
+  Soup props;
+  public void Init(Asset asset) {
+    inits = inits + 1;
+    AddHandler(me, "Interface", "ClickSystemButton", "OnClick");
+  }
+  void OnClick(Message msg) { clicks = clicks + 1; }
+  public void SetProperties(Soup soup) { props = ConstructorsBase.NewSoup(); props.Copy(soup); }
+  public Soup GetProperties() { return props; }
+  public int Inits() { return inits; }
+  public int Clicks() { return clicks; }
+  public void Keep() { props = ConstructorsBase.NewSoup(); props.SetNamedTag("value", "kept"); }
+  public bool CheckNoLibrary(SecurityToken token, KUID kuid) { return Validate(token, kuid, "read"); }
+  public void NoIcon() { RemoveSystemMenuIcon(); }
+};
+class FailingLibrary isclass Library {
+  Soup missing;
+  public void Init(Asset asset) { missing.Clear(); }
+};
+)";
+
+const KUID kLibraryKUID(414100, 50, 0);
+
+TEST_F(LibraryTest, TheSameLibraryTwiceIsOneObjectInitialisedOnce) {
+    SetUpLibrary("objectlib", kSource);
+    Spec(kLibraryKUID, "TestLibrary");
+    TestContext& context = NewContext();
+    GSOLibrary* first = context.GetScriptLibrary(kLibraryKUID);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(context.GetScriptLibrary(kLibraryKUID), first);
+    EXPECT_EQ(CallInt(first, "$int@TestLibrary::Inits()"), 1);
+    EXPECT_TRUE(first->IsInitialised());
+    EXPECT_EQ(context.PendingCount(), 0) << "initialised libraries leave the pending list";
+    EXPECT_EQ(first->GetList(), &context.Libraries());
+    EXPECT_EQ(context.GetScriptLibrary(KUID(414100, 51, 0)), nullptr) << "no spec";
+}
+
+TEST_F(LibraryTest, AParentContextFlagTakesTheLibraryFromTheParent) {
+    SetUpLibrary("objectlib", kSource);
+    Spec(kLibraryKUID, "TestLibrary", nullptr, true);
+    TestContext& parent = NewContext();
+    TestContext& child = NewContext(&parent);
+    GSOLibrary* library = child.GetScriptLibrary(kLibraryKUID);
+    ASSERT_NE(library, nullptr);
+    EXPECT_EQ(library->Context(), &parent);
+    EXPECT_EQ(parent.GetScriptLibrary(kLibraryKUID), library);
+    EXPECT_EQ(child.Libraries().GetItem(0), nullptr);
+}
+
+TEST_F(LibraryTest, ALockedListLogsAndGivesNull) {
+    SetUpLibrary("objectlib", kSource);
+    Spec(kLibraryKUID, "TestLibrary");
+    TestContext& context = NewContext();
+    context.SetListLocked(true);
+    std::string log;
+    {
+        nativetest::EngineLogCapture capture;
+        EXPECT_EQ(context.GetScriptLibrary(kLibraryKUID), nullptr);
+        log = capture.Text();
+    }
+    EXPECT_NE(log.find("KodrinScriptContext::GetScriptLibrary> attempted while list is locked"), std::string::npos)
+        << log;
+}
+
+// The library whose script fails is logged, leaves the list and goes at once (nothing
+// waits for the router's next pump); so does one whose class is not in the library.
+TEST_F(LibraryTest, AFailingScriptIsLoggedRemovedAndDeletedAtOnce) {
+    SetUpLibrary("objectlib", kSource);
+    const KUID missing(414100, 52, 0);
+    Spec(kLibraryKUID, "FailingLibrary");
+    Spec(missing, "NoSuchClass");
+    TestContext& context = NewContext();
+    for (const KUID& kuid : {kLibraryKUID, missing}) {
+        std::string log;
+        {
+            nativetest::EngineLogCapture capture;
+            EXPECT_EQ(context.GetScriptLibrary(kuid), nullptr);
+            log = capture.Text();
+        }
+        EXPECT_NE(log.find(std::string("KodrinScriptContext::GetScriptLibrary> script failure on Library ") + kuid.ToTag().c_str()),
+                  std::string::npos)
+            << log;
+        EXPECT_FALSE(context.added) << "the library is gone";
+        EXPECT_EQ(context.Libraries().GetItem(0), nullptr);
+        EXPECT_EQ(context.GetRouter()->NodeCount(), 0u);
+    }
+}
+
+TEST_F(LibraryTest, PropertiesRoundTripThroughTheListStream) {
+    SetUpLibrary("objectlib", kSource);
+    Spec(kLibraryKUID, "TestLibrary");
+    TestContext& context = NewContext();
+    GSOLibrary* library = context.GetScriptLibrary(kLibraryKUID);
+    ASSERT_NE(library, nullptr);
+
+    worldtest::MemoryStream empty;
+    library->WriteState(empty.Stream());
+    EXPECT_TRUE(empty.Contents().empty()) << "no properties, no payload";
+
+    ASSERT_TRUE(library->CallScript("$void@TestLibrary::Keep()", {}));
+    worldtest::MemoryStream written;
+    library->WriteState(written.Stream());
+    const worldtest::Bytes bytes = written.Contents();
+    ASSERT_GT(bytes.size(), 8u);
+    EXPECT_EQ(worldtest::Bytes(bytes.begin(), bytes.begin() + 8), worldtest::Join({worldtest::Words({0}), {'A', 'C', 'S', '$'}}));
+
+    TestContext& other = NewContext();
+    GSOLibrary* copy = other.GetScriptLibrary(kLibraryKUID);
+    ASSERT_NE(copy, nullptr);
+    worldtest::MemoryStream read(bytes);
+    copy->ReadState(read.Stream());
+    const ACSChunkRef properties = copy->GetProperties();
+    EXPECT_EQ(properties.GetNamedTag(Kiv::PString("value")).ToPString(), Kiv::PString("kept"));
+}
+
+TEST_F(LibraryTest, AClickWithTheIconIdReachesTheScriptAtOnce) {
+    SetUpLibrary("objectlib", kSource);
+    Spec(kLibraryKUID, "TestLibrary");
+    TestContext& context = NewContext();
+    GSOLibrary* library = context.GetScriptLibrary(kLibraryKUID);
+    ASSERT_NE(library, nullptr);
+    EXPECT_EQ(library->ForwardMessage(NuMessageData(Kiv::PString("click"), 7)), 1) << "no icon id yet";
+    library->SetIconMessageId(7);
+    EXPECT_EQ(library->ForwardMessage(NuMessageData(Kiv::PString("click"), 8)), 1);
+    EXPECT_EQ(library->ForwardMessage(NuMessageData(Kiv::PString("other"), 7)), 1);
+    EXPECT_EQ(CallInt(library, "$int@TestLibrary::Clicks()"), 0);
+    EXPECT_EQ(library->ForwardMessage(NuMessageData(Kiv::PString("click"), 7)), 0);
+    EXPECT_EQ(CallInt(library, "$int@TestLibrary::Clicks()"), 1);
+}
+
+TEST_F(LibraryTest, ValidateWithoutALibraryIsFalseAndTheIconGoesWithTheNullKUID) {
+    SetUpLibrary("objectlib", kSource);
+    Spec(kLibraryKUID, "TestLibrary");
+    TestContext& context = NewContext();
+    GSOLibrary* library = context.GetScriptLibrary(kLibraryKUID);
+    ASSERT_NE(library, nullptr);
+    GSOSecurityToken* token = GSOSecurityToken::Issue(kLibraryKUID, &context, library, nullptr);
+    GSOKUID* nobody = GSOKUID::Create(KUID(414100, 99, 0), &context);
+    ASSERT_NE(token, nullptr);
+    ASSERT_NE(nobody, nullptr);
+    GSSlot result{};
+    EXPECT_TRUE(library->CallScript("$bool@TestLibrary::CheckNoLibrary(SecurityToken,KUID)",
+                                    {token->GetInstance(), nobody->GetInstance()}, &result));
+    EXPECT_EQ(result.i, 0);
+    GSReleaseReference(token->GetInstance());
+    GSReleaseReference(nobody->GetInstance());
+
+    context.icons.clear();
+    EXPECT_TRUE(library->CallScript("$void@TestLibrary::NoIcon()", {}));
+    EXPECT_EQ(context.icons, std::vector<std::string>{"-1:-1:127||"});
+}
+
+} // namespace
