@@ -31,6 +31,12 @@ class TestLibrary isclass Library {
   public int Clicks() { return clicks; }
   public void Keep() { props = ConstructorsBase.NewSoup(); props.SetNamedTag("value", "kept"); }
   public bool CheckNoLibrary(SecurityToken token, KUID kuid) { return Validate(token, kuid, "read"); }
+  public SecurityToken Issue(KUID kuid) {
+    string[] rights = new string[1];
+    rights[0] = "read";
+    return IssueSecurityToken(kuid, rights);
+  }
+  public bool Check(SecurityToken token) { return Validate(token, me, "read"); }
   public void NoIcon() { RemoveSystemMenuIcon(); }
 };
 class FailingLibrary isclass Library {
@@ -106,31 +112,42 @@ TEST_F(LibraryTest, AFailingScriptIsLoggedRemovedAndDeletedAtOnce) {
     }
 }
 
+// A library's properties travel as its item payload in the libraries list's stream: int32
+// 0 and an "ACS$" soup, or nothing; the library at the same slot of another context takes
+// them at once, since it is initialised.
 TEST_F(LibraryTest, PropertiesRoundTripThroughTheListStream) {
     SetUpLibrary("objectlib", kSource);
     Spec(kLibraryKUID, "TestLibrary");
-    TestContext& context = NewContext();
-    GSOLibrary* library = context.GetScriptLibrary(kLibraryKUID);
+    TestContext& source = NewContext();
+    GSOLibrary* library = source.GetScriptLibrary(kLibraryKUID);
+    TestContext& target = NewContext();
+    GSOLibrary* copy = target.GetScriptLibrary(kLibraryKUID);
     ASSERT_NE(library, nullptr);
+    ASSERT_NE(copy, nullptr);
 
-    worldtest::MemoryStream empty;
-    library->WriteState(empty.Stream());
-    EXPECT_TRUE(empty.Contents().empty()) << "no properties, no payload";
+    worldtest::MemoryStream bare;
+    library->WriteState(bare.Stream());
+    EXPECT_TRUE(bare.Contents().empty()) << "no properties, no payload";
+    worldtest::MemoryStream withoutList;
+    source.Libraries().Write(withoutList.Stream(), 0, 0);
+    worldtest::MemoryStream readWithout(withoutList.Contents());
+    EXPECT_TRUE(target.Libraries().Read(readWithout.Stream(), false, 0));
+    EXPECT_FALSE(copy->ArePropertiesPending());
+    EXPECT_TRUE(copy->GetProperties().IsNull());
 
     ASSERT_TRUE(library->CallScript("$void@TestLibrary::Keep()", {}));
-    worldtest::MemoryStream written;
-    library->WriteState(written.Stream());
-    const worldtest::Bytes bytes = written.Contents();
+    worldtest::MemoryStream payload;
+    library->WriteState(payload.Stream());
+    const worldtest::Bytes bytes = payload.Contents();
     ASSERT_GT(bytes.size(), 8u);
-    EXPECT_EQ(worldtest::Bytes(bytes.begin(), bytes.begin() + 8), worldtest::Join({worldtest::Words({0}), {'A', 'C', 'S', '$'}}));
-
-    TestContext& other = NewContext();
-    GSOLibrary* copy = other.GetScriptLibrary(kLibraryKUID);
-    ASSERT_NE(copy, nullptr);
-    worldtest::MemoryStream read(bytes);
-    copy->ReadState(read.Stream());
-    const ACSChunkRef properties = copy->GetProperties();
-    EXPECT_EQ(properties.GetNamedTag(Kiv::PString("value")).ToPString(), Kiv::PString("kept"));
+    EXPECT_EQ(worldtest::Bytes(bytes.begin(), bytes.begin() + 8),
+              worldtest::Join({worldtest::Words({0}), {'A', 'C', 'S', '$'}}));
+    worldtest::MemoryStream withList;
+    source.Libraries().Write(withList.Stream(), 0, 0);
+    worldtest::MemoryStream readWith(withList.Contents());
+    EXPECT_TRUE(target.Libraries().Read(readWith.Stream(), false, 0));
+    EXPECT_FALSE(copy->ArePropertiesPending()) << "given to the running script at once";
+    EXPECT_EQ(copy->GetProperties().GetNamedTag(Kiv::PString("value")).ToPString(), Kiv::PString("kept"));
 }
 
 TEST_F(LibraryTest, AClickWithTheIconIdReachesTheScriptAtOnce) {
@@ -148,7 +165,7 @@ TEST_F(LibraryTest, AClickWithTheIconIdReachesTheScriptAtOnce) {
     EXPECT_EQ(CallInt(library, "$int@TestLibrary::Clicks()"), 1);
 }
 
-TEST_F(LibraryTest, ValidateWithoutALibraryIsFalseAndTheIconGoesWithTheNullKUID) {
+TEST_F(LibraryTest, TokensValidateOnlyWithTheirIssuerAndTheIconGoesWithTheNullKUID) {
     SetUpLibrary("objectlib", kSource);
     Spec(kLibraryKUID, "TestLibrary");
     TestContext& context = NewContext();
@@ -164,6 +181,17 @@ TEST_F(LibraryTest, ValidateWithoutALibraryIsFalseAndTheIconGoesWithTheNullKUID)
     EXPECT_EQ(result.i, 0);
     GSReleaseReference(token->GetInstance());
     GSReleaseReference(nobody->GetInstance());
+
+    // An issued token comes with the one count the caller holds, and its issuer validates it.
+    GSOKUID* own = GSOKUID::Create(kLibraryKUID, &context);
+    ASSERT_TRUE(library->CallScript("$SecurityToken@TestLibrary::Issue(KUID)", {own->GetInstance()}, &result));
+    GSReleaseReference(own->GetInstance());
+    auto* issued = static_cast<GSSlot*>(result.p);
+    ASSERT_NE(NativeObjectAs<GSOSecurityToken>(issued), nullptr);
+    EXPECT_EQ(GSInstanceOf(issued)->ReferenceCount(), 1);
+    EXPECT_TRUE(library->CallScript("$bool@TestLibrary::Check(SecurityToken)", {issued}, &result));
+    EXPECT_EQ(result.i, 1);
+    GSReleaseReference(issued);
 
     context.icons.clear();
     EXPECT_TRUE(library->CallScript("$void@TestLibrary::NoIcon()", {}));
