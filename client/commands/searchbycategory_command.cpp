@@ -1,11 +1,14 @@
 // `searchbycategory`: the assets whose categories match a category text, local ones only,
 // or with "-a" every asset the daemon knows (the download service's included). The text's
 // syntax ("CMP;MESH|BD;-ACTV|VE|SCEN") is the daemon's; it travels upper-cased. A search
-// that cannot run (no category) or finds nothing fails with an error that says so.
+// that cannot run (no category, or the link to the daemon lost) or finds nothing fails with
+// an error that says so.
 #include <memory>
+#include <string>
 
 #include "client/commands/asset_commands.h"
 #include "client/commands/filter_conditions.h"
+#include "client/commands/install_commands.h"
 #include "link/kav/kav_client.h"
 #include "link/kav/kav_filter.h"
 #include "foundation/console/console.h"
@@ -42,6 +45,10 @@ int CommandSearchByCategory(CommandContext& context) {
     const std::unique_ptr<KAVFilterElementGroup> filter = CategoryFilter(categories, !everyAsset);
     KUIDList assets;
     KAVClient::QueryAssets(filter.get(), assets);
+    if (assets.Count() == 0 && !KAVClient::IsConnected()) {
+        AddError(context.log, (std::string("The search did not run: ") + kLinkLost).c_str());
+        return -1;
+    }
     if (assets.Count() == 0) {
         AddError(context.log, "No assets match the specified criteria.");
         return -1;

@@ -172,4 +172,13 @@ TEST_F(CommandTest, SearchByCategoryMatchingNothingOrWithoutCategoryFailsWithARe
     }
 }
 
+// A search whose link to the daemon is gone says so, instead of claiming nothing matched.
+TEST_F(CommandTest, SearchByCategoryOnALostLinkSaysTheSearchDidNotRun) {
+    TakeLinkDown();
+    EXPECT_EQ(Run({"searchbycategory", "scen"}), -1);
+    EXPECT_EQ(out_, "");
+    EXPECT_EQ(LogLines(), std::vector<std::string>{
+        "- <NULL> : The search did not run: the connection to the asset database was lost."});
+}
+
 } // namespace

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -97,15 +98,14 @@ TEST_F(TemporaryFileTest, NoBaseAndARelativeFolderFailsAfterItsTriesAndLogs) {
               "'temp' with prefix 'temp-'\n");
 }
 
-
 // Test processes and command hosts run side by side without start-up's seeding: the process
 // generator must not begin on the engine's fixed seed, or they would all draw the same names.
 TEST(ProcessRandomTest, DoesNotFollowTheFixedSeed) {
     Kiv::Rand fixed;
-    std::vector<uint64_t> fixedRun;
-    for (int i = 0; i < 1000; ++i) fixedRun.push_back(fixed.Next());
-    const uint64_t first = ProcessRandom().Next();
-    const uint64_t second = ProcessRandom().Next();
+    std::vector<int32_t> fixedRun;
+    for (int i = 0; i < 1000; ++i) fixedRun.push_back(fixed.NextInt(INT32_MIN, INT32_MAX));
+    const int32_t first = ProcessRandom().NextInt(INT32_MIN, INT32_MAX);
+    const int32_t second = ProcessRandom().NextInt(INT32_MIN, INT32_MAX);
     for (size_t i = 0; i + 1 < fixedRun.size(); ++i) {
         EXPECT_FALSE(fixedRun[i] == first && fixedRun[i + 1] == second) << "at draw " << i;
     }

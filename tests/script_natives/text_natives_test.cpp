@@ -143,6 +143,19 @@ TEST_F(TextNativesTest, EscapingTurnsLineEndsAndMarkupIntoHTML) {
     EXPECT_EQ(CallString("$string@Test::Printed(string)", {Text("<b>\n")}), "<b>\n<b>\n");
 }
 
+// The buffer's text comes back as a string of the calling script's context, so the context
+// counts it and ends it with its other objects.
+TEST_F(TextNativesTest, AsStringMakesAStringOfTheCallersContext) {
+    const size_t before = context_.Memory().InUse();
+    GSSlot result{};
+    ASSERT_TRUE(Call("$string@Test::Escaped(string)", &result, {Text(std::string(1000, 'x').c_str())}));
+    auto* reference = static_cast<GSSlot*>(result.p);
+    EXPECT_EQ(GSContextOf(reference), &context_);
+    EXPECT_GE(context_.Memory().InUse(), before + 1000);
+    GSReleaseReference(reference);
+    EXPECT_EQ(context_.Memory().InUse(), before);
+}
+
 TEST_F(TextNativesTest, OnlyEscapingClearsTheEmptyFlag) {
     EXPECT_EQ(CallInt("$int@Test::EmptyFlags(string)", {Text("x")}), 1011);
 }

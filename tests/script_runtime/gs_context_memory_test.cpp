@@ -1,7 +1,8 @@
 // What a context's arrays and strings hold: a run that fails part-way gives back what its
 // evaluation stacks held (at every frame, whatever the failure), a context stops a script
 // past its memory budget with the exception of the instruction that asked, and strings that
-// grow in place never change what another holder of the string sees.
+// grow in place never change what another holder of the string sees and grow their storage
+// geometrically.
 #include <string>
 #include <vector>
 
@@ -130,6 +131,33 @@ TEST_F(GSContextMemoryTest, AppendingInPlaceLeavesOtherHoldersAlone) {
     };
     for (const auto& [function, expected] : cases) EXPECT_EQ(CallString(object, "Appends", function), expected) << function;
     delete object;
+}
+
+// 1 MB built 16 bytes at a time keeps one string whose storage doubles as it goes, so the
+// build takes time in proportion to its length: the storage the context counts for it is
+// well past its length (a new string of exactly the joined length at every step, which
+// copies the whole text each time, would count the length alone), and at most twice it.
+TEST_F(GSContextMemoryTest, AStringBuiltByAppendsGrowsItsStorageGeometrically) {
+    constexpr const char* kBuilder =
+        "class Builder {\n"
+        "    string s = \"\";\n"
+        "    public int Build(int total) {\n"
+        "        string chunk = \"0123456789abcdef\";\n"
+        "        while (s.size() < total) s = s + chunk;\n"
+        "        return s.size();\n"
+        "    }\n"
+        "};\n";
+    ASSERT_NE(Load("builder", kBuilder), nullptr);
+    const size_t before = context_.Memory().InUse();
+    GSObject* object = New("Builder");
+    ASSERT_NE(object, nullptr);
+    constexpr int32_t kTotal = (1 << 20) + 16;
+    EXPECT_EQ(CallInt(object, "Builder", "$int@Builder::Build(int)", {gstest::Int(kTotal)}), kTotal);
+    const size_t storage = context_.Memory().InUse() - before;
+    EXPECT_GT(storage, size_t{kTotal} + kTotal / 4);
+    EXPECT_LE(storage, 2 * size_t{kTotal});
+    delete object;
+    EXPECT_EQ(context_.Memory().InUse(), before);
 }
 
 }  // namespace
