@@ -31,6 +31,11 @@ void Rand::Randomise() {
 }
 
 uint64_t Rand::Next() {
+    std::lock_guard<std::mutex> guard(mutex_);
+    return Draw();
+}
+
+uint64_t Rand::Draw() {
     state_ ^= state_ >> 12;
     state_ ^= state_ << 25;
     state_ ^= state_ >> 27;
@@ -42,8 +47,8 @@ int32_t Rand::NextInt(int32_t low, int32_t high) {
     uint64_t span = uint64_t(int64_t(high) - int64_t(low)) + 1;  // 1 to 2^32
     uint64_t limit = UINT64_MAX - UINT64_MAX % span;  // draws at or above are rejected
     std::lock_guard<std::mutex> guard(mutex_);
-    uint64_t draw = Next();
-    while (draw >= limit) draw = Next();
+    uint64_t draw = Draw();
+    while (draw >= limit) draw = Draw();
     return static_cast<int32_t>(int64_t(low) + int64_t(draw % span));
 }
 

@@ -15,9 +15,12 @@ public:
     void Seed(uint64_t seed);
     // Uniform in [low, high], both included; the bounds may come in either order.
     int32_t NextInt(int32_t low, int32_t high);
+    // The next raw 64-bit draw.
+    uint64_t Next();
 
 private:
-    uint64_t Next();
+    // Next without the lock; the caller holds it.
+    uint64_t Draw();
 
     std::mutex mutex_;
     uint64_t state_ = 0;

@@ -42,7 +42,6 @@ class DelayedInitClient {
 
     uint8_t Flags() const { return flags_; }
     void SetFlags(uint8_t bits) { flags_ |= bits; }
-    void ClearFlags(uint8_t bits) { flags_ &= static_cast<uint8_t>(~bits); }
 
   private:
     friend class DelayedInitManager;

@@ -24,7 +24,6 @@ KodrinBaseSpec* ScriptedSpec(const SpecRef& spec) { return dynamic_cast<KodrinBa
 } // namespace
 
 ScriptableObject::ScriptableObject(KodrinScriptContext* context) : context_(context) {
-    DelayedInitClient::ClearFlags(kAllStages | kQueued | kNoCompile);
     if (context_) RequestDelayedInit(*context_);
 }
 
