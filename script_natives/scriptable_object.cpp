@@ -47,6 +47,7 @@ std::string ScriptableObject::GetScriptText() {
     KodrinBaseSpec* scripted = ScriptedSpec(spec);
     if (!scripted) return CustomScriptTemplate({}, {});
     KodrinScripts& scripts = scripted->Scripts();
+    if (!scripts.IsScriptPathResolved()) scripts.ResolveScriptPath();
     return CustomScriptTemplate(scripts.GetScriptClassName().View(), scripts.GetScriptLibrary().View());
 }
 

@@ -79,6 +79,19 @@ TEST_F(ScriptableObjectTest, SettingBlankTextOrTheTemplateKeepsTheAssetsClass) {
     EXPECT_EQ(library_->GetScriptText(), asTemplate);
 }
 
+// A spec that names no script class or file offers the template on GameObject and gs.gs.
+TEST_F(ScriptableObjectTest, WithoutAScriptTheTemplateDerivesFromGameObject) {
+    ACSChunkRef config;
+    config.SetNamedTagString("kind", "library");
+    const SpecRef spec = SpecRef::Adopt(
+        manager_.CreateSpec(Kiv::PString(), folder_.Path().c_str(), "bare", config, KUID(414100, 71, 0)));
+    GSOLibrary* bare = GSOLibrary::Create(static_cast<GSOLibrarySpec&>(*spec.Get()), nullptr);
+    EXPECT_EQ(bare->GetScriptText(),
+              "include \"Kodrin.gs\"\n\ninclude \"gs.gs\"\n\nclass CustomObject isclass GameObject\n{\n"
+              "  public void Init(Asset self)\n  {\n    inherited(self);\n    //...\n  }\n};\n\n");
+    delete bare;
+}
+
 TEST_F(ScriptableObjectTest, AGoodCustomTextRunsInitOnceAndLeavesNoTemporaryFile) {
     library_->SetScriptText(kGoodText);
     ASSERT_FALSE(library_->HasFailed()) << LogText();

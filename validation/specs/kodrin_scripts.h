@@ -46,6 +46,7 @@ class KodrinScripts {
     const Kiv::PString& GetScriptLibrary() const { return scriptLibrary_; }
     const Kiv::PString& GetScriptClassName() const { return className_; }
     bool IsSharedScript() const { return (flags_ & kSharedScript) != 0; }
+    bool IsScriptPathResolved() const { return (flags_ & kScriptPathResolved) != 0; }
     uint32_t LibraryId1() const { return id1_; }
     uint32_t LibraryId2() const { return id2_; }
 
