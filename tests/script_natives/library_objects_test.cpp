@@ -15,6 +15,7 @@ using librarytest::LibraryTest;
 using librarytest::TestContext;
 
 constexpr const char* kSource = R"(include "library.gs"
+include "kodrin.gs"
 include "constructors.gs"
 class TestLibrary isclass Library {
   int inits;
@@ -37,6 +38,7 @@ class TestLibrary isclass Library {
     return IssueSecurityToken(kuid, rights);
   }
   public bool Check(SecurityToken token) { return Validate(token, me, "read"); }
+  public Library Lib(KUID kuid) { return KodrinScriptBase.GetLibrary(kuid); }
   public void NoIcon() { RemoveSystemMenuIcon(); }
 };
 class FailingLibrary isclass Library {
@@ -58,6 +60,12 @@ TEST_F(LibraryTest, TheSameLibraryTwiceIsOneObjectInitialisedOnce) {
     EXPECT_TRUE(first->IsInitialised());
     EXPECT_EQ(context.PendingCount(), 0) << "initialised libraries leave the pending list";
     EXPECT_EQ(first->GetList(), &context.Libraries());
+    GSOKUID* kuid = GSOKUID::Create(kLibraryKUID, &context);
+    GSSlot found{};
+    ASSERT_TRUE(first->CallScript("$Library@TestLibrary::Lib(KUID)", {kuid->GetInstance()}, &found));
+    GSReleaseReference(kuid->GetInstance());
+    EXPECT_EQ(NativeObjectAs<GSOLibrary>(static_cast<GSSlot*>(found.p)), first) << "the script sees the same object";
+    GSReleaseReference(static_cast<GSSlot*>(found.p));
     EXPECT_EQ(context.GetScriptLibrary(KUID(414100, 51, 0)), nullptr) << "no spec";
 }
 
