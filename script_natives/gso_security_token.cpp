@@ -50,8 +50,9 @@ GSOSecurityToken* GSOSecurityToken::Construct(GSContext* context, const GSOSecur
 
 GSOSecurityToken* GSOSecurityToken::Issue(const KUID& kuid, GSContext* context, const SecurityTokenIssuer* issuer,
                                           const GSArray* rights) {
+    if (!issuer) return nullptr;
     IssuerGrants grants;
-    grants[issuer][kuid] = RightsOf(rights);
+    grants[issuer->IssuerSerial()][kuid] = RightsOf(rights);
     return Attached(new GSOSecurityToken(std::move(grants)), context);
 }
 
@@ -79,7 +80,7 @@ GSOSecurityToken* GSOSecurityToken::Merge(const SecurityTokenIssuer& library, co
     return result;
 }
 
-// The walk over the token's issuers (in address order) notes whether the library is one of
+// The walk over the token's issuers (in serial order) notes whether the library is one of
 // them and whether some issuer granted "duplicate-token" to the library's own asset; it
 // stops after the issuer that granted it. An issuer that re-issues may only narrow its grant
 // to its own asset to the rights asked for; a library with "duplicate-token" re-issues with
@@ -92,7 +93,7 @@ GSOSecurityToken* GSOSecurityToken::ReIssueToken(const GSOSecurityToken& token, 
     bool issuedByLibrary = false;
     bool mayDuplicate = false;
     for (const auto& [issuer, grants] : token.grants_) {
-        if (issuer == &library) issuedByLibrary = true;
+        if (issuer == library.IssuerSerial()) issuedByLibrary = true;
         const auto granted = grants.find(own);
         mayDuplicate = granted != grants.end() && granted->second.count(DuplicateToken()) != 0;
         if (mayDuplicate) break;
@@ -106,11 +107,12 @@ GSOSecurityToken* GSOSecurityToken::ReIssueToken(const GSOSecurityToken& token, 
     if (!result) return nullptr;
     const Rights filter = mayDuplicate ? Rights() : requested;
     if (!issuedByLibrary) {
-        result->grants_[&library] = Grants{{kuid, filter}};
+        result->grants_[library.IssuerSerial()] = Grants{{kuid, filter}};
         return result;
     }
-    const auto granted = result->grants_[&library].find(own);
-    if (granted == result->grants_[&library].end()) return result;
+    Grants& ownGrants = result->grants_[library.IssuerSerial()];
+    const auto granted = ownGrants.find(own);
+    if (granted == ownGrants.end()) return result;
     for (auto right = granted->second.begin(); right != granted->second.end();)
         right = filter.count(*right) ? std::next(right) : granted->second.erase(right);
     return result;
@@ -118,7 +120,8 @@ GSOSecurityToken* GSOSecurityToken::ReIssueToken(const GSOSecurityToken& token, 
 
 bool GSOSecurityToken::Validate(const GSOSecurityToken& token, const SecurityTokenIssuer* issuer, const KUID& kuid,
                                 const Kiv::PString& right) {
-    const auto grants = token.grants_.find(issuer);
+    if (!issuer) return false;
+    const auto grants = token.grants_.find(issuer->IssuerSerial());
     if (grants == token.grants_.end()) return false;
     const auto rights = grants->second.find(kuid);
     return rights != grants->second.end() && rights->second.count(right) != 0;

@@ -1,10 +1,11 @@
 // GSOSecurityToken: the native object behind the script class "SecurityToken", a
-// capability that script libraries issue: for each issuer, the rights (interned strings)
-// granted to each asset (by KUID). Tokens never change once made; every operation that
+// capability that script libraries issue: for each issuer (by its serial number), the
+// rights (interned strings) granted to each asset (by KUID). Tokens never change once made; every operation that
 // changes grants builds a new token. The right "duplicate-token" lets a library that holds
 // it for its own asset re-issue a token it did not issue.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <set>
 
@@ -22,7 +23,7 @@ class GSOSecurityToken : public GSObject {
     };
     using Rights = std::set<Kiv::PString, RightOrder>;
     using Grants = std::map<KUID, Rights>;
-    using IssuerGrants = std::map<const SecurityTokenIssuer*, Grants>;
+    using IssuerGrants = std::map<uint64_t, Grants>;  // by SecurityTokenIssuer::IssuerSerial
 
     // A token with a deep copy of the source's grants; null when it cannot be made.
     static GSOSecurityToken* Construct(GSContext* context, const GSOSecurityToken& source);
@@ -35,7 +36,7 @@ class GSOSecurityToken : public GSObject {
     // no rights are asked for or the library may not re-issue it.
     static GSOSecurityToken* ReIssueToken(const GSOSecurityToken& token, const SecurityTokenIssuer& library,
                                           const KUID& kuid, const GSArray* rights);
-    // Whether the issuer granted the right to the KUID in the token.
+    // Whether the issuer granted the right to the KUID in the token; false without an issuer.
     static bool Validate(const GSOSecurityToken& token, const SecurityTokenIssuer* issuer, const KUID& kuid,
                          const Kiv::PString& right);
     // The rights a script string array gives: its non-null string elements.

@@ -3,7 +3,9 @@
 #include "script_natives/kodrin_script_context.h"
 
 #include "foundation/console/log_message.h"
+#include "script_natives/script_library_lookup.h"
 #include "script_runtime/gs_router.h"
+#include "validation/specs/spec_ref.h"
 #include "validation/specs/spec_lookup.h"
 
 KodrinScriptContext::KodrinScriptContext(std::unique_ptr<GSRouter> router, ZRIObject* zriContext)
@@ -38,7 +40,6 @@ GSOLibrary* KodrinScriptContext::GetScriptLibrary(const KUID& kuid) {
         LogMessage("KodrinScriptContext::GetScriptLibrary> unable to find Library %s", kuid.ToTag().c_str());
         return nullptr;
     }
-    // Library objects are not made yet: a library spec found gives no library.
-    spec->ReleaseUse();
-    return nullptr;
+    const SpecRef held = SpecRef::Adopt(spec);
+    return GetLibraryOfSpec(*this, kuid, static_cast<GSOLibrarySpec&>(*spec));
 }

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <new>
 
 #include "engine/log.h"
 #include "native_script_support.h"
@@ -84,7 +85,7 @@ class SecurityTokenTest : public nativetest::ScriptCallTest {
     }
     static Rights RightsOf(const GSOSecurityToken& token, const Issuer& issuer, const KUID& kuid) {
         Rights rights;
-        const auto grants = token.AllGrants().find(&issuer);
+        const auto grants = token.AllGrants().find(issuer.IssuerSerial());
         if (grants == token.AllGrants().end()) return rights;
         const auto granted = grants->second.find(kuid);
         if (granted == grants->second.end()) return rights;
@@ -106,6 +107,25 @@ TEST_F(SecurityTokenTest, IssuedRightsAreValidOnlyForTheirIssuer) {
     EXPECT_FALSE(GSOSecurityToken::Validate(*token, &b_, asset_, Kiv::PString("read")));
     EXPECT_FALSE(GSOSecurityToken::Validate(*token, &a_, KUID(30, 3, 1), Kiv::PString("read")));
     EXPECT_FALSE(GSOSecurityToken::Validate(*token, &a_, asset_, Kiv::PString("delete")));
+}
+
+// An issuer made in the storage of a deleted one is another issuer: the old grants are not
+// its own, and no issuer validates without one.
+TEST_F(SecurityTokenTest, AnIssuerAtTheAddressOfADeletedOneInheritsNothing) {
+    alignas(Issuer) unsigned char storage[sizeof(Issuer)];
+    auto* first = new (storage) Issuer(KUID(40, 4, 0), &context_);
+    GSOSecurityToken* token = Issue(*first, asset_, {"read"});
+    ASSERT_NE(token, nullptr);
+    EXPECT_TRUE(GSOSecurityToken::Validate(*token, first, asset_, Kiv::PString("read")));
+    const uint64_t firstSerial = first->IssuerSerial();
+    first->~Issuer();
+    auto* second = new (storage) Issuer(KUID(40, 4, 0), &context_);
+    EXPECT_GT(second->IssuerSerial(), firstSerial);
+    EXPECT_FALSE(GSOSecurityToken::Validate(*token, second, asset_, Kiv::PString("read")));
+    EXPECT_EQ(GSOSecurityToken::ReIssueToken(*token, *second, asset_, RightsArray({"read"})), nullptr)
+        << "it did not issue the token";
+    second->~Issuer();
+    EXPECT_FALSE(GSOSecurityToken::Validate(*token, nullptr, asset_, Kiv::PString("read")));
 }
 
 TEST_F(SecurityTokenTest, MergingUnitesTheGrants) {
@@ -138,8 +158,8 @@ TEST_F(SecurityTokenTest, ReIssueFollowsTheIssuerAndTheDuplicateRight) {
     GSOSecurityToken* duplicable = Issue(a_, b_.IssuerKUID(), {"duplicate-token"});
     GSOSecurityToken* copy = Kept(GSOSecurityToken::ReIssueToken(*duplicable, b_, asset_, RightsArray({"read"})));
     ASSERT_NE(copy, nullptr);
-    ASSERT_EQ(copy->AllGrants().count(&b_), 1u);
-    EXPECT_EQ(copy->AllGrants().at(&b_).size(), 1u);
+    ASSERT_EQ(copy->AllGrants().count(b_.IssuerSerial()), 1u);
+    EXPECT_EQ(copy->AllGrants().at(b_.IssuerSerial()).size(), 1u);
     EXPECT_EQ(RightsOf(*copy, b_, asset_), Rights{});
     EXPECT_EQ(RightsOf(*copy, a_, b_.IssuerKUID()), (Rights{"duplicate-token"}));
 }

@@ -92,13 +92,18 @@ void KodrinScripts::ResolveScriptPath() {
     Kiv::String className;
     if (!KAVClient::GetAssetScriptInfo(kuid_, path, className)) return;
     if (!path.IsEmpty()) path.SetExt("gsl");
+    SetScript(Kiv::PString(path.View()), className.ToPString());
+}
+
+void KodrinScripts::SetScript(const Kiv::PString& path, const Kiv::PString& className) {
     std::string_view text = path.View();
+    flags_ &= ~(kSharedScript | kClassLookedUp);
     if (!text.empty() && text.front() == '/') {
         text.remove_prefix(1);
         flags_ |= kSharedScript;
     }
     scriptLibrary_ = Kiv::PString(text);
-    className_ = className.ToPString();
+    className_ = className;
     flags_ |= kScriptPathResolved;
 }
 

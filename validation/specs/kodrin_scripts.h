@@ -46,13 +46,18 @@ class KodrinScripts {
     const Kiv::PString& GetScriptLibrary() const { return scriptLibrary_; }
     const Kiv::PString& GetScriptClassName() const { return className_; }
     bool IsSharedScript() const { return (flags_ & kSharedScript) != 0; }
+    bool IsScriptPathResolved() const { return (flags_ & kScriptPathResolved) != 0; }
     uint32_t LibraryId1() const { return id1_; }
     uint32_t LibraryId2() const { return id2_; }
 
     // From build 2.90: every KUID of the config's "script-include-table".
     void ReadScriptLibraries(std::vector<KUID>& kuids) const;
-    // Asks the asset database for the asset's script file and class.
+    // Asks the asset database for the asset's script file and class; without an answer the
+    // script stays as it was.
     void ResolveScriptPath();
+    // Sets the script file and class as if the asset database had answered them (a leading
+    // "/" names a shared library of the script machine); the class is looked up again.
+    void SetScript(const Kiv::PString& path, const Kiv::PString& className);
     // The include-table libraries (from 2.90), or the scenario string table include of
     // activities and behaviors; false when an include-table asset has no scripted spec.
     bool LoadScriptLibraries();

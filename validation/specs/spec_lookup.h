@@ -1,17 +1,13 @@
 // The look-ups the script natives use: the spec of a KUID when it is a scripted spec
 // (GetKodrinBaseSpec) or a script-library spec (GetLibrarySpec), loaded and valid, with
-// one use for the caller. Both answer null without a process manager. GSOLibrarySpec is
-// the spec class of script libraries; no factory here makes one, so GetLibrarySpec finds
-// none in this program.
+// one use for the caller. Both answer null without a process manager. Library specs
+// (GSOLibrarySpec) come only from a factory a host registers, so in this program
+// GetLibrarySpec finds none.
 #pragma once
 
 #include "foundation/kuid/kuid.h"
 #include "validation/specs/gizmorix_spec.h"
-
-class GSOLibrarySpec : public GizmorixSpec {
-  public:
-    using GizmorixSpec::GizmorixSpec;
-};
+#include "validation/specs/gso_library_spec.h"
 
 bool IsLibrarySpec(GizmorixSpec* spec);
 
