@@ -125,6 +125,8 @@ TEST_F(MeshInstanceTest, AnInstanceSharesTheDefinitionsChunksAndHoldsItsResource
     Instance copy(static_cast<Kiv::KodrinIndexedMeshInstance*>(instance->CreateInstance()));
     EXPECT_EQ(resource->GetLockCount(), 2);
     EXPECT_EQ(copy->GetChunkArray(), instance->GetChunkArray());
+    EXPECT_NE(copy->FindByName(Kiv::PString("p.centre")), nullptr);  // its own named points
+    EXPECT_NE(copy->FindByName(Kiv::PString("a.light")), instance->FindByName(Kiv::PString("a.light")));
     copy.reset();
     EXPECT_EQ(resource->GetLockCount(), 1);
 }
