@@ -250,6 +250,9 @@ TEST_F(MeshInstanceTest, DisplaySkinnedChunksPointAtTheirOwnInstancesMatrices) {
     firstChunk->ReleaseReference();
     EXPECT_EQ(copy->GetChunk(0)->GetAssignedInfluenceMatrix(0), &copySkin->GetBones()[0].skinMatrix);
     EXPECT_EQ(copySkin->GetSkeleton(), copy->FindByName(Kiv::PString("root")));
+    static_cast<Kiv::ParticleBone*>(copy->FindByName(Kiv::PString("root")))->position = {0, 0, 5};
+    DrawFrame(*copy);
+    EXPECT_EQ(copy->GetChunk(0)->GetAssignedInfluenceMatrix(0)->GetTranslation(), (Kiv::Vector3{0, 0, 5}));
 }
 
 TEST_F(MeshInstanceTest, AddingAndAppendingChunks) {
