@@ -19,7 +19,7 @@ using Instance = std::unique_ptr<Kiv::KodrinIndexedMeshInstance>;
 using Kiv::KodrinIndexedMeshLODInstance;
 
 // A part of n triangles (list chunks), skinned by "root" and "arm" when skinned is set.
-std::string Part(int triangles, bool skinned, std::vector<std::string> attachments = {}) {
+std::string Part(int triangles, bool skinned, std::vector<std::string> attachments = {}, bool rootless = false) {
     meshtest::MeshSpec spec;
     spec.chunks.push_back(meshtest::Triangles(triangles, "paint"));
     spec.chunks[0].geom.flags = 4;
@@ -29,6 +29,7 @@ std::string Part(int triangles, bool skinned, std::vector<std::string> attachmen
         spec.chunks[0].geom.weightMode = 2;
         spec.influences = std::vector<meshtest::Influence>{{"root", "", {}, {{0, {{0, 1}}}}},
                                                            {"arm", "root", {0, 1, 0}, {{0, {{1, 1}, {2, 1}}}}}};
+        if (rootless) (*spec.influences)[0].parent = "arm";  // no parentless bone
     }
     spec.attachments.emplace();
     for (const std::string& name : attachments) spec.attachments->push_back({name, {}});
@@ -46,6 +47,7 @@ protected:
         temp.WriteFile("lodm/skin3.im", Part(3, true));
         temp.WriteFile("lodm/skin2.im", Part(2, true));
         temp.WriteFile("lodm/skin1.im", Part(1, true));
+        temp.WriteFile("lodm/rootless.im", Part(1, true, {}, true));
     }
 
     // The instance of "lodm/<name>.lm.txt" holding text.
@@ -89,6 +91,11 @@ TEST_F(LodMeshInstanceTest, EachModelGetsItsInstanceClass) {
     ASSERT_TRUE(skinned);
     EXPECT_EQ(skinned->GetTypeId(), 22);
     EXPECT_EQ(Make("version 1\nmesh 0 {\n  name missing.im\n}\n", "broken"), nullptr);
+    const Instance rootless = Make("version 1\nmesh 0 {\n  name rootless.im\n}\n", "rootless");
+    EXPECT_EQ(rootless, nullptr);  // bones but no skeleton: none
+    auto* resource = dynamic_cast<Kiv::KodrinIndexedMeshLODResource*>(held.back());
+    ASSERT_NE(resource->GetLODDefinition(), nullptr);  // it loaded all the same
+    EXPECT_TRUE(resource->GetLODDefinition()->HasBones());
 }
 
 TEST_F(LodMeshInstanceTest, TheSelectedLevelAnswersFaceCountsAndCollision) {
