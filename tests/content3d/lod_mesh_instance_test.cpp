@@ -187,6 +187,7 @@ TEST_F(LodMeshInstanceTest, EachLevelIsLitOnceUntilMarkedAgain) {
     EXPECT_EQ(lod.GetCalculationCount(), 1u);
     lod.UpdateAllLighting(Display(), nullptr, Kiv::Matrix4(), true, false);
     EXPECT_EQ(lod.GetCalculationCount(), 3u);
+    EXPECT_EQ(lod.GetLastCalculatedChunks(), 1u);  // the level's one chunk
     EXPECT_FALSE(lod.GetUpdateLighting());  // every level lit
     lod.SetUpdateLighting(true);
     EXPECT_TRUE(lod.GetUpdateLighting());
