@@ -11,6 +11,7 @@
 #include "content3d/mesh/lod_mesh_resource.h"
 #include "engine/display.h"
 #include "engine/view_point.h"
+#include "lm_file_writer.h"
 #include "mesh_test_support.h"
 
 namespace {
@@ -282,6 +283,23 @@ TEST_F(LodMeshInstanceTest, MeshDataCountsItsInstancesFaces) {
     mesh.instance = resource->CreateMeshInstance();
     mesh.AddChild(mesh.instance);
     EXPECT_EQ(mesh.GetFaceCount(), 3u);
+}
+
+TEST_F(LodMeshInstanceTest, ACollisionPartNamingNoLevelFallsBackToTheLastDistanceLevel) {
+    meshtest::LmSpec spec;
+    spec.levels = {meshtest::TriangleLevel(0), meshtest::TriangleLevel(5)};
+    spec.levels[0].chunks.push_back(spec.levels[0].chunks[0]);  // level 0: two faces
+    spec.named = {{9, "collision", true}};
+    temp.WriteFile("lodm/far.lm", meshtest::WriteLm(spec));
+    auto* resource = dynamic_cast<Kiv::KodrinGeometryBaseResource*>(database.Get(Kiv::PString("lodm/far.lm")));
+    ASSERT_NE(resource, nullptr);
+    held.push_back(resource);
+    resource->SetRenderKernel(&kernel);
+    const Instance instance(resource->CreateMeshInstance());
+    ASSERT_TRUE(instance);
+    EXPECT_EQ(Lod(instance).GetSelectedLevel(), 1u);
+    EXPECT_EQ(instance->GetFaceCount(), 1u);
+    EXPECT_TRUE(CullFrom(*instance, 10));
 }
 
 }  // namespace
