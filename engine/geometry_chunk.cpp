@@ -78,7 +78,7 @@ GeometryChunk::GeometryChunk(const GeometryChunk& other)
       sideNormals_(other.sideNormals_), influenceMatrices_(other.influenceMatrices_),
       influenceMatrixSlots_(other.influenceMatrixSlots_), faceNeighbors_(other.faceNeighbors_),
       sharingCalls_(other.sharingCalls_), properties_(other.properties_), vertexType_(other.vertexType_),
-      opacity_(other.opacity_) {
+      opacity_(other.opacity_), indexUploads_(other.indexUploads_) {
     SetVertexProgram(other.vertexProgram_);
 }
 

@@ -163,6 +163,14 @@ public:
     // added last when new.
     int AddInfluenceMatrix(int bone);
     const std::vector<int>& GetInfluenceMatrices() const { return influenceMatrices_; }
+    // Empties the matrix list and its slots.
+    void ResetMatrixArray() {
+        influenceMatrices_.clear();
+        influenceMatrixSlots_.clear();
+    }
+    // The index stream must be sent to the display again; counted.
+    void MarkIndicesForUpload() { ++indexUploads_; }
+    int GetIndexUploadCount() const { return indexUploads_; }
     // Points matrix slot i at a bone matrix the skinning keeps (not owned); the display
     // reads it when the chunk is drawn.
     void AssignInfluenceMatrix(int slot, const Matrix4* matrix);
@@ -207,6 +215,7 @@ private:
     const VertexType* vertexType_ = nullptr;
     VertexProgram* vertexProgram_ = nullptr;
     float opacity_ = 1.0f;
+    int indexUploads_ = 0;
 };
 
 // Vertex layouts a material asks for, by their items.

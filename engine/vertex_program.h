@@ -32,10 +32,20 @@ public:
     // Stores the constant and records "VertexConstant <name> <index> x y z w".
     void SetLocalConstant(Display& display, int index, const Vector4& value);
     Vector4 GetLocalConstant(int index) const;
+    // The constant registers holding bone matrices (three each); -1 and -1 (the default)
+    // when the program has none.
+    void SetMatrixRegisterRange(int first, int last) {
+        firstMatrixRegister_ = first;
+        lastMatrixRegister_ = last;
+    }
+    int GetFirstMatrixRegister() const { return firstMatrixRegister_; }
+    int GetLastMatrixRegister() const { return lastMatrixRegister_; }
 
 private:
     VertexProgramEntry entry_;
     std::map<int, Vector4> constants_;
+    int firstMatrixRegister_ = -1;
+    int lastMatrixRegister_ = -1;
 };
 
 class VertexProgramManager {

@@ -28,9 +28,23 @@ public:
     void RenderTriangles(Display& display, Viewport* viewport, bool lighting) override;
     Particle* CreateInstance() const override;
 
+    // A chunk of another skinned mesh (source is that mesh's skin, sourceKey the chunk's
+    // index there) added with its skinning: influence groups copied to the bones of the
+    // same names, or the chunk's matrices remapped to them. False, with nothing changed,
+    // when the chunk's skinning kind differs from this mesh's or one of its bones has no
+    // namesake here.
+    virtual bool AddSkinnedChunk(GeometryChunk* chunk, Material* material, const KodrinInfluenceMesh& source,
+                                 uint32_t sourceKey);
+    // The same, appending the chunk's geometry to chunk i. A chunk skinned on the display
+    // also needs a vertex program whose matrix registers hold all of the chunk's matrices.
+    virtual bool AppendSkinnedChunkGeometry(GeometryChunk* chunk, uint32_t i, const KodrinInfluenceMesh& source,
+                                            uint32_t sourceKey);
+
 private:
     KodrinDynamicIndexedMeshInstance(RenderKernel* kernel, const KodrinInfluenceMesh& skin)
         : KodrinIndexedMeshInstance(kernel), KodrinInfluenceMesh(skin) {}
+    // Merges group (vertices shifted by offset) into bone's group for chunk, else adds it.
+    void MergeIntoChunkGroup(uint32_t bone, uint32_t chunk, const InfluenceGroup& group, uint32_t offset);
 };
 
 class KodrinProgressiveMeshInstance : public KodrinIndexedMeshInstance, public ScalableDetail {
@@ -96,6 +110,8 @@ void Rebind(KodrinIndexedMeshInstance& instance, KodrinInfluenceMesh& skin);
 void ReleaseSlots(const KodrinIndexedMeshInstance& instance, const KodrinInfluenceMesh& skin);
 // Makes every chunk skinned on the display (no 0x40) the instance's own.
 void MakeDisplaySkinnedChunksUnique(KodrinIndexedMeshInstance& instance);
+// Points each matrix slot of chunk at the skin matrix of the bone its matrix list names.
+void PointSlotsAtListedBones(const KodrinInfluenceMesh& skin, GeometryChunk& chunk);
 }  // namespace InstanceSkinning
 
 }  // namespace Kiv

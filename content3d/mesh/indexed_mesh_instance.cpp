@@ -183,6 +183,11 @@ void KodrinIndexedMeshInstance::CopyFrom(const KodrinIndexedMeshInstance& source
             chunkBones_.push_back(bone && clone ? clone->FindByName(bone->GetName()) : nullptr);
         }
     }
+    // The skeleton copy holds bones only: the named points are made again.
+    if (const KodrinIndexedMeshDefinition* definition = resource_ ? resource_->GetDefinition() : nullptr) {
+        AddReferencePoints(*definition);
+        definition->AddAttachmentPoints(*this);
+    }
 }
 
 const ParticleBone* KodrinIndexedMeshInstance::GetSkeletonChild() const {

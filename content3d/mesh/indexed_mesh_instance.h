@@ -115,6 +115,10 @@ protected:
     void CopyFrom(const KodrinIndexedMeshInstance& source);
     // The chunk set of the base class (a LOD level's, for the LOD classes).
     void SetChunkSet(uint32_t count, SharedReferenceArray<GeometryChunk> chunks, SharedReferenceArray<Material> materials);
+    // Appends chunk (its reference taken over) and material (referenced) to private arrays.
+    void AppendOwnChunk(GeometryChunk* chunk, Material* material);
+    // Chunk i becomes chunk (its reference taken over), in private arrays.
+    void ReplaceOwnChunk(uint32_t i, GeometryChunk* chunk);
     // Makes unique and prepares every chunk flagged as skinned in software.
     void PrepareSoftwareSkinnedChunks();
     bool PrepareChunk(GeometryChunk& chunk) const;

@@ -62,7 +62,6 @@ public:
     // Culling keeps drawing this level while locked.
     void LockDrawLevel(uint32_t level);
     const std::vector<Particle*>& GetCulledAttachments() const { return culledAttachments_; }
-    float GetRenderCutOff() const { return renderCutOff_; }
 
 protected:
     // The chunks a level holds: its count, never more than its arrays.

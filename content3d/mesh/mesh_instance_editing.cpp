@@ -29,13 +29,23 @@ bool KodrinIndexedMeshInstance::AddChunk(GeometryChunk* chunk, Material* materia
     } else {
         held->AddReference();
     }
+    AppendOwnChunk(held, material);
+    return true;
+}
+
+void KodrinIndexedMeshInstance::AppendOwnChunk(GeometryChunk* chunk, Material* material) {
     if (material) material->AddReference();
     MakeChunkArrayUnique();
     MakeMaterialArrayUnique();
-    chunks_->Append(held);
+    chunks_->Append(chunk);
     materials_->Append(material);
     ++chunkCount_;
-    return true;
+}
+
+void KodrinIndexedMeshInstance::ReplaceOwnChunk(uint32_t i, GeometryChunk* chunk) {
+    MakeChunkArrayUnique();
+    MakeMaterialArrayUnique();
+    chunks_->Replace(i, chunk);
 }
 
 bool KodrinIndexedMeshInstance::AppendChunkGeometry(GeometryChunk* source, uint32_t i) {
@@ -46,9 +56,7 @@ bool KodrinIndexedMeshInstance::AppendChunkGeometry(GeometryChunk* source, uint3
         copy->ReleaseReference();
         return false;
     }
-    MakeChunkArrayUnique();
-    MakeMaterialArrayUnique();
-    chunks_->Replace(i, copy);
+    ReplaceOwnChunk(i, copy);
     return true;
 }
 

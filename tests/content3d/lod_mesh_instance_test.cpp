@@ -11,6 +11,7 @@
 #include "content3d/mesh/lod_mesh_resource.h"
 #include "engine/display.h"
 #include "engine/view_point.h"
+#include "lm_file_writer.h"
 #include "mesh_test_support.h"
 
 namespace {
@@ -19,7 +20,7 @@ using Instance = std::unique_ptr<Kiv::KodrinIndexedMeshInstance>;
 using Kiv::KodrinIndexedMeshLODInstance;
 
 // A part of n triangles (list chunks), skinned by "root" and "arm" when skinned is set.
-std::string Part(int triangles, bool skinned, std::vector<std::string> attachments = {}) {
+std::string Part(int triangles, bool skinned, std::vector<std::string> attachments = {}, bool rootless = false) {
     meshtest::MeshSpec spec;
     spec.chunks.push_back(meshtest::Triangles(triangles, "paint"));
     spec.chunks[0].geom.flags = 4;
@@ -29,6 +30,7 @@ std::string Part(int triangles, bool skinned, std::vector<std::string> attachmen
         spec.chunks[0].geom.weightMode = 2;
         spec.influences = std::vector<meshtest::Influence>{{"root", "", {}, {{0, {{0, 1}}}}},
                                                            {"arm", "root", {0, 1, 0}, {{0, {{1, 1}, {2, 1}}}}}};
+        if (rootless) (*spec.influences)[0].parent = "arm";  // no parentless bone
     }
     spec.attachments.emplace();
     for (const std::string& name : attachments) spec.attachments->push_back({name, {}});
@@ -46,6 +48,7 @@ protected:
         temp.WriteFile("lodm/skin3.im", Part(3, true));
         temp.WriteFile("lodm/skin2.im", Part(2, true));
         temp.WriteFile("lodm/skin1.im", Part(1, true));
+        temp.WriteFile("lodm/rootless.im", Part(1, true, {}, true));
     }
 
     // The instance of "lodm/<name>.lm.txt" holding text.
@@ -89,6 +92,11 @@ TEST_F(LodMeshInstanceTest, EachModelGetsItsInstanceClass) {
     ASSERT_TRUE(skinned);
     EXPECT_EQ(skinned->GetTypeId(), 22);
     EXPECT_EQ(Make("version 1\nmesh 0 {\n  name missing.im\n}\n", "broken"), nullptr);
+    const Instance rootless = Make("version 1\nmesh 0 {\n  name rootless.im\n}\n", "rootless");
+    EXPECT_EQ(rootless, nullptr);  // bones but no skeleton: none
+    auto* resource = dynamic_cast<Kiv::KodrinIndexedMeshLODResource*>(held.back());
+    ASSERT_NE(resource->GetLODDefinition(), nullptr);  // it loaded all the same
+    EXPECT_TRUE(resource->GetLODDefinition()->HasBones());
 }
 
 TEST_F(LodMeshInstanceTest, TheSelectedLevelAnswersFaceCountsAndCollision) {
@@ -180,6 +188,7 @@ TEST_F(LodMeshInstanceTest, EachLevelIsLitOnceUntilMarkedAgain) {
     EXPECT_EQ(lod.GetCalculationCount(), 1u);
     lod.UpdateAllLighting(Display(), nullptr, Kiv::Matrix4(), true, false);
     EXPECT_EQ(lod.GetCalculationCount(), 3u);
+    EXPECT_EQ(lod.GetLastCalculatedChunks(), 1u);  // the level's one chunk
     EXPECT_FALSE(lod.GetUpdateLighting());  // every level lit
     lod.SetUpdateLighting(true);
     EXPECT_TRUE(lod.GetUpdateLighting());
@@ -274,6 +283,23 @@ TEST_F(LodMeshInstanceTest, MeshDataCountsItsInstancesFaces) {
     mesh.instance = resource->CreateMeshInstance();
     mesh.AddChild(mesh.instance);
     EXPECT_EQ(mesh.GetFaceCount(), 3u);
+}
+
+TEST_F(LodMeshInstanceTest, ACollisionPartNamingNoLevelFallsBackToTheLastDistanceLevel) {
+    meshtest::LmSpec spec;
+    spec.levels = {meshtest::TriangleLevel(0), meshtest::TriangleLevel(5)};
+    spec.levels[0].chunks.push_back(spec.levels[0].chunks[0]);  // level 0: two faces
+    spec.named = {{9, "collision", true}};
+    temp.WriteFile("lodm/far.lm", meshtest::WriteLm(spec));
+    auto* resource = dynamic_cast<Kiv::KodrinGeometryBaseResource*>(database.Get(Kiv::PString("lodm/far.lm")));
+    ASSERT_NE(resource, nullptr);
+    held.push_back(resource);
+    resource->SetRenderKernel(&kernel);
+    const Instance instance(resource->CreateMeshInstance());
+    ASSERT_TRUE(instance);
+    EXPECT_EQ(Lod(instance).GetSelectedLevel(), 1u);
+    EXPECT_EQ(instance->GetFaceCount(), 1u);
+    EXPECT_TRUE(CullFrom(*instance, 10));
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "engine/display.h"
 #include "engine/reference_point.h"
 #include "engine/texture.h"
+#include "engine/vertex_program.h"
 #include "engine/view_point.h"
 #include "mesh_test_support.h"
 
@@ -124,6 +125,8 @@ TEST_F(MeshInstanceTest, AnInstanceSharesTheDefinitionsChunksAndHoldsItsResource
     Instance copy(static_cast<Kiv::KodrinIndexedMeshInstance*>(instance->CreateInstance()));
     EXPECT_EQ(resource->GetLockCount(), 2);
     EXPECT_EQ(copy->GetChunkArray(), instance->GetChunkArray());
+    EXPECT_NE(copy->FindByName(Kiv::PString("p.centre")), nullptr);  // its own named points
+    EXPECT_NE(copy->FindByName(Kiv::PString("a.light")), instance->FindByName(Kiv::PString("a.light")));
     copy.reset();
     EXPECT_EQ(resource->GetLockCount(), 1);
 }
@@ -247,6 +250,9 @@ TEST_F(MeshInstanceTest, DisplaySkinnedChunksPointAtTheirOwnInstancesMatrices) {
     firstChunk->ReleaseReference();
     EXPECT_EQ(copy->GetChunk(0)->GetAssignedInfluenceMatrix(0), &copySkin->GetBones()[0].skinMatrix);
     EXPECT_EQ(copySkin->GetSkeleton(), copy->FindByName(Kiv::PString("root")));
+    static_cast<Kiv::ParticleBone*>(copy->FindByName(Kiv::PString("root")))->position = {0, 0, 5};
+    DrawFrame(*copy);
+    EXPECT_EQ(copy->GetChunk(0)->GetAssignedInfluenceMatrix(0)->GetTranslation(), (Kiv::Vector3{0, 0, 5}));
 }
 
 TEST_F(MeshInstanceTest, AddingAndAppendingChunks) {
@@ -321,6 +327,108 @@ TEST_F(MeshInstanceTest, BitmapsAreWrittenIntoAMaterialsTextureInTheDisplaysForm
     EXPECT_FALSE(instance->SetTextureFromBitmap(0, 0, 0, 3, *bitmap));  // no texture in that slot
     EXPECT_FALSE(instance->SetTextureFromBitmap(0, 0, 5, 0, *bitmap));  // no such material
     EXPECT_FALSE(instance->SetTextureFromFile(0, 0, 0, 0, "missing.tga"));
+}
+
+// Two bones, "arm" first and "root" (its parent) second, each moving one vertex.
+MeshSpec TwoBones() {
+    MeshSpec spec = Skinned(2);
+    spec.influences = std::vector<meshtest::Influence>{{"arm", "root", {}, {{0, {{1, 1}}}}},
+                                                       {"root", "", {}, {{0, {{0, 1}, {2, 1}}}}}};
+    return spec;
+}
+
+TEST_F(MeshInstanceTest, SkinnedChunksOfAnotherMeshKeepTheirSkinningByBoneName) {
+    const Instance target = Make("target.im", Skinned(), true);
+    const Instance other = Make("other.im", Skinned(), true);
+    MeshSpec strange = Skinned();
+    (*strange.influences)[0].name = "tail";
+    const Instance stranger = Make("stranger.im", strange, true);
+    ASSERT_TRUE(target && other && stranger);
+    auto& dynamic = dynamic_cast<Kiv::KodrinDynamicIndexedMeshInstance&>(*target);
+    const auto& otherSkin = dynamic_cast<const Kiv::KodrinInfluenceMesh&>(*other);
+    const auto& strangerSkin = dynamic_cast<const Kiv::KodrinInfluenceMesh&>(*stranger);
+
+    EXPECT_FALSE(dynamic.AddSkinnedChunk(stranger->GetChunk(0), nullptr, strangerSkin, 0));  // no bone "tail"
+    EXPECT_EQ(target->GetChunkCount(), 1u);
+    ASSERT_TRUE(dynamic.AddSkinnedChunk(other->GetChunk(0), other->GetMaterial(0), otherSkin, 0));
+    ASSERT_EQ(target->GetChunkCount(), 2u);
+    const auto& groups = dynamic.GetBones()[0].levels[0].groups;
+    ASSERT_EQ(groups.size(), 2u);
+    EXPECT_EQ(groups[1].chunkIndex, 1u);
+
+    DrawFrame(*target);
+    const Kiv::Vector3 before = target->GetChunk(1)->GetPosition(2);
+    static_cast<Kiv::ParticleBone*>(target->FindByName(Kiv::PString("root")))->position = {0, 0, 5};
+    DrawFrame(*target);
+    EXPECT_EQ(target->GetChunk(1)->GetPosition(2), (Kiv::Vector3{before.x, before.y, before.z + 5}));
+
+    // Appending: the groups follow the vertices, merged into the chunk's own group.
+    ASSERT_TRUE(dynamic.AppendSkinnedChunkGeometry(other->GetChunk(0), 0, otherSkin, 0));
+    EXPECT_EQ(target->GetChunk(0)->GetVertexCount(), 6);
+    const auto& merged = dynamic.GetBones()[0].levels[0].groups[0];
+    ASSERT_EQ(merged.entries.size(), 6u);
+    EXPECT_EQ(merged.entries[3].vertex, 3u);
+    EXPECT_FALSE(dynamic.AppendSkinnedChunkGeometry(other->GetChunk(0), 9, otherSkin, 0));
+}
+
+TEST_F(MeshInstanceTest, ChunksSkinnedOnTheDisplayHaveTheirMatricesRenumbered) {
+    const Instance target = Make("hard-target.im", Skinned());
+    const Instance source = Make("hard-source.im", TwoBones());
+    const Instance soft = Make("soft-source.im", Skinned(), true);
+    ASSERT_TRUE(target && source && soft);
+    auto& dynamic = dynamic_cast<Kiv::KodrinDynamicIndexedMeshInstance&>(*target);
+    const auto& sourceSkin = dynamic_cast<const Kiv::KodrinInfluenceMesh&>(*source);
+    Kiv::GeometryChunk* chunk = source->GetChunk(0);
+
+    // A software-skinned chunk does not go into a mesh skinned on the display.
+    EXPECT_FALSE(dynamic.AddSkinnedChunk(soft->GetChunk(0), nullptr, dynamic_cast<const Kiv::KodrinInfluenceMesh&>(*soft), 0));
+    ASSERT_EQ(chunk->GetInfluenceMatrices(), (std::vector<int>{0, 1}));
+    EXPECT_FALSE(dynamic.AddSkinnedChunk(chunk, nullptr, sourceSkin, 0));  // "arm" has no namesake
+    const Instance narrow = Make("hard-narrow.im", Skinned());
+    const auto& narrowSkin = dynamic_cast<const Kiv::KodrinInfluenceMesh&>(*narrow);
+    Kiv::GeometryChunk* one = narrow->GetChunk(0);
+    ASSERT_FALSE(one->GetInfluenceMatrices().empty());
+    ASSERT_TRUE(dynamic.AddSkinnedChunk(one, nullptr, narrowSkin, 0));
+    Kiv::GeometryChunk* added = target->GetChunk(1);
+    EXPECT_NE(added, one);
+    EXPECT_EQ(added->GetIndexUploadCount(), one->GetIndexUploadCount() + 1);
+    EXPECT_EQ(added->GetAssignedInfluenceMatrix(0), &dynamic.GetBones()[0].skinMatrix);
+    // No vertex program with matrix registers: nothing appended.
+    EXPECT_FALSE(dynamic.AppendSkinnedChunkGeometry(one, 0, narrowSkin, 0));
+    EXPECT_EQ(target->GetChunk(0)->GetVertexCount(), 3);
+}
+
+TEST_F(MeshInstanceTest, AppendedVerticesNameTheirBonesBySlotsOfTheTargetChunk) {
+    MeshSpec rootFirst = TwoBones();
+    std::swap((*rootFirst.influences)[0], (*rootFirst.influences)[1]);
+    const Instance target = Make("slots-target.im", rootFirst);
+    const Instance source = Make("slots-source.im", TwoBones());
+    ASSERT_TRUE(target && source);
+    auto& dynamic = dynamic_cast<Kiv::KodrinDynamicIndexedMeshInstance&>(*target);
+    Kiv::GeometryChunk* own = target->GetChunk(0);
+    Kiv::GeometryChunk* chunk = source->GetChunk(0);
+    ASSERT_EQ(own->GetInfluenceMatrices(), (std::vector<int>{0, 1}));  // root, arm
+    // Source vertices 0 and 2 follow its matrix 1 (root, byte 3), vertex 1 its matrix 0 (arm).
+    const uint32_t* sourceWords = chunk->GetWordItem(Kiv::kItemPackedIndices);
+    ASSERT_EQ(sourceWords[0] & 0xFF, 3u);
+    ASSERT_EQ(sourceWords[1] & 0xFF, 0u);
+
+    auto* program = new Kiv::VertexProgram(Kiv::VertexProgramEntry{"skin", "PNT", {}});
+    program->SetMatrixRegisterRange(10, 16);  // two matrices
+    own->SetVertexProgram(program);
+    ASSERT_TRUE(dynamic.AppendSkinnedChunkGeometry(chunk, 0, dynamic_cast<const Kiv::KodrinInfluenceMesh&>(*source), 0));
+    Kiv::GeometryChunk* joined = target->GetChunk(0);
+    const uint32_t* words = joined->GetWordItem(Kiv::kItemPackedIndices);
+    ASSERT_EQ(joined->GetVertexCount(), 6);
+    EXPECT_EQ(words[3] & 0xFF, 0u);  // root: the target's slot 0
+    EXPECT_EQ(words[4] & 0xFF, 3u);  // arm: the target's slot 1
+    EXPECT_EQ(words[5] & 0xFF, 0u);
+    EXPECT_EQ(words[3] >> 8, sourceWords[0] >> 8);  // unused bytes left alone
+    EXPECT_EQ(joined->GetInfluenceMatrices(), (std::vector<int>{0, 1}));
+
+    program->SetMatrixRegisterRange(10, 12);  // room for no matrix
+    EXPECT_FALSE(dynamic.AppendSkinnedChunkGeometry(chunk, 0, dynamic_cast<const Kiv::KodrinInfluenceMesh&>(*source), 0));
+    program->ReleaseReference();
 }
 
 }  // namespace
