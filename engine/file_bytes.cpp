@@ -29,7 +29,7 @@ FileBytes& FileBytes::operator=(FileBytes&& other) noexcept {
 bool FileBytes::Map(const File& file, uint64_t limit) {
     Clear();
     struct stat status;
-    if (!file.IsOpen() || fstat(file.GetHandle(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
+    if (!kMapsFiles || !file.IsOpen() || fstat(file.GetHandle(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
     if (status.st_size <= 0 || static_cast<uint64_t>(status.st_size) > limit) return false;
     const size_t size = static_cast<size_t>(status.st_size);
     void* mapped = mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, file.GetHandle(), 0);
