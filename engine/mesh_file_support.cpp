@@ -6,15 +6,20 @@
 namespace Kiv {
 
 void MemoryFile::Open(std::vector<uint8_t> bytes) {
+    Open(FileBytes(std::move(bytes)));
+}
+
+void MemoryFile::Open(FileBytes bytes) {
     bytes_ = std::move(bytes);
+    view_ = bytes_.View();
     position_ = 0;
     failed_ = false;
     open_ = true;
 }
 
 void MemoryFile::Close() {
-    bytes_.clear();
-    bytes_.shrink_to_fit();
+    bytes_.Clear();
+    view_ = {};
     position_ = 0;
     open_ = false;
 }
@@ -24,7 +29,7 @@ std::span<const uint8_t> MemoryFile::Bytes(size_t count) {
         failed_ = true;
         return {};
     }
-    std::span<const uint8_t> view(bytes_.data() + position_, count);
+    std::span<const uint8_t> view(view_.data() + position_, count);
     position_ += count;
     return view;
 }
@@ -54,7 +59,7 @@ bool MemoryFile::Fits(uint64_t count, uint64_t size) {
 }
 
 bool MemoryFile::PeekTag(const char* tag) const {
-    return !failed_ && Remaining() >= 4 && std::memcmp(bytes_.data() + position_, tag, 4) == 0;
+    return !failed_ && Remaining() >= 4 && std::memcmp(view_.data() + position_, tag, 4) == 0;
 }
 
 bool MemoryFile::ReadTag(const char* tag) {
@@ -64,7 +69,7 @@ bool MemoryFile::ReadTag(const char* tag) {
 }
 
 void MemoryFile::Seek(size_t offset) {
-    if (offset > bytes_.size()) {
+    if (offset > view_.size()) {
         failed_ = true;
         return;
     }

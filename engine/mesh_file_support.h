@@ -1,5 +1,5 @@
 // The engine's support for the mesh files (".im", ".pm", ".lm"): MemoryFile, a bounded
-// little-endian reader over a whole file's bytes, and the padded string every mesh file
+// little-endian reader over a whole file's bytes (held, or a read-only mapping), and the padded string every mesh file
 // uses for its texts (engine/README.md gives the form): u32 n = byte count + 1, the text,
 // a NUL, zero bytes up to the next multiple of 4 of n; n = 0 is the empty string. A read
 // past the end sets a sticky failure and yields zeros, so a reader checks once per group.
@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/file_bytes.h"
 #include "engine/pstring.h"
 
 namespace Kiv {
@@ -19,9 +20,10 @@ class MemoryFile {
 public:
     // Takes the bytes as the open file's content; position 0.
     void Open(std::vector<uint8_t> bytes);
+    void Open(FileBytes bytes);
     void Close();
     bool IsOpen() const { return open_; }
-    bool HasData() const { return open_ && !bytes_.empty(); }
+    bool HasData() const { return open_ && !view_.empty(); }
 
     uint32_t U32();
     int32_t I32() { return static_cast<int32_t>(U32()); }
@@ -40,12 +42,13 @@ public:
     void Seek(size_t offset);
 
     size_t Position() const { return position_; }
-    size_t Size() const { return bytes_.size(); }
-    size_t Remaining() const { return bytes_.size() - position_; }
+    size_t Size() const { return view_.size(); }
+    size_t Remaining() const { return view_.size() - position_; }
     bool Failed() const { return failed_; }
 
 private:
-    std::vector<uint8_t> bytes_;
+    FileBytes bytes_;
+    std::span<const uint8_t> view_;
     size_t position_ = 0;
     bool failed_ = false;
     bool open_ = false;

@@ -7,6 +7,7 @@
 
 #include "engine/builtin_plugins.h"
 #include "engine/file.h"
+#include "engine/file_bytes.h"
 #include "engine/file_find.h"
 #include "engine/path_policy.h"
 #include "engine/resource_archive.h"
@@ -142,6 +143,20 @@ bool ResourceDatabase::ReadFile(const char* name, std::vector<uint8_t>& bytes) c
     if (file.ReadAt(0, bytes.data(), bytes.size()) == bytes.size()) return true;
     bytes.clear();
     return false;
+}
+
+bool ResourceDatabase::ReadFile(const char* name, FileBytes& bytes) const {
+    bytes.Clear();
+    if (!name || !*name) return false;
+    if (!IsArchive() && Exists(name)) {
+        File file;
+        if (!file.Open(LoosePath(name).c_str(), File::kOpenRead)) return false;
+        if (bytes.Map(file, ResourceArchive::kMaxEntryRead)) return true;
+    }
+    std::vector<uint8_t> read;
+    if (!ReadFile(name, read)) return false;
+    bytes = FileBytes(std::move(read));
+    return true;
 }
 
 void ResourceDatabase::Attach(Resource* resource) {

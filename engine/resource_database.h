@@ -22,6 +22,7 @@
 
 namespace Kiv {
 
+class FileBytes;
 class ResourceArchive;
 
 // The entries of one search, in byte order of their names; "." and ".." never appear.
@@ -71,6 +72,9 @@ public:
     // A file's bytes (at most ResourceArchive::kMaxEntryRead); false when it is missing,
     // too large or unreadable.
     bool ReadFile(const char* name, std::vector<uint8_t>& bytes) const;
+    // The same content, with a loose file mapped read-only instead of copied (a file
+    // that cannot be mapped is read).
+    bool ReadFile(const char* name, FileBytes& bytes) const;
 
 private:
     friend class Resource;

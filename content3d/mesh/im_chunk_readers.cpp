@@ -127,11 +127,14 @@ int KodrinIndexedMeshDefinition::ReadInfluence(InfluenceDefinition& influence) {
         const std::span<const uint8_t> block = file_.Bytes(size_t{entries} * kEntryBytes);
         group.entries.reserve(entries);
         for (size_t at = 0; at < block.size(); at += kEntryBytes) {
-            InfluenceEntry entry;
-            std::memcpy(&entry.vertex, &block[at], 4);
+            uint32_t vertex;
+            std::memcpy(&vertex, &block[at], 4);
+            if (vertex >= vertices) continue;
+            // Filled in place: an entry put together aside and copied in stalls each store.
+            InfluenceEntry& entry = group.entries.emplace_back();
+            entry.vertex = vertex;
             std::memcpy(&entry.weight, &block[at + 4], 4);
             std::memcpy(&entry.offset, &block[at + 8], 12);
-            if (entry.vertex < vertices) group.entries.push_back(entry);
         }
         if (!group.entries.empty()) influence.groups.push_back(std::move(group));
     }

@@ -30,7 +30,7 @@ int KodrinIndexedMeshDefinition::OpenFile(KodrinGeometryBaseResource& resource, 
     ResourceDatabase* database = resource.GetDatabase();
     if (!database) return RES_FILE_OPEN_ERROR;
     fileName_ = PString(database->GetFileName(name).c_str());
-    std::vector<uint8_t> bytes;
+    FileBytes bytes;
     if (!database->ReadFile(name, bytes)) return RES_FILE_OPEN_ERROR;
     file_.Open(std::move(bytes));
     return RES_OK;

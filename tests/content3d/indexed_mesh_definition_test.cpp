@@ -217,6 +217,29 @@ TEST_F(IndexedMeshDefinitionTest, GroupsFollowTheirChunkPastDroppedChunksAndBadE
     EXPECT_EQ(definition->GetChunkMaxVertexInfluences(0), 1);
 }
 
+TEST_F(IndexedMeshDefinitionTest, InfluenceEntriesKeepVertexWeightAndOffset) {
+    std::string bytes = meshtest::WriteMesh(Skinned(1, {{"root", "", {}, {{0, {{2, 0.25f}, {5, 1.0f}, {0, -0.5f}}}}}}));
+    // The writer leaves offsets zero: give two entries (vertex, weight, offset) offsets of
+    // their own, little-endian floats 1.5, -2, 3 and 0, 0, 7.
+    const auto patch = [&bytes](std::string_view entry, std::string_view offset) {
+        const size_t at = bytes.find(entry);
+        ASSERT_NE(at, std::string::npos);
+        bytes.replace(at + 8, 12, offset);
+    };
+    using namespace std::string_view_literals;
+    patch("\x02\0\0\0\0\0\x80\x3E"sv, "\0\0\xC0\x3F\0\0\0\xC0\0\0\x40\x40"sv);
+    patch("\0\0\0\0\0\0\0\xBF"sv, "\0\0\0\0\0\0\0\0\0\0\xE0\x40"sv);
+    ASSERT_EQ(LoadIm(bytes), Kiv::RES_OK);
+    const std::vector<Kiv::InfluenceEntry>& entries = definition->GetInfluences()[0].groups[0].entries;
+    ASSERT_EQ(entries.size(), 2u);  // vertex 5 is not in the chunk
+    EXPECT_EQ(entries[0].vertex, 2u);
+    EXPECT_EQ(entries[0].weight, 0.25f);
+    EXPECT_EQ(entries[0].offset, (Kiv::Vector3{1.5f, -2, 3}));
+    EXPECT_EQ(entries[1].vertex, 0u);
+    EXPECT_EQ(entries[1].weight, -0.5f);
+    EXPECT_EQ(entries[1].offset, (Kiv::Vector3{0, 0, 7}));
+}
+
 TEST_F(IndexedMeshDefinitionTest, BoundsDensityBoxAndDataSize) {
     MeshSpec spec = OneTriangle();
     spec.chunks.push_back(meshtest::Triangles(1));

@@ -8,6 +8,7 @@
 
 #include "engine/builtin_plugins.h"
 #include "engine/file.h"
+#include "engine/file_bytes.h"
 #include "engine/resource_archive_writer.h"
 #include "engine/resource_system.h"
 #include "engine/resource_type.h"
@@ -163,6 +164,36 @@ TEST_F(ResourceDatabaseTest, AMountedArchiveWinsOverTheFolder) {
     EXPECT_EQ(found, (std::vector<std::pair<std::string, bool>>{{"Deep", true}, {"c.probe", false}}));
     a->Release();
     b->Release();
+}
+
+std::string Text(const Kiv::FileBytes& bytes) {
+    return std::string(reinterpret_cast<const char*>(bytes.View().data()), bytes.View().size());
+}
+
+TEST_F(ResourceDatabaseTest, FileBytesMapALooseFileAndHoldAnArchiveEntry) {
+    temp.WriteFile("asset/m.bin", std::string("mesh\0bytes", 10));
+    temp.WriteFile("asset/empty.bin", "");
+    Kiv::ResourceDatabase folder(Kiv::PString("kivtestasset"));
+    Kiv::FileBytes bytes;
+    ASSERT_TRUE(folder.ReadFile("m.bin", bytes));
+    EXPECT_EQ(bytes.IsMapped(), Kiv::FileBytes::kMapsFiles);
+    Kiv::FileBytes moved(std::move(bytes));
+    EXPECT_EQ(Text(moved), std::string("mesh\0bytes", 10));
+    EXPECT_TRUE(bytes.View().empty());
+    ASSERT_TRUE(folder.ReadFile("empty.bin", moved));  // nothing to map: read, and empty
+    EXPECT_FALSE(moved.IsMapped());
+    EXPECT_TRUE(moved.View().empty());
+    EXPECT_FALSE(folder.ReadFile("missing.bin", moved));
+    EXPECT_FALSE(folder.ReadFile("sub", moved));
+
+    Kiv::ResourceArchiveWriter writer;
+    writer.Add("m.bin", "packed");
+    ASSERT_TRUE(writer.Write(temp.Path("asset.ka").c_str()));
+    ASSERT_TRUE(Kiv::File::Subst("kivtestasset", temp.Path("asset.ka").c_str(), false));
+    Kiv::ResourceDatabase archive(Kiv::PString("kivtestasset"));
+    ASSERT_TRUE(archive.ReadFile("M.BIN", moved));
+    EXPECT_FALSE(moved.IsMapped());
+    EXPECT_EQ(Text(moved), "packed");
 }
 
 TEST_F(ResourceDatabaseTest, AnUnreadableArchiveLeavesNothingMounted) {
