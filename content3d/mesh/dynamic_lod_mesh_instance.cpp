@@ -16,6 +16,9 @@ bool SkinnedOnDisplay(const GeometryChunk& chunk) {
     return (chunk.GetFlags() & GeometryChunk::kNotSkinnedOnDisplay) == 0;
 }
 
+// Chunks skinned in software were copied when the level was; any other is still shared.
+bool Shared(const GeometryChunk& chunk) { return (chunk.GetFlags() & GeometryChunk::kSoftwareSkinned) == 0; }
+
 void SetTreeFlag(Particle& particle, uint32_t flag, bool on) {
     std::vector<Particle*> pending{&particle};
     while (!pending.empty()) {
@@ -52,6 +55,7 @@ bool KodrinDynamicIndexedMeshLODInstance::InitFromResource(KodrinGeometryBaseRes
     // The hardware levels' chunks get private copies before their slots point at the bones.
     for (uint32_t i = 0; i < GetLevelCount(); ++i) MakeLevelChunksUnique(i, SkinnedOnDisplay);
     SetupFromLODBones(lod->GetBoneTable(), levels_);
+    MakeRewrittenLevelsUnique();
     for (const LODNamedPart& part : lod->GetNamedParts()) {
         if (!part.animated || part.level >= GetLevelCount()) continue;
         if (std::find(animatedLevels_.begin(), animatedLevels_.end(), part.level) == animatedLevels_.end()) {
@@ -124,7 +128,14 @@ void KodrinDynamicIndexedMeshLODInstance::PointLevelsAtBones() {
             if (SkinnedOnDisplay(*chunk)) PointChunkAtBones(*chunk);
         }
     }
+    MakeRewrittenLevelsUnique();
     SelectLevel(selected);
+}
+
+void KodrinDynamicIndexedMeshLODInstance::MakeRewrittenLevelsUnique() {
+    for (uint32_t i = 0; i < GetLevelCount(); ++i) {
+        if (RewritesPositions(i)) MakeLevelChunksUnique(i, Shared);
+    }
 }
 
 }  // namespace Kiv

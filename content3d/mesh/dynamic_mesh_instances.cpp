@@ -29,7 +29,9 @@ void MakeDisplaySkinnedChunksUnique(KodrinIndexedMeshInstance& instance) { MakeC
 
 void Setup(KodrinIndexedMeshInstance& instance, KodrinInfluenceMesh& skin, const KodrinIndexedMeshDefinition& definition) {
     const bool hardware = definition.IsHardwareSkinning();
-    MakeChunksUnique(instance, hardware);
+    // Every chunk: on the display all get matrix slots, in software all get their positions
+    // rewritten, weighted or not.
+    MakeChunksUnique(instance, true);
     skin.SetupFromMeshInfluences(definition.GetInfluences(), hardware, instance.GetChunkCount(),
                                  instance.GetChunkArray()->data());
     skin.SetSkeleton(instance.AddSkeletonClone(definition.GetSkeletonRoot()));
@@ -37,7 +39,7 @@ void Setup(KodrinIndexedMeshInstance& instance, KodrinInfluenceMesh& skin, const
 
 void Rebind(KodrinIndexedMeshInstance& instance, KodrinInfluenceMesh& skin) {
     skin.SetSkeleton(instance.GetSkeletonChild());
-    MakeDisplaySkinnedChunksUnique(instance);
+    MakeChunksUnique(instance, skin.RewritesPositions(0));
     for (uint32_t i = 0; i < instance.GetChunkCount(); ++i) {
         GeometryChunk* chunk = instance.GetChunk(i);
         if ((chunk->GetFlags() & GeometryChunk::kNotSkinnedOnDisplay) == 0) skin.PointChunkAtBones(*chunk);

@@ -100,11 +100,12 @@ private:
 
 // The skinning shared by the skinned instances.
 namespace InstanceSkinning {
-// Makes the chunks skinned on the display the instance's own, sets the skin up from the
-// definition's influences and binds it to a skeleton copy hung under the instance.
+// Makes every chunk the instance's own, sets the skin up from the definition's influences
+// and binds it to a skeleton copy hung under the instance.
 void Setup(KodrinIndexedMeshInstance& instance, KodrinInfluenceMesh& skin, const KodrinIndexedMeshDefinition& definition);
 // After a copy: binds the copied skin to the copy's skeleton and gives the chunks skinned
-// on the display private copies pointed at the copy's bones.
+// on the display private copies pointed at the copy's bones (every chunk, when the skin
+// rewrites positions in software).
 void Rebind(KodrinIndexedMeshInstance& instance, KodrinInfluenceMesh& skin);
 // Clears every matrix slot of the instance's chunks that points at the skin's matrices.
 void ReleaseSlots(const KodrinIndexedMeshInstance& instance, const KodrinInfluenceMesh& skin);

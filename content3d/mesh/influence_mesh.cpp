@@ -128,8 +128,12 @@ void KodrinInfluenceMesh::BindPose(uint32_t index, const Transformation& parent)
     }
 }
 
+bool KodrinInfluenceMesh::RewritesPositions(uint32_t level) const {
+    return bones_.empty() || level >= bones_[0].levels.size() || !bones_[0].levels[level].hardwareSkinned;
+}
+
 void KodrinInfluenceMesh::ClearPositions(uint32_t chunkCount, GeometryChunk* const* chunks, uint32_t level) {
-    if (!bones_.empty() && level < bones_[0].levels.size() && bones_[0].levels[level].hardwareSkinned) return;
+    if (!RewritesPositions(level)) return;
     for (uint32_t c = 0; c < chunkCount; ++c) {
         float* positions = chunks[c]->GetFloatItem(kItemPosition);
         if (!positions) continue;
@@ -144,8 +148,7 @@ void KodrinInfluenceMesh::Update(uint32_t chunkCount, GeometryChunk* const* chun
     }
     ClearPositions(chunkCount, chunks, level);
     if (bones_.empty() || rootBone_ == kNoBone) return;
-    const bool hardware = level < bones_[0].levels.size() && bones_[0].levels[level].hardwareSkinned;
-    if (hardware) {
+    if (!RewritesPositions(level)) {
         UpdateHardware(rootBone_, Transformation());
     } else {
         UpdateSoftware(rootBone_, Transformation(), chunkCount, chunks, level);

@@ -70,6 +70,9 @@ public:
     bool AppendGroupToFirstLevel(uint32_t bone, const InfluenceGroup& group);
     // The record of a name; kNoBone when none.
     uint32_t FindBone(const PString& name) const;
+    // Whether Update rewrites the positions of the level's chunks (it is not skinned on the
+    // display), so the chunks it is given must be the instance's own.
+    bool RewritesPositions(uint32_t level) const;
 
     const std::vector<SkinBone>& GetBones() const { return bones_; }
     std::vector<SkinBone>& GetBones() { return bones_; }

@@ -107,6 +107,10 @@ int LODBinaryReader::Read(const char* name) {
     if (result == RES_OK && file_.PeekTag("RBOT")) result = ReadSkeleton();
     if (result == RES_OK && file_.PeekTag("ATCH")) result = lod_.ReadAttachments();
     if (result != RES_OK) return result;
+    // Every bone gets an influence list for every level, written or not: more lists than
+    // the file has bytes is refused (a bone takes at least 56 bytes, so a file of up to 56
+    // levels always passes).
+    if (uint64_t{lod_.boneTable_.size()} * lod_.levelCount_ > file_.Size()) return RES_FILE_FORMAT_ERROR;
     lod_.levels_.reserve(lod_.levelCount_);
     for (uint32_t i = 0; i < lod_.levelCount_; ++i) {
         lod_.levels_.emplace_back();

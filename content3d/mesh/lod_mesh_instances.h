@@ -125,6 +125,9 @@ private:
     void MarkBoneChildren(bool beyond);
     // Gives every level's display-skinned chunks private copies pointed at the bones.
     void PointLevelsAtBones();
+    // Every chunk of a level whose positions the skin rewrites (skinned in software)
+    // that is not already the instance's own gets a private copy.
+    void MakeRewrittenLevelsUnique();
 
     std::vector<uint32_t> animatedLevels_;
     float animationCutOff_ = 0;

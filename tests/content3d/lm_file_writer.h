@@ -20,6 +20,7 @@ struct LmLevel {
     std::vector<LmChunk> chunks;
     std::optional<uint32_t> chunkCount;
     std::vector<std::vector<Group>> lodb;  // per bone; written when the spec has bones
+    bool writeLodb = true;                  // false: no LODB even with bones
 };
 
 struct LmNamed {
@@ -75,7 +76,7 @@ inline void WriteLmLevel(Out& o, const LmSpec& spec, const LmLevel& level) {
     o.U32(level.maxWeights);
     o.U32(level.maxBones);
     o.F32(level.distance);
-    if (spec.bones) WriteLodb(o, level.lodb);
+    if (spec.bones && level.writeLodb) WriteLodb(o, level.lodb);
     for (size_t c = 0; c < level.chunks.size(); ++c) {
         const size_t chunk = o.Begin("LCHK", 100);
         o.U32(static_cast<uint32_t>(c));

@@ -2,6 +2,8 @@
 // its level and distance rules, and Write giving back what was read.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "content3d/mesh/lod_mesh_resource.h"
 #include "lm_file_writer.h"
 #include "mesh_test_support.h"
@@ -170,6 +172,29 @@ TEST_F(LodMeshFileTest, DamagedFilesAreRefusedWithTheirCode) {
     std::string tagged = OneTriangleLm();
     tagged.replace(tagged.find("MESH"), 4, "MESS");
     EXPECT_EQ(LoadLm(tagged), Kiv::RES_FILE_FORMAT_ERROR) << "wrong tag";
+}
+
+// Every bone keeps an influence list for every level, written or not: a file announcing
+// more of those lists than it has bytes is refused before they are made; a file of a few
+// levels passes whatever its bone count.
+TEST_F(LodMeshFileTest, BoneListsForEveryLevelAreBoundedByTheFileSize) {
+    const auto make = [](size_t bones, size_t levels) {
+        LmSpec spec;
+        spec.bones.emplace();
+        for (size_t b = 0; b < bones; ++b) spec.bones->push_back({"b" + std::to_string(b), b == 0 ? "" : "b0"});
+        for (size_t l = 0; l < levels; ++l) {
+            meshtest::LmLevel level;
+            level.distance = static_cast<float>(l);
+            level.writeLodb = false;
+            spec.levels.push_back(level);
+        }
+        return meshtest::WriteLm(spec);
+    };
+    const std::string many = make(200, 400);
+    ASSERT_LT(many.size(), 200u * 400u);
+    EXPECT_EQ(LoadLm(many), Kiv::RES_FILE_FORMAT_ERROR);
+    ASSERT_EQ(LoadLm(make(400, 50)), Kiv::RES_OK);
+    EXPECT_EQ(lod->GetBoneTable()[399].levelInfluences.size(), 50u);
 }
 
 TEST_F(LodMeshFileTest, EmptyChunksLeaveTheLevelWithTheirMaterialSlots) {

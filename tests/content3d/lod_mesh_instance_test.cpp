@@ -223,6 +223,40 @@ TEST_F(LodMeshInstanceTest, TheDrawnLevelAndTheAnimatedOnesAreSkinnedOnceAFrame)
     EXPECT_EQ(skinned.GetLevelFrames()[1], Display().GetFrameNumber());  // the drawn level's influences
 }
 
+// A level skinned in software has every chunk's positions rewritten, so a chunk without
+// weights is the instance's own too: the definition and a copy keep their vertices.
+TEST_F(LodMeshInstanceTest, SoftwareSkinnedLevelsWriteOnlyIntoTheInstancesOwnChunks) {
+    meshtest::MeshSpec spec = meshtest::MeshSpec();
+    spec.chunks = {meshtest::Triangles(1, "paint"), meshtest::Triangles(1, "rigid")};
+    for (meshtest::Chnk& chunk : spec.chunks) chunk.geom.flags = 4;
+    spec.maxWeights = 1;
+    spec.maxBones = 1;
+    spec.chunks[0].geom.weightMode = 2;
+    spec.influences = std::vector<meshtest::Influence>{{"root", "", {}, {{0, {{0, 1}, {1, 1}, {2, 1}}}}}};
+    temp.WriteFile("lodm/mixed.im", meshtest::WriteMesh(spec));
+    temp.WriteFile("lodm/soft.lm.txt", "version 1\nmesh 0 {\n  name mixed.im\n}\n");
+    auto* resource = dynamic_cast<Kiv::KodrinGeometryBaseResource*>(database.Get(Kiv::PString("lodm/soft.lm")));
+    ASSERT_NE(resource, nullptr);
+    held.push_back(resource);
+    resource->SetRenderKernel(&kernel);
+    resource->GetLoaderSettings().softwareAnimation = {1, 1};
+    const Instance instance(resource->CreateMeshInstance());
+    ASSERT_TRUE(instance);
+    const auto* definition = dynamic_cast<Kiv::KodrinIndexedMeshLODDefinition*>(resource->GetDefinition());
+    ASSERT_FALSE(definition->GetLevels()[0].hardwareSkinned);
+    const Kiv::GeometryChunk* rigid = definition->GetLevels()[0].chunks[1];
+    ASSERT_EQ(rigid->GetFlags() & Kiv::GeometryChunk::kSoftwareSkinned, 0u);
+    const Instance copy(static_cast<Kiv::KodrinIndexedMeshInstance*>(instance->CreateInstance()));
+    EXPECT_NE(Lod(instance).GetLevel(0).chunks[1], rigid);
+    EXPECT_NE(Lod(copy).GetLevel(0).chunks[1], rigid);
+    EXPECT_NE(Lod(copy).GetLevel(0).chunks[1], Lod(instance).GetLevel(0).chunks[1]);
+    EXPECT_EQ(instance->GetChunk(1), Lod(instance).GetLevel(0).chunks[1]);  // the selected level's
+    CullFrom(*instance, 10);
+    instance->Render(Display(), nullptr, Kiv::Matrix4());
+    EXPECT_EQ(rigid->GetPosition(1), (Kiv::Vector3{1, 0, 0}));
+    EXPECT_EQ(Lod(copy).GetLevel(0).chunks[1]->GetPosition(1), (Kiv::Vector3{1, 0, 0}));
+}
+
 TEST_F(LodMeshInstanceTest, ACopyPointsItsOwnChunksAtItsOwnBones) {
     Instance first = Make(kSkinned, "copied");
     ASSERT_TRUE(first);

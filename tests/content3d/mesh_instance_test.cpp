@@ -232,6 +232,25 @@ TEST_F(MeshInstanceTest, ASoftwareSkinnedChunkMovesWithItsBone) {
     EXPECT_EQ(chunk->GetPosition(1), (Kiv::Vector3{before.x, before.y, before.z + 5}));
 }
 
+// Skinning in software rebuilds every chunk's positions: a chunk without weights is made
+// the instance's own too, so neither the definition nor a copy sees its vertices move.
+TEST_F(MeshInstanceTest, SoftwareSkinningWritesOnlyIntoTheInstancesOwnChunks) {
+    MeshSpec spec = Skinned();
+    spec.chunks.push_back(meshtest::Triangles(1, "rigid"));
+    const Instance instance = Make("mixed.im", spec, true);
+    ASSERT_TRUE(instance);
+    ASSERT_EQ(instance->GetChunkCount(), 2u);
+    const Kiv::KodrinIndexedMeshDefinition* definition = instance->GetResource()->GetDefinition();
+    ASSERT_EQ(definition->GetChunk(1)->GetFlags() & Kiv::GeometryChunk::kSoftwareSkinned, 0u);
+    Instance copy(static_cast<Kiv::KodrinIndexedMeshInstance*>(instance->CreateInstance()));
+    EXPECT_NE(instance->GetChunk(1), definition->GetChunk(1));
+    EXPECT_NE(copy->GetChunk(1), definition->GetChunk(1));
+    EXPECT_NE(copy->GetChunk(1), instance->GetChunk(1));
+    DrawFrame(*instance);
+    EXPECT_EQ(definition->GetChunk(1)->GetPosition(1), (Kiv::Vector3{1, 0, 0}));
+    EXPECT_EQ(copy->GetChunk(1)->GetPosition(1), (Kiv::Vector3{1, 0, 0}));
+}
+
 TEST_F(MeshInstanceTest, DisplaySkinnedChunksPointAtTheirOwnInstancesMatrices) {
     Instance first = Make("hard.im", Skinned());
     ASSERT_TRUE(first);
