@@ -100,14 +100,45 @@ void GSClassSymbol::Clear() {
     ancestors_.ClearDeletingValues<GSAncestor>();
     pendingParents_.ClearDeletingValues<GSPendingParent>();
     members_.Release();
+    byName_.clear();
 }
 
-bool GSClassSymbol::RemoveChild(GSSymbol* member) { return members_.Remove(member); }
+bool GSClassSymbol::RemoveChild(GSSymbol* member) {
+    if (!members_.Remove(member)) return false;
+    UnindexMember(member);
+    return true;
+}
+
+// Symbols of one name differ in level; the chain keeps the higher level first.
+void GSClassSymbol::IndexMember(GSSymbol* symbol) {
+    std::vector<GSSymbol*>& named = byName_[symbol->name];
+    auto at = named.begin();
+    while (at != named.end() && (*at)->level > symbol->level) ++at;
+    named.insert(at, symbol);
+}
+
+void GSClassSymbol::UnindexMember(const GSSymbol* symbol) {
+    const auto found = byName_.find(symbol->name);
+    if (found == byName_.end()) return;
+    std::erase(found->second, symbol);
+    if (found->second.empty()) byName_.erase(found);
+}
+
+// What the member table's Find gives for a key of that name and level -1 (any level) or 0.
+// Dependency symbols, whose order ignores case, are never members.
+GSSymbol* GSClassSymbol::FindOwn(const char* memberName, bool membersOnly) {
+    const auto found = byName_.find(memberName);
+    if (found == byName_.end()) return nullptr;
+    for (GSSymbol* symbol : found->second)
+        if (!membersOnly || symbol->level == 0) return symbol;
+    return nullptr;
+}
 
 GSSymbolTable* GSClassSymbol::Table() const { return static_cast<GSSymbolTable*>(owner); }
 
 bool GSClassSymbol::InsertMember(GSSymbol* symbol, bool assignIndex) {
     if (!members_.Insert(symbol)) return false;
+    IndexMember(symbol);
     symbol->owner = this;
     if (symbol->level > 0) {
         symbol->flags |= GS_SYMBOL_LOCAL;
@@ -120,10 +151,7 @@ bool GSClassSymbol::InsertMember(GSSymbol* symbol, bool assignIndex) {
 }
 
 GSSymbol* GSClassSymbol::FindMember(const char* memberName, bool searchOuter, bool membersOnly) {
-    GSSymbol key(0, memberName);
-    key.level = membersOnly ? 0 : -1;
-    Utils::HashTable::Iterator it;
-    if (members_.Find(key, it)) return static_cast<GSSymbol*>(it.Current());
+    if (GSSymbol* own = FindOwn(memberName, membersOnly)) return own;
     for (const auto* node = ancestors_.Begin(); node != ancestors_.End(); node = node->next) {
         GSClassSymbol* ancestor = static_cast<const GSAncestor*>(node->value)->symbol;
         if (GSSymbol* found = ancestor->FindMember(memberName, false, membersOnly)) return found;
