@@ -1,9 +1,10 @@
 // The dispatch loop. Its 256-entry table, filled on the first run, sends each opcode byte
-// either to the inline body of a hot instruction (gs_op_hot.h) or to the call of its
-// handler from the handler table; undefined bytes reach the undefined-instruction handler.
+// either to the inline body of a hot instruction (gs_op_hot.h) or of a fused step of the run
+// copy (gs_op_fused.h), or to the call of its handler from the handler table; undefined
+// bytes reach the undefined-instruction handler.
 // The hot state (position, top, frame, run start) stays in registers and is handed to a
 // handler and taken back around each call.
-#include "script_runtime/gs_op_hot.h"
+#include "script_runtime/gs_op_fused.h"
 
 namespace GSInterpreter {
 
@@ -26,7 +27,21 @@ GSOpHandler* FilledHandlers() {
 #define GS_HOT_HANDLER(opcode, body) table[opcode] = GSHotHandler<body>;
     GS_HOT_OPCODES(GS_HOT_HANDLER)
 #undef GS_HOT_HANDLER
+#define GS_FUSED_HANDLER(label, opcode, body) table[opcode] = GSHotHandler<body>;
+    GS_FUSED_OPCODES(GS_FUSED_HANDLER)
+#undef GS_FUSED_HANDLER
     return table;
+}
+
+// Field by field: a whole-struct copy is made of wide moves, which would read back what a
+// handler has just stored field by field before the stores can be forwarded to them.
+inline void CopyHot(GSHotState& to, const GSHotState& from) {
+    to.ip = from.ip;
+    to.sp = from.sp;
+    to.args = from.args;
+    to.codeBase = from.codeBase;
+    to.runStart = from.runStart;
+    to.result = from.result;
 }
 
 }  // namespace
@@ -45,10 +60,14 @@ GSExecResult RunLoop(GSRun& run) {
 #define GS_HOT_LABEL(opcode, body) dispatch[opcode] = &&hot_##opcode;
         GS_HOT_OPCODES(GS_HOT_LABEL)
 #undef GS_HOT_LABEL
+#define GS_FUSED_LABEL(label, opcode, body) dispatch[opcode] = &&fused_##label;
+        GS_FUSED_OPCODES(GS_FUSED_LABEL)
+#undef GS_FUSED_LABEL
         filled = true;
     }
 
-    GSHotState hot = run;
+    GSHotState hot;
+    CopyHot(hot, run);
     uint8_t opcode = 0;
 #define GS_NEXT()                  \
     do {                           \
@@ -65,14 +84,21 @@ GSExecResult RunLoop(GSRun& run) {
     GS_HOT_OPCODES(GS_HOT_CASE)
 #undef GS_HOT_CASE
 
+#define GS_FUSED_CASE(label, opcode, body) \
+    fused_##label:                         \
+    if (!(body)(hot)) goto end;            \
+    GS_NEXT();
+    GS_FUSED_OPCODES(GS_FUSED_CASE)
+#undef GS_FUSED_CASE
+
 call_handler:
-    static_cast<GSHotState&>(run) = hot;
+    CopyHot(run, hot);
     if (!handlers[opcode](run)) return run.result;
-    hot = run;
+    CopyHot(hot, run);
     GS_NEXT();
 
 end:
-    static_cast<GSHotState&>(run) = hot;
+    CopyHot(run, hot);
     return run.result;
 #undef GS_NEXT
 }

@@ -6,10 +6,12 @@
 #include <string_view>
 
 #include "script_runtime/gs_context.h"
+#include "script_runtime/gs_function.h"
 #include "script_runtime/gs_interpreter.h"
 #include "script_runtime/gs_library.h"
 #include "script_runtime/gs_op_range_store.h"
 #include "script_runtime/gs_opcode.h"
+#include "script_runtime/gs_stack.h"
 #include "script_runtime/gs_string.h"
 
 namespace GSInterpreter {
@@ -174,7 +176,8 @@ int32_t LengthOfQuietStep(const uint8_t* at, GSSlot* a, const GSRun& run) {
 // code ending in a jump or return, which this walk never passes.
 bool StoredBackToLocal(const GSRun& run, GSSlot* a) {
     constexpr int kMostSteps = 16;
-    const uint8_t* at = run.ip;
+    // The library's own bytes: the run copy may hold fused opcodes.
+    const uint8_t* at = GSFrame::Function(run.stack->TopFrame())->code.data() + (run.ip - run.codeBase);
     for (int step = 0; step < kMostSteps; ++step) {
         if (*at == OP_LocalStoreObject || *at == OP_LocalStoreObjectKeep)
             return RefOf(run.args[ReadU16(at + 1)]) == a;
