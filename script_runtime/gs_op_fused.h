@@ -52,8 +52,9 @@ inline GSSlot LocalValue(GSHotState& s, const uint8_t* at) { return LocalAt(s, a
 inline GSSlot IntValue(GSHotState&, const uint8_t* at) { return GSIntSlot(ReadI32(at + 1)); }
 
 // LocalLoadObject a, LocalLoad k, <value>, ArrayStore, for an element inside the array.
+// Inlined always: a call would take the loop state's address and keep it out of registers.
 template <GSSlot (*Value)(GSHotState&, const uint8_t*), int kValueLength>
-inline bool ArrayStoreLocals(GSHotState& s) {
+[[gnu::always_inline]] inline bool ArrayStoreLocals(GSHotState& s) {
     const uint8_t* op = Start(s);
     GSArray* array = LocalValueArray(s, op + 1);
     const int32_t index = LocalAt(s, op + 4).i;
