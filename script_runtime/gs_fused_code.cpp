@@ -9,17 +9,22 @@
 
 namespace {
 
+// Where an instruction starts and what it is.
+struct Step {
+    size_t offset;
+    GSOpcode opcode;
+};
+using Steps = std::vector<Step>;
+
 // Whether the instructions from i on have exactly these opcodes.
-bool Follows(const std::vector<GSInstruction>& list, size_t i, std::initializer_list<GSOpcode> opcodes) {
+bool Follows(const Steps& list, size_t i, std::initializer_list<GSOpcode> opcodes) {
     if (list.size() - i < opcodes.size()) return false;
     for (GSOpcode opcode : opcodes)
-        if (list[i++].info->opcode != opcode) return false;
+        if (list[i++].opcode != opcode) return false;
     return true;
 }
 
-GSOpcode At(const std::vector<GSInstruction>& list, size_t i) {
-    return i < list.size() ? list[i].info->opcode : OP_Return;
-}
+GSOpcode At(const Steps& list, size_t i) { return i < list.size() ? list[i].opcode : OP_Return; }
 
 int SignIndex(GSOpcode opcode) {
     switch (opcode) {
@@ -39,7 +44,7 @@ struct Match {
     size_t count = 0;
 };
 
-Match CompareLocals(const std::vector<GSInstruction>& list, size_t i) {
+Match CompareLocals(const Steps& list, size_t i) {
     if (!Follows(list, i, {OP_LocalLoad, OP_LocalLoad, OP_IntCompare})) return {};
     const int sign = SignIndex(At(list, i + 3));
     const int jump = JumpIndex(At(list, i + 4));
@@ -47,7 +52,7 @@ Match CompareLocals(const std::vector<GSInstruction>& list, size_t i) {
     return {static_cast<uint8_t>(OPX_CompareLocalsJumpFirst + sign * 2 + jump), 5};
 }
 
-Match ArrayLocals(const std::vector<GSInstruction>& list, size_t i) {
+Match ArrayLocals(const Steps& list, size_t i) {
     if (!Follows(list, i, {OP_LocalLoadObject, OP_LocalLoad})) return {};
     if (At(list, i + 2) == OP_ArrayLoad) return {OPX_ArrayLoadLocals, 3};
     if (At(list, i + 3) != OP_ArrayStore) return {};
@@ -60,7 +65,7 @@ Match ArrayLocals(const std::vector<GSInstruction>& list, size_t i) {
     }
 }
 
-Match Arithmetic(const std::vector<GSInstruction>& list, size_t i) {
+Match Arithmetic(const Steps& list, size_t i) {
     if (Follows(list, i, {OP_LocalLoad, OP_LocalLoad, OP_IntAdd, OP_LocalStore})) return {OPX_AddLocalsStore, 4};
     if (Follows(list, i, {OP_LocalLoad, OP_LocalLoad, OP_IntSub, OP_LocalStore})) return {OPX_SubLocalsStore, 4};
     if (Follows(list, i, {OP_LocalLoad, OP_Dup, OP_IntInc, OP_LocalStore, OP_Pop})) return {OPX_IncrementLocal, 5};
@@ -72,8 +77,8 @@ Match Arithmetic(const std::vector<GSInstruction>& list, size_t i) {
     return {};
 }
 
-Match MatchAt(const std::vector<GSInstruction>& list, size_t i) {
-    for (Match (*matcher)(const std::vector<GSInstruction>&, size_t) : {CompareLocals, ArrayLocals, Arithmetic}) {
+Match MatchAt(const Steps& list, size_t i) {
+    for (Match (*matcher)(const Steps&, size_t) : {CompareLocals, ArrayLocals, Arithmetic}) {
         const Match match = matcher(list, i);
         if (match.count > 0) return match;
     }
@@ -82,21 +87,23 @@ Match MatchAt(const std::vector<GSInstruction>& list, size_t i) {
 
 }  // namespace
 
+// Empty when nothing is fused: the code itself then runs.
 std::vector<uint8_t> FuseGSCode(std::span<const uint8_t> code) {
-    std::vector<GSInstruction> list;
+    Steps list;
     for (size_t offset = 0; offset < code.size();) {
         GSInstruction instruction;
         if (DecodeGSInstruction(code, offset, instruction) != GSDecodeResult::Ok) return {};
+        list.push_back({offset, instruction.info->opcode});
         offset += instruction.length;
-        list.push_back(instruction);
     }
-    std::vector<uint8_t> fused(code.begin(), code.end());
+    std::vector<uint8_t> fused;
     for (size_t i = 0; i < list.size();) {
         const Match match = MatchAt(list, i);
         if (match.count == 0) {
             ++i;
             continue;
         }
+        if (fused.empty()) fused.assign(code.begin(), code.end());
         fused[list[i].offset] = match.opcode;
         i += match.count;
     }

@@ -37,5 +37,6 @@ enum GSFusedOpcode : uint8_t {
     OPX_JumpIfZeroValue = 148,
 };
 
-// The run copy of verified code (every instruction whole, the last one ending the flow).
+// The run copy of verified code (every instruction whole, the last one ending the flow);
+// empty when no sequence is fused, and the code itself runs.
 std::vector<uint8_t> FuseGSCode(std::span<const uint8_t> code);
