@@ -109,29 +109,26 @@ bool GSClassSymbol::RemoveChild(GSSymbol* member) {
     return true;
 }
 
-// Symbols of one name differ in level; the chain keeps the higher level first.
-void GSClassSymbol::IndexMember(GSSymbol* symbol) {
-    std::vector<GSSymbol*>& named = byName_[symbol->name];
-    auto at = named.begin();
-    while (at != named.end() && (*at)->level > symbol->level) ++at;
-    named.insert(at, symbol);
-}
+void GSClassSymbol::IndexMember(GSSymbol* symbol) { byName_.emplace(symbol->name, symbol); }
 
 void GSClassSymbol::UnindexMember(const GSSymbol* symbol) {
-    const auto found = byName_.find(symbol->name);
-    if (found == byName_.end()) return;
-    std::erase(found->second, symbol);
-    if (found->second.empty()) byName_.erase(found);
+    for (auto [at, end] = byName_.equal_range(symbol->name); at != end; ++at) {
+        if (at->second != symbol) continue;
+        byName_.erase(at);
+        return;
+    }
 }
 
-// What the member table's Find gives for a key of that name and level -1 (any level) or 0.
-// Dependency symbols, whose order ignores case, are never members.
+// What the member table's Find gives for a key of that name and level -1 (the symbol of the
+// highest level, which the chain keeps first) or 0. Dependency symbols, whose order ignores
+// case, are never members.
 GSSymbol* GSClassSymbol::FindOwn(const char* memberName, bool membersOnly) {
-    const auto found = byName_.find(memberName);
-    if (found == byName_.end()) return nullptr;
-    for (GSSymbol* symbol : found->second)
-        if (!membersOnly || symbol->level == 0) return symbol;
-    return nullptr;
+    GSSymbol* found = nullptr;
+    for (auto [at, end] = byName_.equal_range(memberName); at != end; ++at) {
+        GSSymbol* symbol = at->second;
+        if (membersOnly ? symbol->level == 0 : !found || symbol->level > found->level) found = symbol;
+    }
+    return found;
 }
 
 GSSymbolTable* GSClassSymbol::Table() const { return static_cast<GSSymbolTable*>(owner); }

@@ -14,7 +14,6 @@
 #include <cstdint>
 #include <string_view>
 #include <unordered_map>
-#include <vector>
 
 #include "foundation/utils/hash_table.h"
 #include "foundation/utils/ptr_list.h"
@@ -163,8 +162,8 @@ class GSClassSymbol : public GSSymbol {
                            const char* second);
     int32_t FindOwnFunctions(const char* plainName, GSFunctionSymbol** result, int32_t capacity,
                              int32_t argumentCount);
-    // The member table's symbols of one name, in its chain order (the highest level first):
-    // a lookup by name costs one hash instead of a search along the sorted chains.
+    // The member table's symbols by name (of one name, one per level): a lookup by name
+    // costs one hash instead of a search along the sorted chains.
     GSSymbol* FindOwn(const char* memberName, bool membersOnly);
     void IndexMember(GSSymbol* symbol);
     void UnindexMember(const GSSymbol* symbol);
@@ -172,6 +171,6 @@ class GSClassSymbol : public GSSymbol {
     Utils::PtrList ancestors_;       // of GSAncestor
     Utils::PtrList pendingParents_;  // of GSPendingParent
     Utils::HashTable members_;
-    std::unordered_map<std::string_view, std::vector<GSSymbol*>> byName_;
+    std::unordered_multimap<std::string_view, GSSymbol*> byName_;
     bool resolving_ = false;
 };

@@ -69,8 +69,9 @@ class StringMap {
     // The link to the entry at `at` in bucket b's chain.
     StringMapEntry** SlotBefore(Order::const_iterator at, uint32_t b);
 
-    // The link to the key's entry, or to where it would go, in bucket b's chain.
-    StringMapEntry** Locate(uint32_t b, const char* key, bool& found);
+    // The link to the key's entry, or to where it would go, in bucket b's chain; in an
+    // ordered map `at` is the tree's place for the key.
+    StringMapEntry** Locate(uint32_t b, const char* key, bool& found, Order::const_iterator& at);
 
     HashChains<StringMapEntry> chains_;
     bool ordered_ = false;
