@@ -1,9 +1,13 @@
-// The dispatch loop. Its 256-entry table, filled on the first run, sends each opcode byte
+// The dispatch loop. Its 256-entry tables, filled on the first run, send each opcode byte
 // either to the inline body of a hot instruction (gs_op_hot.h) or of a fused step of the run
 // copy (gs_op_fused.h), or to the call of its handler from the handler table; undefined
-// bytes reach the undefined-instruction handler.
+// bytes reach the undefined-instruction handler. The fused opcodes are known only while a
+// run copy executes (the executing function changes only in a handler: a call or return).
 // The hot state (position, top, frame, run start) stays in registers and is handed to a
 // handler and taken back around each call.
+#include <algorithm>
+#include <iterator>
+
 #include "script_runtime/gs_op_fused.h"
 
 namespace GSInterpreter {
@@ -27,9 +31,6 @@ GSOpHandler* FilledHandlers() {
 #define GS_HOT_HANDLER(opcode, body) table[opcode] = GSHotHandler<body>;
     GS_HOT_OPCODES(GS_HOT_HANDLER)
 #undef GS_HOT_HANDLER
-#define GS_FUSED_HANDLER(label, opcode, body) table[opcode] = GSHotHandler<body>;
-    GS_FUSED_OPCODES(GS_FUSED_HANDLER)
-#undef GS_FUSED_HANDLER
     return table;
 }
 
@@ -52,15 +53,19 @@ const GSOpHandler* Handlers() {
 }
 
 GSExecResult RunLoop(GSRun& run) {
-    static const void* dispatch[256];
+    // For the library's own bytes, where every byte from 116 on is undefined, and for a run
+    // copy, whose fused opcodes run their steps.
+    static const void* plain[256];
+    static const void* fused[256];
     static bool filled = false;
     const GSOpHandler* const handlers = Handlers();
     if (!filled) {
-        for (const void*& entry : dispatch) entry = &&call_handler;
-#define GS_HOT_LABEL(opcode, body) dispatch[opcode] = &&hot_##opcode;
+        for (const void*& entry : plain) entry = &&call_handler;
+#define GS_HOT_LABEL(opcode, body) plain[opcode] = &&hot_##opcode;
         GS_HOT_OPCODES(GS_HOT_LABEL)
 #undef GS_HOT_LABEL
-#define GS_FUSED_LABEL(label, opcode, body) dispatch[opcode] = &&fused_##label;
+        std::copy(std::begin(plain), std::end(plain), std::begin(fused));
+#define GS_FUSED_LABEL(label, opcode, body) fused[opcode] = &&fused_##label;
         GS_FUSED_OPCODES(GS_FUSED_LABEL)
 #undef GS_FUSED_LABEL
         filled = true;
@@ -68,6 +73,7 @@ GSExecResult RunLoop(GSRun& run) {
 
     GSHotState hot;
     CopyHot(hot, run);
+    const void* const* dispatch = run.runsFusedCopy ? fused : plain;
     uint8_t opcode = 0;
 #define GS_NEXT()                  \
     do {                           \
@@ -95,6 +101,7 @@ call_handler:
     CopyHot(run, hot);
     if (!handlers[opcode](run)) return run.result;
     CopyHot(hot, run);
+    dispatch = run.runsFusedCopy ? fused : plain;
     GS_NEXT();
 
 end:
