@@ -25,7 +25,7 @@ struct LineDebugInfo {
 // (code offset, line) pairs, one where the source line changes.
 class GSLineTable {
   public:
-    static constexpr uint32_t kStep = 128;
+    static constexpr uint32_t kStep = 8;
 
     GSLineTable() { failed = !pairs.Reserve(0); }
     // Appends (offset, currentLine) unless the last pair already has that line.
@@ -39,8 +39,8 @@ class GSLineTable {
 
 class GSCodeEmitter {
   public:
-    static constexpr uint32_t kCodeIncrement = 1024;
-    static constexpr uint32_t kSlotIncrement = 64;
+    static constexpr uint32_t kCodeIncrement = 64;
+    static constexpr uint32_t kSlotIncrement = 16;
 
     GSCodeEmitter();
     virtual ~GSCodeEmitter() = default;

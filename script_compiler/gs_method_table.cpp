@@ -33,13 +33,14 @@ std::vector<GSFunctionSymbol*> OwnFunctions(GSClassSymbol* symbol) {
     return functions;
 }
 
-// The table's entries by function name, each name's slots in table order, so an override
-// finds the entries it replaces without a pass over the whole table.
-using NameSlots = std::unordered_map<std::string_view, std::vector<size_t>>;
+// The table's entries by function name, so an override finds the entries it replaces
+// without a pass over the whole table.
+using NameSlots = std::unordered_multimap<std::string_view, size_t>;
 
-bool Override(GSMethodTable& table, std::vector<size_t>& slots, const GSFunctionSymbolExt& entry, GSCompileLog* log) {
-    for (const size_t slot : slots) {
-        GSFunctionSymbolExt& existing = table[slot];
+bool Override(GSMethodTable& table, NameSlots& names, const GSFunctionSymbolExt& entry, GSCompileLog* log) {
+    const std::string_view name = entry.function->name;
+    for (auto [slot, end] = names.equal_range(name); slot != end; ++slot) {
+        GSFunctionSymbolExt& existing = table[slot->second];
         if (ReturnPart(existing.function->linkageName) != ReturnPart(entry.function->linkageName)) {
             if (log) {
                 log->Append("Wrong return type on function: ");
@@ -50,7 +51,7 @@ bool Override(GSMethodTable& table, std::vector<size_t>& slots, const GSFunction
         }
         existing = entry;
     }
-    slots.push_back(table.size());
+    names.emplace(name, table.size());
     table.push_back(entry);
     return true;
 }
@@ -69,7 +70,7 @@ bool AddEntries(GSClassSymbol* target, GSClassSymbol* adding, GSMethodTable& tab
     }
     for (GSFunctionSymbol* function : OwnFunctions(adding)) {
         const GSFunctionSymbolExt entry{function, offset};
-        if (!Override(table, names[function->name], entry, log)) return false;
+        if (!Override(table, names, entry, log)) return false;
     }
     return true;
 }
@@ -79,7 +80,7 @@ bool AddEntries(GSClassSymbol* target, GSClassSymbol* adding, GSMethodTable& tab
 bool GSLibraryWriter::BuildMethodTable(GSClassSymbol* target, GSClassSymbol* adding, GSMethodTable& table,
                                        GSCompileLog* log) {
     NameSlots names;
-    for (size_t slot = 0; slot < table.size(); ++slot) names[table[slot].function->name].push_back(slot);
+    for (size_t slot = 0; slot < table.size(); ++slot) names.emplace(table[slot].function->name, slot);
     return AddEntries(target, adding, table, names, log);
 }
 

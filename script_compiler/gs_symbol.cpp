@@ -100,14 +100,42 @@ void GSClassSymbol::Clear() {
     ancestors_.ClearDeletingValues<GSAncestor>();
     pendingParents_.ClearDeletingValues<GSPendingParent>();
     members_.Release();
+    byName_.clear();
 }
 
-bool GSClassSymbol::RemoveChild(GSSymbol* member) { return members_.Remove(member); }
+bool GSClassSymbol::RemoveChild(GSSymbol* member) {
+    if (!members_.Remove(member)) return false;
+    UnindexMember(member);
+    return true;
+}
+
+void GSClassSymbol::IndexMember(GSSymbol* symbol) { byName_.emplace(symbol->name, symbol); }
+
+void GSClassSymbol::UnindexMember(const GSSymbol* symbol) {
+    for (auto [at, end] = byName_.equal_range(symbol->name); at != end; ++at) {
+        if (at->second != symbol) continue;
+        byName_.erase(at);
+        return;
+    }
+}
+
+// What the member table's Find gives for a key of that name and level -1 (the symbol of the
+// highest level, which the chain keeps first) or 0. Dependency symbols, whose order ignores
+// case, are never members.
+GSSymbol* GSClassSymbol::FindOwn(const char* memberName, bool membersOnly) {
+    GSSymbol* found = nullptr;
+    for (auto [at, end] = byName_.equal_range(memberName); at != end; ++at) {
+        GSSymbol* symbol = at->second;
+        if (membersOnly ? symbol->level == 0 : !found || symbol->level > found->level) found = symbol;
+    }
+    return found;
+}
 
 GSSymbolTable* GSClassSymbol::Table() const { return static_cast<GSSymbolTable*>(owner); }
 
 bool GSClassSymbol::InsertMember(GSSymbol* symbol, bool assignIndex) {
     if (!members_.Insert(symbol)) return false;
+    IndexMember(symbol);
     symbol->owner = this;
     if (symbol->level > 0) {
         symbol->flags |= GS_SYMBOL_LOCAL;
@@ -120,10 +148,7 @@ bool GSClassSymbol::InsertMember(GSSymbol* symbol, bool assignIndex) {
 }
 
 GSSymbol* GSClassSymbol::FindMember(const char* memberName, bool searchOuter, bool membersOnly) {
-    GSSymbol key(0, memberName);
-    key.level = membersOnly ? 0 : -1;
-    Utils::HashTable::Iterator it;
-    if (members_.Find(key, it)) return static_cast<GSSymbol*>(it.Current());
+    if (GSSymbol* own = FindOwn(memberName, membersOnly)) return own;
     for (const auto* node = ancestors_.Begin(); node != ancestors_.End(); node = node->next) {
         GSClassSymbol* ancestor = static_cast<const GSAncestor*>(node->value)->symbol;
         if (GSSymbol* found = ancestor->FindMember(memberName, false, membersOnly)) return found;

@@ -12,6 +12,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
+#include <unordered_map>
 
 #include "foundation/utils/hash_table.h"
 #include "foundation/utils/ptr_list.h"
@@ -160,9 +162,15 @@ class GSClassSymbol : public GSSymbol {
                            const char* second);
     int32_t FindOwnFunctions(const char* plainName, GSFunctionSymbol** result, int32_t capacity,
                              int32_t argumentCount);
+    // The member table's symbols by name (of one name, one per level): a lookup by name
+    // costs one hash instead of a search along the sorted chains.
+    GSSymbol* FindOwn(const char* memberName, bool membersOnly);
+    void IndexMember(GSSymbol* symbol);
+    void UnindexMember(const GSSymbol* symbol);
 
     Utils::PtrList ancestors_;       // of GSAncestor
     Utils::PtrList pendingParents_;  // of GSPendingParent
     Utils::HashTable members_;
+    std::unordered_multimap<std::string_view, GSSymbol*> byName_;
     bool resolving_ = false;
 };

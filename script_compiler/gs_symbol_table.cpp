@@ -25,6 +25,11 @@ void GSSymbolTable::Dump(GSCompileLog& log) const {
 }
 
 void GSSymbolTable::Clear() {
+    // Every symbol goes: the classes drop their member tables first, so that no member is
+    // taken out of a table one search at a time.
+    for (int32_t level = kMaxLevel; level >= 0; --level)
+        for (GSSymbol* symbol = levelHeads_[level]; symbol; symbol = symbol->scopeLink)
+            if (symbol->kind == GS_SYMBOL_CLASS) symbol->Clear();
     for (int32_t level = kMaxLevel; level >= 0; --level) ReleaseLevel(level);
     level_ = 0;
     currentFunction = nullptr;

@@ -6,6 +6,7 @@
 
 #include "foundation/streams/little_endian.h"
 #include "script_runtime/gs_code_verifier.h"
+#include "script_runtime/gs_fused_code.h"
 #include "script_runtime/gs_log.h"
 #include "script_runtime/gs_image_reader.h"
 #include "script_runtime/gs_kind_verifier.h"
@@ -433,8 +434,10 @@ bool GSClass::BuildSlotKinds() {
 }
 
 const GSFunction* GSClass::VerifyKinds() {
-    for (GSFunction& function : functions_)
+    for (GSFunction& function : functions_) {
         if (!VerifyGSKinds(function, slotKinds_)) return &function;
+        function.runCode = FuseGSCode(function.code);
+    }
     return nullptr;
 }
 

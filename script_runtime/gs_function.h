@@ -40,6 +40,7 @@ struct GSFunction {
     uint32_t lineCount = 0;
     const uint8_t* lines = nullptr;      // lineCount pairs {code offset, line}
     std::span<const uint8_t> code;       // empty when the length is 0
+    std::vector<uint8_t> runCode;        // the code with its sequences fused, once verified
     GSNativeFunction* native = nullptr;  // for native functions, set at link
     const GSFunction* inherited = nullptr;
     int32_t inheritedOffset = 0;
@@ -50,6 +51,9 @@ struct GSFunction {
     int32_t FrameSlotCount() const { return argumentSlots + frameAdvance - 4; }
     // The source line of a code offset; -1 without line pairs.
     int32_t LineOf(int32_t codeOffset) const;
+    // What the interpreter runs: the fused copy once the typed verifier has passed the code
+    // (gs_fused_code.h), else the code itself.
+    const uint8_t* RunCode() const { return runCode.empty() ? code.data() : runCode.data(); }
     // The shape of the call instruction at a code offset, or null.
     const GSCallShape* CallShapeAt(uint32_t offset) const;
 };

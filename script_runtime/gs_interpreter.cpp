@@ -23,7 +23,8 @@ bool EnterTopFrame(GSRun& run, int32_t position) {
     const GSFunction* function = GSFrame::Function(record);
     run.args = GSFrame::ArgumentBase(record);
     run.library = function->library;
-    run.codeBase = function->code.data();
+    run.codeBase = function->RunCode();
+    run.runsFusedCopy = !function->runCode.empty();
     run.ip = run.codeBase + (function->code.empty() ? 0 : position);
     run.runStart = run.ip;
     run.sp = run.stack->Top();

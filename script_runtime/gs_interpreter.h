@@ -51,6 +51,8 @@ struct GSRun : GSHotState {
     // the stack as it expects it. Otherwise ip lies inside the failing instruction and the
     // stack holds what it has not yet taken.
     bool failedBetweenInstructions = false;
+    // The executing function runs from its fused copy (gs_fused_code.h).
+    bool runsFusedCopy = false;
 };
 
 // An instruction's handler, entered with ip just past the opcode byte.

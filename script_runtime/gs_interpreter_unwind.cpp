@@ -20,7 +20,7 @@ namespace {
 int32_t PictureOffset(const GSRun& run, const GSFunction& function, const GSSlot* above) {
     const int32_t calleeReturn = above ? GSFrame::ReturnPosition(above) : 0;
     if (calleeReturn > 0) return calleeReturn - 1;
-    if (function.code.empty() || run.codeBase != function.code.data()) return -1;
+    if (function.code.empty() || run.codeBase != function.RunCode()) return -1;
     const auto at = static_cast<int32_t>(run.ip - run.codeBase);
     return run.failedBetweenInstructions ? at : at - 1;
 }

@@ -6,10 +6,12 @@
 #include <string_view>
 
 #include "script_runtime/gs_context.h"
+#include "script_runtime/gs_function.h"
 #include "script_runtime/gs_interpreter.h"
 #include "script_runtime/gs_library.h"
 #include "script_runtime/gs_op_range_store.h"
 #include "script_runtime/gs_opcode.h"
+#include "script_runtime/gs_stack.h"
 #include "script_runtime/gs_string.h"
 
 namespace GSInterpreter {
@@ -149,17 +151,53 @@ bool StringCompare(GSRun& run) {
     return true;
 }
 
+// The length of an instruction that may come between a concatenation and the store of its
+// result into a frame slot without reading that slot's string (a reference to any other
+// object, values and texts, further concatenations onto the result); 0 for any other.
+int32_t LengthOfQuietStep(const uint8_t* at, GSSlot* a, const GSRun& run) {
+    switch (*at) {
+    case OP_PushZero: case OP_PushOne: case OP_IntToString: case OP_BoolToString: case OP_FloatToString:
+    case OP_StringConcat:
+        return 1;
+    case OP_LocalLoad: case OP_StringConst:
+        return 3;
+    case OP_LocalLoadObject:
+        return RefOf(run.args[ReadU16(at + 1)]) == a ? 0 : 3;
+    case OP_PushInt:
+        return 5;
+    default:
+        return 0;
+    }
+}
+
+// Whether the instructions from ip on, up to the store of the result, leave the frame slot
+// holding a unread and end by storing the result there (`s = s + t + ","`): then nothing can
+// tell an append in place from a copy. The verifier proved every instruction whole and the
+// code ending in a jump or return, which this walk never passes.
+bool StoredBackToLocal(const GSRun& run, GSSlot* a) {
+    constexpr int kMostSteps = 16;
+    // The library's own bytes: the run copy may hold fused opcodes.
+    const uint8_t* at = GSFrame::Function(run.stack->TopFrame())->code.data() + (run.ip - run.codeBase);
+    for (int step = 0; step < kMostSteps; ++step) {
+        if (*at == OP_LocalStoreObject || *at == OP_LocalStoreObjectKeep)
+            return RefOf(run.args[ReadU16(at + 1)]) == a;
+        const int32_t length = LengthOfQuietStep(at, a, run);
+        if (length == 0) return false;
+        at += length;
+    }
+    return false;
+}
+
 // Whether a may take b on its end in place: nothing but this stack holds it, or the stack and
-// the very slot the next instruction stores the result into (`s = s + t`), whose old value
-// that store would release anyway.
+// the very slot the result is stored into (`s = s + t`, `s = s + t + u`, the last store
+// straight after the concatenation when it is a member), whose old value that store would
+// release anyway.
 bool MayAppendInPlace(const GSRun& run, GSSlot* a) {
     const int32_t count = GSInstanceOf(a)->ReferenceCount();
     if (count == 1) return true;
     if (count != 2) return false;
     const uint8_t next = *run.ip;
-    if (next == OP_LocalStoreObject || next == OP_LocalStoreObjectKeep)
-        return RefOf(run.args[ReadU16(run.ip + 1)]) == a;
-    if (next != OP_SelfStoreObject && next != OP_SelfStoreObjectKeep) return false;
+    if (next != OP_SelfStoreObject && next != OP_SelfStoreObjectKeep) return StoredBackToLocal(run, a);
     GSSlot* receiver = RefOf(run.args[0]);
     return receiver && RefOf(receiver[ReadU16(run.ip + 1)]) == a;
 }

@@ -4,16 +4,16 @@
 // GSRuntime::CallScriptFunction, the Lua function called through the Lua C API in the same
 // process. The limit keeps one call well inside the run budget of 2^24 code bytes. After the
 // run a summary gives the interpreter's speed as a multiple of Lua's, then the figures of the
-// string concatenation benchmark (concat_bench.cpp).
+// string concatenation benchmark (concat_bench.cpp) and the verdicts of the other programs
+// run against their Lua twins (peer_programs.cpp).
 #include <benchmark/benchmark.h>
-#include <lua5.4/lauxlib.h>
-#include <lua5.4/lua.h>
-#include <lua5.4/lualib.h>
 
 #include <cstdio>
 
 #include "bench/interp/compiled_script.h"
 #include "bench/interp/concat_bench.h"
+#include "bench/interp/lua_function.h"
+#include "bench/interp/peer_programs.h"
 #include "bench/run_summary.h"
 
 namespace {
@@ -62,24 +62,11 @@ class ScriptSieve {
 
 class LuaSieve {
   public:
-    LuaSieve() : state_(luaL_newstate()) {
-        luaL_openlibs(state_);
-        ready_ = luaL_dostring(state_, kLua) == LUA_OK;
-    }
-    ~LuaSieve() { lua_close(state_); }
-    bool Ready() const { return ready_; }
-    int32_t Count(int32_t limit) {
-        lua_getglobal(state_, "count");
-        lua_pushinteger(state_, limit);
-        if (lua_pcall(state_, 1, 1, 0) != LUA_OK) return -1;
-        const auto count = static_cast<int32_t>(lua_tointeger(state_, -1));
-        lua_pop(state_, 1);
-        return count;
-    }
+    bool Ready() const { return lua_.Ready(); }
+    int32_t Count(int32_t limit) { return static_cast<int32_t>(lua_.Call(limit)); }
 
   private:
-    lua_State* state_;
-    bool ready_ = false;
+    LuaFunction lua_{kLua, "count"};
 };
 
 template <class Sieve>
@@ -118,6 +105,7 @@ int main(int argc, char** argv) {
                 "speed ratio %.2fx of Lua's\n", kLimit, own, peer, own > 0 ? peer / own : 0);
     PrintConcatenationSummary(reporter);
     RunSummary::Target("script sieve", "Lua 5.4", own > 0 ? peer / own : 0, 1.0);
+    PrintPeerProgramTargets(reporter);
     reporter.Close();
     benchmark::Shutdown();
     return 0;

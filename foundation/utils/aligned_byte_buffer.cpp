@@ -1,6 +1,7 @@
 // Utils::AlignedByteBuffer: storage, growth and the flagged reads and writes.
 #include "foundation/utils/aligned_byte_buffer.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "foundation/utils/raw_memory.h"
@@ -71,7 +72,7 @@ void AlignedByteBuffer::Reserve(uint32_t n) {
         return;
     }
     if (n >= capacity_) {
-        const uint64_t capacity = uint64_t{n} + increment_;
+        const uint64_t capacity = std::max(uint64_t{n} + increment_, uint64_t{capacity_} * 2);
         if (capacity > UINT32_MAX || !Regrow(static_cast<uint32_t>(capacity))) {
             flags_ |= kAllocFailed;
             return;

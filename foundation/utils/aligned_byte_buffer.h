@@ -3,8 +3,9 @@
 // flags checked once at the end: 1, a storage allocation failed (later appends write
 // nothing); 2, a read or seek went past the end (the cursor does not move). Both stay set
 // until Init or Reset; after a failed allocation nothing more is written. Words are
-// little-endian. Storage grows to the wanted length plus the increment, and bytes a length
-// takes in before they are written read as zero.
+// little-endian. Storage grows to the wanted length plus the increment, or to twice its
+// capacity when that is more (so a small first block costs nothing when the buffer grows
+// long), and bytes a length takes in before they are written read as zero.
 #pragma once
 
 #include <cstddef>
@@ -30,7 +31,8 @@ class AlignedByteBuffer {
     // Frees the storage and zeroes every field.
     void Release();
 
-    // Room for length n, growing to n + increment when n reaches the capacity; the length
+    // Room for length n, growing to n + increment (or twice the capacity, when more) when n
+    // reaches the capacity; the length
     // becomes n when that is more. Flag 1 when there is no storage or it cannot grow.
     void Reserve(uint32_t n);
     void AppendUInt32(uint32_t value);

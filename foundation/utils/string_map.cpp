@@ -30,10 +30,14 @@ bool StringMap::Init(uint32_t bucketCount, bool ordered) {
     return chains_.AllocateBuckets(bucketCount);
 }
 
-StringMapEntry** StringMap::Locate(uint32_t b, const char* key, bool& found) {
+StringMapEntry** StringMap::Locate(uint32_t b, const char* key, bool& found, Order::const_iterator& at) {
     if (!ordered_) return chains_.Locate(b, OrderOf(key), found);
-    const auto at = order_.lower_bound(Place{b, key, nullptr});
+    at = order_.lower_bound(Place{b, key, nullptr});
     found = at != order_.end() && at->bucket == b && std::strcmp(key, at->key) == 0;
+    return SlotBefore(at, b);
+}
+
+StringMapEntry** StringMap::SlotBefore(Order::const_iterator at, uint32_t b) {
     if (at == order_.begin()) return chains_.SlotAfter(b, nullptr);
     const Place& previous = *std::prev(at);
     return chains_.SlotAfter(b, previous.bucket == b ? previous.entry : nullptr);
@@ -43,13 +47,15 @@ bool StringMap::Insert(const char* key, int32_t value) {
     if (chains_.BucketCount() == 0 || !key) return false;
     bool found = false;
     const uint32_t b = Hash(key) % chains_.BucketCount();
-    StringMapEntry** slot = Locate(b, key, found);
+    if (ordered_ && index_.count(key) != 0) return false;
+    Order::const_iterator at;
+    StringMapEntry** slot = Locate(b, key, found, at);
     if (found) return false;
     auto* entry = static_cast<StringMapEntry*>(AllocRaw(sizeof(StringMapEntry)));
     if (!entry) return false;
     entry->key = key;
     entry->value = value;
-    if (ordered_) order_.insert(Place{b, key, entry});
+    if (ordered_) index_.emplace(key, order_.insert(at, Place{b, key, entry}));
     chains_.LinkAt(slot, entry);
     return true;
 }
@@ -59,7 +65,14 @@ bool StringMap::Find(const char* key, Iterator& it) {
     if (chains_.BucketCount() == 0 || !key) return false;
     bool found = false;
     const uint32_t b = Hash(key) % chains_.BucketCount();
-    StringMapEntry** slot = Locate(b, key, found);
+    if (ordered_) {
+        const auto indexed = index_.find(key);
+        if (indexed == index_.end()) return false;
+        it = chains_.IteratorAt(SlotBefore(indexed->second, b), b);
+        return true;
+    }
+    Order::const_iterator at;
+    StringMapEntry** slot = Locate(b, key, found, at);
     if (found) it = chains_.IteratorAt(slot, b);
     return found;
 }
@@ -67,12 +80,16 @@ bool StringMap::Find(const char* key, Iterator& it) {
 bool StringMap::Erase(const char* key) {
     Iterator it;
     if (!Find(key, it)) return false;
-    if (ordered_) order_.erase(Place{Hash(key) % chains_.BucketCount(), key, nullptr});
+    if (ordered_) {
+        order_.erase(Place{Hash(key) % chains_.BucketCount(), key, nullptr});
+        index_.erase(key);
+    }
     FreeEntry(chains_.UnlinkAt(it));
     return true;
 }
 
 void StringMap::Clear() {
+    index_.clear();
     order_.clear();
     chains_.UnlinkAll(FreeEntry);
 }

@@ -3,13 +3,16 @@
 // hashes as h = h * 3 + c over its bytes taken as signed chars, in 32-bit unsigned
 // arithmetic; each bucket's chain stays in ascending strcmp order, so iteration order is
 // bucket by bucket, then by key, and a lookup stops at the first larger key. An ordered map
-// keeps a search tree of its entries beside the chains, in the same order, so that a
-// lookup in a map of many keys costs a logarithm rather than a walk along a long chain.
+// keeps a search tree of its entries beside the chains, in the same order, so that placing
+// a new key in a map of many keys costs a logarithm rather than a walk along a long chain,
+// and an index of the tree's places by key, so that finding a key costs one hash.
 #pragma once
 
 #include <cstdint>
 #include <cstring>
 #include <set>
+#include <string_view>
+#include <unordered_map>
 
 #include "foundation/utils/hash_chains.h"
 
@@ -63,13 +66,17 @@ class StringMap {
         }
     };
     using Order = std::set<Place>;
+    // The link to the entry at `at` in bucket b's chain.
+    StringMapEntry** SlotBefore(Order::const_iterator at, uint32_t b);
 
-    // The link to the key's entry, or to where it would go, in bucket b's chain.
-    StringMapEntry** Locate(uint32_t b, const char* key, bool& found);
+    // The link to the key's entry, or to where it would go, in bucket b's chain; in an
+    // ordered map `at` is the tree's place for the key.
+    StringMapEntry** Locate(uint32_t b, const char* key, bool& found, Order::const_iterator& at);
 
     HashChains<StringMapEntry> chains_;
     bool ordered_ = false;
     Order order_;
+    std::unordered_map<std::string_view, Order::const_iterator> index_;
 };
 
 }  // namespace Utils

@@ -110,6 +110,10 @@ constexpr const char* kAppends =
     "    public string Chain() { string s = \"a\"; string r = s + \"b\" + \"c\"; return s + \"|\" + r; }\n"
     "    public string Itself() { string s = \"ab\"; s = s + s; return s + \"|\" + s; }\n"
     "    public string Kept() { string s = \"a\"; string u; u = s = s + \"b\"; u = u + \"c\"; return s + \"|\" + u; }\n"
+    "    public string ChainBack() { string s = \"a\"; string t = \"t\"; s = s + 1 + t + \"!\"; return s; }\n"
+    "    public string ChainReads() { string s = \"a\"; s = s + \"b\" + s; return s; }\n"
+    "    public string ChainSize() { string s = \"ab\"; s = s + \"c\" + s.size(); return s; }\n"
+    "    public string Pieces() { string s = \"\"; int i; for (i = 0; i < 3; i++) s = s + i + \",\"; return s; }\n"
     "    public string Loop() {\n"
     "        string s = \"\"; string held = s; int i;\n"
     "        for (i = 0; i < 2000; i++) { s = s + \"xy\"; if (i == 10) held = s; }\n"
@@ -127,6 +131,10 @@ TEST_F(GSContextMemoryTest, AppendingInPlaceLeavesOtherHoldersAlone) {
         {"$string@Appends::Chain()", "a|abc"},
         {"$string@Appends::Itself()", "abab|abab"},
         {"$string@Appends::Kept()", "ab|abc"},
+        {"$string@Appends::ChainBack()", "a1t!"},
+        {"$string@Appends::ChainReads()", "aba"},
+        {"$string@Appends::ChainSize()", "abc2"},
+        {"$string@Appends::Pieces()", "0,1,2,"},
         {"$string@Appends::Loop()", "22|4000121"},
     };
     for (const auto& [function, expected] : cases) EXPECT_EQ(CallString(object, "Appends", function), expected) << function;
