@@ -4,6 +4,7 @@
 
 #include "foundation/console/log_message.h"
 #include "script_natives/script_library_lookup.h"
+#include "script_natives/scriptable_object.h"
 #include "script_runtime/gs_router.h"
 #include "validation/specs/spec_ref.h"
 #include "validation/specs/spec_lookup.h"
@@ -13,6 +14,7 @@ KodrinScriptContext::KodrinScriptContext(std::unique_ptr<GSRouter> router, ZRIOb
 
 KodrinScriptContext::~KodrinScriptContext() {
     libraries_.Clear();
+    for (ScriptableObject* object : std::set<ScriptableObject*>(scriptables_)) object->ForgetContext();
     ZRIRelease(zriContext_);
 }
 

@@ -24,13 +24,25 @@ KodrinBaseSpec* ScriptedSpec(const SpecRef& spec) { return dynamic_cast<KodrinBa
 } // namespace
 
 ScriptableObject::ScriptableObject(KodrinScriptContext* context) : context_(context) {
-    if (context_) RequestDelayedInit(*context_);
+    if (!context_) return;
+    context_->EnterScriptable(this);
+    RequestDelayedInit(*context_);
 }
 
 ScriptableObject::~ScriptableObject() {
-    if (context_) CancelDelayedInit(*context_);
+    if (context_) {
+        CancelDelayedInit(*context_);
+        context_->LeaveScriptable(this);
+    }
     pendingProperties_ = ACSChunkRef();
     DetachAll();
+}
+
+void ScriptableObject::ForgetContext() {
+    if (!context_) return;
+    CancelDelayedInit(*context_);
+    context_->LeaveScriptable(this);
+    context_ = nullptr;
 }
 
 GSClass* ScriptableObject::CompileScript() {

@@ -26,6 +26,8 @@ class ScriptableObject : public GSGameObject, public DelayedInitClient, public S
     explicit ScriptableObject(KodrinScriptContext* context);
     // Leaves the pending list, then the safe pointers are cleared.
     ~ScriptableObject() override;
+    // The context is going: the object keeps no pointer at it and reaches it no more.
+    void ForgetContext();
 
     // The class to attach: the spec's script class, or the custom text's "CustomObject".
     virtual GSClass* CompileScript();

@@ -45,6 +45,11 @@ class FailingLibrary isclass Library {
   Soup missing;
   public void Init(Asset asset) { missing.Clear(); }
 };
+class SelfHeldLibrary isclass Library {
+  Library held;
+  Soup missing;
+  public void Init(Asset asset) { held = me; missing.Clear(); }
+};
 )";
 
 const KUID kLibraryKUID(414100, 50, 0);
@@ -118,6 +123,20 @@ TEST_F(LibraryTest, AFailingScriptIsLoggedRemovedAndDeletedAtOnce) {
         EXPECT_EQ(context.Libraries().GetItem(0), nullptr);
         EXPECT_EQ(context.GetRouter()->NodeCount(), 0u);
     }
+}
+
+// A failed library that holds itself lives on, off the list, until its context's objects
+// are torn down; by then the context's own part is gone and it removes no icon.
+TEST_F(LibraryTest, AFailedLibraryKeptAliveByItselfGoesWithItsContext) {
+    SetUpLibrary("objectlib", kSource);
+    Spec(kLibraryKUID, "SelfHeldLibrary");
+    TestContext& context = NewContext();
+    EXPECT_EQ(context.GetScriptLibrary(kLibraryKUID), nullptr);
+    const SafePointer<ScriptSource> failed = context.added;
+    EXPECT_TRUE(failed) << "kept alive by its own member";
+    EXPECT_EQ(context.Libraries().GetItem(0), nullptr);
+    contexts_.clear();
+    EXPECT_FALSE(failed) << "torn down with the context";
 }
 
 // A library's properties travel as its item payload in the libraries list's stream: int32
