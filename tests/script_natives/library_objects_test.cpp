@@ -32,6 +32,7 @@ class TestLibrary isclass Library {
   public int Clicks() { return clicks; }
   public void Keep() { props = ConstructorsBase.NewSoup(); props.SetNamedTag("value", "kept"); }
   public bool CheckNoLibrary(SecurityToken token, KUID kuid) { return Validate(token, kuid, "read"); }
+  public bool CheckNoToken(KUID kuid) { SecurityToken none; return Validate(none, kuid, "read"); }
   public SecurityToken Issue(KUID kuid) {
     string[] rights = new string[1];
     rights[0] = "read";
@@ -190,6 +191,26 @@ TEST_F(LibraryTest, AClickWithTheIconIdReachesTheScriptAtOnce) {
     EXPECT_EQ(CallInt(library, "$int@TestLibrary::Clicks()"), 0);
     EXPECT_EQ(library->ForwardMessage(NuMessageData(Kiv::PString("click"), 7)), 0);
     EXPECT_EQ(CallInt(library, "$int@TestLibrary::Clicks()"), 1);
+}
+
+// Validate by KUID may make the KUID's library (and run its script): a null token is
+// refused first, as parameter 1, and makes none.
+TEST_F(LibraryTest, ValidateByKUIDRefusesANullTokenBeforeMakingTheLibrary) {
+    SetUpLibrary("objectlib", kSource);
+    const KUID other(414100, 53, 0);
+    Spec(kLibraryKUID, "TestLibrary");
+    Spec(other, "TestLibrary");
+    TestContext& context = NewContext();
+    GSOLibrary* library = context.GetScriptLibrary(kLibraryKUID);
+    ASSERT_NE(library, nullptr);
+    GSOKUID* kuid = GSOKUID::Create(other, &context);
+    ASSERT_NE(kuid, nullptr);
+    gstest::LogLines().clear();
+    GSSlot result{};
+    library->CallScript("$bool@TestLibrary::CheckNoToken(KUID)", {kuid->GetInstance()}, &result);
+    GSReleaseReference(kuid->GetInstance());
+    EXPECT_TRUE(Logged("null object at parameter 1")) << LogText();
+    EXPECT_EQ(context.added.Get(), library) << "no library was made for the KUID";
 }
 
 TEST_F(LibraryTest, TokensValidateOnlyWithTheirIssuerAndTheIconGoesWithTheNullKUID) {
