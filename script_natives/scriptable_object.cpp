@@ -73,8 +73,7 @@ void ScriptableObject::WriteScriptText(TStream& stream) { stream.WriteString(Kiv
 
 void ScriptableObject::ReadScriptText(TStream& stream) {
     Kiv::String text;
-    stream.ReadString(text);
-    ReplaceCustomText(std::string(text.View()));
+    if (stream.ReadString(text)) ReplaceCustomText(std::string(text.View()));
 }
 
 void ScriptableObject::ReplaceCustomText(std::string text) {
