@@ -75,6 +75,28 @@ TEST_F(LibraryTest, TheSameLibraryTwiceIsOneObjectInitialisedOnce) {
     EXPECT_EQ(context.GetScriptLibrary(KUID(414100, 51, 0)), nullptr) << "no spec";
 }
 
+// A script's GetLibrary of a library not made yet makes it and runs its Init nested in the
+// running call; the caller gets it back and goes on.
+TEST_F(LibraryTest, ALibraryMadeFromAScriptCallIsInitialisedAndHandedBack) {
+    SetUpLibrary("objectlib", kSource);
+    const KUID other(414100, 54, 0);
+    Spec(kLibraryKUID, "TestLibrary");
+    Spec(other, "TestLibrary");
+    TestContext& context = NewContext();
+    GSOLibrary* first = context.GetScriptLibrary(kLibraryKUID);
+    ASSERT_NE(first, nullptr);
+    GSOKUID* kuid = GSOKUID::Create(other, &context);
+    GSSlot found{};
+    ASSERT_TRUE(first->CallScript("$Library@TestLibrary::Lib(KUID)", {kuid->GetInstance()}, &found)) << LogText();
+    GSReleaseReference(kuid->GetInstance());
+    GSOLibrary* second = NativeObjectAs<GSOLibrary>(static_cast<GSSlot*>(found.p));
+    ASSERT_NE(second, nullptr) << LogText();
+    EXPECT_NE(second, first);
+    EXPECT_EQ(CallInt(second, "$int@TestLibrary::Inits()"), 1);
+    EXPECT_EQ(CallInt(first, "$int@TestLibrary::Inits()"), 1);
+    GSReleaseReference(static_cast<GSSlot*>(found.p));
+}
+
 TEST_F(LibraryTest, AParentContextFlagTakesTheLibraryFromTheParent) {
     SetUpLibrary("objectlib", kSource);
     Spec(kLibraryKUID, "TestLibrary", nullptr, true);
