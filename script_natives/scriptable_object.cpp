@@ -30,10 +30,7 @@ ScriptableObject::ScriptableObject(KodrinScriptContext* context) : context_(cont
 }
 
 ScriptableObject::~ScriptableObject() {
-    if (context_) {
-        CancelDelayedInit(*context_);
-        context_->LeaveScriptable(this);
-    }
+    ForgetContext();
     pendingProperties_ = ACSChunkRef();
     DetachAll();
 }
