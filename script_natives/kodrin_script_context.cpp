@@ -9,8 +9,8 @@
 #include "validation/specs/spec_ref.h"
 #include "validation/specs/spec_lookup.h"
 
-KodrinScriptContext::KodrinScriptContext(std::unique_ptr<GSRouter> router, ZRIObject* zriContext)
-    : GSContext(false, std::move(router)), libraries_(this, kLibraryListId, nullptr), zriContext_(zriContext) {}
+KodrinScriptContext::KodrinScriptContext(std::unique_ptr<GSRouter> router, ZRIObject* zriContext, bool shared)
+    : GSContext(shared, std::move(router)), libraries_(this, kLibraryListId, nullptr), zriContext_(zriContext) {}
 
 KodrinScriptContext::~KodrinScriptContext() {
     libraries_.Clear();

@@ -34,8 +34,10 @@ class KodrinScriptContext : public GSContext, public DelayedInitManager, public 
 
     // A context over the router (which it owns; ready before game objects attach), with an
     // empty libraries list, an empty pending list, the list lock clear, and the ZRI context
-    // object (its reference passes to the context; null for none).
-    KodrinScriptContext(std::unique_ptr<GSRouter> router, ZRIObject* zriContext);
+    // object (its reference passes to the context; null for none). A shared context lets
+    // other contexts keep its objects (a parent whose libraries its children's scripts
+    // keep); it must then outlive them.
+    KodrinScriptContext(std::unique_ptr<GSRouter> router, ZRIObject* zriContext, bool shared = false);
     // Deletes the libraries, tells the scriptable objects still alive (held only by script
     // objects that go with the GSContext part) that the context is gone, releases the ZRI
     // context object, then frees the list and the pending blocks (the queued clients are

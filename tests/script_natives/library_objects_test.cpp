@@ -41,6 +41,8 @@ class TestLibrary isclass Library {
   public bool Check(SecurityToken token) { return Validate(token, me, "read"); }
   public Library Lib(KUID kuid) { return KodrinScriptBase.GetLibrary(kuid); }
   public void NoIcon() { RemoveSystemMenuIcon(); }
+  Library kept;
+  public bool KeepLib(KUID kuid) { kept = KodrinScriptBase.GetLibrary(kuid); return kept != null; }
 };
 class FailingLibrary isclass Library {
   Soup missing;
@@ -107,6 +109,28 @@ TEST_F(LibraryTest, AParentContextFlagTakesTheLibraryFromTheParent) {
     EXPECT_EQ(library->Context(), &parent);
     EXPECT_EQ(parent.GetScriptLibrary(kLibraryKUID), library);
     EXPECT_EQ(child.Libraries().GetItem(0), nullptr);
+}
+
+// A parent whose objects may be kept by other contexts lets a child's script keep the
+// shared library in a member, not only on its stack.
+TEST_F(LibraryTest, AChildsScriptKeepsTheParentsLibraryWhenTheParentSharesItsObjects) {
+    SetUpLibrary("objectlib", kSource);
+    const KUID local(414100, 55, 0);
+    Spec(kLibraryKUID, "TestLibrary", nullptr, true);
+    Spec(local, "TestLibrary");
+    TestContext& parent = NewContext(nullptr, true);
+    TestContext& child = NewContext(&parent);
+    GSOLibrary* own = child.GetScriptLibrary(local);
+    ASSERT_NE(own, nullptr);
+    GSOKUID* shared = GSOKUID::Create(kLibraryKUID, &child);
+    ASSERT_NE(shared, nullptr);
+    GSSlot kept{};
+    ASSERT_TRUE(own->CallScript("$bool@TestLibrary::KeepLib(KUID)", {shared->GetInstance()}, &kept)) << LogText();
+    GSReleaseReference(shared->GetInstance());
+    EXPECT_EQ(kept.i, 1);
+    EXPECT_TRUE(parent.AllowsCrossContext());
+    EXPECT_FALSE(child.AllowsCrossContext());
+    contexts_.pop_back();
 }
 
 TEST_F(LibraryTest, ALockedListLogsAndGivesNull) {
