@@ -99,6 +99,24 @@ TEST_F(LibraryTest, ALibraryMadeFromAScriptCallIsInitialisedAndHandedBack) {
     GSReleaseReference(static_cast<GSSlot*>(found.p));
 }
 
+// One whose script fails gives null there, and the calling script goes on.
+TEST_F(LibraryTest, ALibraryFailingWhenAScriptCallMakesItGivesNullAndTheCallGoesOn) {
+    SetUpLibrary("objectlib", kSource);
+    const KUID other(414100, 56, 0);
+    Spec(kLibraryKUID, "TestLibrary");
+    Spec(other, "FailingLibrary");
+    TestContext& context = NewContext();
+    GSOLibrary* first = context.GetScriptLibrary(kLibraryKUID);
+    ASSERT_NE(first, nullptr);
+    GSOKUID* kuid = GSOKUID::Create(other, &context);
+    GSSlot found{};
+    found.p = &found;  // not null before the call
+    EXPECT_TRUE(first->CallScript("$Library@TestLibrary::Lib(KUID)", {kuid->GetInstance()}, &found)) << LogText();
+    GSReleaseReference(kuid->GetInstance());
+    EXPECT_EQ(found.p, nullptr);
+    EXPECT_EQ(CallInt(first, "$int@TestLibrary::Inits()"), 1);
+}
+
 TEST_F(LibraryTest, AParentContextFlagTakesTheLibraryFromTheParent) {
     SetUpLibrary("objectlib", kSource);
     Spec(kLibraryKUID, "TestLibrary", nullptr, true);
