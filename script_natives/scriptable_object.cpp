@@ -143,6 +143,8 @@ bool ScriptableObject::CallScript(const char* signature, std::initializer_list<G
     GSClass* gsClass = instance ? instance->Class() : nullptr;
     GSClass::FoundFunction found;
     if (!gsClass || !gsClass->FindFunction(signature, found)) return false;
+    // Without a router the runtime runs nothing and would leave the counts handed over.
+    if (!context_ || !context_->GetRouter()) return false;
     std::vector<GSSlot> arguments;
     for (GSSlot* object : objects) {
         GSAddReference(object);

@@ -63,8 +63,8 @@ class ScriptableObject : public GSGameObject, public DelayedInitClient, public S
     bool ArePropertiesPending() const { return propertiesPending_ != 0; }
 
     // Calls the function of the object's script with object arguments (the call takes a
-    // reference of its own on each); false when the script has no such function or the
-    // call failed.
+    // reference of its own on each); false when the script has no such function, the
+    // context has no router (nothing runs, no count is taken) or the call failed.
     bool CallScript(const char* signature, std::initializer_list<GSSlot*> objects, GSSlot* result = nullptr);
 
   private:

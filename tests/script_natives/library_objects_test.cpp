@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "library_support.h"
+#include "script_natives/gso_asset.h"
 #include "script_natives/gso_kuid.h"
 #include "script_natives/gso_security_token.h"
 #include "world_list_support.h"
@@ -202,6 +203,20 @@ TEST_F(LibraryTest, AFailedLibraryKeptAliveByItselfGoesWithItsContext) {
     EXPECT_EQ(context.Libraries().GetItem(0), nullptr);
     contexts_.clear();
     EXPECT_FALSE(failed) << "torn down with the context";
+}
+
+// Without a router no script function runs: the library fails, and the Asset object made
+// for its Init keeps no count the call would have taken.
+TEST_F(LibraryTest, WithoutARouterTheLibraryFailsAndItsAssetKeepsNoCallCount) {
+    SetUpLibrary("objectlib", kSource);
+    Spec(kLibraryKUID, "TestLibrary");
+    KodrinScriptContext context(nullptr, nullptr);
+    context.SetMachine(&GSMachine::Get());
+    EXPECT_EQ(context.GetScriptLibrary(kLibraryKUID), nullptr);
+    GSOAsset* asset = GSOAsset::Create(&context, kLibraryKUID);
+    ASSERT_NE(asset, nullptr);
+    EXPECT_EQ(GSInstanceOf(asset->GetInstance())->ReferenceCount(), 1);
+    GSReleaseReference(asset->GetInstance());
 }
 
 // A library's properties travel as its item payload in the libraries list's stream: int32
