@@ -16,6 +16,7 @@
 #include "script_natives/zri.h"
 
 class GSOLibrarySpec;
+class GSOSecurityToken;
 
 class GSOLibrary : public ScriptableObject,
                    public WorldListItem,
@@ -71,8 +72,8 @@ class GSOLibrary : public ScriptableObject,
 
   private:
     GSOLibrary(GSOLibrarySpec& spec, KodrinScriptContext* context);
-    // Pushes Validate (issuer, this library's KUID, token, right) of arguments 1 and 3.
-    void PushValidation(GSStack* stack, const SecurityTokenIssuer* issuer);
+    // Pushes Validate (issuer, this library's KUID, token, right of argument 3).
+    void PushValidation(GSStack* stack, const GSOSecurityToken& token, const SecurityTokenIssuer* issuer);
 
     SpecRef specUse_;
     GSOLibrarySpec* spec_;

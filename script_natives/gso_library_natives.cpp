@@ -105,25 +105,27 @@ void GSOLibrary::MergeSecurityTokens(GSStack* stack) {
     PushToken(stack, GSOSecurityToken::Merge(*this, tokens));
 }
 
-void GSOLibrary::PushValidation(GSStack* stack, const SecurityTokenIssuer* issuer) {
-    GSOSecurityToken* token = nullptr;
+void GSOLibrary::PushValidation(GSStack* stack, const GSOSecurityToken& token, const SecurityTokenIssuer* issuer) {
     Kiv::PString right;
-    if (!CheckObjectArgument(stack, 1, token) || !CheckStringArgument(stack, 3, true, right)) return;
-    stack->PushInt(GSOSecurityToken::Validate(*token, issuer, GetKUID(), right) ? 1 : 0);
+    if (!CheckStringArgument(stack, 3, true, right)) return;
+    stack->PushInt(GSOSecurityToken::Validate(token, issuer, GetKUID(), right) ? 1 : 0);
 }
 
 void GSOLibrary::ValidateForLibrary(GSStack* stack) {
+    GSOSecurityToken* token = nullptr;
     GSOLibrary* issuer = nullptr;
-    if (!CheckObjectArgument(stack, 2, issuer)) return;
-    PushValidation(stack, issuer);
+    if (!CheckObjectArgument(stack, 1, token) || !CheckObjectArgument(stack, 2, issuer)) return;
+    PushValidation(stack, *token, issuer);
 }
 
-// A KUID that names no library of the context validates nothing: false is pushed.
+// The arguments are checked before the look-up, which may make the library and run its
+// script. A KUID that names no library of the context validates nothing: false is pushed.
 void GSOLibrary::ValidateForKUID(GSStack* stack) {
+    GSOSecurityToken* token = nullptr;
     GSOKUID* kuid = nullptr;
-    if (!CheckObjectArgument(stack, 2, kuid, false)) return;
+    if (!CheckObjectArgument(stack, 1, token) || !CheckObjectArgument(stack, 2, kuid, false)) return;
     KodrinScriptContext* context = GetScriptContext();
-    PushValidation(stack, context ? context->GetScriptLibrary(kuid->Value()) : nullptr);
+    PushValidation(stack, *token, context ? context->GetScriptLibrary(kuid->Value()) : nullptr);
 }
 
 void GSOLibrary::AddSystemMenuIcon(GSStack* stack) {

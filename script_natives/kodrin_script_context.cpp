@@ -4,15 +4,17 @@
 
 #include "foundation/console/log_message.h"
 #include "script_natives/script_library_lookup.h"
+#include "script_natives/scriptable_object.h"
 #include "script_runtime/gs_router.h"
 #include "validation/specs/spec_ref.h"
 #include "validation/specs/spec_lookup.h"
 
-KodrinScriptContext::KodrinScriptContext(std::unique_ptr<GSRouter> router, ZRIObject* zriContext)
-    : GSContext(false, std::move(router)), libraries_(this, kLibraryListId, nullptr), zriContext_(zriContext) {}
+KodrinScriptContext::KodrinScriptContext(std::unique_ptr<GSRouter> router, ZRIObject* zriContext, bool shared)
+    : GSContext(shared, std::move(router)), libraries_(this, kLibraryListId, nullptr), zriContext_(zriContext) {}
 
 KodrinScriptContext::~KodrinScriptContext() {
     libraries_.Clear();
+    for (ScriptableObject* object : std::set<ScriptableObject*>(scriptables_)) object->ForgetContext();
     ZRIRelease(zriContext_);
 }
 

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <set>
 
 #include "engine/pstring.h"
 #include "foundation/kuid/kuid.h"
@@ -24,6 +25,7 @@ class GSOLibrary;
 class GSRouter;
 class GSStack;
 class KAVFilterElementGroup;
+class ScriptableObject;
 
 class KodrinScriptContext : public GSContext, public DelayedInitManager, public IdentifiableType {
   public:
@@ -32,10 +34,14 @@ class KodrinScriptContext : public GSContext, public DelayedInitManager, public 
 
     // A context over the router (which it owns; ready before game objects attach), with an
     // empty libraries list, an empty pending list, the list lock clear, and the ZRI context
-    // object (its reference passes to the context; null for none).
-    KodrinScriptContext(std::unique_ptr<GSRouter> router, ZRIObject* zriContext);
-    // Deletes the libraries, releases the ZRI context object, then frees the list and the
-    // pending blocks (the queued clients are not deleted) before the GSContext part goes.
+    // object (its reference passes to the context; null for none). A shared context lets
+    // other contexts keep its objects (a parent whose libraries its children's scripts
+    // keep); it must then outlive them.
+    KodrinScriptContext(std::unique_ptr<GSRouter> router, ZRIObject* zriContext, bool shared = false);
+    // Deletes the libraries, tells the scriptable objects still alive (held only by script
+    // objects that go with the GSContext part) that the context is gone, releases the ZRI
+    // context object, then frees the list and the pending blocks (the queued clients are
+    // not deleted) before the GSContext part goes.
     ~KodrinScriptContext() override;
 
     // The hooks a host overrides.
@@ -58,6 +64,9 @@ class KodrinScriptContext : public GSContext, public DelayedInitManager, public 
     // While set, GetScriptLibrary makes no library.
     bool ListLocked() const { return listLock_ != 0; }
     void SetListLocked(bool locked) { listLock_ = locked ? 1 : 0; }
+    // The scriptable objects made for this context enter when made and leave when deleted.
+    void EnterScriptable(ScriptableObject* object) { scriptables_.insert(object); }
+    void LeaveScriptable(ScriptableObject* object) { scriptables_.erase(object); }
 
     // The natives of "KodrinScriptBase".
     void GetSeconds(GSStack* stack);
@@ -79,6 +88,7 @@ class KodrinScriptContext : public GSContext, public DelayedInitManager, public 
     uint32_t listLock_ = 0;
     WorldList libraries_;
     ZRIObject* zriContext_;
+    std::set<ScriptableObject*> scriptables_;
 };
 
 // Pushes the library's script object (a count added), or null: the library objects' own

@@ -24,13 +24,22 @@ KodrinBaseSpec* ScriptedSpec(const SpecRef& spec) { return dynamic_cast<KodrinBa
 } // namespace
 
 ScriptableObject::ScriptableObject(KodrinScriptContext* context) : context_(context) {
-    if (context_) RequestDelayedInit(*context_);
+    if (!context_) return;
+    context_->EnterScriptable(this);
+    RequestDelayedInit(*context_);
 }
 
 ScriptableObject::~ScriptableObject() {
-    if (context_) CancelDelayedInit(*context_);
+    ForgetContext();
     pendingProperties_ = ACSChunkRef();
     DetachAll();
+}
+
+void ScriptableObject::ForgetContext() {
+    if (!context_) return;
+    CancelDelayedInit(*context_);
+    context_->LeaveScriptable(this);
+    context_ = nullptr;
 }
 
 GSClass* ScriptableObject::CompileScript() {
@@ -61,8 +70,7 @@ void ScriptableObject::WriteScriptText(TStream& stream) { stream.WriteString(Kiv
 
 void ScriptableObject::ReadScriptText(TStream& stream) {
     Kiv::String text;
-    stream.ReadString(text);
-    ReplaceCustomText(std::string(text.View()));
+    if (stream.ReadString(text)) ReplaceCustomText(std::string(text.View()));
 }
 
 void ScriptableObject::ReplaceCustomText(std::string text) {
@@ -135,6 +143,8 @@ bool ScriptableObject::CallScript(const char* signature, std::initializer_list<G
     GSClass* gsClass = instance ? instance->Class() : nullptr;
     GSClass::FoundFunction found;
     if (!gsClass || !gsClass->FindFunction(signature, found)) return false;
+    // Without a router the runtime runs nothing and would leave the counts handed over.
+    if (!context_ || !context_->GetRouter()) return false;
     std::vector<GSSlot> arguments;
     for (GSSlot* object : objects) {
         GSAddReference(object);

@@ -26,6 +26,8 @@ class ScriptableObject : public GSGameObject, public DelayedInitClient, public S
     explicit ScriptableObject(KodrinScriptContext* context);
     // Leaves the pending list, then the safe pointers are cleared.
     ~ScriptableObject() override;
+    // The context is going: the object keeps no pointer at it and reaches it no more.
+    void ForgetContext();
 
     // The class to attach: the spec's script class, or the custom text's "CustomObject".
     virtual GSClass* CompileScript();
@@ -61,8 +63,8 @@ class ScriptableObject : public GSGameObject, public DelayedInitClient, public S
     bool ArePropertiesPending() const { return propertiesPending_ != 0; }
 
     // Calls the function of the object's script with object arguments (the call takes a
-    // reference of its own on each); false when the script has no such function or the
-    // call failed.
+    // reference of its own on each); false when the script has no such function, the
+    // context has no router (nothing runs, no count is taken) or the call failed.
     bool CallScript(const char* signature, std::initializer_list<GSSlot*> objects, GSSlot* result = nullptr);
 
   private:

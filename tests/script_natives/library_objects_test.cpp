@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "library_support.h"
+#include "script_natives/gso_asset.h"
 #include "script_natives/gso_kuid.h"
 #include "script_natives/gso_security_token.h"
 #include "world_list_support.h"
@@ -32,6 +33,7 @@ class TestLibrary isclass Library {
   public int Clicks() { return clicks; }
   public void Keep() { props = ConstructorsBase.NewSoup(); props.SetNamedTag("value", "kept"); }
   public bool CheckNoLibrary(SecurityToken token, KUID kuid) { return Validate(token, kuid, "read"); }
+  public bool CheckNoToken(KUID kuid) { SecurityToken none; return Validate(none, kuid, "read"); }
   public SecurityToken Issue(KUID kuid) {
     string[] rights = new string[1];
     rights[0] = "read";
@@ -40,10 +42,17 @@ class TestLibrary isclass Library {
   public bool Check(SecurityToken token) { return Validate(token, me, "read"); }
   public Library Lib(KUID kuid) { return KodrinScriptBase.GetLibrary(kuid); }
   public void NoIcon() { RemoveSystemMenuIcon(); }
+  Library kept;
+  public bool KeepLib(KUID kuid) { kept = KodrinScriptBase.GetLibrary(kuid); return kept != null; }
 };
 class FailingLibrary isclass Library {
   Soup missing;
   public void Init(Asset asset) { missing.Clear(); }
+};
+class SelfHeldLibrary isclass Library {
+  Library held;
+  Soup missing;
+  public void Init(Asset asset) { held = me; missing.Clear(); }
 };
 )";
 
@@ -69,6 +78,46 @@ TEST_F(LibraryTest, TheSameLibraryTwiceIsOneObjectInitialisedOnce) {
     EXPECT_EQ(context.GetScriptLibrary(KUID(414100, 51, 0)), nullptr) << "no spec";
 }
 
+// A script's GetLibrary of a library not made yet makes it and runs its Init nested in the
+// running call; the caller gets it back and goes on.
+TEST_F(LibraryTest, ALibraryMadeFromAScriptCallIsInitialisedAndHandedBack) {
+    SetUpLibrary("objectlib", kSource);
+    const KUID other(414100, 54, 0);
+    Spec(kLibraryKUID, "TestLibrary");
+    Spec(other, "TestLibrary");
+    TestContext& context = NewContext();
+    GSOLibrary* first = context.GetScriptLibrary(kLibraryKUID);
+    ASSERT_NE(first, nullptr);
+    GSOKUID* kuid = GSOKUID::Create(other, &context);
+    GSSlot found{};
+    ASSERT_TRUE(first->CallScript("$Library@TestLibrary::Lib(KUID)", {kuid->GetInstance()}, &found)) << LogText();
+    GSReleaseReference(kuid->GetInstance());
+    GSOLibrary* second = NativeObjectAs<GSOLibrary>(static_cast<GSSlot*>(found.p));
+    ASSERT_NE(second, nullptr) << LogText();
+    EXPECT_NE(second, first);
+    EXPECT_EQ(CallInt(second, "$int@TestLibrary::Inits()"), 1);
+    EXPECT_EQ(CallInt(first, "$int@TestLibrary::Inits()"), 1);
+    GSReleaseReference(static_cast<GSSlot*>(found.p));
+}
+
+// One whose script fails gives null there, and the calling script goes on.
+TEST_F(LibraryTest, ALibraryFailingWhenAScriptCallMakesItGivesNullAndTheCallGoesOn) {
+    SetUpLibrary("objectlib", kSource);
+    const KUID other(414100, 56, 0);
+    Spec(kLibraryKUID, "TestLibrary");
+    Spec(other, "FailingLibrary");
+    TestContext& context = NewContext();
+    GSOLibrary* first = context.GetScriptLibrary(kLibraryKUID);
+    ASSERT_NE(first, nullptr);
+    GSOKUID* kuid = GSOKUID::Create(other, &context);
+    GSSlot found{};
+    found.p = &found;  // not null before the call
+    EXPECT_TRUE(first->CallScript("$Library@TestLibrary::Lib(KUID)", {kuid->GetInstance()}, &found)) << LogText();
+    GSReleaseReference(kuid->GetInstance());
+    EXPECT_EQ(found.p, nullptr);
+    EXPECT_EQ(CallInt(first, "$int@TestLibrary::Inits()"), 1);
+}
+
 TEST_F(LibraryTest, AParentContextFlagTakesTheLibraryFromTheParent) {
     SetUpLibrary("objectlib", kSource);
     Spec(kLibraryKUID, "TestLibrary", nullptr, true);
@@ -79,6 +128,28 @@ TEST_F(LibraryTest, AParentContextFlagTakesTheLibraryFromTheParent) {
     EXPECT_EQ(library->Context(), &parent);
     EXPECT_EQ(parent.GetScriptLibrary(kLibraryKUID), library);
     EXPECT_EQ(child.Libraries().GetItem(0), nullptr);
+}
+
+// A parent whose objects may be kept by other contexts lets a child's script keep the
+// shared library in a member, not only on its stack.
+TEST_F(LibraryTest, AChildsScriptKeepsTheParentsLibraryWhenTheParentSharesItsObjects) {
+    SetUpLibrary("objectlib", kSource);
+    const KUID local(414100, 55, 0);
+    Spec(kLibraryKUID, "TestLibrary", nullptr, true);
+    Spec(local, "TestLibrary");
+    TestContext& parent = NewContext(nullptr, true);
+    TestContext& child = NewContext(&parent);
+    GSOLibrary* own = child.GetScriptLibrary(local);
+    ASSERT_NE(own, nullptr);
+    GSOKUID* shared = GSOKUID::Create(kLibraryKUID, &child);
+    ASSERT_NE(shared, nullptr);
+    GSSlot kept{};
+    ASSERT_TRUE(own->CallScript("$bool@TestLibrary::KeepLib(KUID)", {shared->GetInstance()}, &kept)) << LogText();
+    GSReleaseReference(shared->GetInstance());
+    EXPECT_EQ(kept.i, 1);
+    EXPECT_TRUE(parent.AllowsCrossContext());
+    EXPECT_FALSE(child.AllowsCrossContext());
+    contexts_.pop_back();
 }
 
 TEST_F(LibraryTest, ALockedListLogsAndGivesNull) {
@@ -118,6 +189,34 @@ TEST_F(LibraryTest, AFailingScriptIsLoggedRemovedAndDeletedAtOnce) {
         EXPECT_EQ(context.Libraries().GetItem(0), nullptr);
         EXPECT_EQ(context.GetRouter()->NodeCount(), 0u);
     }
+}
+
+// A failed library that holds itself lives on, off the list, until its context's objects
+// are torn down; by then the context's own part is gone and it removes no icon.
+TEST_F(LibraryTest, AFailedLibraryKeptAliveByItselfGoesWithItsContext) {
+    SetUpLibrary("objectlib", kSource);
+    Spec(kLibraryKUID, "SelfHeldLibrary");
+    TestContext& context = NewContext();
+    EXPECT_EQ(context.GetScriptLibrary(kLibraryKUID), nullptr);
+    const SafePointer<ScriptSource> failed = context.added;
+    EXPECT_TRUE(failed) << "kept alive by its own member";
+    EXPECT_EQ(context.Libraries().GetItem(0), nullptr);
+    contexts_.clear();
+    EXPECT_FALSE(failed) << "torn down with the context";
+}
+
+// Without a router no script function runs: the library fails, and the Asset object made
+// for its Init keeps no count the call would have taken.
+TEST_F(LibraryTest, WithoutARouterTheLibraryFailsAndItsAssetKeepsNoCallCount) {
+    SetUpLibrary("objectlib", kSource);
+    Spec(kLibraryKUID, "TestLibrary");
+    KodrinScriptContext context(nullptr, nullptr);
+    context.SetMachine(&GSMachine::Get());
+    EXPECT_EQ(context.GetScriptLibrary(kLibraryKUID), nullptr);
+    GSOAsset* asset = GSOAsset::Create(&context, kLibraryKUID);
+    ASSERT_NE(asset, nullptr);
+    EXPECT_EQ(GSInstanceOf(asset->GetInstance())->ReferenceCount(), 1);
+    GSReleaseReference(asset->GetInstance());
 }
 
 // A library's properties travel as its item payload in the libraries list's stream: int32
@@ -171,6 +270,26 @@ TEST_F(LibraryTest, AClickWithTheIconIdReachesTheScriptAtOnce) {
     EXPECT_EQ(CallInt(library, "$int@TestLibrary::Clicks()"), 0);
     EXPECT_EQ(library->ForwardMessage(NuMessageData(Kiv::PString("click"), 7)), 0);
     EXPECT_EQ(CallInt(library, "$int@TestLibrary::Clicks()"), 1);
+}
+
+// Validate by KUID may make the KUID's library (and run its script): a null token is
+// refused first, as parameter 1, and makes none.
+TEST_F(LibraryTest, ValidateByKUIDRefusesANullTokenBeforeMakingTheLibrary) {
+    SetUpLibrary("objectlib", kSource);
+    const KUID other(414100, 53, 0);
+    Spec(kLibraryKUID, "TestLibrary");
+    Spec(other, "TestLibrary");
+    TestContext& context = NewContext();
+    GSOLibrary* library = context.GetScriptLibrary(kLibraryKUID);
+    ASSERT_NE(library, nullptr);
+    GSOKUID* kuid = GSOKUID::Create(other, &context);
+    ASSERT_NE(kuid, nullptr);
+    gstest::LogLines().clear();
+    GSSlot result{};
+    library->CallScript("$bool@TestLibrary::CheckNoToken(KUID)", {kuid->GetInstance()}, &result);
+    GSReleaseReference(kuid->GetInstance());
+    EXPECT_TRUE(Logged("null object at parameter 1")) << LogText();
+    EXPECT_EQ(context.added.Get(), library) << "no library was made for the KUID";
 }
 
 TEST_F(LibraryTest, TokensValidateOnlyWithTheirIssuerAndTheIconGoesWithTheNullKUID) {

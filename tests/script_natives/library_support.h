@@ -24,11 +24,11 @@
 namespace librarytest {
 
 // A context with a parent, a record of the icon calls ("user:content:version|text|text") and a
-// safe pointer at the library added last.
+// safe pointer at the library added last; a shared one lets other contexts keep its objects.
 class TestContext : public KodrinScriptContext {
   public:
-    explicit TestContext(KodrinScriptContext* parent = nullptr)
-        : KodrinScriptContext(std::make_unique<GSRouter>(), ZRIAllocContext()), parent_(parent) {
+    explicit TestContext(KodrinScriptContext* parent = nullptr, bool shared = false)
+        : KodrinScriptContext(std::make_unique<GSRouter>(), ZRIAllocContext(), shared), parent_(parent) {
         SetMachine(&GSMachine::Get());
     }
     KodrinScriptContext* GetParentContext() override { return parent_; }
@@ -95,8 +95,8 @@ class LibraryTest : public ::testing::Test {
         specs_.emplace_back(SpecRef::Adopt(spec));
         return spec;
     }
-    TestContext& NewContext(KodrinScriptContext* parent = nullptr) {
-        contexts_.push_back(std::make_unique<TestContext>(parent));
+    TestContext& NewContext(KodrinScriptContext* parent = nullptr, bool shared = false) {
+        contexts_.push_back(std::make_unique<TestContext>(parent, shared));
         return *contexts_.back();
     }
     // Calls a function of the library's script taking no argument and answering an int.

@@ -7,6 +7,7 @@
 
 #include "library_support.h"
 #include "script_natives/custom_script_text.h"
+#include "world_list_support.h"
 
 namespace {
 
@@ -122,6 +123,29 @@ TEST_F(ScriptableObjectTest, WithoutAUserDataFolderACustomTextFails) {
     EXPECT_TRUE(library_->HasFailed());
     EXPECT_TRUE(std::filesystem::is_empty(working.Path()));
     std::filesystem::current_path(before);
+}
+
+// The custom text travels as an int32 length and its bytes; a stream cut short changes
+// nothing, where taking its empty text would throw the custom script away.
+TEST_F(ScriptableObjectTest, TheCustomTextTravelsAsLengthAndBytesAndACutStreamKeepsIt) {
+    library_->SetScriptText(kGoodText);
+    worldtest::MemoryStream written;
+    library_->WriteScriptText(written.Stream());
+    const std::string text(kGoodText);
+    EXPECT_EQ(written.Contents(), worldtest::Join({worldtest::Words({static_cast<uint32_t>(text.size())}),
+                                                   worldtest::Bytes(text.begin(), text.end())}));
+
+    GSOLibrary* copy = NewContext().GetScriptLibrary(kLibraryKUID);
+    ASSERT_NE(copy, nullptr);
+    worldtest::MemoryStream read(written.Contents());
+    copy->ReadScriptText(read.Stream());
+    ASSERT_FALSE(copy->HasFailed()) << LogText();
+    EXPECT_STREQ(GSInstanceOf(copy->GetInstance())->Class()->Name(), "CustomObject") << "recompiled";
+
+    worldtest::MemoryStream cut(worldtest::Join({worldtest::Words({100}), {'a', 'b'}}));
+    copy->ReadScriptText(cut.Stream());
+    EXPECT_EQ(copy->GetCustomText(), text);
+    EXPECT_FALSE(copy->HasFailed());
 }
 
 TEST_F(ScriptableObjectTest, AnInstanceOfAnotherClassIsDetachedByStage2) {
