@@ -4,6 +4,12 @@
 
 #include <algorithm>
 
+void GSStackKinds::Reserve(size_t pictures, size_t kinds) {
+    offsets_.reserve(pictures);
+    starts_.reserve(pictures + 1);
+    kinds_.reserve(kinds);
+}
+
 void GSStackKinds::Add(uint32_t offset, std::span<const GSSlotKind> kinds) {
     if (starts_.empty()) starts_.push_back(0);
     offsets_.push_back(offset);

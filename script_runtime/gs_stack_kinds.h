@@ -16,6 +16,8 @@
 class GSStackKinds {
   public:
     void Clear() { offsets_.clear(), starts_.clear(), kinds_.clear(); }
+    // Makes room for this many pictures holding this many kinds in all.
+    void Reserve(size_t pictures, size_t kinds);
     // Appends the picture of the instruction at `offset`; offsets come in rising order.
     void Add(uint32_t offset, std::span<const GSSlotKind> kinds);
     // The picture of the instruction that holds code byte `offset`; false for an offset
