@@ -513,6 +513,7 @@ class KindWalker {
 
     void RecordShapes() {
         function_->callShapes.clear();
+        function_->callShapes.reserve(calls_.size());
         for (uint32_t call = 0; call < calls_.size(); ++call) {
             const CallSite& site = calls_[call];
             if (!reached_[site.instruction]) continue;
@@ -536,7 +537,7 @@ class KindWalker {
             entryCount += pictures_[index].second;
         }
         function_->stackKinds.Reserve(pictureCount, entryCount);
-        std::vector<GSSlotKind> kinds;
+        std::vector<GSSlotKind>& kinds = kinds_;
         for (size_t index = 0; index < instructions_.size(); ++index) {
             if (!reached_[index]) continue;
             kinds.clear();
@@ -561,15 +562,17 @@ class KindWalker {
     std::vector<CallSite> calls_;
     std::vector<GSSlotKind> frameKinds_;
     size_t depthLimit_ = 0;
-    std::vector<bool> joins_;  // instructions where paths may meet
+    // Flags by instruction, a byte each (cheaper to test and set than packed bits).
+    std::vector<uint8_t> joins_;  // instructions where paths may meet
     std::vector<AbstractStack> states_;  // the stack met at each join, where known_
-    std::vector<bool> known_;
-    std::vector<bool> reached_;
+    std::vector<uint8_t> known_;
+    std::vector<uint8_t> reached_;
     // By instruction, from the last walk: start and size of its picture in pictureEntries_.
     std::vector<std::pair<size_t, size_t>> pictures_;
     std::vector<Entry> pictureEntries_;
     AbstractStack walk_, old_, incoming_, merged_;  // scratch stacks
     Entry taken_[4];  // the entries a pattern takes
+    std::vector<GSSlotKind> kinds_;  // one picture as it is recorded
     std::vector<size_t> worklist_;
     bool learned_ = false;
 };
