@@ -90,11 +90,31 @@ const char* PatternOf(GSOpcode opcode) {
     }
 }
 
-// PatternOf for every opcode byte, looked up once.
-const char* CachedPatternOf(GSOpcode opcode) {
-    static const std::array<const char*, 256> patterns = [] {
-        std::array<const char*, 256> table{};
-        for (size_t byte = 0; byte < table.size(); ++byte) table[byte] = PatternOf(static_cast<GSOpcode>(byte));
+// A pattern of PatternOf taken apart: the kinds it takes (bottom first) and the letters
+// of what it leaves. known is false for the instructions handled apart.
+struct CompiledPattern {
+    bool known = false;
+    uint8_t takes = 0;
+    uint8_t leaves = 0;
+    std::array<GSSlotKind, 4> take{};
+    std::array<char, 4> leave{};
+};
+
+// The compiled pattern of every opcode byte, made once.
+const CompiledPattern& CompiledPatternOf(GSOpcode opcode) {
+    static const std::array<CompiledPattern, 256> patterns = [] {
+        std::array<CompiledPattern, 256> table{};
+        for (size_t byte = 0; byte < table.size(); ++byte) {
+            const char* c = PatternOf(static_cast<GSOpcode>(byte));
+            if (c == nullptr) continue;
+            CompiledPattern& pattern = table[byte];
+            pattern.known = true;
+            for (; *c != '>'; ++c)
+                pattern.take[pattern.takes++] = *c == 'v'   ? GS_KIND_VALUE
+                                                : *c == 'r' ? GS_KIND_REFERENCE
+                                                            : GS_KIND_EITHER;
+            for (++c; *c; ++c) pattern.leave[pattern.leaves++] = *c;
+        }
         return table;
     }();
     return patterns[opcode];
@@ -275,20 +295,16 @@ class KindWalker {
         return true;
     }
 
-    bool ApplyPattern(AbstractStack& stack, const char* pattern) {
+    bool ApplyPattern(AbstractStack& stack, const CompiledPattern& pattern) {
         Entry* const taken = taken_;
-        size_t count = 0;
-        while (pattern[count] != '>') ++count;
-        for (size_t i = count; i-- > 0;) {
-            const char c = pattern[i];
-            const GSSlotKind wanted = c == 'v' ? GS_KIND_VALUE : c == 'r' ? GS_KIND_REFERENCE : GS_KIND_EITHER;
-            if (!Take(stack, wanted, taken[i])) return false;
-        }
-        for (const char* c = pattern + count + 1; *c; ++c) {
+        for (size_t i = pattern.takes; i-- > 0;)
+            if (!Take(stack, pattern.take[i], taken[i])) return false;
+        for (size_t i = 0; i < pattern.leaves; ++i) {
+            const char c = pattern.leave[i];
             Entry entry;
-            if (*c == 'v') entry.kind = kValue;
-            else if (*c == 'r') entry.kind = kReference;
-            else if (*c != 'z') entry = taken[*c - '0'];
+            if (c == 'v') entry.kind = kValue;
+            else if (c == 'r') entry.kind = kReference;
+            else if (c != 'z') entry = taken[c - '0'];
             if (!Push(stack, entry)) return false;
         }
         return true;
@@ -349,8 +365,8 @@ class KindWalker {
         if (opcode == OP_Return || opcode == OP_ReturnValue || opcode == OP_ReturnObject)
             return ApplyReturn(stack, opcode);
         if (opcode == OP_Wait) return true;
-        const char* pattern = CachedPatternOf(opcode);
-        return pattern && OperandSlotFits(instruction) && ApplyPattern(stack, pattern);
+        const CompiledPattern& pattern = CompiledPatternOf(opcode);
+        return pattern.known && OperandSlotFits(instruction) && ApplyPattern(stack, pattern);
     }
 
     bool Unify(Entry a, Entry b, Entry& merged) {
@@ -536,21 +552,20 @@ class KindWalker {
             ++pictureCount;
             entryCount += pictures_[index].second;
         }
-        function_->stackKinds.Reserve(pictureCount, entryCount);
-        std::vector<GSSlotKind>& kinds = kinds_;
+        GSStackKinds& stackKinds = function_->stackKinds;
+        stackKinds.Reserve(pictureCount, entryCount);
         for (size_t index = 0; index < instructions_.size(); ++index) {
             if (!reached_[index]) continue;
-            kinds.clear();
+            stackKinds.Begin(static_cast<uint32_t>(instructions_[index].offset));
             const auto [start, size] = pictures_[index];
             for (size_t i = start; i < start + size; ++i) {
                 Entry entry = pictureEntries_[i];
                 if (!Resolve(entry)) continue;
-                kinds.push_back(entry.kind == kZero        ? GS_KIND_EITHER
+                stackKinds.Push(entry.kind == kZero        ? GS_KIND_EITHER
                                 : entry.kind == kValue     ? GS_KIND_VALUE
                                 : entry.kind == kReference ? GS_KIND_REFERENCE
                                                            : GS_KIND_TAGGED);
             }
-            function_->stackKinds.Add(static_cast<uint32_t>(instructions_[index].offset), kinds);
         }
     }
 
@@ -572,7 +587,6 @@ class KindWalker {
     std::vector<Entry> pictureEntries_;
     AbstractStack walk_, old_, incoming_, merged_;  // scratch stacks
     Entry taken_[4];  // the entries a pattern takes
-    std::vector<GSSlotKind> kinds_;  // one picture as it is recorded
     std::vector<size_t> worklist_;
     bool learned_ = false;
 };

@@ -10,10 +10,9 @@ void GSStackKinds::Reserve(size_t pictures, size_t kinds) {
     kinds_.reserve(kinds);
 }
 
-void GSStackKinds::Add(uint32_t offset, std::span<const GSSlotKind> kinds) {
+void GSStackKinds::Begin(uint32_t offset) {
     if (starts_.empty()) starts_.push_back(0);
     offsets_.push_back(offset);
-    kinds_.insert(kinds_.end(), kinds.begin(), kinds.end());
     starts_.push_back(static_cast<uint32_t>(kinds_.size()));
 }
 

@@ -18,8 +18,13 @@ class GSStackKinds {
     void Clear() { offsets_.clear(), starts_.clear(), kinds_.clear(); }
     // Makes room for this many pictures holding this many kinds in all.
     void Reserve(size_t pictures, size_t kinds);
-    // Appends the picture of the instruction at `offset`; offsets come in rising order.
-    void Add(uint32_t offset, std::span<const GSSlotKind> kinds);
+    // Starts the picture of the instruction at `offset` (offsets come in rising order);
+    // Push appends its kinds, bottom first.
+    void Begin(uint32_t offset);
+    void Push(GSSlotKind kind) {
+        kinds_.push_back(kind);
+        ++starts_.back();
+    }
     // The picture of the instruction that holds code byte `offset`; false for an offset
     // before the first reached instruction.
     bool At(int32_t offset, std::span<const GSSlotKind>& kinds) const;
