@@ -281,7 +281,11 @@ class KindWalker {
 
     bool Push(AbstractStack& stack, Entry entry) {
         stack.push_back(entry);
-        if (stack.size() <= depthLimit_) return true;
+        return stack.size() <= depthLimit_ || FitsDepth(stack);
+    }
+
+    // Open call results take no slot until they turn out present.
+    bool FitsDepth(const AbstractStack& stack) const {
         size_t depth = 0;
         for (const Entry& e : stack) depth += e.kind != kMaybe;
         return depth <= depthLimit_;

@@ -10,12 +10,6 @@ void GSStackKinds::Reserve(size_t pictures, size_t kinds) {
     kinds_.reserve(kinds);
 }
 
-void GSStackKinds::Begin(uint32_t offset) {
-    if (starts_.empty()) starts_.push_back(0);
-    offsets_.push_back(offset);
-    starts_.push_back(static_cast<uint32_t>(kinds_.size()));
-}
-
 bool GSStackKinds::At(int32_t offset, std::span<const GSSlotKind>& kinds) const {
     if (offset < 0) return false;
     const auto after = std::upper_bound(offsets_.begin(), offsets_.end(), static_cast<uint32_t>(offset));

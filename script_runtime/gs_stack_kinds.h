@@ -20,7 +20,11 @@ class GSStackKinds {
     void Reserve(size_t pictures, size_t kinds);
     // Starts the picture of the instruction at `offset` (offsets come in rising order);
     // Push appends its kinds, bottom first.
-    void Begin(uint32_t offset);
+    void Begin(uint32_t offset) {
+        if (starts_.empty()) starts_.push_back(0);
+        offsets_.push_back(offset);
+        starts_.push_back(static_cast<uint32_t>(kinds_.size()));
+    }
     void Push(GSSlotKind kind) {
         kinds_.push_back(kind);
         ++starts_.back();
