@@ -7,7 +7,8 @@
 // sites whose presence nothing decided return nothing. The last walk is the check.
 #include "script_runtime/gs_kind_verifier.h"
 
-#include <optional>
+#include <array>
+#include <utility>
 
 #include "script_runtime/gs_function.h"
 #include "script_runtime/gs_instruction.h"
@@ -89,6 +90,36 @@ const char* PatternOf(GSOpcode opcode) {
     }
 }
 
+// A pattern of PatternOf taken apart: the kinds it takes (bottom first) and the letters
+// of what it leaves. known is false for the instructions handled apart.
+struct CompiledPattern {
+    bool known = false;
+    uint8_t takes = 0;
+    uint8_t leaves = 0;
+    std::array<GSSlotKind, 4> take{};
+    std::array<char, 4> leave{};
+};
+
+// The compiled pattern of every opcode byte, made once.
+const CompiledPattern& CompiledPatternOf(GSOpcode opcode) {
+    static const std::array<CompiledPattern, 256> patterns = [] {
+        std::array<CompiledPattern, 256> table{};
+        for (size_t byte = 0; byte < table.size(); ++byte) {
+            const char* c = PatternOf(static_cast<GSOpcode>(byte));
+            if (c == nullptr) continue;
+            CompiledPattern& pattern = table[byte];
+            pattern.known = true;
+            for (; *c != '>'; ++c)
+                pattern.take[pattern.takes++] = *c == 'v'   ? GS_KIND_VALUE
+                                                : *c == 'r' ? GS_KIND_REFERENCE
+                                                            : GS_KIND_EITHER;
+            for (++c; *c; ++c) pattern.leave[pattern.leaves++] = *c;
+        }
+        return table;
+    }();
+    return patterns[opcode];
+}
+
 bool IsLocalStore(GSOpcode opcode) { return opcode >= OP_LocalStore && opcode <= OP_LocalStoreObjectKeep; }
 
 // The kind the slot named by a frame or receiver-member operand must hold.
@@ -100,12 +131,15 @@ GSSlotKind OperandSlotKind(GSOpcode opcode) {
     }
 }
 
+// One walker serves every function a thread verifies, so its tables keep their room.
 class KindWalker {
   public:
-    KindWalker(GSFunction& function, const std::vector<GSSlotKind>& memberKinds)
-        : function_(function), memberKinds_(memberKinds) {}
-
-    bool Verify() {
+    bool Verify(GSFunction& function, const std::vector<GSSlotKind>& memberKinds) {
+        function_ = &function;
+        memberKinds_ = &memberKinds;
+        instructions_.clear();
+        callAt_.clear();
+        calls_.clear();
         if (!Decode()) return false;
         const size_t roundLimit = 2 * calls_.size() + 4;
         for (size_t round = 0;; ++round) {
@@ -121,31 +155,31 @@ class KindWalker {
 
   private:
     bool Decode() {
-        const std::span<const uint8_t> code = function_.code;
+        const std::span<const uint8_t> code = function_->code;
         indexAt_.assign(code.size(), -1);
         for (size_t offset = 0; offset < code.size();) {
-            GSInstruction instruction;
+            const size_t index = instructions_.size();
+            GSInstruction& instruction = instructions_.emplace_back();
             if (DecodeGSInstruction(code, offset, instruction) != GSDecodeResult::Ok) return false;
-            indexAt_[offset] = static_cast<int32_t>(instructions_.size());
+            indexAt_[offset] = static_cast<int32_t>(index);
             callAt_.push_back(-1);
             const GSOpcode opcode = instruction.info->opcode;
             if (instruction.info->operands == GS_OPERANDS_CALL || instruction.info->operands == GS_OPERANDS_INHERITED) {
                 callAt_.back() = static_cast<int32_t>(calls_.size());
                 CallSite site;
-                site.instruction = instructions_.size();
+                site.instruction = index;
                 site.parent = static_cast<uint32_t>(calls_.size());
                 site.thread = opcode == OP_CallThread;
                 if (site.thread) site.presence = kAbsent;
                 calls_.push_back(site);
             }
-            instructions_.push_back(instruction);
             offset += instruction.length;
         }
         MarkJoins();
-        frameKinds_.assign(static_cast<size_t>(function_.FrameSlotCount()), GS_KIND_VALUE);
+        frameKinds_.assign(static_cast<size_t>(function_->FrameSlotCount()), GS_KIND_VALUE);
         frameKinds_[0] = GS_KIND_REFERENCE;
-        for (uint32_t slot : function_.objectSlots) frameKinds_[slot] = GS_KIND_REFERENCE;
-        depthLimit_ = static_cast<size_t>(function_.stackNeed - function_.frameAdvance);
+        for (uint32_t slot : function_->objectSlots) frameKinds_[slot] = GS_KIND_REFERENCE;
+        depthLimit_ = static_cast<size_t>(function_->stackNeed - function_->frameAdvance);
         return true;
     }
 
@@ -247,6 +281,11 @@ class KindWalker {
 
     bool Push(AbstractStack& stack, Entry entry) {
         stack.push_back(entry);
+        return stack.size() <= depthLimit_ || FitsDepth(stack);
+    }
+
+    // Open call results take no slot until they turn out present.
+    bool FitsDepth(const AbstractStack& stack) const {
         size_t depth = 0;
         for (const Entry& e : stack) depth += e.kind != kMaybe;
         return depth <= depthLimit_;
@@ -260,20 +299,16 @@ class KindWalker {
         return true;
     }
 
-    bool ApplyPattern(AbstractStack& stack, const char* pattern) {
-        Entry taken[4];
-        size_t count = 0;
-        while (pattern[count] != '>') ++count;
-        for (size_t i = count; i-- > 0;) {
-            const char c = pattern[i];
-            const GSSlotKind wanted = c == 'v' ? GS_KIND_VALUE : c == 'r' ? GS_KIND_REFERENCE : GS_KIND_EITHER;
-            if (!Take(stack, wanted, taken[i])) return false;
-        }
-        for (const char* c = pattern + count + 1; *c; ++c) {
+    bool ApplyPattern(AbstractStack& stack, const CompiledPattern& pattern) {
+        Entry* const taken = taken_;
+        for (size_t i = pattern.takes; i-- > 0;)
+            if (!Take(stack, pattern.take[i], taken[i])) return false;
+        for (size_t i = 0; i < pattern.leaves; ++i) {
+            const char c = pattern.leave[i];
             Entry entry;
-            if (*c == 'v') entry.kind = kValue;
-            else if (*c == 'r') entry.kind = kReference;
-            else if (*c != 'z') entry = taken[*c - '0'];
+            if (c == 'v') entry.kind = kValue;
+            else if (c == 'r') entry.kind = kReference;
+            else if (c != 'z') entry = taken[c - '0'];
             if (!Push(stack, entry)) return false;
         }
         return true;
@@ -288,14 +323,17 @@ class KindWalker {
             if (IsLocalStore(opcode) && slot == 0) return false;
             return slot < frameKinds_.size() && frameKinds_[slot] == OperandSlotKind(opcode);
         }
-        return slot < memberKinds_.size() && memberKinds_[slot] == OperandSlotKind(opcode);
+        return slot < memberKinds_->size() && (*memberKinds_)[slot] == OperandSlotKind(opcode);
     }
 
     bool ApplyCall(AbstractStack& stack, size_t index) {
         const GSInstruction& instruction = instructions_[index];
         const auto call = static_cast<uint32_t>(callAt_[index]);
         const int16_t k = GSOperandI16(instruction.operands, 0);
-        std::vector<GSSlotKind> arguments(static_cast<size_t>(-k));
+        // Filled in place: a walk that fails here ends the pass, and the last walk writes
+        // every reached site again.
+        std::vector<GSSlotKind>& arguments = calls_[call].arguments;
+        arguments.resize(static_cast<size_t>(-k));
         for (size_t i = arguments.size(); i-- > 0;) {
             Entry argument;
             if (!Take(stack, GS_KIND_EITHER, argument)) return false;
@@ -305,15 +343,18 @@ class KindWalker {
                                                          : GS_KIND_TAGGED;
         }
         Entry receiver;
-        if (!Take(stack, GS_KIND_REFERENCE, receiver)) return false;
-        calls_[call].arguments = std::move(arguments);
+        return Take(stack, GS_KIND_REFERENCE, receiver) && PushResult(stack, call);
+    }
+
+    // The call's result, while it may still be there.
+    bool PushResult(AbstractStack& stack, uint32_t call) {
         Entry result{kMaybe, call};
         if (!Resolve(result)) return true;
         return Push(stack, result);
     }
 
     bool ApplyReturn(AbstractStack& stack, GSOpcode opcode) {
-        const GSSlotKind declared = GSResultKindOf(function_.returnType);
+        const GSSlotKind declared = GSResultKindOf(function_->returnType);
         if (opcode == OP_Return) return declared == GS_KIND_NOTHING && Empty(stack);
         const GSSlotKind wanted = opcode == OP_ReturnValue ? GS_KIND_VALUE : GS_KIND_REFERENCE;
         Entry result;
@@ -328,8 +369,8 @@ class KindWalker {
         if (opcode == OP_Return || opcode == OP_ReturnValue || opcode == OP_ReturnObject)
             return ApplyReturn(stack, opcode);
         if (opcode == OP_Wait) return true;
-        const char* pattern = PatternOf(opcode);
-        return pattern && OperandSlotFits(instruction) && ApplyPattern(stack, pattern);
+        const CompiledPattern& pattern = CompiledPatternOf(opcode);
+        return pattern.known && OperandSlotFits(instruction) && ApplyPattern(stack, pattern);
     }
 
     bool Unify(Entry a, Entry b, Entry& merged) {
@@ -383,23 +424,26 @@ class KindWalker {
         return true;
     }
 
-    bool Reach(size_t target, AbstractStack stack) {
-        std::optional<AbstractStack>& known = states_[target];
-        if (!known) {
-            known = std::move(stack);
+    // The stacks are copied into scratch vectors that keep their room from call to call.
+    bool Reach(size_t target, const AbstractStack& stack) {
+        AbstractStack& known = states_[target];
+        if (!known_[target]) {
+            known_[target] = true;
+            known.assign(stack.begin(), stack.end());
             worklist_.push_back(target);
             return true;
         }
-        AbstractStack old = *known;
-        Normalize(old);
-        Normalize(stack);
-        if (!Align(old, stack)) return false;
-        AbstractStack merged(old.size());
-        for (size_t i = 0; i < old.size(); ++i)
-            if (!Unify(old[i], stack[i], merged[i])) return false;
-        Normalize(merged);
-        if (merged != *known) {
-            known = std::move(merged);
+        old_.assign(known.begin(), known.end());
+        incoming_.assign(stack.begin(), stack.end());
+        Normalize(old_);
+        Normalize(incoming_);
+        if (!Align(old_, incoming_)) return false;
+        merged_.resize(old_.size());
+        for (size_t i = 0; i < old_.size(); ++i)
+            if (!Unify(old_[i], incoming_[i], merged_[i])) return false;
+        Normalize(merged_);
+        if (merged_ != known) {
+            known.swap(merged_);
             worklist_.push_back(target);
         }
         return true;
@@ -438,26 +482,33 @@ class KindWalker {
     }
 
     // States are kept only where paths may meet (the entry and every target); the straight
-    // code between them is walked with one stack.
+    // code between them is walked with one stack. Every visit appends its picture to one
+    // flat list, and the instruction keeps where its latest one starts.
     bool Walk() {
-        states_.assign(instructions_.size(), std::nullopt);
-        reached_.assign(instructions_.size(), false);
-        pictures_.assign(instructions_.size(), AbstractStack());
+        const size_t count = instructions_.size();
+        states_.resize(count);
+        known_.assign(count, false);
+        reached_.assign(count, false);
+        pictures_.resize(count);
+        pictureEntries_.clear();
         worklist_.clear();
         if (instructions_.empty()) return true;
-        states_[0] = AbstractStack();
+        known_[0] = true;
+        states_[0].clear();
         worklist_.push_back(0);
         size_t steps = 0;
-        const size_t stepLimit = 16 * instructions_.size() + 64;
+        const size_t stepLimit = 16 * count + 64;
+        AbstractStack& stack = walk_;
         while (!worklist_.empty()) {
             size_t index = worklist_.back();
             worklist_.pop_back();
-            AbstractStack stack = *states_[index];
+            stack.assign(states_[index].begin(), states_[index].end());
             Normalize(stack);
             for (;;) {
                 if (++steps > stepLimit) return false;
                 reached_[index] = true;
-                pictures_[index] = stack;
+                pictures_[index] = {pictureEntries_.size(), stack.size()};
+                pictureEntries_.insert(pictureEntries_.end(), stack.begin(), stack.end());
                 if (!Apply(stack, index) || !Branch(index, stack)) return false;
                 if (!FallsThrough(instructions_[index].info->opcode) || ++index >= instructions_.size()) break;
                 if (joins_[index]) {
@@ -481,7 +532,8 @@ class KindWalker {
     }
 
     void RecordShapes() {
-        function_.callShapes.clear();
+        function_->callShapes.clear();
+        function_->callShapes.reserve(calls_.size());
         for (uint32_t call = 0; call < calls_.size(); ++call) {
             const CallSite& site = calls_[call];
             if (!reached_[site.instruction]) continue;
@@ -490,41 +542,55 @@ class KindWalker {
             shape.offset = static_cast<uint32_t>(instructions_[site.instruction].offset);
             shape.result = site.thread || root.presence != kPresent ? GS_KIND_NOTHING : root.kind;
             shape.arguments = site.arguments;
-            function_.callShapes.push_back(std::move(shape));
+            function_->callShapes.push_back(std::move(shape));
         }
     }
 
     // The last walk's stack before each reached instruction, as the interpreter will find it:
     // results of calls that return nothing dropped, known result kinds applied.
     void RecordStackKinds() {
-        function_.stackKinds.Clear();
-        std::vector<GSSlotKind> kinds;
+        function_->stackKinds.Clear();
+        size_t pictureCount = 0, entryCount = 0;
         for (size_t index = 0; index < instructions_.size(); ++index) {
             if (!reached_[index]) continue;
-            kinds.clear();
-            for (Entry entry : pictures_[index]) {
+            ++pictureCount;
+            entryCount += pictures_[index].second;
+        }
+        GSStackKinds& stackKinds = function_->stackKinds;
+        stackKinds.Reserve(pictureCount, entryCount);
+        for (size_t index = 0; index < instructions_.size(); ++index) {
+            if (!reached_[index]) continue;
+            stackKinds.Begin(static_cast<uint32_t>(instructions_[index].offset));
+            const auto [start, size] = pictures_[index];
+            for (size_t i = start; i < start + size; ++i) {
+                Entry entry = pictureEntries_[i];
                 if (!Resolve(entry)) continue;
-                kinds.push_back(entry.kind == kZero        ? GS_KIND_EITHER
+                stackKinds.Push(entry.kind == kZero        ? GS_KIND_EITHER
                                 : entry.kind == kValue     ? GS_KIND_VALUE
                                 : entry.kind == kReference ? GS_KIND_REFERENCE
                                                            : GS_KIND_TAGGED);
             }
-            function_.stackKinds.Add(static_cast<uint32_t>(instructions_[index].offset), kinds);
         }
     }
 
-    GSFunction& function_;
-    const std::vector<GSSlotKind>& memberKinds_;
+    GSFunction* function_ = nullptr;
+    const std::vector<GSSlotKind>* memberKinds_ = nullptr;
     std::vector<GSInstruction> instructions_;
     std::vector<int32_t> indexAt_;
     std::vector<int32_t> callAt_;
     std::vector<CallSite> calls_;
     std::vector<GSSlotKind> frameKinds_;
     size_t depthLimit_ = 0;
-    std::vector<bool> joins_;  // instructions where paths may meet
-    std::vector<std::optional<AbstractStack>> states_;
-    std::vector<bool> reached_;
-    std::vector<AbstractStack> pictures_;  // by instruction, from the last walk
+    // Flags by instruction, a byte each (cheaper to test and set than packed bits).
+    std::vector<uint8_t> joins_;  // instructions where paths may meet
+    std::vector<AbstractStack> states_;  // the stack met at each join, where known_
+    std::vector<uint8_t> known_;
+    std::vector<uint8_t> reached_;
+    // By instruction, from the last walk: start and size of its picture in pictureEntries_.
+    std::vector<std::pair<size_t, size_t>> pictures_;
+    std::vector<Entry> pictureEntries_;
+    AbstractStack walk_, old_, incoming_, merged_;  // scratch stacks
+    Entry taken_[4];  // the entries a pattern takes
     std::vector<size_t> worklist_;
     bool learned_ = false;
 };
@@ -535,5 +601,6 @@ bool VerifyGSKinds(GSFunction& function, const std::vector<GSSlotKind>& memberKi
     function.callShapes.clear();
     function.stackKinds.Clear();
     if (function.code.empty()) return true;
-    return KindWalker(function, memberKinds).Verify();
+    thread_local KindWalker walker;
+    return walker.Verify(function, memberKinds);
 }

@@ -4,11 +4,10 @@
 
 #include <algorithm>
 
-void GSStackKinds::Add(uint32_t offset, std::span<const GSSlotKind> kinds) {
-    if (starts_.empty()) starts_.push_back(0);
-    offsets_.push_back(offset);
-    kinds_.insert(kinds_.end(), kinds.begin(), kinds.end());
-    starts_.push_back(static_cast<uint32_t>(kinds_.size()));
+void GSStackKinds::Reserve(size_t pictures, size_t kinds) {
+    offsets_.reserve(pictures);
+    starts_.reserve(pictures + 1);
+    kinds_.reserve(kinds);
 }
 
 bool GSStackKinds::At(int32_t offset, std::span<const GSSlotKind>& kinds) const {

@@ -16,8 +16,19 @@
 class GSStackKinds {
   public:
     void Clear() { offsets_.clear(), starts_.clear(), kinds_.clear(); }
-    // Appends the picture of the instruction at `offset`; offsets come in rising order.
-    void Add(uint32_t offset, std::span<const GSSlotKind> kinds);
+    // Makes room for this many pictures holding this many kinds in all.
+    void Reserve(size_t pictures, size_t kinds);
+    // Starts the picture of the instruction at `offset` (offsets come in rising order);
+    // Push appends its kinds, bottom first.
+    void Begin(uint32_t offset) {
+        if (starts_.empty()) starts_.push_back(0);
+        offsets_.push_back(offset);
+        starts_.push_back(static_cast<uint32_t>(kinds_.size()));
+    }
+    void Push(GSSlotKind kind) {
+        kinds_.push_back(kind);
+        ++starts_.back();
+    }
     // The picture of the instruction that holds code byte `offset`; false for an offset
     // before the first reached instruction.
     bool At(int32_t offset, std::span<const GSSlotKind>& kinds) const;

@@ -1,10 +1,13 @@
 // The hash-chain match finder. Positions are kept relative to the span, in 16-bit table
 // entries holding position + 1 (0 is empty, so sliding is a saturating subtraction that
-// the compiler turns into vector code). Two chains link the positions: one by their first three bytes,
-// one by their first kLongPrefix bytes. The walk starts on the first and, once the best
-// match is kLongPrefix bytes long, goes on along the second: a candidate that does not
-// share that many bytes cannot give a longer match, so the result is the one a walk of
-// the three-byte chain alone finds, with far fewer candidates on repetitive data.
+// the compiler turns into vector code). Two chains link the positions: one by their first
+// three bytes, one by their first kLongPrefix bytes. The result is the one a walk of the
+// three-byte chain alone finds: the newest candidate of at least the nice length, else the
+// newest of the longest. Every candidate that shares kLongPrefix bytes is on the second
+// chain, so that chain is walked first, and the three-byte chain only when it held no
+// match of that length; that walk ends at the first match of kLongPrefix - 1 bytes, the
+// longest it can find. Text and repetitive data thus skip the many short candidates that
+// lie before a long one.
 #include "foundation/lzss/lzss_match_finder.h"
 
 #include <algorithm>
@@ -21,10 +24,14 @@ constexpr size_t kMaxLiteralStretch = 258;
 constexpr size_t kSpanTail = 258;
 constexpr size_t kLongPrefix = 6;
 
-// Hash bits: 9, 12 or 15 as the span is under 2000 bytes, up to 23999, or more.
+// Hash bits: 9, 12, 14 or 15 as the span is under 2000 bytes, under 8000, up to 23999, or
+// more. The bits change nothing in the result (a chain holds every earlier position of its
+// prefix, with others that only hash alike); more of them keep fewer of those others, at
+// the cost of larger tables to clear and slide.
 int HashBits(size_t span) {
     if (span < 2000) return 9;
-    if (span <= 23999) return 12;
+    if (span < 8000) return 12;
+    if (span <= 23999) return 14;
     return 15;
 }
 
@@ -73,12 +80,27 @@ struct HashChain {
     // The span moved d bytes on: entries that would point before it become empty, and
     // the links of the new end are emptied.
     void Slide(size_t d) {
-        const auto shifted = [d](uint16_t entry) {
-            return static_cast<uint16_t>(entry > d ? entry - d : kEmpty);
-        };
-        for (uint16_t& head : heads) head = shifted(head);
-        for (size_t i = 0; i + d < next.size(); ++i) next[i] = shifted(next[i + d]);
+        const auto by = static_cast<uint16_t>(d);  // below the span's length, so it fits
+        Shift(heads.data(), heads.data(), heads.size(), by);
+        Shift(next.data(), next.data() + d, next.size() - d, by);
         std::fill(next.end() - static_cast<ptrdiff_t>(d), next.end(), kEmpty);
+    }
+
+    static uint16_t Shifted(uint16_t entry, uint16_t by) {
+        return static_cast<uint16_t>(entry > by ? entry - by : kEmpty);
+    }
+
+    // to[i] = Shifted(from[i]), in place or moving down: blocks of a fixed count through a
+    // buffer, which the compiler turns into saturating vector subtractions.
+    static void Shift(uint16_t* to, const uint16_t* from, size_t count, uint16_t by) {
+        constexpr size_t kBlock = 32;
+        size_t i = 0;
+        for (; i + kBlock <= count; i += kBlock) {
+            uint16_t block[kBlock];
+            for (size_t j = 0; j < kBlock; ++j) block[j] = Shifted(from[i + j], by);
+            std::memcpy(to + i, block, sizeof block);
+        }
+        for (; i < count; ++i) to[i] = Shifted(from[i], by);
     }
 
     std::vector<uint16_t> heads;
@@ -103,8 +125,15 @@ public:
 
 private:
     const uint8_t* Span() const { return input_ + base_; }
-    uint16_t Insert(size_t pos);
-    size_t Search(size_t pos, uint16_t entry, size_t& matchPos) const;
+    // The newest earlier positions of the two chains (each + 1, or kEmpty).
+    struct Entries {
+        uint16_t triple = kEmpty;
+        uint16_t longer = kEmpty;
+    };
+    Entries Insert(size_t pos);
+    size_t Search(size_t pos, const Entries& entries, size_t& matchPos) const;
+    size_t Walk(size_t pos, uint16_t entry, const uint16_t* links, size_t best, size_t most,
+                size_t& matchPos) const;
     size_t SendMatch(size_t length, size_t distance);
     void Slide(size_t pos);
     void AddLiteral(size_t at);
@@ -140,10 +169,11 @@ void MatchFinder::Run() {
             Slide(pos);
             pos = window_;
         }
-        const uint16_t entry = Insert(pos);  // the newest earlier position + 1, or empty
+        const Entries entries = Insert(pos);
+        const uint16_t entry = entries.triple;
         size_t matchPos = 0;
         const bool near = entry != kEmpty && entry - 1u + window_ > pos;
-        const size_t length = near ? Search(pos, entry, matchPos) : 0;
+        const size_t length = near ? Search(pos, entries, matchPos) : 0;
         if (length < kLZSSMinMatch) {
             AddLiteral(base_ + pos++);
             continue;
@@ -158,24 +188,41 @@ void MatchFinder::Run() {
 }
 
 // Chains the position by its three bytes (and by its first kLongPrefix bytes when that
-// many are left); returns the previous entry with the same three-byte hash.
-inline uint16_t MatchFinder::Insert(size_t pos) {
+// many are left); returns the previous entry of each chain with the same hash (empty
+// where the position was not chained).
+inline MatchFinder::Entries MatchFinder::Insert(size_t pos) {
     const size_t left = size_ - (base_ + pos);
     const uint64_t word = Word(Span() + pos, left);
-    if (left >= kLongPrefix) longs_.Insert(pos, word & PrefixMask(kLongPrefix));
-    return triples_.Insert(pos, word & PrefixMask(3));
+    Entries entries;
+    if (left >= kLongPrefix) entries.longer = longs_.Insert(pos, word & PrefixMask(kLongPrefix));
+    entries.triple = triples_.Insert(pos, word & PrefixMask(3));
+    return entries;
 }
 
 // The longest match along the chains (the comparison runs to the end of the input or the
 // span; the nice length only ends the walk); of equally long matches the newest. Returns
 // 2 or less when there is none.
-size_t MatchFinder::Search(size_t pos, uint16_t entry, size_t& matchPos) const {
+size_t MatchFinder::Search(size_t pos, const Entries& entries, size_t& matchPos) const {
+    const size_t longest = std::min(size_ - (base_ + pos), spanLength_ - pos);
+    // A nice length below kLongPrefix takes the newest match of that length, short or long.
+    if (nice_ < kLongPrefix) return Walk(pos, entries.triple, triples_.next.data(), 2, longest, matchPos);
+    if (entries.longer != kEmpty && longest >= kLongPrefix) {
+        const size_t best =
+            Walk(pos, entries.longer, longs_.next.data(), kLongPrefix - 1, longest, matchPos);
+        if (best >= kLongPrefix) return best;
+    }
+    return Walk(pos, entries.triple, triples_.next.data(), 2, std::min(longest, kLongPrefix - 1),
+                matchPos);
+}
+
+// Walks one chain from entry for matches longer than best; a match of `most` bytes (or of
+// the nice length) ends the walk.
+size_t MatchFinder::Walk(size_t pos, uint16_t entry, const uint16_t* links, size_t best,
+                         size_t most, size_t& matchPos) const {
     const uint8_t* span = Span();
     const uint8_t* current = span + pos;
     const size_t longest = std::min(size_ - (base_ + pos), spanLength_ - pos);
-    const size_t enough = std::min(nice_, longest);
-    const uint16_t* links = triples_.next.data();
-    size_t best = 2;
+    const size_t enough = std::min(nice_, most);
     for (uint16_t next = entry; next != kEmpty; next = links[next - 1]) {
         const size_t c = next - 1u;
         if (c + window_ <= pos) break;
@@ -189,7 +236,6 @@ size_t MatchFinder::Search(size_t pos, uint16_t entry, size_t& matchPos) const {
         best = length;
         matchPos = c;
         if (best >= enough) break;
-        if (best >= kLongPrefix) links = longs_.next.data();
     }
     return best;
 }

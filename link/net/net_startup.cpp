@@ -1,4 +1,6 @@
 // The network layer's start count, OpenSSL set-up and the lock table of the callbacks.
+// The library and its client context are set up when the context is first asked for, so a
+// process that never opens a secure link does not pay for them.
 // The table's size is published (atomically) only after the table exists and withdrawn
 // before it goes, so a callback never indexes a table that is not there.
 #include "link/net/net_startup.h"
@@ -48,11 +50,9 @@ void NetStartup() {
     NetLayerState& s = State();
     Kiv::SingleLock guard(s.startLock);
     if (s.startCount++ > 0) return;
-    OPENSSL_init_ssl(OPENSSL_INIT_LOAD_SSL_STRINGS | OPENSSL_INIT_LOAD_CRYPTO_STRINGS, nullptr);
     MakeLockTable(s, CRYPTO_num_locks());
     CRYPTO_set_locking_callback(NetSslLockingCallback);
     CRYPTO_set_id_callback(NetThreadIdCallback);
-    s.context = SSL_CTX_new(TLS_client_method());
     NetResolver::AddUser();
 }
 
@@ -95,5 +95,8 @@ int32_t NetSslLockCount() { return State().lockCount.load(); }
 SSL_CTX* NetSslClientContext() {
     NetLayerState& s = State();
     Kiv::SingleLock guard(s.startLock);
+    if (s.startCount == 0 || s.context) return s.context;
+    OPENSSL_init_ssl(OPENSSL_INIT_LOAD_SSL_STRINGS | OPENSSL_INIT_LOAD_CRYPTO_STRINGS, nullptr);
+    s.context = SSL_CTX_new(TLS_client_method());
     return s.context;
 }

@@ -26,5 +26,5 @@ unsigned long NetThreadIdCallback();
 int32_t NetStartCount();
 // Locks in the table: what the library asked for while started, else 0.
 int32_t NetSslLockCount();
-// The client context kept while the layer is started, else null.
+// The client context kept while the layer is started (made on the first call), else null.
 SSL_CTX* NetSslClientContext();
