@@ -151,7 +151,7 @@ GSSymbol* GSClassSymbol::FindMember(const char* memberName, bool searchOuter, bo
     if (GSSymbol* own = FindOwn(memberName, membersOnly)) return own;
     for (const auto* node = ancestors_.Begin(); node != ancestors_.End(); node = node->next) {
         GSClassSymbol* ancestor = static_cast<const GSAncestor*>(node->value)->symbol;
-        if (GSSymbol* found = ancestor->FindMember(memberName, false, membersOnly)) return found;
+        if (GSSymbol* found = ancestor->FindOwn(memberName, membersOnly)) return found;
     }
     if (searchOuter && Table()) return Table()->FindGlobal(memberName);
     return nullptr;
