@@ -168,6 +168,7 @@ class GSClassSymbol : public GSSymbol {
     // The member table's symbols by name (of one name, one per level): a lookup by name
     // costs one hash instead of a search along the sorted chains.
     GSSymbol* FindOwn(const char* memberName, bool membersOnly);
+    bool HasEqualMember(const GSSymbol& symbol) const;
     void IndexMember(GSSymbol* symbol);
     void UnindexMember(const GSSymbol* symbol);
 
