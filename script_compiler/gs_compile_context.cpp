@@ -5,7 +5,6 @@
 
 GSCompileContext::~GSCompileContext() {
     DeleteClasses();
-    strings.Release();
 }
 
 void GSCompileContext::DeleteClasses() {
@@ -15,7 +14,7 @@ void GSCompileContext::DeleteClasses() {
 
 void GSCompileContext::Reset() {
     DeleteClasses();
-    strings.Release();
+    strings.Clear();
     nextStringIndex = 0;
     table.Clear();
     arena.Reset(&table, arena.log);

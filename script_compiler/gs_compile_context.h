@@ -8,23 +8,20 @@
 #include <cstdint>
 
 #include "foundation/utils/double_link_list.h"
-#include "foundation/utils/string_map.h"
 #include "script_compiler/compile_arena.h"
+#include "script_compiler/gs_library_strings.h"
 #include "script_compiler/gs_symbol_table.h"
 
 class GSCompileContext {
   public:
-    static constexpr uint32_t kStringBuckets = 61;
-
     GSCompileContext() = default;
     ~GSCompileContext();
     GSCompileContext(const GSCompileContext&) = delete;
     GSCompileContext& operator=(const GSCompileContext&) = delete;
 
-    // Deletes every class record, empties the string table (its buckets freed), clears the
-    // symbol table and the arena (keeping the arena's log) and sets the dependency counter
-    // back to 0. The next compile then resets the table's global scope and gives the string
-    // table kStringBuckets buckets.
+    // Deletes every class record, empties the string table, clears the symbol table and the
+    // arena (keeping the arena's log) and sets the dependency counter back to 0. The next
+    // compile then resets the table's global scope.
     void Reset();
     // Deletes every class record of the list.
     void DeleteClasses();
@@ -32,7 +29,7 @@ class GSCompileContext {
     GSSymbolTable table;
     CompileArena arena;
     Utils::DoubleLinkList classes;  // of GSCClass, in the order code generation made them
-    Utils::StringMap strings;       // library texts and their string indices
+    GSLibraryStrings strings;       // library texts and their string indices
     int32_t nextStringIndex = 0;
     int32_t nextDependency = 0;
 };

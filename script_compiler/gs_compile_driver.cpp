@@ -145,7 +145,6 @@ int GSCompiler::Compile(const char* name, GSCompileContext& context, GSCompileLo
     if (!unit.empty() && unit.back() == 'e') unit.pop_back();
     context.Reset();
     context.table.ResetGlobalScope();
-    context.strings.Init(GSCompileContext::kStringBuckets, true);
     context.arena.Reset(&context.table, log);
     const int errors = CompileFile(context, unit.c_str(), context.arena, true);
     if (errors != 0) return errors;

@@ -26,9 +26,8 @@ bool GSCompiler::WriteLibrary(Utils::AlignedByteBuffer& output, GSCompileContext
 
 int32_t GSCompiler::InternLibraryString(const char* text, GSCompileContext& context) {
     if (!text) return -1;
-    if (context.strings.BucketCount() == 0 && !context.strings.Init(GSCompileContext::kStringBuckets, true)) return -1;
-    Utils::StringMap::Iterator it;
-    if (context.strings.Find(text, it)) return it.Current()->value;
+    const int32_t known = context.strings.Find(text);
+    if (known >= 0) return known;
     const char* key = context.table.CopyName(text);
     if (!key || !context.strings.Insert(key, context.nextStringIndex)) return -1;
     return context.nextStringIndex++;
@@ -96,11 +95,9 @@ void GSLibraryWriter::WriteStringSection(Utils::AlignedByteBuffer& out) {
         out.Reserve(offsets + 4 * count);
         out.Seek(out.Length());
         const uint32_t strings = out.Length();
-        Utils::StringMap::Iterator it;
-        for (bool more = context_.strings.Begin(it); more; more = it.Next()) {
-            const Utils::StringMapEntry& entry = *it.Current();
-            if (entry.value < 0 || static_cast<uint32_t>(entry.value) >= count) continue;
-            PatchWord(out, offsets + 4 * static_cast<uint32_t>(entry.value), out.Length() - strings);
+        for (const GSLibraryStrings::Entry& entry : context_.strings.InSectionOrder()) {
+            if (entry.index < 0 || static_cast<uint32_t>(entry.index) >= count) continue;
+            PatchWord(out, offsets + 4 * static_cast<uint32_t>(entry.index), out.Length() - strings);
             out.AppendBytes(entry.key, std::strlen(entry.key) + 1);
         }
         PadToWord(out, 0);

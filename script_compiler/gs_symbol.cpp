@@ -133,8 +133,22 @@ GSSymbol* GSClassSymbol::FindOwn(const char* memberName, bool membersOnly) {
 
 GSSymbolTable* GSClassSymbol::Table() const { return static_cast<GSSymbolTable*>(owner); }
 
+// The member the table's Compare finds equal to the symbol: the same name, and the same
+// level unless either level is -1.
+bool GSClassSymbol::HasEqualMember(const GSSymbol& symbol) const {
+    for (auto [at, end] = byName_.equal_range(symbol.name); at != end; ++at) {
+        const int32_t level = at->second->level;
+        if (level == symbol.level || level == -1 || symbol.level == -1) return true;
+    }
+    return false;
+}
+
+// The name index answers whether an equal member is there, so the table may place the new
+// one later (dependencies, ordered without case, are never members but would go in at once).
 bool GSClassSymbol::InsertMember(GSSymbol* symbol, bool assignIndex) {
-    if (!members_.Insert(symbol)) return false;
+    const bool entered = symbol->kind == GS_SYMBOL_DEPENDENCY ? members_.Insert(symbol)
+                                                              : !HasEqualMember(*symbol) && members_.InsertNew(symbol);
+    if (!entered) return false;
     IndexMember(symbol);
     symbol->owner = this;
     if (symbol->level > 0) {
@@ -151,7 +165,7 @@ GSSymbol* GSClassSymbol::FindMember(const char* memberName, bool searchOuter, bo
     if (GSSymbol* own = FindOwn(memberName, membersOnly)) return own;
     for (const auto* node = ancestors_.Begin(); node != ancestors_.End(); node = node->next) {
         GSClassSymbol* ancestor = static_cast<const GSAncestor*>(node->value)->symbol;
-        if (GSSymbol* found = ancestor->FindMember(memberName, false, membersOnly)) return found;
+        if (GSSymbol* found = ancestor->FindOwn(memberName, membersOnly)) return found;
     }
     if (searchOuter && Table()) return Table()->FindGlobal(memberName);
     return nullptr;

@@ -122,8 +122,11 @@ class GSClassSymbol : public GSSymbol {
     // assignIndex takes the next own variable or function index; above level 0 the symbol
     // is marked local and keeps its index.
     bool InsertMember(GSSymbol* symbol, bool assignIndex);
-    // Own table (any level, or level 0 only), then the ancestors in list order, then with
-    // searchOuter the table's global scope. Not numbered: GSSymbolTable::Find numbers.
+    // Own table (any level, or level 0 only), then each ancestor's own table in list order
+    // (the list holds every ancestor, parents before their own parents, so one pass finds
+    // what a search through each parent in turn would, without revisiting a deep chain),
+    // then with searchOuter the table's global scope. Not numbered: GSSymbolTable::Find
+    // numbers.
     GSSymbol* FindMember(const char* memberName, bool searchOuter, bool membersOnly);
 
     bool AddParentName(const char* parentName, int32_t line);
@@ -165,6 +168,7 @@ class GSClassSymbol : public GSSymbol {
     // The member table's symbols by name (of one name, one per level): a lookup by name
     // costs one hash instead of a search along the sorted chains.
     GSSymbol* FindOwn(const char* memberName, bool membersOnly);
+    bool HasEqualMember(const GSSymbol& symbol) const;
     void IndexMember(GSSymbol* symbol);
     void UnindexMember(const GSSymbol* symbol);
 

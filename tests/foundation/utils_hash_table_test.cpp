@@ -1,13 +1,15 @@
 // Utils::UIntHashTable and Utils::HashTable: buckets by (key >> 1) mod 97 and by Hash,
 // sorted chains, refused duplicates, iteration across buckets, erasing through an iterator
 // and the clearing operations (ASan checks what they free); an ordered table against a plain
-// one under the same random edits.
+// one under the same random edits, and nodes placed later against nodes placed at once.
 #include "foundation/utils/hash_table.h"
 #include "foundation/utils/raw_memory.h"
 #include "foundation/utils/uint_hash_table.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <random>
@@ -208,6 +210,49 @@ TEST(HashTable, AnOrderedTableAnswersAndIteratesAsAPlainOne) {
     }
     EXPECT_EQ(Names(plain), Names(ordered));
     EXPECT_GT(ordered.EntryCount(), 10u);
+}
+
+TEST(HashTable, NewNodesPlacedLaterIterateAsNodesPlacedAtOnce) {
+    // Distinct names in a scrambled order; the lazy table reads back now and then (placing
+    // what waits, a few or many at a time) and loses nodes both waiting and placed.
+    std::mt19937 random(17);
+    std::vector<std::string> texts;
+    for (int i = 0; i < 3000; ++i) 
+        texts.push_back(static_cast<char>('a' + random() % 26) + std::to_string(random() % 100000) + "_" + std::to_string(i));
+    std::vector<NameNode> eagerNodes;
+    for (const std::string& text : texts) eagerNodes.emplace_back(text.c_str());
+    std::vector<NameNode> lazyNodes(eagerNodes);
+    Utils::HashTable eager;
+    Utils::HashTable lazy;
+    ASSERT_TRUE(eager.Init(31, true));
+    ASSERT_TRUE(lazy.Init(31, true));
+    std::vector<size_t> inside;
+    for (size_t next = 0; next < texts.size(); ++next) {
+        ASSERT_TRUE(eager.Insert(&eagerNodes[next]));
+        ASSERT_TRUE(lazy.InsertNew(&lazyNodes[next]));
+        inside.push_back(next);
+        const uint32_t roll = random() % 100;
+        if (roll < 20) {
+            // Mostly one of the latest, now and then an old one.
+            const size_t back = roll < 15 ? random() % std::min<size_t>(inside.size(), 4) : random() % inside.size();
+            const size_t pick = inside[inside.size() - 1 - back];
+            inside.erase(inside.end() - 1 - static_cast<std::ptrdiff_t>(back));
+            ASSERT_TRUE(eager.Remove(&eagerNodes[pick]));
+            ASSERT_TRUE(lazy.Remove(&lazyNodes[pick])) << next;
+            ASSERT_FALSE(lazy.Remove(&lazyNodes[pick])) << next;
+        } else if (roll < 22) {
+            ASSERT_EQ(Names(eager), Names(lazy)) << next;
+        } else if (roll < 23) {
+            Utils::HashTable::Iterator it;
+            ASSERT_FALSE(lazy.Insert(&lazyNodes[inside.back()])) << "an equal node is refused after placing";
+            ASSERT_TRUE(lazy.Find(lazyNodes[inside.front()], it));
+            EXPECT_EQ(it.Current(), &lazyNodes[inside.front()]);
+        }
+        ASSERT_EQ(eager.EntryCount(), lazy.EntryCount()) << next;
+    }
+    EXPECT_EQ(Names(eager), Names(lazy));
+    lazy.Release();
+    EXPECT_EQ(lazy.EntryCount(), 0u);
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // The symbol tables: scoping and shadowing by level, the instance layout under multiple
-// inheritance, parent resolution with its four messages, overload lookup that hides the
-// ancestors' functions, reference numbering in order of first use, and dependencies that
-// compare without regard to case.
+// inheritance, member lookup along a deep chain, parent resolution with its four messages,
+// overload lookup that hides the ancestors' functions, reference numbering in order of first
+// use, and dependencies that compare without regard to case.
 #include "script_compiler/gs_symbol_table.h"
 
 #include <gtest/gtest.h>
@@ -107,6 +107,28 @@ TEST_F(SymbolTableTest, AGrandparentSitsInsideItsChildAtTheSumOfTheOffsets) {
     ASSERT_TRUE(c->FindAncestor("C", entry));
     EXPECT_EQ(entry.symbol, c);
     EXPECT_FALSE(c->FindAncestor("c", entry)) << "class names are compared byte-wise";
+}
+
+TEST_F(SymbolTableTest, ADeepChainFindsTheNearestMemberAndMissesInOnePass) {
+    // Sixty levels: a search that went through each parent's own ancestors again would visit
+    // 2^60 tables on a miss.
+    constexpr int kDepth = 60;
+    std::vector<std::string> names;
+    for (int i = 0; i < kDepth; ++i) names.push_back("K" + std::to_string(i));
+    std::vector<GSClassSymbol*> chain;
+    for (int i = 0; i < kDepth; ++i) {
+        const bool shadows = i == 0 || i == kDepth / 2;
+        chain.push_back(Class(names[i].c_str(), shadows ? std::vector<const char*>{"shared"}
+                                                        : std::vector<const char*>{}));
+        if (i > 0) chain.back()->AddParentName(names[i - 1].c_str(), i);
+    }
+    GSClassSymbol* leaf = chain.back();
+    ASSERT_TRUE(leaf->ResolveParents());
+    EXPECT_EQ(leaf->FindMember("absent", false, false), nullptr);
+    GSSymbol* shared = leaf->FindMember("shared", false, false);
+    ASSERT_NE(shared, nullptr);
+    EXPECT_EQ(shared->owner, chain[kDepth / 2]) << "the nearest ancestor's member hides the root's";
+    EXPECT_EQ(chain[kDepth / 2 - 1]->FindMember("shared", false, false)->owner, chain[0]);
 }
 
 TEST_F(SymbolTableTest, ResolveParentsReportsEachFailureInTheDeclaringFileAndKeepsItPending) {

@@ -1,0 +1,33 @@
+// GSLibraryStrings: the library string table of one compile, each text once with its string
+// index in order of first use. A text is found with one hash. The string section lists the
+// texts bucket by bucket of the image's string hash (Utils::StringMap::Hash modulo kBuckets),
+// each bucket in strcmp order; that order is sorted once, when the section is written, so
+// entering a text never places it among the others.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+class GSLibraryStrings {
+  public:
+    static constexpr uint32_t kBuckets = 61;
+
+    struct Entry {
+        const char* key;
+        int32_t index;
+    };
+
+    // The text's string index, or -1 when it has none.
+    int32_t Find(const char* text) const;
+    // Enters `key` (its text stays the caller's) with `index`; false when already there.
+    bool Insert(const char* key, int32_t index);
+    // Every text with its index, in the string section's order.
+    std::vector<Entry> InSectionOrder() const;
+    void Clear();
+
+  private:
+    std::unordered_map<std::string_view, int32_t> byText_;
+    std::vector<Entry> entries_;
+};
