@@ -37,6 +37,16 @@ void Setup(KodrinIndexedMeshInstance& instance, KodrinInfluenceMesh& skin, const
     skin.SetSkeleton(instance.AddSkeletonClone(definition.GetSkeletonRoot()));
 }
 
+bool InitFromResource(KodrinIndexedMeshInstance& instance, KodrinInfluenceMesh& skin, KodrinGeometryBaseResource& resource) {
+    const KodrinIndexedMeshDefinition* definition = resource.GetDefinition();
+    if (!definition) return false;
+    instance.SetResource(&resource);
+    instance.InitFromDefinition(*definition);
+    Setup(instance, skin, *definition);
+    definition->AddAttachmentPoints(instance);
+    return true;
+}
+
 void Rebind(KodrinIndexedMeshInstance& instance, KodrinInfluenceMesh& skin) {
     skin.SetSkeleton(instance.GetSkeletonChild());
     MakeChunksUnique(instance, skin.RewritesPositions(0));
@@ -62,13 +72,7 @@ void ReleaseSlots(const KodrinIndexedMeshInstance& instance, const KodrinInfluen
 KodrinDynamicIndexedMeshInstance::~KodrinDynamicIndexedMeshInstance() { InstanceSkinning::ReleaseSlots(*this, *this); }
 
 bool KodrinDynamicIndexedMeshInstance::InitFromResource(KodrinGeometryBaseResource& resource) {
-    const KodrinIndexedMeshDefinition* definition = resource.GetDefinition();
-    if (!definition) return false;
-    SetResource(&resource);
-    InitFromDefinition(*definition);
-    InstanceSkinning::Setup(*this, *this, *definition);
-    definition->AddAttachmentPoints(*this);
-    return true;
+    return InstanceSkinning::InitFromResource(*this, *this, resource);
 }
 
 void KodrinDynamicIndexedMeshInstance::Render(Display& display, Viewport* viewport, const Matrix4& matrix) {
@@ -93,13 +97,7 @@ KodrinDynamicProgressiveMeshInstance::~KodrinDynamicProgressiveMeshInstance() {
 }
 
 bool KodrinDynamicProgressiveMeshInstance::InitFromResource(KodrinGeometryBaseResource& resource) {
-    const KodrinIndexedMeshDefinition* definition = resource.GetDefinition();
-    if (!definition) return false;
-    SetResource(&resource);
-    InitFromDefinition(*definition);
-    InstanceSkinning::Setup(*this, *this, *definition);
-    definition->AddAttachmentPoints(*this);
-    return true;
+    return InstanceSkinning::InitFromResource(*this, *this, resource);
 }
 
 void KodrinDynamicProgressiveMeshInstance::Render(Display& display, Viewport* viewport, const Matrix4& matrix) {

@@ -103,6 +103,9 @@ namespace InstanceSkinning {
 // Makes every chunk the instance's own, sets the skin up from the definition's influences
 // and binds it to a skeleton copy hung under the instance.
 void Setup(KodrinIndexedMeshInstance& instance, KodrinInfluenceMesh& skin, const KodrinIndexedMeshDefinition& definition);
+// A skinned instance's start from its resource: the definition's chunks, the skin set up,
+// the attachment points; false when the resource has no definition.
+bool InitFromResource(KodrinIndexedMeshInstance& instance, KodrinInfluenceMesh& skin, KodrinGeometryBaseResource& resource);
 // After a copy: binds the copied skin to the copy's skeleton and gives the chunks skinned
 // on the display private copies pointed at the copy's bones (every chunk, when the skin
 // rewrites positions in software).

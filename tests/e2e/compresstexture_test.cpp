@@ -12,25 +12,12 @@
 #include <iterator>
 #include <string>
 
+#include "test_images.h"
 #include "tool_process.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-// A top-down 32-bit TGA, every pixel the same opaque grey-blue.
-std::string Tga(uint16_t width, uint16_t height) {
-    std::string file(18, '\0');
-    file[2] = 2;
-    file[12] = static_cast<char>(width & 0xFF);
-    file[13] = static_cast<char>(width >> 8);
-    file[14] = static_cast<char>(height & 0xFF);
-    file[15] = static_cast<char>(height >> 8);
-    file[16] = 32;
-    file[17] = 0x28;
-    for (uint32_t i = 0; i < uint32_t{width} * height; ++i) file += std::string("\x90\x60\x30\xFF", 4);
-    return file;
-}
 
 std::string Read(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -46,10 +33,10 @@ uint32_t U32(const std::string& bytes, size_t at) {
 TEST(CompressTextureE2E, ConvertsTheTreeAndReportsTheOneThatFailed) {
     e2e::Installation install;
     install.WriteFile("data/textures/a.texture.txt", "Primary=a.tga\nAlphaHint=none\n");
-    install.WriteFile("data/textures/a.tga", Tga(128, 128));
+    install.WriteFile("data/textures/a.tga", e2e::SolidTga(128, 128));
     install.WriteFile("data/textures/texture.txt", "Primary=a.tga\n");
     install.WriteFile("data/textures/sub/b.texture.txt", "Primary=b.tga\nHint=3\n");
-    install.WriteFile("data/textures/sub/b.tga", Tga(64, 64));
+    install.WriteFile("data/textures/sub/b.tga", e2e::SolidTga(64, 64));
     install.WriteFile("data/textures/sub/bad.texture.txt", "Primary=missing.tga\n");
     install.WriteFile("data/textures/sub/bad.texture", "old");
     const fs::path folder = install.Root() / "data" / "textures";
@@ -98,7 +85,7 @@ namespace {
 TEST(CompressTextureE2E, ADescriptionAKilledRunLeftAsideIsRestoredAndConverted) {
     e2e::Installation install;
     install.WriteFile("data/textures/a.convert-tex.txt", "Primary=a.tga\n");
-    install.WriteFile("data/textures/a.tga", Tga(16, 16));
+    install.WriteFile("data/textures/a.tga", e2e::SolidTga(16, 16));
     const fs::path folder = install.Root() / "data" / "textures";
     const e2e::ToolResult result = install.Run({"compresstexture", "data/textures"});
     EXPECT_EQ(result.out,

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "../content3d/lm_file_writer.h"
+#include "test_images.h"
 #include "tool_process.h"
 
 namespace {
@@ -17,20 +18,6 @@ namespace {
 namespace fs = std::filesystem;
 using e2e::Installation;
 using e2e::ToolResult;
-
-// A top-down 32-bit TGA, every pixel the same grey.
-std::string Tga(uint16_t width, uint16_t height) {
-    std::string file(18, '\0');
-    file[2] = 2;
-    file[12] = static_cast<char>(width & 0xFF);
-    file[13] = static_cast<char>(width >> 8);
-    file[14] = static_cast<char>(height & 0xFF);
-    file[15] = static_cast<char>(height >> 8);
-    file[16] = 32;
-    file[17] = 0x28;
-    for (uint32_t i = 0; i < uint32_t{width} * height; ++i) file += std::string("\x80\x80\x80\xFF", 4);
-    return file;
-}
 
 // A one-triangle mesh whose material names texture (none when empty).
 std::string Mesh(const std::string& texture = "") {
@@ -63,7 +50,7 @@ TEST(ValidateMeshesE2E, AMeshWithAConvertedTextureValidatesClean) {
     WriteBinary(barn / "barn.im", Mesh("barn.texture"));
     WriteBinary(barn / "barn_shadow.im", Mesh());
     WriteBinary(barn / "barn.texture.txt", "Primary=barn.tga\r\nTile=st\r\n");
-    WriteBinary(barn / "barn.tga", Tga(64, 64));
+    WriteBinary(barn / "barn.tga", e2e::SolidTga(64, 64));
     const ToolResult converted = install.Run({"compresstexture", barn.parent_path().string()});
     ASSERT_EQ(converted.exitCode, 0) << converted.out << converted.err;
     ASSERT_TRUE(fs::exists(barn / "barn.texture"));
