@@ -53,12 +53,9 @@ bool GSCodeGenerator::GenerateClass(GSCNode* node) {
 }
 
 bool GSCodeGenerator::GenerateFunction(GSCNode* node) {
-    char key[GSCompiler::kSignatureChars];
-    if (!GSCompiler::BuildSignature(class_->symbol->name, node, key, sizeof key, false, true))
-        return Fail("Internal compiler error.");
-    GSSymbol* found = context_.table.Find(key, class_->symbol, false, true);
-    if (!found || found->kind != GS_SYMBOL_FUNCTION) return Fail("Internal compiler error.");
-    auto* symbol = static_cast<GSFunctionSymbol*>(found);
+    GSFunctionSymbol* symbol = node->function;
+    if (!symbol) return Fail("Internal compiler error.");
+    context_.table.NumberReference(symbol);
     const bool native = symbol->flags & GS_FLAG_NATIVE;
     const bool body = node->kind == GS_DECL_FUNCTION;
     if (!body && !native) {

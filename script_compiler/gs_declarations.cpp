@@ -136,6 +136,7 @@ bool GSCompiler::DeclareFunction(GSAnalyseState& state, GSCNode* node) {
         passed = GSCheck::Fail(state, node, "Cannot override final function, line %d.", node->line);
     GSFunctionSymbol* function = EnterFunction(state, node, key, specifiers, passed);
     if (!function) return false;
+    node->function = function;
 
     const bool prototype = node->kind == GS_DECL_PROTOTYPE;
     function->typeCode = node->child[0]->sub;

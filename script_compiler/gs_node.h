@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+class GSFunctionSymbol;
+
 enum GSCategory : int32_t { GS_DECLARATION = 0, GS_STATEMENT = 1, GS_EXPRESSION = 2 };
 
 enum GSDeclarationKind : int32_t {
@@ -117,6 +119,8 @@ struct GSCNode {
     GSCNode* jumpTarget;
     // switch and wait: their newest label; a label: the label linked before it.
     GSCNode* labelChain;
+    // Set by the checks on a function or prototype: the symbol it declared or completed.
+    GSFunctionSymbol* function;
 };
 
 // The last element of a chain (the value of a comma expression); null for null.
