@@ -24,29 +24,28 @@ bool CheckClassOfType(GSAnalyseState& state, const GSCNode* type) {
     return GSCheck::Fail(state, type, "object<%s> not declared, line %d.", className, type->line);
 }
 
-bool OverridesFinal(GSAnalyseState& state, const char* key) {
-    GSSymbol* existing = state.currentClass->FindMember(key, false, true);
+// `existing` is what the class's members and ancestors hold under the function's key.
+bool OverridesFinal(GSAnalyseState& state, const GSSymbol* existing) {
     return existing && existing->kind == GS_SYMBOL_FUNCTION && (existing->flags & GS_FLAG_FINAL) &&
            existing->owner != state.currentClass;
 }
 
 // Enters a new function symbol, or completes the prototype of the same key; null (after
 // the message, with the walk aborted where the rules say so) when neither is possible.
-GSFunctionSymbol* EnterFunction(GSAnalyseState& state, GSCNode* node, const char* key,
+// `existing` is the class's own member of that key, or null when it has none.
+GSFunctionSymbol* EnterFunction(GSAnalyseState& state, GSCNode* node, const char* key, GSSymbol* existing,
                                 uint32_t specifiers, bool& passed) {
     GSSymbolTable& table = *state.table;
-    GSFunctionSymbol* function = table.NewFunction(key);
-    if (!function) {
-        state.abort = true;
-        GSCheck::Fail(state, node, "Internal compiler error.");
-        return nullptr;
+    if (!existing) {
+        GSFunctionSymbol* function = table.NewFunction(key);
+        if (!function) {
+            state.abort = true;
+            GSCheck::Fail(state, node, "Internal compiler error.");
+            return nullptr;
+        }
+        if (table.Add(state.currentClass, function, true, true)) return function;
+        table.FreeSymbol(function);
     }
-    if (table.Add(state.currentClass, function, true)) return function;
-    table.FreeSymbol(function);
-    GSSymbol key0(0, key);
-    key0.level = 0;
-    Utils::HashTable::Iterator it;
-    GSSymbol* existing = state.currentClass->Members().Find(key0, it) ? static_cast<GSSymbol*>(it.Current()) : nullptr;
     if (!existing || existing->kind != GS_SYMBOL_FUNCTION || !(existing->flags & GS_SYMBOL_PROTOTYPE)) {
         state.abort = true;
         GSCheck::Fail(state, node, "Function %s already declared, line %d.", key, node->line);
@@ -132,9 +131,11 @@ bool GSCompiler::DeclareFunction(GSAnalyseState& state, GSCNode* node) {
         state.abort = true;
         return GSCheck::Fail(state, node, "Internal compiler error.");
     }
-    if (OverridesFinal(state, key))
+    GSSymbol* existing = state.currentClass->FindMember(key, false, true);
+    if (OverridesFinal(state, existing))
         passed = GSCheck::Fail(state, node, "Cannot override final function, line %d.", node->line);
-    GSFunctionSymbol* function = EnterFunction(state, node, key, specifiers, passed);
+    GSSymbol* own = existing && existing->owner == state.currentClass ? existing : nullptr;
+    GSFunctionSymbol* function = EnterFunction(state, node, key, own, specifiers, passed);
     if (!function) return false;
     node->function = function;
 

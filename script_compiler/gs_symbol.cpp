@@ -145,9 +145,10 @@ bool GSClassSymbol::HasEqualMember(const GSSymbol& symbol) const {
 
 // The name index answers whether an equal member is there, so the table may place the new
 // one later (dependencies, ordered without case, are never members but would go in at once).
-bool GSClassSymbol::InsertMember(GSSymbol* symbol, bool assignIndex) {
-    const bool entered = symbol->kind == GS_SYMBOL_DEPENDENCY ? members_.Insert(symbol)
-                                                              : !HasEqualMember(*symbol) && members_.InsertNew(symbol);
+bool GSClassSymbol::InsertMember(GSSymbol* symbol, bool assignIndex, bool absent) {
+    const bool entered = symbol->kind == GS_SYMBOL_DEPENDENCY
+                             ? members_.Insert(symbol)
+                             : (absent || !HasEqualMember(*symbol)) && members_.InsertNew(symbol);
     if (!entered) return false;
     IndexMember(symbol);
     symbol->owner = this;

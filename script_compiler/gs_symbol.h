@@ -120,8 +120,9 @@ class GSClassSymbol : public GSSymbol {
 
     // Enters a member or local; false for an equal symbol already there. Level 0 with
     // assignIndex takes the next own variable or function index; above level 0 the symbol
-    // is marked local and keeps its index.
-    bool InsertMember(GSSymbol* symbol, bool assignIndex);
+    // is marked local and keeps its index. `absent` says no equal member is there (the
+    // caller has looked), so the name index is not searched again.
+    bool InsertMember(GSSymbol* symbol, bool assignIndex, bool absent = false);
     // Own table (any level, or level 0 only), then each ancestor's own table in list order
     // (the list holds every ancestor, parents before their own parents, so one pass finds
     // what a search through each parent in turn would, without revisiting a deep chain),

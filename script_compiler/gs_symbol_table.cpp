@@ -97,11 +97,11 @@ void GSSymbolTable::FreeSymbol(GSSymbol* symbol) {
     DestroySymbol(symbol);
 }
 
-bool GSSymbolTable::Add(GSClassSymbol* inClass, GSSymbol* symbol, bool assignIndex) {
+bool GSSymbolTable::Add(GSClassSymbol* inClass, GSSymbol* symbol, bool assignIndex, bool searched) {
     if (symbol->owner) return false;
     symbol->level = level_;
     if (inClass) {
-        if (!inClass->InsertMember(symbol, assignIndex)) return false;
+        if (!inClass->InsertMember(symbol, assignIndex, searched && level_ == 0)) return false;
     } else {
         if (!globals_.Insert(symbol)) return false;
         symbol->owner = this;

@@ -44,8 +44,10 @@ class GSSymbolTable : public GSSymbol {
 
     // Enters the symbol at the current level in the class's members (or the global scope)
     // and links it into the level's chain; false when it already has an owner or an equal
-    // symbol is there. A function becomes the current function.
-    bool Add(GSClassSymbol* inClass, GSSymbol* symbol, bool assignIndex);
+    // symbol is there. A function becomes the current function. `searched` says the caller
+    // found no level-0 member of that name in the class's own table, so at level 0 the class
+    // need not look again.
+    bool Add(GSClassSymbol* inClass, GSSymbol* symbol, bool assignIndex, bool searched = false);
 
     // In a class (its members, ancestors, then with searchOuter the global scope) or in the
     // global scope only. A symbol found is numbered.
