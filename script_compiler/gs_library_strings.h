@@ -1,13 +1,13 @@
 // GSLibraryStrings: the library string table of one compile, each text once with its string
-// index in order of first use. A text is found with one hash. The string section lists the
+// index in order of first use. A text is found with one hash in an open-addressed table of
+// entry positions (no allocation per text, none to free one by one). The string section lists the
 // texts bucket by bucket of the image's string hash (Utils::StringMap::Hash modulo kBuckets),
 // each bucket in strcmp order; that order is sorted once, when the section is written, so
 // entering a text never places it among the others.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <string_view>
-#include <unordered_map>
 #include <vector>
 
 class GSLibraryStrings {
@@ -28,6 +28,16 @@ class GSLibraryStrings {
     void Clear();
 
   private:
-    std::unordered_map<std::string_view, int32_t> byText_;
+    struct Slot {
+        uint32_t hash;
+        int32_t entry;  // position in entries_, -1 when the slot is empty
+    };
+    static uint32_t HashOf(const char* text);
+    // The slot holding `text`, else the empty slot where it would go.
+    size_t Locate(const char* text, uint32_t hash) const;
+    // Doubles the slots once they are half full.
+    void Grow();
+
+    std::vector<Slot> slots_;  // a power of two in size
     std::vector<Entry> entries_;
 };
