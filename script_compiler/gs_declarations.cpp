@@ -2,6 +2,7 @@
 // in the top source), functions (keyed by their parameter types, prototypes completed by
 // their definitions, parameters in the argument slots after "me"), and variable lists
 // (members with slots after the parents' instances, locals after the arguments).
+#include <cstdio>
 #include <cstring>
 
 #include "script_compiler/compile_arena.h"
@@ -64,6 +65,16 @@ GSFunctionSymbol* EnterFunction(GSAnalyseState& state, GSCNode* node, const char
         passed = GSCheck::Fail(state, node, "Function specifiers differ from prototype, line %d.", node->line);
     table.currentFunction = prototype;
     return prototype;
+}
+
+// The function's linkage name: its key after "$<return type>@<class>", as BuildSignature
+// writes it with the return type; empty when it does not fit.
+void LinkageFromKey(const char* className, const GSCNode* node, const char* key, char* destination,
+                    size_t capacity) {
+    char typeName[GSCompiler::kLiteralChars];
+    GSCompiler::TypeNodeName(node->child[0], true, typeName, sizeof typeName);
+    const int written = std::snprintf(destination, capacity, "$%s@%s%s", typeName, className ? className : "", key);
+    if (written < 0 || static_cast<size_t>(written) >= capacity) destination[0] = '\0';
 }
 
 bool DeclareParameters(GSAnalyseState& state, GSCNode* node, GSFunctionSymbol* function, bool bodyChecked) {
@@ -149,7 +160,7 @@ bool GSCompiler::DeclareFunction(GSAnalyseState& state, GSCNode* node) {
             passed = GSCheck::Fail(state, node, "thread function must return void, line %d.", node->line);
     }
     char linkage[kSignatureChars];
-    BuildSignature(state.currentClass->name, node, linkage, sizeof linkage, true, true);
+    LinkageFromKey(state.currentClass->name, node, key, linkage, sizeof linkage);
     function->linkageName = state.table->CopyName(linkage);
 
     const bool bodyChecked = !prototype && !state.include;
