@@ -361,7 +361,7 @@ class KindWalker {
         }
     }
 
-    bool Push(AbstractStack& stack, Entry entry) {
+    [[gnu::always_inline]] bool Push(AbstractStack& stack, Entry entry) {
         stack.push_back(entry);
         return stack.size() <= depthLimit_ || FitsDepth(stack);
     }
