@@ -8,6 +8,7 @@
 #include "script_runtime/gs_kind_verifier.h"
 
 #include <array>
+#include <cstddef>
 #include <utility>
 
 #include "foundation/streams/little_endian.h"
@@ -198,8 +199,16 @@ class KindWalker {
         for (size_t round = 0;; ++round) {
             if (round > roundLimit) return false;
             learned_ = false;
+            // A function with call sites almost always learns on its first walk.
+            recording_ = round > 0 || calls_.empty();
             if (!Walk()) return false;
             if (!learned_ && !CloseOpenPresences()) break;
+        }
+        // A walk that learned nothing goes the same way when made again: when the first walk,
+        // made without pictures, was the last, it is made again to keep them.
+        if (!recording_) {
+            recording_ = true;
+            if (!Walk()) return false;
         }
         RecordShapes();
         RecordStackKinds();
@@ -240,6 +249,8 @@ class KindWalker {
         return true;
     }
 
+    // A call's argument count comes from its k, so a k above zero (which the structural
+    // verifier refuses first) is refused here too rather than read as a count.
     bool AddCallSite(Step& step, int32_t index) {
         const int16_t k = I16At(step, 0);
         if (k > 0) return false;
@@ -338,7 +349,7 @@ class KindWalker {
         size_t kept = 0;
         for (Entry& entry : stack)
             if (Resolve(entry)) stack[kept++] = entry;
-        stack.resize(kept);
+        stack.erase(stack.begin() + static_cast<std::ptrdiff_t>(kept), stack.end());
     }
 
     // Pops the top entry as the kind wanted (GS_KIND_EITHER: any kind).
@@ -572,8 +583,10 @@ class KindWalker {
             for (;;) {
                 if (++steps > stepLimit) return false;
                 reached_[index] = true;
-                pictures_[index] = {pictureEntries_.size(), stack.size()};
-                pictureEntries_.insert(pictureEntries_.end(), stack.begin(), stack.end());
+                if (recording_) {
+                    pictures_[index] = {pictureEntries_.size(), stack.size()};
+                    pictureEntries_.insert(pictureEntries_.end(), stack.begin(), stack.end());
+                }
                 const Step& step = steps_[index];
                 const OpcodeRow& row = rows[step.opcode];
                 if (!Apply(stack, step, row) || !Branch(step, row, stack)) return false;
@@ -662,6 +675,7 @@ class KindWalker {
     Entry taken_[4];  // the entries a pattern takes
     std::vector<size_t> worklist_;
     bool learned_ = false;
+    bool recording_ = false;  // whether this walk keeps its pictures
 };
 
 }  // namespace
