@@ -8,10 +8,12 @@
 #include "script_runtime/gs_kind_verifier.h"
 
 #include <array>
+#include <cstddef>
 #include <utility>
 
+#include "foundation/streams/little_endian.h"
 #include "script_runtime/gs_function.h"
-#include "script_runtime/gs_instruction.h"
+#include "script_runtime/gs_opcode.h"
 
 namespace {
 
@@ -33,7 +35,8 @@ struct CallSite {
     Presence presence = kOpen;
     GSSlotKind kind = GS_KIND_TAGGED;  // GS_KIND_TAGGED while unknown
     bool thread = false;
-    std::vector<GSSlotKind> arguments;
+    uint32_t firstArgument = 0;  // its arguments' kinds in the walker's flat list
+    uint32_t argumentCount = 0;
 };
 
 // Stack effects of the instructions without special rules: "taken>left", bottom first.
@@ -100,24 +103,14 @@ struct CompiledPattern {
     std::array<char, 4> leave{};
 };
 
-// The compiled pattern of every opcode byte, made once.
-const CompiledPattern& CompiledPatternOf(GSOpcode opcode) {
-    static const std::array<CompiledPattern, 256> patterns = [] {
-        std::array<CompiledPattern, 256> table{};
-        for (size_t byte = 0; byte < table.size(); ++byte) {
-            const char* c = PatternOf(static_cast<GSOpcode>(byte));
-            if (c == nullptr) continue;
-            CompiledPattern& pattern = table[byte];
-            pattern.known = true;
-            for (; *c != '>'; ++c)
-                pattern.take[pattern.takes++] = *c == 'v'   ? GS_KIND_VALUE
-                                                : *c == 'r' ? GS_KIND_REFERENCE
-                                                            : GS_KIND_EITHER;
-            for (++c; *c; ++c) pattern.leave[pattern.leaves++] = *c;
-        }
-        return table;
-    }();
-    return patterns[opcode];
+CompiledPattern CompilePattern(const char* c) {
+    CompiledPattern pattern;
+    if (c == nullptr) return pattern;
+    pattern.known = true;
+    for (; *c != '>'; ++c)
+        pattern.take[pattern.takes++] = *c == 'v' ? GS_KIND_VALUE : *c == 'r' ? GS_KIND_REFERENCE : GS_KIND_EITHER;
+    for (++c; *c; ++c) pattern.leave[pattern.leaves++] = *c;
+    return pattern;
 }
 
 bool IsLocalStore(GSOpcode opcode) { return opcode >= OP_LocalStore && opcode <= OP_LocalStoreObjectKeep; }
@@ -131,22 +124,91 @@ GSSlotKind OperandSlotKind(GSOpcode opcode) {
     }
 }
 
+bool FallsThrough(GSOpcode opcode) {
+    return opcode != OP_Jump && opcode != OP_Return && opcode != OP_ReturnValue && opcode != OP_ReturnObject &&
+           opcode != OP_Switch && opcode != OP_Wait;
+}
+
+// Which slot an instruction's u16 operand names, for the check of its kind.
+enum SlotOperand : uint8_t { kNoSlot, kFrameSlot, kFrameStore, kMemberSlot };
+
+// What the pass needs of one opcode byte, read with one look-up: its operand layout and
+// widths (for decoding), its stack pattern and the checks of its operand.
+struct OpcodeRow {
+    bool defined = false;
+    GSOperandLayout layout = GS_OPERANDS_NONE;
+    uint8_t fixedBytes = 0;
+    uint8_t bytesPerCase = 0;
+    bool call = false;
+    bool fallsThrough = false;
+    SlotOperand slot = kNoSlot;
+    GSSlotKind slotKind = GS_KIND_VALUE;
+    CompiledPattern pattern;
+};
+
+OpcodeRow MakeRow(uint8_t byte) {
+    OpcodeRow row;
+    const GSOpcodeInfo* info = FindGSOpcodeInfo(byte);
+    if (info == nullptr) return row;
+    const GSOpcode opcode = info->opcode;
+    const GSOperandWidths& widths = GetGSOperandWidths(info->operands);
+    row.defined = true;
+    row.layout = info->operands;
+    row.fixedBytes = widths.fixedBytes;
+    row.bytesPerCase = widths.bytesPerCase;
+    row.call = info->operands == GS_OPERANDS_CALL || info->operands == GS_OPERANDS_INHERITED;
+    row.fallsThrough = FallsThrough(opcode);
+    if (info->operands == GS_OPERANDS_LOCAL) row.slot = IsLocalStore(opcode) ? kFrameStore : kFrameSlot;
+    else if (opcode >= OP_SelfLoad && opcode <= OP_SelfStoreObjectKeep) row.slot = kMemberSlot;
+    row.slotKind = OperandSlotKind(opcode);
+    row.pattern = CompilePattern(PatternOf(opcode));
+    return row;
+}
+
+// The row of every opcode byte, made once.
+const std::array<OpcodeRow, 256>& OpcodeRows() {
+    static const std::array<OpcodeRow, 256> rows = [] {
+        std::array<OpcodeRow, 256> table{};
+        for (size_t byte = 0; byte < table.size(); ++byte) table[byte] = MakeRow(static_cast<uint8_t>(byte));
+        return table;
+    }();
+    return rows;
+}
+
+// A decoded instruction: where it starts, its opcode byte and the n of a counted layout.
+// Its operands follow the opcode byte; decoding proved them inside the code.
+struct Step {
+    size_t offset = 0;
+    int32_t call = -1;  // its call site, or -1
+    GSOpcode opcode = OP_Return;
+    uint16_t cases = 0;
+};
+
 // One walker serves every function a thread verifies, so its tables keep their room.
 class KindWalker {
   public:
     bool Verify(GSFunction& function, const std::vector<GSSlotKind>& memberKinds) {
         function_ = &function;
         memberKinds_ = &memberKinds;
-        instructions_.clear();
-        callAt_.clear();
+        code_ = function.code.data();
+        steps_.clear();
         calls_.clear();
+        arguments_.clear();
         if (!Decode()) return false;
         const size_t roundLimit = 2 * calls_.size() + 4;
         for (size_t round = 0;; ++round) {
             if (round > roundLimit) return false;
             learned_ = false;
+            // A function with call sites almost always learns on its first walk.
+            recording_ = round > 0 || calls_.empty();
             if (!Walk()) return false;
             if (!learned_ && !CloseOpenPresences()) break;
+        }
+        // A walk that learned nothing goes the same way when made again: when the first walk,
+        // made without pictures, was the last, it is made again to keep them.
+        if (!recording_) {
+            recording_ = true;
+            if (!Walk()) return false;
         }
         RecordShapes();
         RecordStackKinds();
@@ -154,26 +216,30 @@ class KindWalker {
     }
 
   private:
+    // Decodes as DecodeGSInstruction does, with the opcode's row read once.
     bool Decode() {
         const std::span<const uint8_t> code = function_->code;
+        const std::array<OpcodeRow, 256>& rows = OpcodeRows();
         indexAt_.assign(code.size(), -1);
         for (size_t offset = 0; offset < code.size();) {
-            const size_t index = instructions_.size();
-            GSInstruction& instruction = instructions_.emplace_back();
-            if (DecodeGSInstruction(code, offset, instruction) != GSDecodeResult::Ok) return false;
-            indexAt_[offset] = static_cast<int32_t>(index);
-            callAt_.push_back(-1);
-            const GSOpcode opcode = instruction.info->opcode;
-            if (instruction.info->operands == GS_OPERANDS_CALL || instruction.info->operands == GS_OPERANDS_INHERITED) {
-                callAt_.back() = static_cast<int32_t>(calls_.size());
-                CallSite site;
-                site.instruction = index;
-                site.parent = static_cast<uint32_t>(calls_.size());
-                site.thread = opcode == OP_CallThread;
-                if (site.thread) site.presence = kAbsent;
-                calls_.push_back(site);
+            const OpcodeRow& row = rows[code[offset]];
+            if (!row.defined) return false;
+            const size_t rest = code.size() - offset - 1;
+            size_t cases = 0;
+            if (row.bytesPerCase > 0) {
+                if (rest < 2) return false;
+                cases = LoadLittleEndian(&code[offset + 1], 2);
             }
-            offset += instruction.length;
+            const size_t operandBytes = row.fixedBytes + cases * row.bytesPerCase;
+            if (rest < operandBytes) return false;
+            const auto index = static_cast<int32_t>(steps_.size());
+            Step& step = steps_.emplace_back();
+            step.offset = offset;
+            step.opcode = static_cast<GSOpcode>(code[offset]);
+            step.cases = static_cast<uint16_t>(cases);
+            indexAt_[offset] = index;
+            if (row.call && !AddCallSite(step, index)) return false;
+            offset += 1 + operandBytes;
         }
         MarkJoins();
         frameKinds_.assign(static_cast<size_t>(function_->FrameSlotCount()), GS_KIND_VALUE);
@@ -183,21 +249,48 @@ class KindWalker {
         return true;
     }
 
+    // A call's argument count comes from its k, so a k above zero (which the structural
+    // verifier refuses first) is refused here too rather than read as a count.
+    bool AddCallSite(Step& step, int32_t index) {
+        const int16_t k = I16At(step, 0);
+        if (k > 0) return false;
+        step.call = static_cast<int32_t>(calls_.size());
+        CallSite site;
+        site.instruction = static_cast<size_t>(index);
+        site.parent = static_cast<uint32_t>(calls_.size());
+        site.thread = step.opcode == OP_CallThread;
+        if (site.thread) site.presence = kAbsent;
+        site.firstArgument = static_cast<uint32_t>(arguments_.size());
+        site.argumentCount = static_cast<uint32_t>(-k);
+        arguments_.resize(arguments_.size() + site.argumentCount);
+        calls_.push_back(site);
+        return true;
+    }
+
+    // Operand readers; `at` lies within the step's operands, which decoding proved.
+    int32_t I32At(const Step& step, size_t at) const {
+        return static_cast<int32_t>(static_cast<uint32_t>(LoadLittleEndian(code_ + step.offset + 1 + at, 4)));
+    }
+    uint16_t U16At(const Step& step, size_t at) const {
+        return static_cast<uint16_t>(LoadLittleEndian(code_ + step.offset + 1 + at, 2));
+    }
+    int16_t I16At(const Step& step, size_t at) const { return static_cast<int16_t>(U16At(step, at)); }
+
     void MarkJoins() {
-        joins_.assign(instructions_.size(), false);
+        joins_.assign(steps_.size(), false);
         const auto mark = [this](int32_t offset) {
             if (offset < 0 || static_cast<size_t>(offset) >= indexAt_.size()) return;
             const int32_t index = indexAt_[static_cast<size_t>(offset)];
             if (index >= 0) joins_[static_cast<size_t>(index)] = true;
         };
-        for (const GSInstruction& instruction : instructions_) {
-            const std::span<const uint8_t> operands = instruction.operands;
-            const size_t cases = instruction.cases;
-            if (instruction.info->operands == GS_OPERANDS_TARGET) mark(GSOperandI32(operands, 0));
-            if (instruction.info->opcode == OP_Switch)
-                for (size_t i = 0; i <= cases; ++i) mark(GSOperandI32(operands, 2 + 4 * cases + 4 * i));
-            if (instruction.info->opcode == OP_Wait)
-                for (size_t i = 0; i < cases; ++i) mark(GSOperandI32(operands, 2 + 4 * cases + 4 * i));
+        const std::array<OpcodeRow, 256>& rows = OpcodeRows();
+        for (const Step& step : steps_) {
+            const size_t cases = step.cases;
+            if (rows[step.opcode].layout == GS_OPERANDS_TARGET) mark(I32At(step, 0));
+            if (step.opcode == OP_Switch)
+                for (size_t i = 0; i <= cases; ++i) mark(I32At(step, 2 + 4 * cases + 4 * i));
+            if (step.opcode == OP_Wait)
+                for (size_t i = 0; i < cases; ++i) mark(I32At(step, 2 + 4 * cases + 4 * i));
         }
     }
 
@@ -256,7 +349,7 @@ class KindWalker {
         size_t kept = 0;
         for (Entry& entry : stack)
             if (Resolve(entry)) stack[kept++] = entry;
-        stack.resize(kept);
+        stack.erase(stack.begin() + static_cast<std::ptrdiff_t>(kept), stack.end());
     }
 
     // Pops the top entry as the kind wanted (GS_KIND_EITHER: any kind).
@@ -279,7 +372,7 @@ class KindWalker {
         }
     }
 
-    bool Push(AbstractStack& stack, Entry entry) {
+    [[gnu::always_inline]] bool Push(AbstractStack& stack, Entry entry) {
         stack.push_back(entry);
         return stack.size() <= depthLimit_ || FitsDepth(stack);
     }
@@ -314,27 +407,19 @@ class KindWalker {
         return true;
     }
 
-    bool OperandSlotFits(const GSInstruction& instruction) const {
-        const GSOpcode opcode = instruction.info->opcode;
-        const bool local = instruction.info->operands == GS_OPERANDS_LOCAL;
-        if (!local && (opcode < OP_SelfLoad || opcode > OP_SelfStoreObjectKeep)) return true;
-        const uint16_t slot = GSOperandU16(instruction.operands, 0);
-        if (local) {
-            if (IsLocalStore(opcode) && slot == 0) return false;
-            return slot < frameKinds_.size() && frameKinds_[slot] == OperandSlotKind(opcode);
-        }
-        return slot < memberKinds_->size() && (*memberKinds_)[slot] == OperandSlotKind(opcode);
+    bool OperandSlotFits(const Step& step, const OpcodeRow& row) const {
+        if (row.slot == kNoSlot) return true;
+        const uint16_t slot = U16At(step, 0);
+        if (row.slot == kMemberSlot) return slot < memberKinds_->size() && (*memberKinds_)[slot] == row.slotKind;
+        if (row.slot == kFrameStore && slot == 0) return false;
+        return slot < frameKinds_.size() && frameKinds_[slot] == row.slotKind;
     }
 
-    bool ApplyCall(AbstractStack& stack, size_t index) {
-        const GSInstruction& instruction = instructions_[index];
-        const auto call = static_cast<uint32_t>(callAt_[index]);
-        const int16_t k = GSOperandI16(instruction.operands, 0);
+    bool ApplyCall(AbstractStack& stack, uint32_t call) {
         // Filled in place: a walk that fails here ends the pass, and the last walk writes
         // every reached site again.
-        std::vector<GSSlotKind>& arguments = calls_[call].arguments;
-        arguments.resize(static_cast<size_t>(-k));
-        for (size_t i = arguments.size(); i-- > 0;) {
+        GSSlotKind* const arguments = arguments_.data() + calls_[call].firstArgument;
+        for (size_t i = calls_[call].argumentCount; i-- > 0;) {
             Entry argument;
             if (!Take(stack, GS_KIND_EITHER, argument)) return false;
             arguments[i] = argument.kind == kZero        ? GS_KIND_EITHER
@@ -362,15 +447,13 @@ class KindWalker {
     }
 
     // The instruction's effect on the stack; its successors are reached by Flow.
-    bool Apply(AbstractStack& stack, size_t index) {
-        const GSInstruction& instruction = instructions_[index];
-        const GSOpcode opcode = instruction.info->opcode;
-        if (callAt_[index] >= 0) return ApplyCall(stack, index);
+    bool Apply(AbstractStack& stack, const Step& step, const OpcodeRow& row) {
+        if (step.call >= 0) return ApplyCall(stack, static_cast<uint32_t>(step.call));
+        const GSOpcode opcode = step.opcode;
         if (opcode == OP_Return || opcode == OP_ReturnValue || opcode == OP_ReturnObject)
             return ApplyReturn(stack, opcode);
         if (opcode == OP_Wait) return true;
-        const CompiledPattern& pattern = CompiledPatternOf(opcode);
-        return pattern.known && OperandSlotFits(instruction) && ApplyPattern(stack, pattern);
+        return row.pattern.known && OperandSlotFits(step, row) && ApplyPattern(stack, row.pattern);
     }
 
     bool Unify(Entry a, Entry b, Entry& merged) {
@@ -454,30 +537,22 @@ class KindWalker {
         return index >= 0 && Reach(static_cast<size_t>(index), stack);
     }
 
-    static bool FallsThrough(GSOpcode opcode) {
-        return opcode != OP_Jump && opcode != OP_Return && opcode != OP_ReturnValue && opcode != OP_ReturnObject &&
-               opcode != OP_Switch && opcode != OP_Wait;
-    }
-
     // Hands the stack to every target the instruction may jump to.
-    bool Branch(size_t index, AbstractStack& stack) {
-        const GSInstruction& instruction = instructions_[index];
-        const std::span<const uint8_t> operands = instruction.operands;
-        const size_t cases = instruction.cases;
-        switch (instruction.info->opcode) {
+    bool Branch(const Step& step, const OpcodeRow& row, AbstractStack& stack) {
+        const size_t cases = step.cases;
+        switch (step.opcode) {
             case OP_Switch:
                 for (size_t i = 0; i <= cases; ++i)
-                    if (!ReachOffset(GSOperandI32(operands, 2 + 4 * cases + 4 * i), stack)) return false;
+                    if (!ReachOffset(I32At(step, 2 + 4 * cases + 4 * i), stack)) return false;
                 return true;
             case OP_Wait:
                 // The thread resumes at a target with the message on its stack.
                 if (!Push(stack, Entry{kReference, 0})) return false;
                 for (size_t i = 0; i < cases; ++i)
-                    if (!ReachOffset(GSOperandI32(operands, 2 + 4 * cases + 4 * i), stack)) return false;
+                    if (!ReachOffset(I32At(step, 2 + 4 * cases + 4 * i), stack)) return false;
                 return true;
             default:
-                return instruction.info->operands != GS_OPERANDS_TARGET ||
-                       ReachOffset(GSOperandI32(operands, 0), stack);
+                return row.layout != GS_OPERANDS_TARGET || ReachOffset(I32At(step, 0), stack);
         }
     }
 
@@ -485,20 +560,21 @@ class KindWalker {
     // code between them is walked with one stack. Every visit appends its picture to one
     // flat list, and the instruction keeps where its latest one starts.
     bool Walk() {
-        const size_t count = instructions_.size();
+        const size_t count = steps_.size();
         states_.resize(count);
         known_.assign(count, false);
         reached_.assign(count, false);
         pictures_.resize(count);
         pictureEntries_.clear();
         worklist_.clear();
-        if (instructions_.empty()) return true;
+        if (steps_.empty()) return true;
         known_[0] = true;
         states_[0].clear();
         worklist_.push_back(0);
         size_t steps = 0;
         const size_t stepLimit = 16 * count + 64;
         AbstractStack& stack = walk_;
+        const std::array<OpcodeRow, 256>& rows = OpcodeRows();
         while (!worklist_.empty()) {
             size_t index = worklist_.back();
             worklist_.pop_back();
@@ -507,10 +583,14 @@ class KindWalker {
             for (;;) {
                 if (++steps > stepLimit) return false;
                 reached_[index] = true;
-                pictures_[index] = {pictureEntries_.size(), stack.size()};
-                pictureEntries_.insert(pictureEntries_.end(), stack.begin(), stack.end());
-                if (!Apply(stack, index) || !Branch(index, stack)) return false;
-                if (!FallsThrough(instructions_[index].info->opcode) || ++index >= instructions_.size()) break;
+                if (recording_) {
+                    pictures_[index] = {pictureEntries_.size(), stack.size()};
+                    pictureEntries_.insert(pictureEntries_.end(), stack.begin(), stack.end());
+                }
+                const Step& step = steps_[index];
+                const OpcodeRow& row = rows[step.opcode];
+                if (!Apply(stack, step, row) || !Branch(step, row, stack)) return false;
+                if (!row.fallsThrough || ++index >= count) break;
                 if (joins_[index]) {
                     if (!Reach(index, stack)) return false;
                     break;
@@ -539,9 +619,10 @@ class KindWalker {
             if (!reached_[site.instruction]) continue;
             const CallSite& root = calls_[Find(call)];
             GSCallShape shape;
-            shape.offset = static_cast<uint32_t>(instructions_[site.instruction].offset);
+            shape.offset = static_cast<uint32_t>(steps_[site.instruction].offset);
             shape.result = site.thread || root.presence != kPresent ? GS_KIND_NOTHING : root.kind;
-            shape.arguments = site.arguments;
+            const auto first = arguments_.begin() + site.firstArgument;
+            shape.arguments.assign(first, first + site.argumentCount);
             function_->callShapes.push_back(std::move(shape));
         }
     }
@@ -551,16 +632,16 @@ class KindWalker {
     void RecordStackKinds() {
         function_->stackKinds.Clear();
         size_t pictureCount = 0, entryCount = 0;
-        for (size_t index = 0; index < instructions_.size(); ++index) {
+        for (size_t index = 0; index < steps_.size(); ++index) {
             if (!reached_[index]) continue;
             ++pictureCount;
             entryCount += pictures_[index].second;
         }
         GSStackKinds& stackKinds = function_->stackKinds;
         stackKinds.Reserve(pictureCount, entryCount);
-        for (size_t index = 0; index < instructions_.size(); ++index) {
+        for (size_t index = 0; index < steps_.size(); ++index) {
             if (!reached_[index]) continue;
-            stackKinds.Begin(static_cast<uint32_t>(instructions_[index].offset));
+            stackKinds.Begin(static_cast<uint32_t>(steps_[index].offset));
             const auto [start, size] = pictures_[index];
             for (size_t i = start; i < start + size; ++i) {
                 Entry entry = pictureEntries_[i];
@@ -575,10 +656,11 @@ class KindWalker {
 
     GSFunction* function_ = nullptr;
     const std::vector<GSSlotKind>* memberKinds_ = nullptr;
-    std::vector<GSInstruction> instructions_;
+    const uint8_t* code_ = nullptr;
+    std::vector<Step> steps_;
     std::vector<int32_t> indexAt_;
-    std::vector<int32_t> callAt_;
     std::vector<CallSite> calls_;
+    std::vector<GSSlotKind> arguments_;  // every call site's argument kinds, one after another
     std::vector<GSSlotKind> frameKinds_;
     size_t depthLimit_ = 0;
     // Flags by instruction, a byte each (cheaper to test and set than packed bits).
@@ -593,6 +675,7 @@ class KindWalker {
     Entry taken_[4];  // the entries a pattern takes
     std::vector<size_t> worklist_;
     bool learned_ = false;
+    bool recording_ = false;  // whether this walk keeps its pictures
 };
 
 }  // namespace
