@@ -102,6 +102,14 @@ class AssetNativesTest : public nativetest::ScriptCallTest {
         if (asset) held_.push_back(asset->GetInstance());
         return asset;
     }
+    // The asset kAsset, its config holding a kuid-table of "alpha" (kOther) and "beta".
+    GSOAsset* AssetWithKuidTable() {
+        ACSChunkRef table;
+        table.SetNamedTagKUID(Kiv::PString("alpha"), kOther);
+        table.SetNamedTagKUID(Kiv::PString("beta"), KUID(7, 7, 0));
+        specs_.configs[kAsset].SetNamedSoup(Kiv::PString("kuid-table"), table);
+        return Asset(kAsset);
+    }
     // The object as a call argument (the call takes its own count).
     static GSSlot Arg(GSObject* object) {
         GSAddReference(object->GetInstance());
@@ -161,11 +169,7 @@ TEST_F(AssetNativesTest, AKUIDResolvingToTheNullKUIDGivesNoObjectAndIsNotAskedAg
 }
 
 TEST_F(AssetNativesTest, TheKuidTableGivesKUIDsAndOneAssetObjectPerEntry) {
-    ACSChunkRef table;
-    table.SetNamedTagKUID(Kiv::PString("alpha"), kOther);
-    table.SetNamedTagKUID(Kiv::PString("beta"), KUID(7, 7, 0));
-    specs_.configs[kAsset].SetNamedSoup(Kiv::PString("kuid-table"), table);
-    GSOAsset* asset = Asset(kAsset);
+    GSOAsset* asset = AssetWithKuidTable();
     ASSERT_NE(asset, nullptr);
     const auto* kuid = CallObject<GSOKUID>("$KUID@Test::Lookup(Asset,string)", {Arg(asset), Text("ALPHA")});
     ASSERT_NE(kuid, nullptr);
@@ -178,11 +182,7 @@ TEST_F(AssetNativesTest, TheKuidTableGivesKUIDsAndOneAssetObjectPerEntry) {
 }
 
 TEST_F(AssetNativesTest, ANameMissingFromTheKuidTableStopsTheScriptListingTheNames) {
-    ACSChunkRef table;
-    table.SetNamedTagKUID(Kiv::PString("alpha"), kOther);
-    table.SetNamedTagKUID(Kiv::PString("beta"), KUID(7, 7, 0));
-    specs_.configs[kAsset].SetNamedSoup(Kiv::PString("kuid-table"), table);
-    GSOAsset* asset = Asset(kAsset);
+    GSOAsset* asset = AssetWithKuidTable();
     ASSERT_NE(asset, nullptr);
     const std::string text = "Asset.FindKUID> unable to find 'gamma' in kuid-table\nAvailable kuids are: \"alpha\" \"beta\" ";
     ExpectStopped("$Asset@Test::Find(Asset,string)", text, {Arg(asset), Text("Gamma")});

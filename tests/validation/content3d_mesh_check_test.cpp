@@ -26,19 +26,6 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-const char* const kMeshTexts =
-    "$tet_lm_performance_no_attachments      \"no_attachments %s\"\n"
-    "$tet_lm_performance_single_lod          \"single_lod %s\"\n"
-    "$tet_lm_performance_low_poly            \"low_poly %s\"\n"
-    "$tet_dm_unsupportedformat               \"unsupportedformat\"\n"
-    "$tet_dm_animationfailed                 \"animationfailed %s\"\n"
-    "$tet_mesh_load_mesh                     \"load_mesh %s\"\n"
-    "$tet_mesh_initialise_mesh               \"initialise_mesh %s\"\n"
-    "$tet_mesh_failedmaterial                \"failedmaterial %s %s\"\n"
-    "$tet_mesh_load_texture                  \"load_texture %s %s %s\"\n"
-    "$tet_mesh_animationfailedskeleton       \"animationfailedskeleton %s\"\n"
-    "$tet_mesh_animationfailedres            \"animationfailedres %s\"\n";
-
 // A mesh of n triangles and one more chunk for each texture given (its material names it),
 // with attachment points and, when skinned, a two-bone skeleton.
 std::string Mesh(int triangles, const Strings& textures = {}, const Strings& attachments = {},
@@ -123,7 +110,7 @@ class Content3DMeshCheckTest : public ::testing::Test {
     // The engine outlives the data manager's scene.
     Kiv::ResourceSystem system_;
     Kiv::RenderKernel kernel_{nullptr, 1.0f};
-    validation_test::TestInstallation install_{std::string(KODRIN_SOURCE) + "/data/VAVIrov", kMeshTexts};
+    validation_test::TestInstallation install_{std::string(KODRIN_SOURCE) + "/data/VAVIrov", validation_test::kMeshTexts};
     DAROdi::Container root_;
     DAROdi::Container child_;
 };

@@ -20,26 +20,9 @@ namespace {
 using Strings = std::vector<std::string>;
 using validation_test::FakeMesh;
 
-const char* const kMeshTexts =
-    "$tet_lm_performance_no_attachments      \"no_attachments %s\"\n"
-    "$tet_lm_performance_single_lod          \"single_lod %s\"\n"
-    "$tet_lm_performance_low_poly            \"low_poly %s\"\n"
-    "$tet_dm_unsupportedformat               \"unsupportedformat\"\n"
-    "$tet_dm_animationfailed                 \"animationfailed %s\"\n"
-    "$tet_mesh_load_mesh                     \"load_mesh %s\"\n"
-    "$tet_mesh_initialise_mesh               \"initialise_mesh %s\"\n"
-    "$tet_mesh_successfulmesh                \"successfulmesh\"\n"
-    "$tet_mesh_failedmaterial                \"failedmaterial %s %s\"\n"
-    "$tet_mesh_load_texture                  \"load_texture %s %s %s\"\n"
-    "$tet_mesh_animationfailedmesh           \"animationfailedmesh %s\"\n"
-    "$tet_mesh_animationfailedskeleton       \"animationfailedskeleton %s\"\n"
-    "$tet_mesh_animationfailedres            \"animationfailedres %s\"\n"
-    "$tet_mesh_animationfailedobserver       \"animationfailedobserver %s\"\n"
-    "$tet_mesh_successfulanimation           \"successfulanimation\"\n";
-
 class MeshCheckTest : public ::testing::Test {
   protected:
-    MeshCheckTest() : install_(std::string(KODRIN_SOURCE) + "/data/VAVIrov", kMeshTexts) {
+    MeshCheckTest() : install_(std::string(KODRIN_SOURCE) + "/data/VAVIrov", validation_test::kMeshTexts) {
         DAROdi::DataManager& manager = DAROdi::DataManager::Instance();
         manager.SetAssetLocation("local", "box");
         manager.buildStamp = 3.301f;

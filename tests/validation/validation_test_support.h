@@ -88,7 +88,25 @@ inline const char* const kInterfaceText =
     "$tet_obsolete_huebarn                   \"obsolete skin\"\n"
     "$kav_unable_read_config_at              \"no config in $(FILE_PATH)\"\n";
 
-// The script-system set-up of the tests: nothing to set up, so it succeeds.
+// The mesh checks' finding texts, in the tests' own words: the key's last word and its
+// arguments.
+inline const char* const kMeshTexts =
+    "$tet_lm_performance_no_attachments      \"no_attachments %s\"\n"
+    "$tet_lm_performance_single_lod          \"single_lod %s\"\n"
+    "$tet_lm_performance_low_poly            \"low_poly %s\"\n"
+    "$tet_dm_unsupportedformat               \"unsupportedformat\"\n"
+    "$tet_dm_animationfailed                 \"animationfailed %s\"\n"
+    "$tet_mesh_load_mesh                     \"load_mesh %s\"\n"
+    "$tet_mesh_initialise_mesh               \"initialise_mesh %s\"\n"
+    "$tet_mesh_successfulmesh                \"successfulmesh\"\n"
+    "$tet_mesh_failedmaterial                \"failedmaterial %s %s\"\n"
+    "$tet_mesh_load_texture                  \"load_texture %s %s %s\"\n"
+    "$tet_mesh_animationfailedmesh           \"animationfailedmesh %s\"\n"
+    "$tet_mesh_animationfailedskeleton       \"animationfailedskeleton %s\"\n"
+    "$tet_mesh_animationfailedres            \"animationfailedres %s\"\n"
+    "$tet_mesh_animationfailedobserver       \"animationfailedobserver %s\"\n"
+    "$tet_mesh_successfulanimation           \"successfulanimation\"\n";
+
 // A script-system set-up that counts its calls and gives the answer it is set to.
 class FakeScriptSystem : public ValidationScriptSystemSeam {
   public:
